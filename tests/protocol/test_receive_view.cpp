@@ -1,0 +1,175 @@
+#include "protocol/ReceiveView.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::string_literals;
+
+namespace {
+const std::string kTwoSentences = "$GPGGA,1\r\n$GPZDA,2\r\n";
+const std::string kNmeaWatchGga = "GGA SysFix      p.49";
+const std::string kPubxWatchInitial = "Watch for PUBX messages";
+} // namespace
+
+TEST(DelimitedSplit, CutsQuotesAndEndsAsDescribed) {
+    struct Case {
+        const char* legend;
+        std::string text;
+        char separator;
+        TLines items;
+    };
+    const Case cases[] = {
+        {"plain", "a|b", '|', {"a", "b"}},
+        {"two separators give an empty item", "a||b", '|', {"a", "", "b"}},
+        {"separator at the very end", "a|", '|', {"a", ""}},
+        {"separator then blank is not at the end", "a| ", '|', {"a"}},
+        {"leading separator", "|a", '|', {"", "a"}},
+        {"lone separator", "|", '|', {"", ""}},
+        {"blanks cut and vanish", "  a \t b\x01\x1f c ", '|', {"a", "b", "c"}},
+        {"quoted item keeps blanks and separators", "\"a b|c\"|d", '|', {"a b|c", "d"}},
+        {"doubled quote inside quotes", "\"say \"\"hi\"\"\"", '|', {"say \"hi\""}},
+        {"unclosed quote runs to the end", "x|\"open end", '|', {"x", "open end"}},
+        {"empty quotes", "\"\"", '|', {""}},
+        {"text after a closing quote is a new item", "\"a\"b", '|', {"a", "b"}},
+        {"quote inside an item is plain", "a\"b c\"", '|', {"a\"b", "c\""}},
+        {"NUL ends the text", "a|b\0|c"s, '|', {"a", "b"}},
+        {"NUL first", "\0abc"s, '|', {}},
+        {"empty", "", '|', {}},
+        {"only blanks", " \r\n ", '|', {}},
+        {"LF never gives empty items", "a\r\n\r\nb\n\n", '\n', {"a", "b"}},
+        {"Latin-1 bytes are ordinary", "\xB5\x62|\xFF", '|', {"\xB5\x62", "\xFF"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DelimitedSplit(c.text, c.separator), c.items) << c.legend;
+}
+
+TEST(RenderChunk, EachViewOfReceivedChunks) {
+    struct Case {
+        const char* legend;
+        std::string chunk;
+        ViewMode mode;
+        TLines lines;
+    };
+    const Case cases[] = {
+        {"two sentences, ASCII",
+         kTwoSentences,
+         ViewMode::vmASCII,
+         {"$GPGGA,1<CR><LF>", "$GPZDA,2<CR><LF>", ""}},
+        {"two sentences, Decimal",
+         kTwoSentences,
+         ViewMode::vmDecimal,
+         {"36-71-80-71-71-65-44-49", "36-71-80-90-68-65-44-50", ""}},
+        {"two sentences, Hexa",
+         kTwoSentences,
+         ViewMode::vmHexa,
+         {"24-47-50-47-47-41-2C-31", "24-47-50-5A-44-41-2C-32", ""}},
+        {"two sentences, NMEA", kTwoSentences, ViewMode::vmNMEA, {"$GPGGA,1", "$GPZDA,2"}},
+        {"leading CR LF is no cut, Decimal", "\r\n$G", ViewMode::vmDecimal, {"13-10-36-71-"}},
+        {"leading CR LF is no cut, Hexa", "\r\n$G", ViewMode::vmHexa, {"D-A-24-47-"}},
+        {"two CR LF in a row, Decimal", "A\r\n\r\nB", ViewMode::vmDecimal, {"65", "13-10-66-"}},
+        {"two CR LF in a row, Hexa", "A\r\n\r\nB", ViewMode::vmHexa, {"41", "D-A-42-"}},
+        {"lone CR and LF are no cut", "A\rB\nC", ViewMode::vmHexa, {"41-D-42-A-43-"}},
+        {"NUL and high bytes, Decimal", "\0\xB5\xFF"s, ViewMode::vmDecimal, {"0-181-255-"}},
+        {"NUL and high bytes, Hexa", "\0\xB5\x0F"s, ViewMode::vmHexa, {"0-B5-F-"}},
+        {"NUL named in ASCII", "A\0B"s, ViewMode::vmASCII, {"A<NUL>B"}},
+        {"NUL ends NMEA", "$GPGGA\0,1\r\n$GPZDA\r\n"s, ViewMode::vmNMEA, {"$GPGGA"}},
+        {"bar and blank cut ASCII lines",
+         "a|b c\r\n",
+         ViewMode::vmASCII,
+         {"a", "b", "c<CR><LF>", ""}},
+        {"quote groups ASCII text", "\"a b\"c", ViewMode::vmASCII, {"a b", "c"}},
+        {"blank in a sentence, NMEA", "$GPTXT,a b\r\n", ViewMode::vmNMEA, {"$GPTXT,a", "b"}},
+        {"UBX bytes in ASCII",
+         "\xB5\x62\x06\x13\x00"s,
+         ViewMode::vmASCII,
+         {"\xB5\x62<ACK><DC3><NUL>"}},
+    };
+    for (const auto& c : cases) {
+        const auto lines = RenderChunk(c.chunk, c.mode);
+        ASSERT_TRUE(lines.has_value()) << c.legend;
+        EXPECT_EQ(*lines, c.lines) << c.legend;
+    }
+    EXPECT_FALSE(RenderChunk(kTwoSentences, ViewMode::vmUBX).has_value());
+    EXPECT_FALSE(RenderChunk(kTwoSentences, static_cast<ViewMode>(7)).has_value());
+}
+
+TEST(RenderChunk, WorstCaseChunksStayWithinFiveCharactersPerByte) {
+    for (const std::string& chunk :
+         {std::string(4096, '\0'), std::string(4096, '|'), std::string(4096, '\xFF'), [] {
+              std::string crlf;
+              for (int i = 0; i < 2048; ++i)
+                  crlf += "\r\n";
+              return crlf;
+          }()}) {
+        for (ViewMode mode :
+             {ViewMode::vmASCII, ViewMode::vmDecimal, ViewMode::vmHexa, ViewMode::vmNMEA}) {
+            std::size_t total = 0;
+            const TLines lines = *RenderChunk(chunk, mode);
+            for (const auto& line : lines)
+                total += line.size();
+            EXPECT_LE(total, 5 * chunk.size());
+            EXPECT_LE(lines.size(), chunk.size() + 1);
+        }
+    }
+}
+
+TEST(FoundUbx, OnlyAFirstSyncByteInTheUbxView) {
+    EXPECT_TRUE(FoundUbx("\xB5\x62\x01\x07"s, ViewMode::vmUBX));
+    EXPECT_TRUE(FoundUbx("\xB5\x00"s, ViewMode::vmUBX));
+    EXPECT_FALSE(FoundUbx("\x24\xB5\x62"s, ViewMode::vmUBX));
+    EXPECT_FALSE(FoundUbx("", ViewMode::vmUBX));
+    EXPECT_FALSE(FoundUbx("\xB5\x62"s, ViewMode::vmHexa));
+}
+
+TEST(WatchKeys, FromTheDropDownTexts) {
+    struct Case {
+        std::string text, nmeaKey, pubxKey;
+    };
+    const Case cases[] = {
+        {kNmeaWatchGga, "$GPGGA", "GGA S"},
+        {"Watch", "$GPWat", "Watch"},
+        {"    Watch Off", "$GP   ", "    W"},
+        {"$PUBX,00  UBX00 Lat/Lon Position Data", "$GP$PU", "$PUBX"},
+        {"PUBX Message Watch Off", "$GPPUB", "PUBX "},
+        {kPubxWatchInitial, "$GPWat", "Watch"},
+        {"$PUB", "$GP$PU", ""}, // too short for a PUBX key: watch off
+        {"GG", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NmeaWatchKey(c.text), c.nmeaKey) << c.text;
+        EXPECT_EQ(PubxWatchKey(c.text), c.pubxKey) << c.text;
+    }
+    EXPECT_TRUE(LineMatchesWatch("$GPGGA,1", "$GPGGA"));
+    EXPECT_FALSE(LineMatchesWatch("$gpgga,1", "$GPGGA"));
+    EXPECT_FALSE(LineMatchesWatch("$GPGGA,1", ""));
+    EXPECT_FALSE(LineMatchesWatch("", ""));
+}
+
+TEST(DecodeChunk, WatchesAndDataPaneForOneChunk) {
+    const TChunkDisplay nmea =
+        DecodeChunk(kTwoSentences, ViewMode::vmNMEA, kNmeaWatchGga, kPubxWatchInitial);
+    EXPECT_EQ(nmea.DataLines, (TLines{"$GPGGA,1", "$GPZDA,2"}));
+    EXPECT_EQ(nmea.NmeaWatchLines, (TLines{"$GPGGA,1"}));
+    EXPECT_TRUE(nmea.PubxWatchLines.empty());
+    EXPECT_FALSE(nmea.FoundUbx);
+
+    const std::string pubx = "$PUBX,00,1\r\n$GPGGA,2\r\n$PUBX,04,3\r\n";
+    const TChunkDisplay ascii =
+        DecodeChunk(pubx, ViewMode::vmASCII, kNmeaWatchGga, "$PUBX,03  UBX03 Satellite Status");
+    EXPECT_EQ(ascii.PubxWatchLines, (TLines{"$PUBX,00,1", "$PUBX,04,3"}));
+    EXPECT_TRUE(ascii.NmeaWatchLines.empty()) << "NMEA watch runs in the NMEA view only";
+    EXPECT_EQ(ascii.DataLines, *RenderChunk(pubx, ViewMode::vmASCII));
+
+    const std::string withWords = "Watch this\r\nPUBX off \"PUBX off\"\r\n";
+    EXPECT_EQ(DecodeChunk(withWords, ViewMode::vmHexa, "", kPubxWatchInitial).PubxWatchLines,
+              (TLines{"Watch"}));
+    EXPECT_EQ(DecodeChunk(withWords, ViewMode::vmHexa, "", "PUBX Message Watch Off").PubxWatchLines,
+              (TLines{"PUBX off"}))
+        << "a key ending in a blank matches inside quotes only";
+    EXPECT_TRUE(DecodeChunk(kTwoSentences, ViewMode::vmNMEA, "", "").NmeaWatchLines.empty());
+
+    const TChunkDisplay ubx =
+        DecodeChunk("\xB5\x62\x05\x01"s, ViewMode::vmUBX, kNmeaWatchGga, kPubxWatchInitial);
+    EXPECT_TRUE(ubx.FoundUbx);
+    EXPECT_FALSE(ubx.DataLines.has_value());
+}
