@@ -7,6 +7,7 @@
 #include "widgets/WidgetBase.h"
 
 #include <QString>
+#include <utility>
 
 enum TLEDPos { lpLeft, lpRight, lpTop, lpBottom };
 
@@ -42,7 +43,8 @@ protected:
 
 private:
     void ShowLamp(bool on);
-    void LayOut(int w, int h);
+    std::pair<int, int> LampSize() const;
+    QRect LampArea() const;
 
     TLED* FLED;
     TLEDPos FLED_Position = lpLeft;

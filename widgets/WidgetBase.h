@@ -119,7 +119,7 @@ public:
     TMode Mode() const { return FMode; }
     void SetMode(TMode value);
 
-    // True from a left-button press until its release (not in mIndicator).
+    // True from a left-button press until its release.
     bool MouseIsDown() const { return FMouseIsDown; }
     // The lowest set bit of StatusInt, 32 when none is set.
     int FirstCheckedBit() const { return FFirstCheckedBit; }
