@@ -1,0 +1,91 @@
+// Runs the protocol fuzz target without libFuzzer: with file arguments it
+// replays those inputs (a crash reproducer or a corpus); without, it feeds a
+// fixed-seed stream of receiver-like and random inputs for a bounded time.
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+constexpr std::string_view kTokens[] = {
+    "$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76",
+    "$PUBX,00",
+    "$PUBX,40,GGA,1,1,1,1,1,0*5B",
+    "\r\n",
+    "\r",
+    "\n",
+    "|",
+    "\"",
+    "\"\"",
+    " ",
+    "\t",
+    "#",
+    "0x",
+    "$",
+    "-",
+    "+",
+    "255",
+    "256",
+    "300",
+    "99999999999",
+    "2147483648",
+    "-13-10-",
+    "-D-A-",
+    "<CR><LF>",
+    std::string_view("\0", 1),
+    "\xB5\x62",
+    "\xFF",
+    ",",
+    "*",
+};
+
+std::string NextInput(std::mt19937& random) {
+    std::string input;
+    const std::size_t pieces = random() % 64;
+    for (std::size_t i = 0; i < pieces; ++i) {
+        if (random() % 3 == 0) {
+            const std::size_t bytes = random() % 16;
+            for (std::size_t b = 0; b < bytes; ++b)
+                input += static_cast<char>(random() & 0xFF);
+        } else {
+            input += kTokens[random() % std::size(kTokens)];
+        }
+    }
+    return input;
+}
+
+void Run(const std::string& input) {
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        for (int i = 1; i < argc; ++i) {
+            std::ifstream file(argv[i], std::ios::binary);
+            Run(std::string(std::istreambuf_iterator<char>(file), {}));
+        }
+        std::printf("replayed %d inputs\n", argc - 1);
+        return 0;
+    }
+    constexpr auto kBudget = std::chrono::seconds(3);
+    constexpr long kMaxInputs = 200000;
+    std::mt19937 random(20261207);
+    const auto start = std::chrono::steady_clock::now();
+    long count = 0;
+    while (count < kMaxInputs && std::chrono::steady_clock::now() - start < kBudget) {
+        Run(NextInput(random));
+        ++count;
+    }
+    std::printf("ran %ld generated inputs\n", count);
+    return 0;
+}
