@@ -1,0 +1,271 @@
+#include "serial/PosixDevice.h"
+
+#include "serial/SystemError.h"
+
+// termios2 (any bit rate through BOTHER) comes from the kernel's headers,
+// which cannot be mixed with <termios.h>; everything here goes through ioctl.
+#include <asm/termbits.h>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct RateConstant {
+    std::int32_t rate;
+    unsigned int constant;
+};
+
+constexpr RateConstant kRateConstants[] = {
+    {50, B50},         {75, B75},         {110, B110},         {134, B134},
+    {150, B150},       {200, B200},       {300, B300},         {600, B600},
+    {1200, B1200},     {1800, B1800},     {2400, B2400},       {4800, B4800},
+    {9600, B9600},     {19200, B19200},   {38400, B38400},     {57600, B57600},
+    {115200, B115200}, {230400, B230400}, {460800, B460800},   {500000, B500000},
+    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {2000000, B2000000}};
+
+void SetRate(termios2& tio, std::int32_t rate) {
+    tio.c_cflag &= ~CBAUD;
+    tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(rate);
+    for (const RateConstant& known : kRateConstants) {
+        if (known.rate == rate) {
+            tio.c_cflag |= known.constant;
+            return;
+        }
+    }
+    tio.c_cflag |= BOTHER;
+}
+
+tcflag_t DataBitsFlag(std::uint8_t bits) {
+    switch (bits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
+    }
+}
+
+tcflag_t ParityFlags(TParityBits parity) {
+    switch (parity) {
+    case pbOdd:
+        return PARENB | PARODD;
+    case pbEven:
+        return PARENB;
+    case pbMark:
+        return PARENB | CMSPAR | PARODD;
+    case pbSpace:
+        return PARENB | CMSPAR;
+    default:
+        return 0;
+    }
+}
+
+// Raw, non-blocking reads; the fields without a termios equivalent are left
+// out (see LineSettings).
+termios2 BuildTermios(const LineSettings& s) {
+    termios2 tio{};
+    tio.c_cflag = CLOCAL | CREAD | DataBitsFlag(s.dataBits) | ParityFlags(s.parity);
+    // One and a half stop bits exist only with five data bits, where the
+    // UART sends 1.5 for the two-stop-bit setting.
+    if (s.stopBits != sb1Bit)
+        tio.c_cflag |= CSTOPB;
+    if (s.hwFlow == hfRTSCTS)
+        tio.c_cflag |= CRTSCTS;
+    if (s.parityCheck)
+        tio.c_iflag |= INPCK; // a byte with a parity error reads as NUL
+    if (s.xonXoff)
+        tio.c_iflag |= IXON | IXOFF;
+    tio.c_cc[VSTART] = static_cast<cc_t>(s.xonChar);
+    tio.c_cc[VSTOP] = static_cast<cc_t>(s.xoffChar);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    SetRate(tio, s.baudRate);
+    return tio;
+}
+
+int MillisLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+} // namespace
+
+std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = SystemErrorText(errno);
+        return nullptr;
+    }
+    int cause = 0;
+    if (!isatty(fd))
+        cause = ENOTTY;
+    else if (ioctl(fd, TIOCEXCL) != 0)
+        cause = errno;
+    // Root passes TIOCEXCL, so the lock is what keeps a second opener out.
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        cause = errno == EWOULDBLOCK ? EBUSY : errno;
+    if (cause != 0) {
+        if (cause != EBUSY)
+            ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        error = SystemErrorText(cause);
+        return nullptr;
+    }
+    return std::unique_ptr<PosixDevice>(new PosixDevice(fd));
+}
+
+PosixDevice::~PosixDevice() {
+    Close();
+}
+
+void PosixDevice::Close() {
+    closing_ = true;
+    std::unique_lock lock(inUse_);
+    const int fd = fd_.exchange(-1);
+    if (fd < 0)
+        return;
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+bool PosixDevice::ApplyLineSettings(const LineSettings& settings) {
+    std::shared_lock lock(inUse_);
+    const int fd = fd_;
+    if (fd < 0 || settings.baudRate <= 0)
+        return false;
+    termios2 tio = BuildTermios(settings);
+    if (ioctl(fd, TCSETS2, &tio) != 0)
+        return false;
+    // Lines under a handshake are the driver's; raise them, it takes over.
+    // Devices without modem lines (pseudo-terminals) refuse these quietly.
+    const bool dtr = settings.hwFlow == hfDTRDSR || settings.dtrOn;
+    const bool rts = settings.hwFlow == hfRTSCTS || settings.rtsOn;
+    int bit = TIOCM_DTR;
+    ioctl(fd, dtr ? TIOCMBIS : TIOCMBIC, &bit);
+    bit = TIOCM_RTS;
+    ioctl(fd, rts ? TIOCMBIS : TIOCMBIC, &bit);
+    return true;
+}
+
+bool PosixDevice::SetWriteTimeouts(std::uint32_t multiplierMs, std::uint32_t constantMs) {
+    writeMultiplierMs_ = multiplierMs;
+    writeConstantMs_ = constantMs;
+    return IsOpen();
+}
+
+bool PosixDevice::ApplyBufferSizes(std::uint32_t, std::uint32_t) {
+    return IsOpen();
+}
+
+std::size_t PosixDevice::BytesQueued() {
+    std::shared_lock lock(inUse_);
+    int queued = 0;
+    if (fd_ < 0 || ioctl(fd_, FIONREAD, &queued) != 0 || queued < 0)
+        return 0;
+    return static_cast<std::size_t>(queued);
+}
+
+std::size_t PosixDevice::ReadQueued(std::string& chunk) {
+    std::shared_lock lock(inUse_);
+    const std::size_t before = chunk.size();
+    int queued = 0;
+    // The queue reports at most 4095 bytes at a time, so read until it is empty.
+    while (fd_ >= 0 && ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0) {
+        const std::size_t at = chunk.size();
+        chunk.resize(at + static_cast<std::size_t>(queued));
+        const ssize_t got = ::read(fd_, chunk.data() + at, static_cast<std::size_t>(queued));
+        chunk.resize(at + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got <= 0)
+            break;
+    }
+    return chunk.size() - before;
+}
+
+std::size_t PosixDevice::Write(const char* data, std::size_t size) {
+    std::shared_lock lock(inUse_);
+    const auto budget = std::chrono::milliseconds(
+        static_cast<std::uint64_t>(writeMultiplierMs_) * size + writeConstantMs_);
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    std::size_t done = 0;
+    while (done < size && fd_ >= 0 && !closing_) {
+        const ssize_t n = ::write(fd_, data + done, size - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        const int left = MillisLeft(deadline);
+        if (left == 0)
+            break;
+        // Wake now and then so that a release of the device is not held up.
+        pollfd pfd{fd_, POLLOUT, 0};
+        poll(&pfd, 1, left < 50 ? left : 50);
+    }
+    return done;
+}
+
+TLineStatusSet PosixDevice::LineStatus() {
+    std::shared_lock lock(inUse_);
+    int bits = 0;
+    if (fd_ < 0 || ioctl(fd_, TIOCMGET, &bits) != 0)
+        return {};
+    TLineStatusSet lines;
+    if (bits & TIOCM_CTS)
+        lines.Include(lsCTS);
+    if (bits & TIOCM_DSR)
+        lines.Include(lsDSR);
+    if (bits & TIOCM_RNG)
+        lines.Include(lsRING);
+    if (bits & TIOCM_CAR)
+        lines.Include(lsCD);
+    return lines;
+}
+
+bool PosixDevice::ChangeModemLine(int line, bool on) {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0;
+}
+
+bool PosixDevice::SetDTR(bool on) {
+    return ChangeModemLine(TIOCM_DTR, on);
+}
+
+bool PosixDevice::SetRTS(bool on) {
+    return ChangeModemLine(TIOCM_RTS, on);
+}
+
+bool PosixDevice::SetBreak(bool on) {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0;
+}
+
+bool PosixDevice::SetXonXoff(bool on) {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, TCXONC, on ? TCOON : TCOOFF) == 0;
+}
+
+bool PosixDevice::PurgeInput() {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, TCFLSH, TCIFLUSH) == 0;
+}
+
+bool PosixDevice::PurgeOutput() {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, TCFLSH, TCOFLUSH) == 0;
+}
+
+bool PosixDevice::PurgeAll() {
+    std::shared_lock lock(inUse_);
+    return fd_ >= 0 && ioctl(fd_, TCFLSH, TCIOFLUSH) == 0;
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The one place that touches serial device descriptors: open for exclusive
+// use, configure through termios, query, read, write, drive the modem lines,
+// purge and release. Every other part of the serial unit works through it.
+//
+// Operations may run from several threads at once (the reader, the main
+// thread, sender threads); Close waits for operations in progress and makes
+// a write that is waiting for room give up, so a descriptor is never used
+// after it was closed.
+
+#include "serial/SerialTypes.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+
+// The whole line-settings record, built from the component's properties.
+struct LineSettings {
+    std::int32_t baudRate = 4800;
+    std::uint8_t dataBits = 8;
+    TParityBits parity = pbNone;
+    TStopBits stopBits = sb1Bit;
+    bool dtrOn = true; // DTR raised while open (ignored under DTR/DSR handshake)
+    bool rtsOn = true; // RTS raised while open (ignored under RTS/CTS handshake)
+    THwFlowControl hwFlow = hfNONE;
+    bool xonXoff = false;
+    char xonChar = 17;
+    char xoffChar = 19;
+    std::uint16_t xonLim = 1024;
+    std::uint16_t xoffLim = 1;
+    bool parityCheck = false;
+    bool replaceParityErrors = false;
+    char errorChar = 0;
+    char eofChar = 0;
+    bool discardNulls = false;
+    bool dsrSensitivity = false;
+    bool txContinueOnXoff = false;
+};
+
+class PosixDevice {
+public:
+    // Opens path for exclusive reading and writing. On failure returns null
+    // and sets error to the OS's description of the cause.
+    static std::unique_ptr<PosixDevice> Open(const std::string& path, std::string& error);
+    ~PosixDevice();
+    PosixDevice(const PosixDevice&) = delete;
+    PosixDevice& operator=(const PosixDevice&) = delete;
+
+    bool IsOpen() const { return fd_.load() >= 0; }
+
+    // False when the device refuses a setting (a rate it cannot do).
+    bool ApplyLineSettings(const LineSettings& settings);
+    // Only the write timeouts act: reads never wait.
+    bool SetWriteTimeouts(std::uint32_t multiplierMs, std::uint32_t constantMs);
+    // Linux sizes its queues itself; accepted when the device is open.
+    bool ApplyBufferSizes(std::uint32_t inputBytes, std::uint32_t outputBytes);
+
+    // Reads everything queued, until nothing more is queued, appending to
+    // chunk; returns the number of bytes read. Never waits for data.
+    std::size_t ReadQueued(std::string& chunk);
+    // Bytes waiting in the receive queue (0 on failure).
+    std::size_t BytesQueued();
+    // Writes size bytes, waiting for room at most multiplier × size + constant
+    // ms; returns how many went out.
+    std::size_t Write(const char* data, std::size_t size);
+
+    // The modem input lines; empty when the device cannot tell.
+    TLineStatusSet LineStatus();
+    bool SetDTR(bool on);
+    bool SetRTS(bool on);
+    bool SetBreak(bool on);
+    bool SetXonXoff(bool on);
+    bool PurgeInput();
+    bool PurgeOutput();
+    bool PurgeAll();
+
+    // Releases the descriptor; safe to call twice.
+    void Close();
+
+private:
+    explicit PosixDevice(int fd) : fd_(fd) {}
+    bool ChangeModemLine(int line, bool on);
+
+    std::atomic<int> fd_;
+    std::atomic<bool> closing_ = false;
+    std::atomic<std::uint32_t> writeMultiplierMs_ = 100;
+    std::atomic<std::uint32_t> writeConstantMs_ = 1000;
+    mutable std::shared_mutex inUse_;
+};

@@ -1,0 +1,241 @@
+#pragma once
+// TSerialPort: the serial port component. It keeps the line settings, opens a
+// port for exclusive use, polls it from a reader thread every Delay ms and
+// hands received chunks, modem-line changes, connects and disconnects to its
+// owner through events; writes are synchronous and echoed through OnSend.
+
+#include "serial/DeviceMap.h"
+#include "serial/PortNames.h"
+#include "serial/ReplaceControlChars.h"
+#include "serial/SerialTypes.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class PosixDevice;
+class TComThread;
+class TSenderThread;
+struct LineSettings;
+
+class TSerialPort {
+public:
+    using TSendReceiveEvent = std::function<void(TSerialPort* Sender, const std::string& Buffer)>;
+    using TLineStatusEvent = std::function<void(TSerialPort* Sender, TLineStatusSet LineStatus)>;
+    using TConnectEvent = std::function<void(TSerialPort* Sender, TCommPort Port)>;
+
+    TSerialPort();
+    // Stops a running reader thread and waits for it and for every sender
+    // thread, processing GUI events meanwhile.
+    ~TSerialPort();
+    TSerialPort(const TSerialPort&) = delete;
+    TSerialPort& operator=(const TSerialPort&) = delete;
+
+    // Events; an empty function means no call. Assign them while closed.
+    TSendReceiveEvent OnReceive;
+    TSendReceiveEvent OnSend;
+    TLineStatusEvent OnLineStatusChange;
+    TConnectEvent OnConnect;
+    TConnectEvent OnDisconnect;
+
+    // Published properties. Setters of line settings re-apply them at once
+    // while the port is open.
+    TCommPort Port() const;
+    void SetPort(TCommPort value);
+    TBaudRate BaudRate() const;
+    void SetBaudRate(TBaudRate value);
+    TDataWidth DataWidth() const;
+    void SetDataWidth(TDataWidth value); // throws ESerialPortException
+    TStopBits StopBits() const;
+    void SetStopBits(TStopBits value); // throws ESerialPortException
+    TParityBits Parity() const;
+    void SetParity(TParityBits value);
+    bool EnableDTROnOpen() const { return FEnableDTROnOpen; }
+    void SetEnableDTROnOpen(bool value) { StoreAndReApply(FEnableDTROnOpen, value); }
+    bool EnableRTSOnOpen() const { return FEnableRTSOnOpen; }
+    void SetEnableRTSOnOpen(bool value) { StoreAndReApply(FEnableRTSOnOpen, value); }
+    THwFlowControl HwFlowControl() const { return FHwFlowControl; }
+    void SetHwFlowControl(THwFlowControl value) { StoreAndReApply(FHwFlowControl, value); }
+    TSwFlowControl SwFlowControl() const { return FSwFlowControl; }
+    void SetSwFlowControl(TSwFlowControl value) { StoreAndReApply(FSwFlowControl, value); }
+    char XonChar() const { return FXonChar; }
+    void SetXonChar(char value) { StoreAndReApply(FXonChar, value); }
+    char XoffChar() const { return FXoffChar; }
+    void SetXoffChar(char value) { StoreAndReApply(FXoffChar, value); }
+    std::uint16_t XonLim() const { return FXonLim; }
+    void SetXonLim(std::uint16_t value) { StoreAndReApply(FXonLim, value); }
+    std::uint16_t XoffLim() const { return FXoffLim; }
+    void SetXoffLim(std::uint16_t value) { StoreAndReApply(FXoffLim, value); }
+    bool ParityCheck() const { return FParityCheck; }
+    void SetParityCheck(bool value) { StoreAndReApply(FParityCheck, value); }
+    bool ReplaceParityErrors() const { return FReplaceParityErrors; }
+    void SetReplaceParityErrors(bool value) { FReplaceParityErrors = value; }
+    bool DiscardNulls() const { return FDiscardNulls; }
+    void SetDiscardNulls(bool value) { StoreAndReApply(FDiscardNulls, value); }
+    bool DsrSensitivity() const { return FDsrSensitivity; }
+    void SetDsrSensitivity(bool value) { StoreAndReApply(FDsrSensitivity, value); }
+    bool TXContinueOnXoff() const { return FTXContinueOnXoff; }
+    void SetTXContinueOnXoff(bool value) { StoreAndReApply(FTXContinueOnXoff, value); }
+    char ErrorChar() const { return FErrorChar; }
+    void SetErrorChar(char value) { StoreAndReApply(FErrorChar, value); }
+    char EofChar() const { return FEofChar; }
+    void SetEofChar(char value) { StoreAndReApply(FEofChar, value); }
+    std::uint32_t ReadIntervalTimeout() const { return FReadIntervalTimeout; }
+    void SetReadIntervalTimeout(std::uint32_t value) { FReadIntervalTimeout = value; }
+    std::uint32_t ReadTotalTimeoutMultiplier() const { return FReadTotalTimeoutMultiplier; }
+    void SetReadTotalTimeoutMultiplier(std::uint32_t value) { FReadTotalTimeoutMultiplier = value; }
+    std::uint32_t ReadTotalTimeoutConstant() const { return FReadTotalTimeoutConstant; }
+    void SetReadTotalTimeoutConstant(std::uint32_t value) { FReadTotalTimeoutConstant = value; }
+    std::uint32_t WriteTotalTimeoutMultiplier() const { return FWriteTotalTimeoutMultiplier; }
+    void SetWriteTotalTimeoutMultiplier(std::uint32_t value) {
+        FWriteTotalTimeoutMultiplier = value;
+    }
+    std::uint32_t WriteTotalTimeoutConstant() const { return FWriteTotalTimeoutConstant; }
+    void SetWriteTotalTimeoutConstant(std::uint32_t value) { FWriteTotalTimeoutConstant = value; }
+    std::uint32_t InputBuffer() const { return FInputBuffer; }
+    void SetInputBuffer(std::uint32_t value);
+    std::uint32_t OutputBuffer() const { return FOutputBuffer; }
+    void SetOutputBuffer(std::uint32_t value);
+    TThreadPriority Priority() const { return FPriority; }
+    void SetPriority(TThreadPriority value);
+    std::uint32_t Delay() const { return FDelay; }
+    void SetDelay(std::uint32_t value) { FDelay = value; }
+    std::string CustomPortName() const { return FCustomPortName; }
+    void SetCustomPortName(const std::string& value);
+    std::int32_t CustomBaudRate() const { return FCustomBaudRate; }
+    void SetCustomBaudRate(std::int32_t value);
+    bool LogInput() const { return FLogInput; }
+    void SetLogInput(bool value) { FLogInput = value; }
+    bool LogDateTime() const { return FLogDateTime; }
+    void SetLogDateTime(bool value) { FLogDateTime = value; }
+    std::string LogFile() const;
+    void SetLogFile(const std::string& value);
+
+    // Public, not published.
+    bool IsSending() const { return FIsSending; }
+    bool IsReceiving() const { return FIsReceiving; }
+    bool NeedSynchronization() const { return FNeedSynchronization; }
+    void SetNeedSynchronization(bool value) { FNeedSynchronization = value; }
+    static constexpr double Version() { return 1.54; }
+
+    // Conversions that know this component's custom port name and rate.
+    std::string CommPortToString(TCommPort value) const;
+    std::int32_t BaudRateToInt(TBaudRate value) const;
+
+    // Connection (main thread). Open throws ESerialPortException
+    // "Cannot connect to %s . %s" when the device cannot be opened.
+    void Open();
+    void Close();
+    TCommPort IsConnected() const { return ConnectedTo; }
+
+    // Writes; each returns the number of bytes the device took and throws
+    // ESerialPortException "%s is not open. Serial port is not connected."
+    // while closed. OnSend echoes exactly the bytes written.
+    std::uint32_t SendString(const std::string& str); // up to its first zero byte
+    std::uint32_t SendChars(const std::string& str);  // every byte
+    std::uint32_t SendData(const void* Data, std::uint32_t dataSize);
+    std::uint32_t SendData(const std::string& data);
+    std::uint32_t SendByte(std::uint8_t number);
+    std::uint32_t SendChar(char character);
+    std::uint32_t SendWord(std::uint16_t number); // low byte first
+    // Send from a thread of their own; failures there are lost.
+    void SendStringOnNewThread(const std::string& str);
+    void SendCharsOnNewThread(const std::string& str);
+
+    // Output lines and queues; False while closed or when the device refuses.
+    bool SetDTR(bool OnOff);
+    bool SetRTS(bool OnOff);
+    bool SetBreak(bool OnOff);
+    bool SetXonXoff(bool OnOff);
+    bool ClearInputBuffer();
+    bool ClearOutputBuffer();
+
+    // Input lines read afresh; False while closed.
+    bool GetCTS();
+    bool GetDSR();
+    bool GetRING();
+    bool GetCD();
+
+private:
+    friend class TComThread;
+
+    LineSettings CurrentLineSettings() const;
+    bool ApplyLineSettings(PosixDevice* device);
+    bool ApplyTimeouts(PosixDevice* device);
+    bool ApplyBufferSizes(PosixDevice* device);
+    void ReApply();
+    // Stores and re-applies only when the value changes.
+    template <typename T> void StoreAndReApply(T& field, T value) {
+        if (field == value)
+            return;
+        field = value;
+        ReApply();
+    }
+    std::shared_ptr<PosixDevice> OpenDevice() const;
+    std::shared_ptr<PosixDevice> DeviceForSending() const; // throws when not open
+    bool WithDevice(const std::function<bool(PosixDevice&)>& action) const;
+    bool HasLine(TLineStatus line);
+    std::uint32_t WriteAndEcho(const char* data, std::uint32_t size);
+    void StartSender(const std::string& str, int sendType);
+    void ReapThreads(bool waitForAll);
+
+    std::string FPort;
+    std::string FCustomPortName;
+    std::int32_t FBaudRate = 4800;
+    std::int32_t FCustomBaudRate = 0;
+    std::uint8_t FDataWidth = 8;
+    std::uint8_t FParity = 0;
+    std::uint8_t FStopBits = 0;
+    bool FEnableDTROnOpen = true;
+    bool FEnableRTSOnOpen = true;
+    THwFlowControl FHwFlowControl = hfNONE;
+    TSwFlowControl FSwFlowControl = sfNONE;
+    char FXonChar = 17;
+    char FXoffChar = 19;
+    std::uint16_t FXonLim = 0;
+    std::uint16_t FXoffLim = 1;
+    bool FParityCheck = false;
+    bool FReplaceParityErrors = false;
+    char FErrorChar = 0;
+    char FEofChar = 0;
+    bool FDiscardNulls = false;
+    bool FDsrSensitivity = false;
+    bool FTXContinueOnXoff = false;
+    std::string FReadBuffer;
+    TLineStatusSet FLineStatus;
+    std::uint32_t FReadIntervalTimeout = 0xFFFFFFFFu;
+    std::uint32_t FReadTotalTimeoutMultiplier = 0;
+    std::uint32_t FReadTotalTimeoutConstant = 0;
+    std::uint32_t FWriteTotalTimeoutMultiplier = 100;
+    std::uint32_t FWriteTotalTimeoutConstant = 1000;
+    TThreadPriority FPriority = tpNormal;
+    std::atomic<std::uint32_t> FDelay = 100;
+    std::uint32_t FInputBuffer = 4096;
+    std::uint32_t FOutputBuffer = 4096;
+
+    // The reader of the open connection; null while closed.
+    std::unique_ptr<TComThread> ComThread;
+    std::atomic<TCommPort> ConnectedTo = spNone;
+    std::atomic<bool> FIsSending = false;
+    std::atomic<bool> FIsReceiving = false;
+    std::atomic<bool> FNeedSynchronization = true;
+    std::atomic<bool> FLogInput = false;
+    std::atomic<bool> FLogDateTime = false;
+    std::string FLogFile;
+    mutable std::mutex logFileMutex_;
+
+    // The open device that sends and line operations use; shared with sender
+    // threads so a descriptor is never used after its release.
+    std::shared_ptr<PosixDevice> device_;
+    mutable std::mutex deviceMutex_;
+
+    // Reader threads whose connection ended but that may still be finishing,
+    // and sender threads; joined when done and on destruction.
+    std::vector<std::unique_ptr<TComThread>> retiredReaders_;
+    std::vector<std::unique_ptr<TSenderThread>> senders_;
+    std::mutex sendersMutex_;
+};
