@@ -101,7 +101,9 @@ public:
     virtual void DownClick(QObject* sender);
 
     // Ends the silent set-up phase: from now on a commit that changes the
-    // shown text fires OnValueChanged. Happens by itself when first shown.
+    // shown text fires OnValueChanged, and the shown text counts as the
+    // committed one. Happens by itself when the edit is first shown; a window
+    // that sets values before that and wants to hear of them calls it first.
     void Loaded();
 
     // Where a conversion error raised by the user's own input goes (Enter,
@@ -143,6 +145,9 @@ private:
     void ApplyBackground(TColor color);
     bool RefusesTyping(QKeyEvent* event) const;
     void CommitTyped();
+    // Stores a changed limit or option and re-parses the shown text with it.
+    template <typename T> void StoreAndParse(T& field, T value);
+    void Step(bool up);
 
     TEditBase FEditBase = ebFloat;
     bool FEditorEnabled = true;
@@ -159,7 +164,7 @@ private:
     QString FFormatStr = QStringLiteral("#0.#");
     TNumEditState FState = esNormal;
     bool FirstDraw = true;
-    bool IgnoreChange = true;
+    bool IgnoreChange = false; // set while the edit shows a text of its own
     bool FLimitUp = false;
     bool FLimitLo = false;
     TColor FColorDefault = clWindow;
