@@ -16,6 +16,9 @@
 #include <unistd.h>
 
 namespace {
+constexpr ssize_t kFullQueue = 4095;
+constexpr int kRefillWaitMs = 20;
+
 struct RateConstant {
     std::int32_t rate;
     unsigned int constant;
@@ -178,15 +181,24 @@ std::size_t PosixDevice::BytesQueued() {
 std::size_t PosixDevice::ReadQueued(std::string& chunk) {
     std::shared_lock lock(inUse_);
     const std::size_t before = chunk.size();
+    bool queueWasFull = false;
     int queued = 0;
-    // The queue reports at most 4095 bytes at a time, so read until it is empty.
-    while (fd_ >= 0 && ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0) {
+    // The queue holds at most 4095 bytes; what the driver keeps behind a full
+    // queue moves in shortly after a read, so wait for it briefly then.
+    while (fd_ >= 0 && ioctl(fd_, FIONREAD, &queued) == 0) {
+        if (queued <= 0) {
+            pollfd pfd{fd_, POLLIN, 0};
+            if (!queueWasFull || poll(&pfd, 1, kRefillWaitMs) <= 0 ||
+                ioctl(fd_, FIONREAD, &queued) != 0 || queued <= 0)
+                break;
+        }
         const std::size_t at = chunk.size();
         chunk.resize(at + static_cast<std::size_t>(queued));
         const ssize_t got = ::read(fd_, chunk.data() + at, static_cast<std::size_t>(queued));
         chunk.resize(at + static_cast<std::size_t>(got > 0 ? got : 0));
         if (got <= 0)
             break;
+        queueWasFull = got >= kFullQueue;
     }
     return chunk.size() - before;
 }

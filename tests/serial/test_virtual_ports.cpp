@@ -4,8 +4,8 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(VirtualPorts, AnnouncedPtyIsListedUntilWithdrawnOrGone) {
     ScratchEnvironment scratch;
