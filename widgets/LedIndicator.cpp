@@ -36,6 +36,11 @@ void TLedIndicator::SetCaption(const QString& value) {
 }
 
 QSize TLedIndicator::sizeHint() const {
+    return minimumSizeHint().expandedTo(QSize(73, 33));
+}
+
+// Lamp, spacing and caption side by side or one above the other.
+QSize TLedIndicator::minimumSizeHint() const {
     const auto [w, h] = LampSize();
     const QFontMetrics metrics(font());
     const QStringList lines = FCaption.split(QLatin1Char('|'));
@@ -43,10 +48,9 @@ QSize TLedIndicator::sizeHint() const {
     for (const QString& line : lines)
         textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
     const int textHeight = static_cast<int>(lines.size()) * metrics.height();
-    const QSize needed = FLED_Position == lpLeft || FLED_Position == lpRight
-                             ? QSize(w + FSpacing + textWidth, std::max(h, textHeight))
-                             : QSize(std::max(w, textWidth), h + FSpacing + textHeight);
-    return needed.expandedTo(QSize(73, 33));
+    if (FLED_Position == lpLeft || FLED_Position == lpRight)
+        return {w + FSpacing + textWidth, std::max(h, textHeight)};
+    return {std::max(w, textWidth), h + FSpacing + textHeight};
 }
 
 void TLedIndicator::ParamChange(QObject*) {

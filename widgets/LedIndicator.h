@@ -34,6 +34,7 @@ public:
     bool LampShown() const { return FLampShown; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void ParamChange(QObject* sender) override;
