@@ -1,0 +1,134 @@
+// The window's building blocks: the error box text and its behaviour around a
+// failing handler, the line-capped panes and the settings store file.
+
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
+#include "window/ErrorBox.h"
+#include "window/SettingsStore.h"
+#include "window/TextPane.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <stdexcept>
+
+class WindowPartsTest : public QObject {
+    Q_OBJECT
+    ScratchEnvironment scratch_;
+
+    static void writeStore(const QByteArray& content) {
+        QFile::remove(SettingsStore::FilePath());
+        QFile::remove(SettingsStore::FilePath() + ".bad");
+        if (content.isEmpty())
+            return;
+        QDir().mkpath(QFileInfo(SettingsStore::FilePath()).absolutePath());
+        QFile file(SettingsStore::FilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+private slots:
+    void errorTextGetsFullStopAfterLettersOnly_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter") << "No such file or directory"
+                                << "No such file or directory.";
+        QTest::newRow("full stop") << "Invalid combination."
+                                   << "Invalid combination.";
+        QTest::newRow("code below full stop") << "Port busy!"
+                                              << "Port busy!";
+        QTest::newRow("slash is above") << "/dev/"
+                                        << "/dev/.";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void errorTextGetsFullStopAfterLettersOnly() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(ErrorBoxText(message), shown);
+    }
+
+    void guardedHandlerStopsAtTheErrorAndShowsTheBox() {
+        ModalBoxCatcher catcher;
+        bool secondStepRan = false;
+        RunGuarded(nullptr, [&] {
+            throw std::runtime_error("Cannot connect to COM13 . No such file or directory");
+            secondStepRan = true;
+        });
+        QCOMPARE(catcher.boxes().size(), size_t(1));
+        const CaughtBox& box = catcher.boxes().front();
+        QCOMPARE(box.title, QString("ZEPO Monitor"));
+        QCOMPARE(box.text, QString("Cannot connect to COM13 . No such file or directory."));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttonCount, 1);
+        QVERIFY(!secondStepRan);
+    }
+
+    void appendedLinesFollowTheFirstEmptyLine() {
+        QPlainTextEdit* pane = MakeLogPane(nullptr, "log");
+        AppendLine(pane, "Connected to COM3");
+        AppendLine(pane, "Disconnected from COM3");
+        QCOMPARE(PaneLines(pane), QStringList({"", "Connected to COM3", "Disconnected from COM3"}));
+        QCOMPARE(pane->maximumBlockCount(), MaxPaneLines);
+        delete pane;
+    }
+
+    void insertedLinesGoOnTopAndTheOldestFallOffTheBottom() {
+        QPlainTextEdit* pane = MakeTextPane(nullptr, "watch");
+        for (int index = 1; index <= 5; ++index)
+            InsertFirstLine(pane, QString("line %1").arg(index), 3);
+        QCOMPARE(PaneLines(pane), QStringList({"line 5", "line 4", "line 3"}));
+        delete pane;
+    }
+
+    void storeReadsStringsAndRefusesOtherTypes() {
+        writeStore(R"({"\\K": {"Text": "COM3", "Number": 3}, "\\Other": {"Kept": "yes"}})");
+        SettingsStore store;
+        QVERIFY(store.KeyExists("\\K"));
+        QVERIFY(!store.KeyExists("\\Missing"));
+        QVERIFY(!store.OpenKey("\\Missing", false));
+        QVERIFY(store.OpenKey("\\K", false));
+        QCOMPARE(store.ReadString("Text"), QString("COM3"));
+        QCOMPARE(store.ReadString("Absent"), QString());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, store.ReadString("Number"));
+
+        store.DeleteKey("\\K");
+        QVERIFY(store.OpenKey("\\K", true));
+        store.WriteString("Text", "COM4");
+        SettingsStore reread;
+        QVERIFY(reread.OpenKey("\\K", false));
+        QCOMPARE(reread.ReadString("Text"), QString("COM4"));
+        QCOMPARE(reread.ReadString("Number"), QString()); // deleted with its key
+        QVERIFY(reread.OpenKey("\\Other", false));
+        QCOMPARE(reread.ReadString("Kept"), QString("yes"));
+    }
+
+    void brokenFileIsKeptAsideAndTheStoreStartsEmpty() {
+        writeStore("{ not json");
+        SettingsStore store;
+        QVERIFY(!store.KeyExists("\\K"));
+        QVERIFY(!QFile::exists(SettingsStore::FilePath()));
+        QFile aside(SettingsStore::FilePath() + ".bad");
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), QByteArray("{ not json"));
+        QVERIFY(store.OpenKey("\\K", true));
+        QVERIFY(QFile::exists(SettingsStore::FilePath()));
+    }
+
+    void unwritableStoreReportsAnError() {
+        writeStore({});
+        const QString directory = QFileInfo(SettingsStore::FilePath()).absolutePath();
+        QDir(directory).removeRecursively();
+        QFile blocker(directory); // a file where the directory should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        SettingsStore store;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, store.OpenKey("\\K", true));
+        QFile::remove(directory);
+    }
+};
+
+QTEST_MAIN(WindowPartsTest)
+#include "test_window_parts.moc"

@@ -1,0 +1,124 @@
+#include "window/ComPortPage.h"
+
+#include "window/Controls.h"
+#include "window/DataInLed.h"
+#include "window/RadioGroup.h"
+#include "window/TextPane.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QStringList BaudRates = {"75",     "110",    "134",    "150",   "300",    "600",
+                               "1200",   "1800",   "2400",   "4800",  "7200",   "9600",
+                               "14400",  "19200",  "38400",  "57600", "115200", "128000",
+                               "230400", "256000", "460800", "921600"};
+
+QListWidget* MakeList(QWidget* parent, const QString& name, const QString& hint) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setToolTip(hint);
+    list->setFixedWidth(70);
+    return list;
+}
+
+QVBoxLayout* LabelledList(QLabel* label, QListWidget* list) {
+    auto* column = new QVBoxLayout;
+    column->addWidget(label);
+    column->addWidget(list, 1);
+    return column;
+}
+
+QStringList DesignPortItems() {
+    QStringList items;
+    for (int number = 1; number <= 20; ++number)
+        items << "COM" + QString::number(number);
+    return items;
+}
+} // namespace
+
+TComPortPage::TComPortPage(QWidget* parent, TSerialPort& port) : QWidget(parent), portSerial(port) {
+    setObjectName("tabComPort");
+    CreateControls();
+    LayOut();
+    Connect();
+}
+
+void TComPortPage::CreateControls() {
+    btnOpen = MakeButton(this, "btnOpen", "Open");
+    btnClose = MakeButton(this, "btnClose", "Close");
+    btnRefesh = MakeButton(this, "btnRefesh", "Refesh");
+    lblPort = MakeLabel(this, "lblPort", "Port");
+    lstPorts = MakeList(this, "lstPorts", "Port");
+    lstPorts->addItems(DesignPortItems());
+    lstPorts->setContextMenuPolicy(Qt::CustomContextMenu);
+    poplstPorts = new QMenu(lstPorts);
+    poplstPorts->setObjectName("poplstPorts");
+    miRefreshPorts1 = poplstPorts->addAction("Refresh");
+    miRefreshPorts1->setObjectName("miRefreshPorts1");
+    lblBaudRate = MakeLabel(this, "lblBaudRate", "Baud Rate");
+    lstBaudRate = MakeList(this, "lstBaudRate", "Baud Rate");
+    lstBaudRate->addItems(BaudRates);
+    SelectBaudRate("9600");
+    rbSwFlowControl =
+        new TRadioGroup(this, "rbSwFlowControl", "Software Flow Control", {"None", "XON/XOFF"}, 0);
+    rbParity =
+        new TRadioGroup(this, "rbParity", "Parity", {"None", "Odd", "Even", "Mark", "Space"}, 0);
+    rbDataWidth = new TRadioGroup(this, "rbDataWidth", "Data Width (Byte Size)",
+                                  {"5 bits", "6 bits", "7 bits", "8 bits"}, 3);
+    rbHwFlowControl = new TRadioGroup(this, "rbHwFlowControl", "Hardware Flow Control",
+                                      {"None", "DTR/DSR", "RTS/CTS"}, 0);
+    rbStopBits = new TRadioGroup(this, "rbStopBits", "Stop Bits", {"1", "1.5", "2"}, 0);
+    gbEnable = new QGroupBox("Enable", this);
+    gbEnable->setObjectName("gbEnable");
+    cbDTR = new QCheckBox("DTR", gbEnable);
+    cbDTR->setObjectName("cbDTR");
+    cbRTS = new QCheckBox("RTS", gbEnable);
+    cbRTS->setObjectName("cbRTS");
+    btnApply = MakeButton(this, "btnApply", "Apply Settings");
+    moComPort = MakeLogPane(this, "moComPort");
+    moComPort->setMinimumWidth(120);
+    btnPollCFG_ANT = MakeButton(this, "btnPollCFG_ANT", " Poll CFG-ANT");
+    btnGetSetCFG_ANT = MakeButton(this, "btnGetSetCFG_ANT", "Get/Set CFG-ANT");
+    lblNumSent = MakeLabel(this, "lblNumSent", "lblSent");
+    ledDataIn = MakeDataInLed(this);
+}
+
+void TComPortPage::LayOut() {
+    auto* enableLayout = new QVBoxLayout(gbEnable);
+    enableLayout->addWidget(cbDTR);
+    enableLayout->addWidget(cbRTS);
+    enableLayout->addStretch();
+
+    auto* settings = new QGridLayout;
+    settings->addLayout(LabelledList(lblPort, lstPorts), 0, 0, 2, 1);
+    settings->addLayout(LabelledList(lblBaudRate, lstBaudRate), 0, 1, 2, 1);
+    settings->addWidget(rbDataWidth, 0, 2);
+    settings->addWidget(rbStopBits, 1, 2);
+    settings->addWidget(rbParity, 0, 3);
+    settings->addWidget(gbEnable, 1, 3);
+    settings->addWidget(rbHwFlowControl, 0, 4);
+    settings->addWidget(rbSwFlowControl, 1, 4);
+
+    auto* buttons = new QVBoxLayout;
+    for (QWidget* control : {btnOpen, btnClose, btnApply, btnRefesh})
+        buttons->addWidget(control);
+    buttons->addWidget(AsWidget(ledDataIn));
+    buttons->addStretch();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{btnPollCFG_ANT, btnGetSetCFG_ANT, lblNumSent})
+        buttons->addWidget(control);
+
+    auto* page = new QHBoxLayout(this);
+    page->addLayout(settings);
+    page->addLayout(buttons);
+    page->addWidget(moComPort, 1);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The "ComPort" page: choice of port and line settings, Open/Close, the
+// data-in LED, the connection log and the two CFG-ANT buttons. Its handlers
+// copy the page into the window's serial port and log the connection.
+
+#include "serial/SerialPort.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+class TLedIndicator;
+class TRadioGroup;
+
+class TComPortPage : public QWidget {
+    Q_OBJECT
+public:
+    TComPortPage(QWidget* parent, TSerialPort& port);
+
+    // Refills lstPorts with the ports present, COM1 … COM254 by number.
+    void RefreshPortList();
+    // Selects the item of lstBaudRate whose text is rate.
+    void SelectBaudRate(const QString& rate);
+    // Copies the page's controls into the port, in the order that the
+    // data-width and stop-bits check relies on.
+    void ApplyPortSettings();
+
+    void btnApplyClick() { ApplyPortSettings(); }
+    void btnOpenClick();
+    void btnCloseClick();
+    void btnRefeshClick() { RefreshPortList(); }
+    void miRefreshPorts1Click();
+    void lstPortsClick();
+    void portSerialConnect(TCommPort Port);
+    void portSerialDisconnect(TCommPort Port);
+    void portSerialLineStatusChange(TLineStatusSet LineStatus);
+
+    QPushButton* btnOpen;
+    QPushButton* btnClose;
+    QPushButton* btnRefesh;
+    QLabel* lblPort;
+    QListWidget* lstPorts;
+    QMenu* poplstPorts;
+    QAction* miRefreshPorts1;
+    QLabel* lblBaudRate;
+    QListWidget* lstBaudRate;
+    TRadioGroup* rbSwFlowControl;
+    TRadioGroup* rbParity;
+    TRadioGroup* rbDataWidth;
+    TRadioGroup* rbHwFlowControl;
+    TRadioGroup* rbStopBits;
+    QGroupBox* gbEnable;
+    QCheckBox* cbDTR;
+    QCheckBox* cbRTS;
+    QPushButton* btnApply;
+    QPlainTextEdit* moComPort;
+    QPushButton* btnPollCFG_ANT;
+    QPushButton* btnGetSetCFG_ANT;
+    QLabel* lblNumSent;
+    TLedIndicator* ledDataIn;
+
+signals:
+    // The name of the port chosen in the list, for the status bar.
+    void PortNameShown(const QString& name);
+
+private:
+    void CreateControls();
+    void LayOut();
+    void Connect();
+    QString PortName(TCommPort port) const;
+
+    TSerialPort& portSerial;
+};

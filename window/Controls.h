@@ -1,0 +1,37 @@
+#pragma once
+// Small factories for the window's controls, so each page states only its
+// controls' names, captions, items and places.
+
+#include <QColor>
+#include <QStringList>
+
+class QComboBox;
+class QFont;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption);
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text = {});
+
+// An editable drop-down list whose edit field starts with text (not an item).
+// Typed text is never added to the items.
+QComboBox* MakeDropDown(QWidget* parent, const QString& name, const QStringList& items,
+                        const QString& text, bool fixedPitch);
+
+// The fixed-pitch font the window uses where columns must line up.
+QFont FixedPitchFont();
+
+// Fills the widget's background with colour.
+void SetBackground(QWidget* widget, const QColor& colour);
+
+// A column holding control with label printed under it.
+QWidget* WithLabelUnder(QWidget* parent, QWidget* control, QLabel* label);
+
+// Colours of the window.
+inline const QColor ColorBtnShadow(160, 160, 160);
+inline const QColor ColorMoneyGreen(192, 220, 192);
+inline const QColor ColorMedGray(160, 160, 164);
+inline const QColor ColorInactiveCaptionGradient(215, 228, 242);

@@ -1,0 +1,53 @@
+#pragma once
+// The main window: the four pages, the data pane, the status bar and the
+// window's serial port, whose events it binds to the pages' handlers. It
+// restores the port last used at start-up and stores it again at closing.
+
+#include "serial/SerialPort.h"
+
+#include <QMainWindow>
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class TComPortPage;
+class TNmeaPubxPage;
+class TNmeaStandardPage;
+class TReceiveDisplay;
+class TUbxProtocolPage;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Status bar panel 0 … 3.
+    QLabel* StatusPanel(int index) const { return panels_.at(index); }
+
+    TSerialPort portSerial;
+    QTabWidget* pcZEPOMonitor;
+    TComPortPage* tabComPort;
+    TNmeaStandardPage* tabNMEA;
+    TNmeaPubxPage* tabUBX;
+    TUbxProtocolPage* ts;
+    QPlainTextEdit* moData;
+    QStatusBar* sbZEPOMonitor;
+    TReceiveDisplay* receiveDisplay;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreatePages();
+    void CreateStatusBar();
+    void BindPortEvents();
+    void FormCreate();
+    void FormClose();
+    void pcZEPOMonitorChange();
+
+    std::array<QLabel*, 4> panels_{};
+};

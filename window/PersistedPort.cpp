@@ -1,0 +1,38 @@
+#include "window/PersistedPort.h"
+
+#include "serial/SerialPort.h"
+#include "window/SettingsStore.h"
+
+#include <exception>
+
+QString RestorePort(TSerialPort& port) {
+    SettingsStore BrennixReg;
+    QString shown;
+    if (BrennixReg.KeyExists(BrennixKey) && BrennixReg.OpenKey(BrennixKey, false)) {
+        try {
+            const QString stored = BrennixReg.ReadString(ComPortInUseValue);
+            const std::string name = stored.toLatin1().toStdString();
+            const TCommPort chosen = StringToCommPort(name);
+            // A custom name must be known before the port can stand for it,
+            // or it would be lost at the next closing.
+            if (chosen == spCustom)
+                port.SetCustomPortName(TrimPortName(name));
+            port.SetPort(chosen);
+            shown = stored;
+        } catch (const std::exception&) {
+            BrennixReg.DeleteKey(BrennixKey);
+        }
+    }
+    if (!BrennixReg.KeyExists(BrennixKey))
+        BrennixReg.OpenKey(BrennixKey, true);
+    return shown;
+}
+
+void StorePort(const TSerialPort& port) {
+    SettingsStore BrennixReg;
+    BrennixReg.DeleteKey(BrennixKey);
+    BrennixReg.OpenKey(BrennixKey, true);
+    BrennixReg.WriteString(ComPortInUseValue,
+                           QString::fromLatin1(port.CommPortToString(port.Port())));
+    BrennixReg.CloseKey();
+}

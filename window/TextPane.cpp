@@ -1,0 +1,57 @@
+#include "window/TextPane.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+
+QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name) {
+    auto* pane = new QPlainTextEdit(parent);
+    pane->setObjectName(name);
+    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setUndoRedoEnabled(false);
+    return pane;
+}
+
+QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name) {
+    QPlainTextEdit* pane = MakeTextPane(parent, name);
+    pane->setMaximumBlockCount(MaxPaneLines);
+    return pane;
+}
+
+void AppendLine(QPlainTextEdit* pane, const QString& line) {
+    QTextCursor cursor(pane->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertBlock();
+    cursor.insertText(line);
+}
+
+void InsertFirstLine(QPlainTextEdit* pane, const QString& line, int maxLines) {
+    QTextDocument* document = pane->document();
+    QTextCursor cursor(document);
+    if (document->isEmpty()) {
+        cursor.insertText(line);
+        return;
+    }
+    cursor.insertText(line + '\n');
+    const int excess = document->blockCount() - maxLines;
+    if (excess <= 0)
+        return;
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::PreviousBlock, QTextCursor::MoveAnchor, excess);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void SetLines(QPlainTextEdit* pane, const QStringList& lines) {
+    pane->setPlainText(lines.join('\n'));
+}
+
+QStringList PaneLines(const QPlainTextEdit* pane) {
+    QStringList lines;
+    for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    return lines;
+}

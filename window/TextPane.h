@@ -1,0 +1,30 @@
+#pragma once
+// Multi-line text panes of the window and the ways the program writes them.
+// Panes that only grow keep at most the newest MaxPaneLines lines, so a
+// monitor left running for days does not run out of memory.
+
+#include <QStringList>
+
+class QPlainTextEdit;
+class QWidget;
+
+inline constexpr int MaxPaneLines = 100000;
+
+// A pane with both scroll bars (no wrapping), tab accepted as text.
+QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name);
+
+// A log pane: appended lines, the oldest dropped beyond MaxPaneLines.
+QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name);
+
+// Appends line as a new last line (after whatever the pane shows, an empty
+// first line included).
+void AppendLine(QPlainTextEdit* pane, const QString& line);
+
+// Inserts line as the first line; drops the last lines beyond maxLines.
+void InsertFirstLine(QPlainTextEdit* pane, const QString& line, int maxLines = MaxPaneLines);
+
+// Replaces the pane's content by lines, one per line.
+void SetLines(QPlainTextEdit* pane, const QStringList& lines);
+
+// The pane's lines, one per text block.
+QStringList PaneLines(const QPlainTextEdit* pane);
