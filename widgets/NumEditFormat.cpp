@@ -89,12 +89,13 @@ std::int32_t HexToInt(const QString& text) {
 }
 
 long double StrToFloat(const QString& text) {
-    static const QRegularExpression number(
-        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    const QString point = QRegularExpression::escape(QString(DecimalSeparator()));
+    const QRegularExpression number(
+        QStringLiteral("^[+-]?([0-9]+(%1)?[0-9]*|(%1)[0-9]+)([eE][+-]?[0-9]+)?$").arg(point));
+    if (!number.match(text).hasMatch())
+        InvalidFloat(text);
     QString c = text;
     c.replace(DecimalSeparator(), u'.');
-    if (!number.match(c).hasMatch())
-        InvalidFloat(text);
     const long double result = CStrToLongDouble(c.toLatin1());
     if (std::isinf(result))
         InvalidFloat(text);
