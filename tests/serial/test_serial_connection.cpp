@@ -235,27 +235,42 @@ TEST_F(SerialConnection, FailingLogLosesOnlyTheLog) {
     port.Close();
 }
 
-TEST_F(SerialConnection, SettingChangeWhileOpenDiscardsUnreadInput) {
+TEST_F(SerialConnection, SettingWritesWhileOpenReApplyAndDiscardUnreadInput) {
+    const struct {
+        const char* what;
+        std::function<void(TSerialPort&)> write;
+        bool reApplies;
+    } cases[] = {
+        {"same bit rate", [](TSerialPort& p) { p.SetBaudRate(p.BaudRate()); }, true},
+        {"parity", [](TSerialPort& p) { p.SetParity(pbEven); }, true},
+        {"same DTR setting", [](TSerialPort& p) { p.SetEnableDTROnOpen(true); }, false},
+        {"new DTR setting", [](TSerialPort& p) { p.SetEnableDTROnOpen(false); }, true},
+        {"poll interval", [](TSerialPort& p) { p.SetDelay(1000); }, false},
+    };
     port.SetDelay(1000);
     port.Open();
-    // After the marker's chunk the reader sleeps: "stale" waits unread.
-    peer.write("<");
-    ASSERT_TRUE(WaitFor([&] { return recorder.Chunks().size() == 1; }));
-    peer.write("stale");
-    // A second descriptor shows when the bytes have reached the port's queue
+    // A second descriptor shows when bytes have reached the port's queue
     // (root only: the port is held exclusively).
     const int watcher = ::open(peer.devicePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     if (watcher < 0)
         GTEST_SKIP() << "cannot watch an exclusive port without root";
-    ASSERT_TRUE(WaitFor([&] {
-        int queued = 0;
-        return ioctl(watcher, FIONREAD, &queued) == 0 && queued == 5;
-    }));
+    // Right after a chunk the reader sleeps a second: "stale" waits unread.
+    peer.write("<");
+    ASSERT_TRUE(WaitFor([&] { return recorder.Chunks().size() == 1; }));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t chunks = recorder.Chunks().size();
+        peer.write("stale");
+        ASSERT_TRUE(WaitFor([&] {
+            int queued = 0;
+            return ioctl(watcher, FIONREAD, &queued) == 0 && queued == 5;
+        }));
+        c.write(port);
+        peer.write("fresh");
+        ASSERT_TRUE(WaitFor([&] { return recorder.Chunks().size() == chunks + 1; }));
+        EXPECT_EQ(recorder.Chunks().back(), c.reApplies ? "fresh" : "stalefresh");
+    }
     ::close(watcher);
-    port.SetParity(pbEven);
-    peer.write("fresh");
-    ASSERT_TRUE(WaitFor([&] { return recorder.Chunks().size() == 2; }));
-    EXPECT_EQ(recorder.Received(), "<fresh");
     port.Close();
 }
 
