@@ -81,6 +81,8 @@ public:
     // Select the whole text when the field gets the focus by keyboard.
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool value) { FAutoSelect = value; }
+    // Most characters the field takes; 0 means no limit.
+    void SetMaxLength(int value) { setMaxLength(value > 0 ? value : 32767); }
     // True: ColorDefault follows the parent's background colour.
     bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool value);
