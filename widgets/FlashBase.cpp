@@ -1,35 +1,52 @@
 #include "widgets/FlashBase.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QEvent>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
+#include <thread>
 
-// The worker: sleeps tInterval, then runs the owner's DoTimer on the owner's
-// thread and waits for it. Suspending makes the loop (and the thread) end at
-// its next check; resuming starts a fresh run.
-class TTimerThread : public QThread {
+namespace {
+
+// The event that carries a tick from the worker to the owner's thread.
+const QEvent::Type kTickEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Linux gives an unprivileged program no higher priorities than normal; the
+// lower ones map onto the batch and idle scheduling classes.
+void ApplyPriority(std::thread& thread, TThreadPriority priority) {
+    const int policy = priority == tpIdle                            ? SCHED_IDLE
+                       : priority == tpLowest || priority == tpLower ? SCHED_BATCH
+                                                                     : SCHED_OTHER;
+    const sched_param parameters{};
+    pthread_setschedparam(thread.native_handle(), policy, &parameters);
+}
+
+} // namespace
+
+// The worker: sleeps tInterval, then posts a tick to the owner and waits
+// until the owner's thread has run it. Suspending makes the loop (and the
+// thread) end at its next check; resuming starts a fresh thread.
+class TTimerThread {
 public:
     explicit TTimerThread(TFlashBase* owner) : tOwner(owner) {}
+    ~TTimerThread() { Terminate(); }
 
-    void Resume(std::uint32_t interval, QThread::Priority priority) {
+    void Resume(std::uint32_t interval, TThreadPriority priority) {
         {
             std::lock_guard lock(FMutex);
             tInterval = interval;
             FSuspended = false;
-            if (FLooping) {
-                setPriority(priority);
-                return;
+            if (!FLooping) {
+                if (FThread.joinable())
+                    FThread.join(); // a previous run has left its loop and is only returning
+                FLooping = true;
+                FThread = std::thread(&TTimerThread::Run, this);
             }
         }
-        wait(); // a previous run has left its loop and is only returning
-        {
-            std::lock_guard lock(FMutex);
-            FLooping = true;
-        }
-        start(priority);
+        ApplyPriority(FThread, priority);
     }
 
     void Suspend() {
@@ -40,16 +57,15 @@ public:
         FWake.notify_all();
     }
 
-    // Ends the thread for good. A tick handed to the owner's thread and not yet
-    // run is dropped so that the worker cannot wait for it forever.
+    // Ends the thread for good; a tick posted and not yet run is abandoned.
     void Terminate() {
         {
             std::lock_guard lock(FMutex);
             FTerminated = true;
         }
         FWake.notify_all();
-        while (!wait(QDeadlineTimer(5)))
-            QCoreApplication::removePostedEvents(tOwner, QEvent::MetaCall);
+        if (FThread.joinable())
+            FThread.join();
     }
 
     bool Looping() {
@@ -57,58 +73,40 @@ public:
         return FLooping;
     }
 
-protected:
-    void run() override {
+    // Called on the owner's thread once the posted tick has run.
+    void TickDone() {
+        {
+            std::lock_guard lock(FMutex);
+            FTickPending = false;
+        }
+        FWake.notify_all();
+    }
+
+private:
+    void Run() {
         std::unique_lock lock(FMutex);
-        for (;;) {
-            const auto told = [this] { return FTerminated || FSuspended; };
-            if (told())
-                break;
+        const auto told = [this] { return FTerminated || FSuspended; };
+        while (!told()) {
             // A sleep cut short means "stop" or "suspend": no tick then.
             if (FWake.wait_for(lock, std::chrono::milliseconds(tInterval), told))
-                continue;
-            lock.unlock();
-            TFlashBase* owner = tOwner;
-            QMetaObject::invokeMethod(
-                owner, [owner] { owner->DoTimer(); }, Qt::BlockingQueuedConnection);
-            lock.lock();
+                break;
+            FTickPending = true;
+            QCoreApplication::postEvent(tOwner, new QEvent(kTickEvent));
+            FWake.wait(lock, [this] { return !FTickPending || FTerminated; });
         }
         FLooping = false;
     }
 
-private:
     TFlashBase* const tOwner;
-    std::uint32_t tInterval = 16;
+    std::thread FThread;
     std::mutex FMutex;
     std::condition_variable FWake;
+    std::uint32_t tInterval = 16;
     bool FSuspended = true;
     bool FTerminated = false;
     bool FLooping = false;
+    bool FTickPending = false;
 };
-
-namespace {
-
-QThread::Priority ToQThreadPriority(TThreadPriority priority) {
-    switch (priority) {
-    case tpIdle:
-        return QThread::IdlePriority;
-    case tpLowest:
-        return QThread::LowestPriority;
-    case tpLower:
-        return QThread::LowPriority;
-    case tpNormal:
-        return QThread::NormalPriority;
-    case tpHigher:
-        return QThread::HighPriority;
-    case tpHighest:
-        return QThread::HighestPriority;
-    case tpTimeCritical:
-        return QThread::TimeCriticalPriority;
-    }
-    return QThread::NormalPriority;
-}
-
-} // namespace
 
 TFlashBase::TFlashBase(QObject* owner)
     : QObject(owner), FTimerThread(std::make_unique<TTimerThread>(this)) {}
@@ -150,11 +148,22 @@ void TFlashBase::DoTimer() {
         FOnTimer(this);
 }
 
+bool TFlashBase::event(QEvent* event) {
+    if (event->type() != kTickEvent)
+        return QObject::event(event);
+    struct ReleaseWorker {
+        TTimerThread& worker;
+        ~ReleaseWorker() { worker.TickDone(); }
+    } release{*FTimerThread};
+    DoTimer();
+    return true;
+}
+
 void TFlashBase::UpdateTimer() {
     if (FDestroying)
         return;
     if (FInterval != 0 && FEnabled && FOnTimer && TicksWanted())
-        FTimerThread->Resume(FInterval, ToQThreadPriority(FThreadPriority));
+        FTimerThread->Resume(FInterval, FThreadPriority);
     else
         FTimerThread->Suspend();
 }

@@ -48,6 +48,9 @@ protected:
     // Starts or stops the worker after a change of what decides its running.
     void UpdateTimer();
 
+    // Runs the ticks the worker posts.
+    bool event(QEvent* event) override;
+
 private:
     bool FEnabled = true;
     std::uint32_t FInterval = 16;
