@@ -28,14 +28,22 @@ int TNumSpin::GetMinHeight() const {
     return fontHeight + std::min(systemHeight, fontHeight) / 4 + 4 * BorderHeight + 2;
 }
 
+QSize TNumSpin::sizeHint() const {
+    const QSize hint = TNumEdit::sizeHint();
+    return {hint.width(), std::max(hint.height(), GetMinHeight())};
+}
+
+QSize TNumSpin::minimumSizeHint() const {
+    const QSize hint = TNumEdit::minimumSizeHint();
+    return {hint.width(), std::max(hint.height(), GetMinHeight())};
+}
+
 void TNumSpin::resizeEvent(QResizeEvent* event) {
     TNumEdit::resizeEvent(event);
     if (!FButton)
         return;
-    if (height() < GetMinHeight()) {
-        resize(width(), GetMinHeight()); // the next resize lays out
-        return;
-    }
+    if (height() < GetMinHeight())
+        resize(width(), GetMinHeight()); // a layout may still hold it lower
     // Inside the edit's frame, flush with its right edge.
     const int frame =
         hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) : 0;

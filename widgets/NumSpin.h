@@ -23,8 +23,11 @@ public:
 
     TSpinButton* Button() const { return FButton; }
 
-    // The least height at which the edit's font fits.
+    // The least height at which the edit's font fits; the size hints and
+    // every resize keep to it.
     int GetMinHeight() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void SetState(TNumEditState state) override;

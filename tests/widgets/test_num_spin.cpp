@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <memory>
 
@@ -236,11 +237,21 @@ private slots:
         QVERIFY(spin.GetMinHeight() > spin.fontMetrics().height());
     }
 
+    void buttonsSitInsideTheEditAndTextStaysClear_data() {
+        QTest::addColumn<bool>("inLayout");
+        QTest::newRow("placed") << false;
+        QTest::newRow("in a layout") << true;
+    }
     void buttonsSitInsideTheEditAndTextStaysClear() {
+        QFETCH(bool, inLayout);
         QWidget window;
-        auto spin = ZeroOneSpin(&window);
-        spin->resize(80, 30);
+        auto* spin = new TNumSpin(&window);
+        if (inLayout)
+            (new QVBoxLayout(&window))->addWidget(spin);
+        else
+            spin->resize(80, 30);
         window.show();
+        QVERIFY(spin->height() >= spin->GetMinHeight());
         const QRect button = spin->Button()->geometry();
         QCOMPARE(button.width(), 15);
         QVERIFY(spin->rect().contains(button));
