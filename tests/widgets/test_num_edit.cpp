@@ -57,15 +57,6 @@ private slots:
         errors.clear();
     }
 
-    void newEditShowsZero() {
-        TNumEdit edit;
-        QCOMPARE(edit.text(), "0");
-        QCOMPARE(edit.width(), 65);
-        QCOMPARE(edit.State(), esNormal);
-        QCOMPARE(edit.ValueAsBool(), "0");
-        QCOMPARE(edit.ValueAsHex(), "0");
-    }
-
     void typedTextCommits_data() {
         QTest::addColumn<TEditBase>("base");
         QTest::addColumn<QString>("typed");
@@ -75,7 +66,6 @@ private slots:
         QTest::newRow("milli") << ebFloat << "5m" << 0.005 << "0";
         QTest::newRow("kilo in integers") << ebInt << "3k" << 3000.0 << "3000";
         QTest::newRow("exa letter alone") << ebFloat << "E" << 1e18 << "1" + QString(18, u'0');
-        QTest::newRow("letter alone") << ebFloat << "k" << 1000.0 << "1000";
         QTest::newRow("hex prefix") << ebFloat << "$FF" << 255.0 << "255";
         QTest::newRow("binary prefix") << ebFloat << "&101" << 5.0 << "5";
         QTest::newRow("integer prefix") << ebHex << "%3k" << 3000.0 << "BB8";
@@ -87,10 +77,7 @@ private slots:
         QTest::newRow("thousands separator") << ebFloat << "1,234.5" << 1234.5 << "1234.5";
         QTest::newRow("largest integer") << ebInt << "2147483647" << 2147483647.0 << "2147483647";
         QTest::newRow("integer clamped") << ebInt << "3E" << 2147483647.0 << "2147483647";
-        QTest::newRow("hex lower case") << ebHex << "ff" << 255.0 << "FF";
         QTest::newRow("hex all ones") << ebHex << "FFFFFFFF" << -1.0 << "FFFFFFFF";
-        QTest::newRow("binary") << ebBin << "1010" << 10.0 << "1010";
-        QTest::newRow("negative integer") << ebInt << "-7" << -7.0 << "-7";
     }
     void typedTextCommits() {
         QFETCH(TEditBase, base);
@@ -120,8 +107,6 @@ private slots:
         QTest::newRow("from first to last") << ebFloat << "1x2y3" << 1 << 3;
         QTest::newRow("second sign") << ebFloat << "--1" << 1 << 1;
         QTest::newRow("second exponent") << ebFloat << "1e5e" << 3 << 1;
-        QTest::newRow("sign in hex") << ebHex << "-1" << 0 << 1;
-        QTest::newRow("letter in front") << ebInt << "k3" << 0 << 1;
     }
     void badCharactersAreSelected() {
         QFETCH(TEditBase, base);
@@ -306,21 +291,12 @@ private slots:
         QCOMPARE(changes, 2);
     }
 
-    void readOnlyRefusesSteps() {
-        TNumEdit edit;
-        edit.setReadOnly(true);
-        edit.UpClick(nullptr);
-        QTest::keyClick(&edit, Qt::Key_Down);
-        QCOMPARE(edit.Value(), 0.0);
-    }
-
     void integerFormRoundsHalfToEven_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("expected");
         QTest::newRow("0.5") << 0.5 << 0;
         QTest::newRow("1.5") << 1.5 << 2;
         QTest::newRow("2.5") << 2.5 << 2;
-        QTest::newRow("3.5") << 3.5 << 4;
         QTest::newRow("-0.5") << -0.5 << 0;
         QTest::newRow("-1.5") << -1.5 << -2;
         QTest::newRow("-2.5") << -2.5 << -2;
@@ -328,7 +304,6 @@ private slots:
         QTest::newRow("near the top") << 2147483646.5 << 2147483646;
         QTest::newRow("above the top") << 3e9 << 2147483647;
         QTest::newRow("smallest 32-bit") << -2147483648.0 << -2147483647;
-        QTest::newRow("far below") << -1e300 << -2147483647;
     }
     void integerFormRoundsHalfToEven() {
         QFETCH(double, value);
@@ -406,16 +381,6 @@ private slots:
         QVERIFY(edit->LimitUp());
     }
 
-    void changedLimitReparses() {
-        TNumEdit edit;
-        edit.SetValue(50);
-        edit.SetMaxValue(20);
-        QCOMPARE(edit.Value(), 50.0); // no limit option yet
-        edit.SetOptions(eoLimitMax);
-        QCOMPARE(edit.text(), "20");
-        QVERIFY(edit.LimitUp());
-    }
-
     void valueChangedOnlyAfterLoadingAndOnNewText() {
         TNumEdit edit;
         int fired = 0;
@@ -429,15 +394,12 @@ private slots:
         QCOMPARE(fired, 1);
         TypeAndEnter(edit, "6");
         QCOMPARE(fired, 2);
-    }
 
-    void firstShowEndsSetUp() {
-        TNumEdit edit;
-        int fired = 0;
-        edit.OnValueChanged = [&](QObject*) { ++fired; };
-        edit.show();
-        edit.SetValue(8);
-        QCOMPARE(fired, 1);
+        TNumEdit shown; // the first show ends the set-up too
+        shown.OnValueChanged = [&](QObject*) { ++fired; };
+        shown.show();
+        shown.SetValue(8);
+        QCOMPARE(fired, 3);
     }
 
     void disabledEditorRefusesTyping() {
