@@ -2,9 +2,11 @@
 
 #include "widgets/FlashTimer.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStyleOptionButton>
 
 // A glyph from the built-in resources: "SpinUp" or "SpinDown". (Outside any
@@ -51,8 +53,14 @@ QSize TTimerSpeedBtn::sizeHint() const {
 
 bool TTimerSpeedBtn::event(QEvent* event) {
     if (event->type() == WM_FLASHTICK) {
-        if (FlashNow() >= StartTime)
+        // A release that went elsewhere (a modal error box opened by a click)
+        // ends the repeat; a click still running is not repeated inside itself.
+        if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            StopRepeat();
+        else if (!FClicking && FlashNow() >= StartTime) {
+            QScopedValueRollback clicking(FClicking, true);
             Click();
+        }
         return true;
     }
     return QAbstractButton::event(event);

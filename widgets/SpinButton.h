@@ -56,6 +56,7 @@ private:
     std::uint32_t FStartDelay = 500;
     bool FTimerEnabled = true;
     std::uint64_t StartTime = 0;
+    bool FClicking = false;
     QPixmap FGlyph;
     int FNumGlyphs = 1;
 };

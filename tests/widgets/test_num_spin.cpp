@@ -164,6 +164,19 @@ private slots:
         QCOMPARE(spin->Value(), 2.0);
     }
 
+    void releaseElsewhereEndsTheRepeat() {
+        SpinToTen fixture;
+        auto& [clock, window, spin, up] = fixture;
+        QWidget modal; // as an error box that takes the release
+        modal.show();
+        QTest::mousePress(up, Qt::LeftButton);
+        QTest::mouseRelease(&modal, Qt::LeftButton);
+        QVERIFY(IsFlashClient(up));
+        clock.Tick(600);
+        QVERIFY(!IsFlashClient(up));
+        QCOMPARE(spin->Value(), 0.0);
+    }
+
     void destroyedWhileHeldLeavesTheTimer() {
         ManualFlashClock clock;
         QWidget window;
