@@ -190,7 +190,7 @@ TFlashTimer::TFlashTimer(QObject* owner) : TFlashBase(owner) {
         SetOnTimer([this](QObject*) { FlashTick(); });
         return;
     }
-    const QString text = QStringLiteral("Only one TFlashTimer per Application!\nRemove it...");
+    const QString text = QStringLiteral("Only one TFlashTimer per Application!\rRemove it...");
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error Message"), text,
                         QMessageBox::Ok);
