@@ -1,0 +1,160 @@
+// The zepo-receiver-sim program itself, run as a child process: its command
+// line, its announcement and the withdrawal of it on SIGTERM or when the
+// program that opened the port exits.
+
+#include "serial/VirtualPorts.h"
+#include "tests/receiver-sim/PortEnd.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tools/receiver-sim/SimulatorOptions.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+// The simulator started with arguments; its output goes to files in the scratch directory.
+class SimulatorProcess {
+public:
+    SimulatorProcess(const ScratchEnvironment& scratch, const std::vector<std::string>& arguments)
+        : out_(scratch.root() + "/sim.out"), err_(scratch.root() + "/sim.err") {
+        pid_ = fork();
+        if (pid_ == 0) {
+            freopen(out_.c_str(), "w", stdout);
+            freopen(err_.c_str(), "w", stderr);
+            std::vector<char*> argv{const_cast<char*>(ZEPO_RECEIVER_SIM)};
+            for (const std::string& a : arguments)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~SimulatorProcess() {
+        if (!exited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void Signal(int signal) { kill(pid_, signal); }
+    // The exit code once the program has ended by itself, or -1 at the timeout.
+    int WaitForExit(std::chrono::milliseconds timeout = 10s) {
+        int status = 0;
+        const bool ended =
+            WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout);
+        exited_ = ended;
+        return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    bool Running() { return waitpid(pid_, nullptr, WNOHANG) == 0; }
+    std::string Output() const { return Slurp(out_); }
+    std::string Errors() const { return Slurp(err_); }
+
+private:
+    static std::string Slurp(const std::string& path) {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    std::string out_, err_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+};
+
+bool Announced(const std::string& port) {
+    return WaitFor([&] { return FindVirtualPort(port).has_value(); });
+}
+} // namespace
+
+TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
+    const SimulatorOptions defaults = ParseSimulatorOptions({});
+    EXPECT_EQ(defaults.port, "COM13");
+    EXPECT_EQ(defaults.baud, 9600);
+    EXPECT_FALSE(defaults.ubx);
+    EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
+
+    const SimulatorOptions set =
+        ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000"});
+    EXPECT_EQ(set.port, "COM254");
+    EXPECT_EQ(set.baud, 115200);
+    EXPECT_TRUE(set.ubx);
+    EXPECT_DOUBLE_EQ(set.BytesPerSecond(), 50000);
+
+    const std::vector<std::vector<std::string>> refused = {
+        {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"}, {"--port", "ttyUSB0"},
+        {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},   {"--rate", "-5"},
+        {"--ubx=1"},        {"--verbose"},
+    };
+    for (const auto& arguments : refused)
+        EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];
+}
+
+TEST(SimulatorProgram, ServesItsPortAndWithdrawsItOnSigterm) {
+    ScratchEnvironment scratch;
+    SimulatorProcess sim(scratch, {"--port", "COM21", "--baud", "115200"});
+    ASSERT_TRUE(Announced("COM21")) << sim.Errors();
+    {
+        PortEnd port(*FindVirtualPort("COM21"));
+        ASSERT_TRUE(port.ReadUntil(
+            [](const std::string& r) { return r.find("$GPGGA") != std::string::npos; }));
+        port.Write("$PUBX,00*33\r\n");
+        EXPECT_TRUE(port.ReadUntil(
+            [](const std::string& r) { return r.find("$PUBX,00,") != std::string::npos; }));
+    }
+    // Closing the port is not the end: it may be opened again.
+    EXPECT_TRUE(WaitFor([&] { return sim.Output().find("COM21 closed.") != std::string::npos; }));
+    ASSERT_TRUE(FindVirtualPort("COM21").has_value());
+    PortEnd again(*FindVirtualPort("COM21"));
+    EXPECT_TRUE(again.ReadUntil(
+        [](const std::string& r) { return r.find("$GPTXT") != std::string::npos; }));
+
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.WaitForExit(), 0);
+    EXPECT_FALSE(std::filesystem::exists(VirtualPortDirectory() + "/COM21"));
+}
+
+TEST(SimulatorProgram, EndsWhenTheProgramUsingItsPortExits) {
+    ScratchEnvironment scratch;
+    SimulatorProcess sim(scratch, {"--baud", "115200"});
+    ASSERT_TRUE(Announced("COM13")) << sim.Errors();
+    const std::string device = *FindVirtualPort("COM13");
+    const pid_t peer = fork();
+    if (peer == 0) {
+        PortEnd port(device);
+        port.ReadUntil([](const std::string& r) { return r.find("$GPGGA") != std::string::npos; });
+        std::this_thread::sleep_for(
+            1500ms); // long enough for the simulator to see who holds the port
+        _exit(0);
+    }
+    waitpid(peer, nullptr, 0);
+    EXPECT_EQ(sim.WaitForExit(), 0) << sim.Output();
+    EXPECT_FALSE(std::filesystem::exists(VirtualPortDirectory() + "/COM13"));
+    EXPECT_NE(sim.Output().find("exited"), std::string::npos) << sim.Output();
+}
+
+TEST(SimulatorProgram, RefusesAPortNameAnotherProgramHolds) {
+    ScratchEnvironment scratch;
+    PtyPeer other;
+    other.announce("COM13");
+    SimulatorProcess sim(scratch, {});
+    EXPECT_EQ(sim.WaitForExit(), 1);
+    EXPECT_NE(sim.Errors().find("COM13 is already announced"), std::string::npos) << sim.Errors();
+    EXPECT_EQ(FindVirtualPort("COM13"), other.devicePath());
+}
+
+TEST(SimulatorProgram, BadOptionShowsUsage) {
+    ScratchEnvironment scratch;
+    SimulatorProcess sim(scratch, {"--baud", "fast"});
+    EXPECT_EQ(sim.WaitForExit(), 2);
+    EXPECT_NE(sim.Errors().find("--baud needs a whole number"), std::string::npos) << sim.Errors();
+    EXPECT_NE(sim.Errors().find("Usage: zepo-receiver-sim"), std::string::npos);
+}

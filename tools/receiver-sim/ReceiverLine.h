@@ -1,0 +1,64 @@
+#pragma once
+// Runs a simulated receiver on the device side of a serial line (the master
+// side of a pseudo-terminal): emits an epoch of output every epoch interval,
+// or back to back at the given byte rate in continuous mode, paces every
+// byte to that rate, and answers commands as they arrive. An answer goes out
+// after the sentence or frame in progress, ahead of queued epoch output.
+//
+// While nobody holds the port open the line is down: output falls into the
+// void, as on a real line with nothing attached, and the receiver's clock
+// runs on. When the line comes up the receiver sends its TXT banner.
+
+#include "tools/receiver-sim/OutputPacer.h"
+#include "tools/receiver-sim/SimulatedReceiver.h"
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+
+struct LineSettings {
+    double bytesPerSecond = 960; // 9600 baud, ten bits to a byte
+    bool continuous = false;     // epochs back to back instead of one per interval
+    std::chrono::milliseconds epochInterval{1000};
+};
+
+struct LineHooks {
+    std::function<bool()> stopRequested;      // asked at least every 50 ms
+    std::function<void(bool up)> lineChanged; // optional
+};
+
+class ReceiverLine {
+public:
+    // fd: the non-blocking device side of the line; not owned.
+    ReceiverLine(int fd, SimulatedReceiver& receiver, const LineSettings& settings);
+
+    // Returns when stopRequested() says so.
+    void Run(const LineHooks& hooks);
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool LineIsUp() const;
+    void TakeInput();
+    // Moves the receiver on by one epoch; its output is queued only while
+    // the line is up and not already a second behind.
+    void QueueEpoch(bool lineUp);
+    void SendPaced(OutputPacer& pacer);
+    bool NextMessage();
+    bool HasOutput() const {
+        return sent_ < sending_.size() || !answers_.empty() || !epochOutput_.empty();
+    }
+    void DropOutput();
+    int PollTimeoutMs(const OutputPacer& pacer, Clock::time_point nextEpoch) const;
+
+    int fd_;
+    SimulatedReceiver& receiver_;
+    LineSettings settings_;
+    std::deque<std::string> answers_;
+    std::deque<std::string> epochOutput_;
+    std::size_t queuedEpochBytes_ = 0;
+    std::string sending_;
+    std::size_t sent_ = 0;
+    bool blocked_ = false; // the peer's input queue is full
+};

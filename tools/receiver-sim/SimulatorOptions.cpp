@@ -1,0 +1,79 @@
+#include "tools/receiver-sim/SimulatorOptions.h"
+
+#include <charconv>
+
+const char* const kSimulatorUsage =
+    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--ubx] [--rate N]\n"
+    "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
+    "\n"
+    "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
+    "  --baud N     line rate the output is paced to, in bits per second (default 9600)\n"
+    "  --ubx        interleave UBX NAV-POSLLH and NAV-STATUS frames with the NMEA output\n"
+    "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
+    "               back to back instead of one epoch a second at the line rate\n"
+    "  --help       show this text\n"
+    "\n"
+    "It answers $PUBX,00 / 03 / 04 polls, takes $PUBX,40 rate commands, answers\n"
+    "the UBX CFG-ANT poll and set with ACK-ACK and other UBX frames with ACK-NAK.\n"
+    "It ends on Ctrl+C, SIGTERM, or when the program that opened its port exits.\n";
+
+namespace {
+constexpr long kMaxBytesPerSecond = 100'000'000;
+constexpr int kHighestComNumber = 254;
+
+long PositiveNumber(const std::string& option, const std::string& text, long highest) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > highest)
+        throw EUsageError(option + " needs a whole number from 1 to " + std::to_string(highest) +
+                          ", not \"" + text + "\"");
+    return value;
+}
+
+void CheckPortName(const std::string& name) {
+    long number = 0;
+    const bool comName = name.starts_with("COM") && name.size() > 3 && name[3] != '0';
+    const auto [end, error] = std::from_chars(name.data() + 3, name.data() + name.size(), number);
+    if (!comName || error != std::errc() || end != name.data() + name.size() || number < 1 ||
+        number > kHighestComNumber)
+        throw EUsageError("--port needs a name from COM1 to COM254, not \"" + name + "\"");
+}
+} // namespace
+
+double SimulatorOptions::BytesPerSecond() const {
+    return rate ? static_cast<double>(*rate) : static_cast<double>(baud) / 10.0;
+}
+
+SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments) {
+    SimulatorOptions options;
+    for (size_t k = 0; k < arguments.size(); ++k) {
+        std::string name = arguments[k];
+        std::optional<std::string> value;
+        if (const size_t equals = name.find('=');
+            name.starts_with("--") && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.erase(equals);
+        }
+        const auto takeValue = [&]() {
+            if (value)
+                return *value;
+            if (k + 1 >= arguments.size())
+                throw EUsageError(name + " needs a value");
+            return arguments[++k];
+        };
+        if (name == "--port") {
+            options.port = takeValue();
+            CheckPortName(options.port);
+        } else if (name == "--baud") {
+            options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
+        } else if (name == "--rate") {
+            options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
+        } else if ((name == "--ubx" || name == "--help" || name == "-h") && !value) {
+            (name == "--ubx" ? options.ubx : options.help) = true;
+        } else {
+            throw EUsageError("unknown option \"" + arguments[k] + "\"");
+        }
+    }
+    return options;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The simulator's command line.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct SimulatorOptions {
+    std::string port = "COM13";
+    long baud = 9600;
+    bool ubx = false;
+    std::optional<long> rate; // bytes per second of continuous mixed traffic
+    bool help = false;
+
+    // Bytes per second the line carries: the rate when given, else the baud
+    // rate at ten bits per byte (start, eight data bits, stop).
+    double BytesPerSecond() const;
+};
+
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name, as "--name value" or
+// "--name=value". Throws EUsageError with a message for the user.
+SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments);
+
+extern const char* const kSimulatorUsage;
