@@ -77,9 +77,12 @@ void TComThread::Dispatch(const std::function<void()>& call) {
 void TComThread::run() {
     while (!StopRequested() && ComDevice->IsOpen()) {
         PollLineStatus();
+        bool backlog = false;
         if (!StopRequested() && ComDevice->IsOpen())
-            PollReceive();
-        if (!StopRequested() && ComDevice->IsOpen())
+            backlog = PollReceive();
+        // A full queue means bytes arrive faster than one queue per Delay:
+        // poll again at once so that the driver never has to drop any.
+        if (!backlog && !StopRequested() && ComDevice->IsOpen())
             SleepDelay();
     }
     Release();
@@ -100,13 +103,15 @@ void TComThread::PollLineStatus() {
     }
 }
 
-void TComThread::PollReceive() {
+bool TComThread::PollReceive() {
+    bool backlog = false;
     try {
         if (ComDevice->BytesQueued() == 0 || StopRequested())
-            return;
+            return false;
         Owner.FIsReceiving = true;
         std::string chunk;
-        if (ComDevice->ReadQueued(chunk) > 0) {
+        backlog = ComDevice->ReadQueued(chunk);
+        if (!chunk.empty()) {
             Owner.FReadBuffer = std::move(chunk);
             Dispatch([this] {
                 if (Owner.OnReceive)
@@ -119,6 +124,7 @@ void TComThread::PollReceive() {
         // A failing handler or log loses nothing but its own step.
     }
     Owner.FIsReceiving = false;
+    return backlog;
 }
 
 void TComThread::SleepDelay() {

@@ -38,7 +38,7 @@ private:
     bool StopRequested();
     void Dispatch(const std::function<void()>& call);
     void PollLineStatus();
-    void PollReceive();
+    bool PollReceive(); // true when the receive queue was full
     void SleepDelay();
     void Release();
 

@@ -178,10 +178,10 @@ std::size_t PosixDevice::BytesQueued() {
     return static_cast<std::size_t>(queued);
 }
 
-std::size_t PosixDevice::ReadQueued(std::string& chunk) {
+bool PosixDevice::ReadQueued(std::string& chunk) {
     std::shared_lock lock(inUse_);
-    const std::size_t before = chunk.size();
     bool queueWasFull = false;
+    bool sawFullQueue = false;
     int queued = 0;
     // The queue holds at most 4095 bytes; what the driver keeps behind a full
     // queue moves in shortly after a read, so wait for it briefly then.
@@ -199,8 +199,9 @@ std::size_t PosixDevice::ReadQueued(std::string& chunk) {
         if (got <= 0)
             break;
         queueWasFull = got >= kFullQueue;
+        sawFullQueue = sawFullQueue || queueWasFull;
     }
-    return chunk.size() - before;
+    return sawFullQueue;
 }
 
 std::size_t PosixDevice::Write(const char* data, std::size_t size) {

@@ -60,8 +60,9 @@ public:
     bool ApplyBufferSizes(std::uint32_t inputBytes, std::uint32_t outputBytes);
 
     // Reads everything queued, until nothing more is queued, appending to
-    // chunk; returns the number of bytes read. Never waits for data.
-    std::size_t ReadQueued(std::string& chunk);
+    // chunk. Returns true when the queue was found full: the device sends
+    // faster than it is read and more may be waiting in the driver.
+    bool ReadQueued(std::string& chunk);
     // Bytes waiting in the receive queue (0 on failure).
     std::size_t BytesQueued();
     // Writes size bytes, waiting for room at most multiplier × size + constant
