@@ -3,6 +3,7 @@
 
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
+#include "tests/window/WindowTestSupport.h"
 #include "window/ErrorBox.h"
 #include "window/SettingsStore.h"
 #include "window/TextPane.h"
@@ -17,17 +18,6 @@
 class WindowPartsTest : public QObject {
     Q_OBJECT
     ScratchEnvironment scratch_;
-
-    static void writeStore(const QByteArray& content) {
-        QFile::remove(SettingsStore::FilePath());
-        QFile::remove(SettingsStore::FilePath() + ".bad");
-        if (content.isEmpty())
-            return;
-        QDir().mkpath(QFileInfo(SettingsStore::FilePath()).absolutePath());
-        QFile file(SettingsStore::FilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
 
 private slots:
     void errorTextGetsFullStopAfterLettersOnly_data() {
@@ -84,7 +74,7 @@ private slots:
     }
 
     void storeReadsStringsAndRefusesOtherTypes() {
-        writeStore(R"({"\\K": {"Text": "COM3", "Number": 3}, "\\Other": {"Kept": "yes"}})");
+        WriteStore(R"({"\\K": {"Text": "COM3", "Number": 3}, "\\Other": {"Kept": "yes"}})");
         SettingsStore store;
         QVERIFY(store.KeyExists("\\K"));
         QVERIFY(!store.KeyExists("\\Missing"));
@@ -106,7 +96,7 @@ private slots:
     }
 
     void brokenFileIsKeptAsideAndTheStoreStartsEmpty() {
-        writeStore("{ not json");
+        WriteStore("{ not json");
         SettingsStore store;
         QVERIFY(!store.KeyExists("\\K"));
         QVERIFY(!QFile::exists(SettingsStore::FilePath()));
@@ -118,7 +108,7 @@ private slots:
     }
 
     void unwritableStoreReportsAnError() {
-        writeStore({});
+        WriteStore({});
         const QString directory = QFileInfo(SettingsStore::FilePath()).absolutePath();
         QDir(directory).removeRecursively();
         QFile blocker(directory); // a file where the directory should be

@@ -1,0 +1,68 @@
+#include "tests/window/WindowTestSupport.h"
+
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/PersistedPort.h"
+#include "window/SettingsStore.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTest>
+
+void WriteStore(const QByteArray& content) {
+    QFile::remove(SettingsStore::FilePath());
+    QFile::remove(SettingsStore::FilePath() + ".bad");
+    if (content.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(SettingsStore::FilePath()).absolutePath());
+    QFile file(SettingsStore::FilePath());
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+static QJsonObject StoredKeys() {
+    QFile file(SettingsStore::FilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+QJsonObject StoredKey() {
+    return StoredKeys().value(BrennixKey).toObject();
+}
+
+bool StoredKeyExists() {
+    return StoredKeys().value(BrennixKey).isObject();
+}
+
+bool ClickListItem(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.first()).center());
+    return true;
+}
+
+void Click(QAbstractButton* button) {
+    // Near the left edge: a radio button or check box that its layout made
+    // wide reacts only on its indicator and caption.
+    const QPoint onIndicator(qMin(8, button->width() / 2), button->height() / 2);
+    QTest::mouseClick(button, Qt::LeftButton, {}, onIndicator);
+}
+
+std::unique_ptr<TMainForm> ShowFreshWindow() {
+    WriteStore({});
+    auto form = std::make_unique<TMainForm>();
+    form->show();
+    form->pcZEPOMonitor->setCurrentWidget(form->tabComPort);
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        return nullptr;
+    return form;
+}

@@ -1,0 +1,169 @@
+// The port page on real pseudo-terminals announced as virtual ports: the port
+// list, Open and Close with the line settings seen on the line, the refused
+// data-width and stop-bits combinations and a failing Open.
+
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/DataInLed.h"
+#include "window/MainForm.h"
+#include "window/NmeaStandardPage.h"
+#include "window/RadioGroup.h"
+#include "window/TextPane.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+#include <termios.h>
+
+class PortPageTest : public QObject {
+    Q_OBJECT
+    ScratchEnvironment scratch_;
+    PtyPeer peer_;
+    std::unique_ptr<TMainForm> form_;
+    TComPortPage* page_ = nullptr;
+
+    QStringList listedPorts() const {
+        QStringList names;
+        for (int row = 0; row < page_->lstPorts->count(); ++row)
+            names << page_->lstPorts->item(row)->text();
+        return names;
+    }
+    QString lastLogLine() const { return PaneLines(page_->moComPort).constLast(); }
+
+private slots:
+    void initTestCase() { peer_.announce("COM7"); }
+
+    void init() {
+        form_ = ShowFreshWindow();
+        QVERIFY(form_);
+        page_ = form_->tabComPort;
+    }
+
+    void cleanup() { form_.reset(); }
+
+    void portListFollowsThePortsPresent() {
+        QVERIFY(listedPorts().contains("COM7"));
+        const auto items = page_->lstPorts->findItems("COM7", Qt::MatchExactly);
+        QCOMPARE(items.first()->toolTip(), QString::fromStdString(peer_.devicePath()));
+
+        PtyPeer ninth, tenth;
+        tenth.announce("COM10");
+        ninth.announce("COM9");
+        QVERIFY(!listedPorts().contains("COM9"));
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
+
+        form_->pcZEPOMonitor->setCurrentWidget(form_->tabNMEA);
+        const QStringList ports = listedPorts();
+        QVERIFY(ports.indexOf("COM9") >= 0 && ports.indexOf("COM9") < ports.indexOf("COM10"));
+        QVERIFY(page_->lstPorts->selectedItems().isEmpty());
+        QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
+        QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
+
+        tenth.withdraw();
+        page_->miRefreshPorts1->trigger();
+        QVERIFY(!listedPorts().contains("COM10"));
+        ninth.withdraw();
+        Click(page_->btnRefesh);
+        QVERIFY(!listedPorts().contains("COM9"));
+    }
+
+    void openWithThePageDefaultsGives9600EightNoneOne() {
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        Click(page_->btnOpen);
+        QCOMPARE(lastLogLine(), QString("Connected to COM7"));
+        QCOMPARE(PaneLines(page_->moComPort).first(), QString());
+
+        termios line{};
+        QCOMPARE(tcgetattr(peer_.masterFd(), &line), 0);
+        QCOMPARE(cfgetospeed(&line), speed_t(B9600));
+        QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(line.c_iflag & (IXON | IXOFF), tcflag_t(0));
+
+        const int linesWhenOpen = PaneLines(page_->moComPort).size();
+        Click(page_->btnOpen);
+        QCOMPARE(PaneLines(page_->moComPort).size(), linesWhenOpen);
+
+        SetLedChecked(page_->ledDataIn, true);
+        Click(page_->btnClose);
+        QCOMPARE(lastLogLine(), QString("Disconnected from COM7"));
+        QVERIFY(!LedChecked(page_->ledDataIn));
+        QCOMPARE(form_->portSerial.IsConnected(), spNone);
+    }
+
+    void dataWidthIsCheckedAgainstTheStopBitsHeld() {
+        ModalBoxCatcher catcher;
+        Click(page_->rbDataWidth->Button(0)); // 5 bits
+        Click(page_->rbStopBits->Button(1));  // 1.5
+        Click(page_->btnApply);
+        QCOMPARE(catcher.boxes().size(), size_t(0));
+
+        Click(page_->rbDataWidth->Button(3)); // 8 bits
+        Click(page_->rbStopBits->Button(0));  // 1
+        Click(page_->cbDTR);
+        Click(page_->btnApply);
+        QVERIFY(catcher.waitFor(1));
+        QCOMPARE(catcher.boxes()[0].text, QString("Invalid data-width and stop-bits combination."));
+        QCOMPARE(form_->portSerial.DataWidth(), dw5Bits);
+        QCOMPARE(form_->portSerial.StopBits(), sb1_5Bits);
+        QVERIFY(!form_->portSerial.EnableDTROnOpen()); // DTR checked since, not applied
+    }
+
+    void stopBitsRefusalKeepsTheStepsBeforeIt() {
+        ModalBoxCatcher catcher;
+        QVERIFY(ClickListItem(page_->lstBaudRate, "19200"));
+        Click(page_->rbDataWidth->Button(0)); // 5 bits
+        Click(page_->rbParity->Button(1));    // odd
+        Click(page_->rbStopBits->Button(2));  // 2
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        Click(page_->btnOpen);
+        QVERIFY(catcher.waitFor(1));
+        QCOMPARE(catcher.boxes()[0].text, QString("Invalid data-width and stop-bits combination."));
+        QCOMPARE(form_->portSerial.BaudRate(), br019200);
+        QCOMPARE(form_->portSerial.DataWidth(), dw5Bits);
+        QCOMPARE(form_->portSerial.Parity(), pbOdd);
+        QCOMPARE(form_->portSerial.StopBits(), sb1Bit);
+        QCOMPARE(form_->portSerial.IsConnected(), spNone); // not opened
+    }
+
+    void lineChangesAreLoggedWithTheLinesOn() {
+        // Pseudo-terminals have no modem lines: the handler is fed directly.
+        page_->portSerialLineStatusChange({lsCTS, lsDSR});
+        QCOMPARE(lastLogLine(), QString("Line Change: CTS DSR "));
+        page_->portSerialLineStatusChange({lsRING, lsCD});
+        QCOMPARE(lastLogLine(), QString("Line Change: RING CD "));
+        page_->portSerialLineStatusChange({});
+        QCOMPARE(lastLogLine(), QString("Line Change: "));
+    }
+
+    void failingOpenShowsTheErrorAndTheWindowGoesOn() {
+        ModalBoxCatcher catcher;
+        const QStringList logBefore = PaneLines(page_->moComPort);
+        Click(page_->btnOpen); // the design port COM13 is not present
+        QVERIFY(catcher.waitFor(1));
+        const CaughtBox& box = catcher.boxes()[0];
+        QCOMPARE(box.title, QString("ZEPO Monitor"));
+        QCOMPARE(box.text, QString("Cannot connect to COM13 . No such file or directory."));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.buttonCount, 1);
+        QCOMPARE(PaneLines(page_->moComPort), logBefore);
+
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        Click(page_->btnOpen);
+        QCOMPARE(lastLogLine(), QString("Connected to COM7"));
+    }
+};
+
+QTEST_MAIN(PortPageTest)
+#include "test_port_page.moc"
