@@ -1,47 +1,17 @@
 #include "protocol/ReceiveView.h"
 
+#include "protocol/DelimitedItems.h"
 #include "serial/ReplaceControlChars.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 
 namespace {
 
-constexpr char kQuote = '"';
-constexpr char kLineSeparator = '|';
 constexpr std::size_t kNmeaKeyChars = 3;
 constexpr std::size_t kPubxKeyChars = 5;
-
-// Codes 1 to 32; the text never holds a NUL here (it ends there).
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && IsBlankOrControl(text[pos]))
-        ++pos;
-    return pos;
-}
-
-// Reads the quoted item whose opening quote is at pos; returns the position
-// after its closing quote, or the end when it has none.
-std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& item) {
-    ++pos;
-    while (pos < text.size()) {
-        const std::size_t quote = text.find(kQuote, pos);
-        if (quote == std::string_view::npos) {
-            item.append(text.substr(pos));
-            return text.size();
-        }
-        item.append(text.substr(pos, quote - pos));
-        if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
-            item += kQuote;
-            pos = quote + 2;
-        } else {
-            return quote + 1;
-        }
-    }
-    return pos;
-}
 
 // Replaces every non-overlapping occurrence of from, left to right, without
 // looking at the replacement again.
@@ -58,46 +28,71 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-// Each byte by its text from the table, followed by "-".
-template <typename Table> std::string NumberedBytes(std::string_view chunk, const Table& table) {
-    std::string text;
-    text.reserve(chunk.size() * 4);
-    for (char c : chunk) {
-        text.append(table[static_cast<unsigned char>(c)]);
-        text += '-';
-    }
-    return text;
-}
-
-using TByteTexts = std::array<std::string, 256>;
-
-TByteTexts MakeByteTexts(int base) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    TByteTexts texts;
-    for (int value = 0; value < 256; ++value) {
-        std::string digits;
-        for (int rest = value; digits.empty() || rest > 0; rest /= base)
-            digits.insert(digits.begin(), kDigits[rest % base]);
-        texts[value] = digits;
-    }
-    return texts;
-}
-
 TLines AsciiView(std::string_view chunk) {
     return DelimitedSplit(
-        ReplaceAll(ReplaceControlChars(std::string(chunk)), "<CR><LF>", "<CR><LF>|"),
-        kLineSeparator);
+        ReplaceAll(ReplaceControlChars(std::string(chunk)), "<CR><LF>", "<CR><LF>|"), '|');
+}
+
+// One byte of the Decimal or Hexa view: its number and the "-" after it.
+struct TByteToken {
+    std::array<char, 4> text{};
+    std::uint8_t length = 0;
+};
+using TTokenTable = std::array<TByteToken, 256>;
+
+TTokenTable MakeTokens(unsigned base) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    TTokenTable tokens;
+    for (unsigned value = 0; value < 256; ++value) {
+        std::string number;
+        for (unsigned rest = value; number.empty() || rest > 0; rest /= base)
+            number.insert(number.begin(), kDigits[rest % base]);
+        number += '-';
+        TByteToken& token = tokens[value];
+        std::memcpy(token.text.data(), number.data(), number.size());
+        token.length = static_cast<std::uint8_t>(number.size());
+    }
+    return tokens;
+}
+
+// The bytes as numbers, each followed by "-", with every "-13-10-" ("-D-A-")
+// replaced by a line cut, in one pass: a CR LF cuts the line when the "-"
+// before it is still there, that is unless it begins the chunk or directly
+// follows the previous cut; the cut takes that "-" and the one after LF. A
+// chunk ending in a cut ends with an empty line.
+TLines NumberedView(std::string_view chunk, const TTokenTable& tokens) {
+    TLines lines;
+    if (chunk.empty())
+        return lines;
+    const auto text = std::make_unique_for_overwrite<char[]>(chunk.size() * 4);
+    char* out = text.get();
+    char* lineStart = out;
+    bool dashBefore = false;
+    for (std::size_t i = 0; i < chunk.size(); ++i) {
+        if (dashBefore && chunk[i] == '\r' && i + 1 < chunk.size() && chunk[i + 1] == '\n') {
+            lines.emplace_back(lineStart, out - 1);
+            lineStart = out;
+            dashBefore = false;
+            ++i;
+            continue;
+        }
+        const TByteToken& token = tokens[static_cast<unsigned char>(chunk[i])];
+        std::memcpy(out, token.text.data(), token.text.size());
+        out += token.length;
+        dashBefore = true;
+    }
+    lines.emplace_back(lineStart, out);
+    return lines;
 }
 
 TLines DecimalView(std::string_view chunk) {
-    static const TByteTexts kDecimal = MakeByteTexts(10);
-    return DelimitedSplit(ReplaceAll(NumberedBytes(chunk, kDecimal), "-13-10-", "|"),
-                          kLineSeparator);
+    static const TTokenTable kDecimal = MakeTokens(10);
+    return NumberedView(chunk, kDecimal);
 }
 
 TLines HexaView(std::string_view chunk) {
-    static const TByteTexts kHex = MakeByteTexts(16);
-    return DelimitedSplit(ReplaceAll(NumberedBytes(chunk, kHex), "-D-A-", "|"), kLineSeparator);
+    static const TTokenTable kHex = MakeTokens(16);
+    return NumberedView(chunk, kHex);
 }
 
 TLines NmeaView(std::string_view chunk) {
@@ -111,31 +106,6 @@ std::string KeyOrOff(std::string_view prefix, std::string_view watchText, std::s
 }
 
 } // namespace
-
-TLines DelimitedSplit(std::string_view text, char separator) {
-    text = text.substr(0, text.find('\0'));
-    TLines items;
-    std::size_t pos = SkipBlanks(text, 0);
-    while (pos < text.size()) {
-        std::string item;
-        if (text[pos] == kQuote) {
-            pos = ReadQuoted(text, pos, item);
-        } else {
-            const std::size_t start = pos;
-            while (pos < text.size() && text[pos] != separator && !IsBlankOrControl(text[pos]))
-                ++pos;
-            item.assign(text.substr(start, pos - start));
-        }
-        items.push_back(std::move(item));
-        pos = SkipBlanks(text, pos);
-        if (pos < text.size() && text[pos] == separator) {
-            if (pos + 1 == text.size())
-                items.emplace_back();
-            pos = SkipBlanks(text, pos + 1);
-        }
-    }
-    return items;
-}
 
 std::optional<TLines> RenderChunk(std::string_view chunk, ViewMode mode) {
     switch (mode) {
@@ -181,13 +151,18 @@ TLines WatchedLines(const TLines& lines, std::string_view key) {
 TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
                           std::string_view pubxWatchText) {
     TChunkDisplay display;
-    TLines lines = DelimitedSplit(chunk, '\n');
-    display.PubxWatchLines = WatchedLines(lines, PubxWatchKey(pubxWatchText));
+    const std::string pubxKey = PubxWatchKey(pubxWatchText);
     display.FoundUbx = FoundUbx(chunk, mode);
     if (mode == ViewMode::vmNMEA) {
+        TLines lines = DelimitedSplit(chunk, '\n');
+        display.PubxWatchLines = WatchedLines(lines, pubxKey);
         display.NmeaWatchLines = WatchedLines(lines, NmeaWatchKey(nmeaWatchText));
         display.DataLines = std::move(lines);
     } else {
+        ForEachDelimitedItem(chunk, '\n', [&](std::string_view line) {
+            if (LineMatchesWatch(line, pubxKey))
+                display.PubxWatchLines.emplace_back(line);
+        });
         display.DataLines = RenderChunk(chunk, mode);
     }
     return display;

@@ -1,6 +1,8 @@
 #include "protocol/ReceiveView.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace std::string_literals;
 
@@ -8,6 +10,66 @@ namespace {
 const std::string kTwoSentences = "$GPGGA,1\r\n$GPZDA,2\r\n";
 const std::string kNmeaWatchGga = "GGA SysFix      p.49";
 const std::string kPubxWatchInitial = "Watch for PUBX messages";
+
+// Item splitting one character at a time, as the algorithm reads.
+TLines CharwiseSplit(const std::string& text, char separator) {
+    const std::size_t end = std::min(text.find('\0'), text.size());
+    const auto blank = [&](std::size_t i) {
+        return i < end && static_cast<unsigned char>(text[i]) <= 32;
+    };
+    TLines items;
+    std::size_t i = 0;
+    while (blank(i))
+        ++i;
+    while (i < end) {
+        std::string item;
+        if (text[i] == '"') {
+            for (++i; i < end; ++i) {
+                if (text[i] != '"') {
+                    item += text[i];
+                } else if (i + 1 < end && text[i + 1] == '"') {
+                    item += '"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            while (i < end && text[i] != separator && !blank(i))
+                item += text[i++];
+        }
+        items.push_back(item);
+        while (blank(i))
+            ++i;
+        if (i < end && text[i] == separator) {
+            if (i + 1 == end)
+                items.emplace_back();
+            for (++i; blank(i);)
+                ++i;
+        }
+    }
+    return items;
+}
+
+// The Decimal and Hexa views written out step by step: every byte's number
+// and "-", then each CR LF pattern replaced by "|", then cut at "|".
+TLines StepwiseNumberedView(const std::string& chunk, bool hex) {
+    std::string text;
+    for (unsigned char byte : chunk) {
+        char number[8];
+        std::snprintf(number, sizeof number, hex ? "%X-" : "%u-", byte);
+        text += number;
+    }
+    const std::string pattern = hex ? "-D-A-" : "-13-10-";
+    std::string replaced;
+    std::size_t pos = 0;
+    for (std::size_t hit; (hit = text.find(pattern, pos)) != std::string::npos;
+         pos = hit + pattern.size())
+        replaced += text.substr(pos, hit - pos) + "|";
+    replaced += text.substr(pos);
+    return DelimitedSplit(replaced, '|');
+}
 } // namespace
 
 TEST(DelimitedSplit, CutsQuotesAndEndsAsDescribed) {
@@ -40,6 +102,31 @@ TEST(DelimitedSplit, CutsQuotesAndEndsAsDescribed) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(DelimitedSplit(c.text, c.separator), c.items) << c.legend;
+}
+
+TEST(DelimitedSplit, AgreesWithCharwiseSplittingOnRandomTexts) {
+    std::mt19937 random(1207);
+    const std::string words[] = {"$GPGGA,092751.000,5321.6802,N",
+                                 "a",
+                                 "|",
+                                 "\n",
+                                 "\r\n",
+                                 " ",
+                                 "\t",
+                                 "\"",
+                                 "\"\"",
+                                 "\xB5\xFF\x80",
+                                 "\x7F!",
+                                 "\x01",
+                                 std::string(1, '\0'),
+                                 "0123456789abcdef"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int piece = random() % 12; piece > 0; --piece)
+            text += words[random() % std::size(words)];
+        for (char separator : {'|', '\n', ',', '\xB5', ' '})
+            EXPECT_EQ(DelimitedSplit(text, separator), CharwiseSplit(text, separator));
+    }
 }
 
 TEST(RenderChunk, EachViewOfReceivedChunks) {
@@ -90,6 +177,18 @@ TEST(RenderChunk, EachViewOfReceivedChunks) {
     }
     EXPECT_FALSE(RenderChunk(kTwoSentences, ViewMode::vmUBX).has_value());
     EXPECT_FALSE(RenderChunk(kTwoSentences, static_cast<ViewMode>(7)).has_value());
+}
+
+TEST(RenderChunk, NumberedViewsAgreeWithStepwiseRenderingOnRandomChunks) {
+    std::mt19937 random(4711);
+    const char alphabet[] = {'\r', '\n', '\r', '\n', '$', 'G', '\0', '\xB5', '-', '1', '3'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string chunk(random() % 24, ' ');
+        for (char& c : chunk)
+            c = alphabet[random() % sizeof alphabet];
+        EXPECT_EQ(*RenderChunk(chunk, ViewMode::vmDecimal), StepwiseNumberedView(chunk, false));
+        EXPECT_EQ(*RenderChunk(chunk, ViewMode::vmHexa), StepwiseNumberedView(chunk, true));
+    }
 }
 
 TEST(RenderChunk, WorstCaseChunksStayWithinFiveCharactersPerByte) {

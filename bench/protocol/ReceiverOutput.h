@@ -1,0 +1,10 @@
+#pragma once
+// A receiver's serial output for the benchmarks: one second of NMEA
+// sentences with PUBX answers, repeated and cut to the chunk size like a poll
+// of the port would cut it. No binary UBX: its NUL bytes would end the
+// text views' work early.
+
+#include <cstddef>
+#include <string>
+
+std::string ReceiverOutput(std::size_t size);
