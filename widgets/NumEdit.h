@@ -30,7 +30,9 @@ public:
     explicit TNumEdit(QWidget* parent = nullptr);
 
     // Committed value. Setting applies the MinValue/MaxValue limits; a NaN is
-    // ignored. Throws like ParseText when the value cannot be narrowed.
+    // ignored. The setters that re-parse the shown text (ValueAsHex,
+    // ValueAsBool, MinValue, MaxValue, Options, FormatStr) throw like
+    // ParseText when that text does not convert.
     double Value() const { return FValue; }
     void SetValue(double value);
     // Value rounded half to even, clamped to ±2147483647. Setting skips the
@@ -99,6 +101,7 @@ public:
     bool ParseText(bool apply);
 
     // One step up or down; beeps instead at the limit or when read-only.
+    // Throws EOverflow when a multiplying step leaves the double range.
     virtual void UpClick(QObject* sender);
     virtual void DownClick(QObject* sender);
 
