@@ -6,7 +6,9 @@
 #include "window/MainForm.h"
 #include "window/SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QListWidget>
@@ -78,6 +80,23 @@ private slots:
         QFile aside(SettingsStore::FilePath() + ".bad");
         QVERIFY(aside.open(QIODevice::ReadOnly));
         QCOMPARE(aside.readAll(), QByteArray("{{{"));
+    }
+
+    void unwritableStoreNeitherStopsStartNorClosing() {
+        WriteStore({});
+        const QString directory = QFileInfo(SettingsStore::FilePath()).absolutePath();
+        QDir(directory).removeRecursively();
+        QFile blocker(directory); // a file where the store's directory belongs
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        {
+            TMainForm form;
+            form.show();
+            QCOMPARE(form.portSerial.Port(), spCOM13);
+            QVERIFY(form.close());
+            QVERIFY(!form.isVisible());
+        }
+        QFile::remove(directory);
     }
 
     void windowStartsOnThePubxPageWithNineHundredBaud() {
