@@ -1,18 +1,19 @@
 #include "widgets/FlashBase.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QSocketNotifier>
+#include <QtGlobal>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/eventfd.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
-
-// The event that carries a tick from the worker to the owner's thread.
-const QEvent::Type kTickEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // Linux gives an unprivileged program no higher priorities than normal; the
 // lower ones map onto the batch and idle scheduling classes.
@@ -24,17 +25,35 @@ void ApplyPriority(std::thread& thread, TThreadPriority priority) {
     pthread_setschedparam(thread.native_handle(), policy, &parameters);
 }
 
+struct EventFd {
+    const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    ~EventFd() {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
 } // namespace
 
-// The worker: sleeps tInterval, then posts a tick to the owner and waits
-// until the owner's thread has run it. Suspending makes the loop (and the
-// thread) end at its next check; resuming starts a fresh thread.
+// The worker: sleeps tInterval, then signals a tick through an event counter
+// that the owner's thread watches, and waits until that thread has run it.
+// Nothing but the counter and the flags under FMutex passes between the two
+// threads. Suspending makes the loop (and the thread) end at its next check;
+// resuming starts a fresh thread.
 class TTimerThread {
 public:
-    explicit TTimerThread(TFlashBase* owner) : tOwner(owner) {}
+    explicit TTimerThread(TFlashBase* owner)
+        : tOwner(owner), FTickNotifier(FTickSignal.fd, QSocketNotifier::Read) {
+        if (FTickSignal.fd < 0)
+            qWarning("Flash timer: no event counter (%s); it will not tick", strerror(errno));
+        FTickNotifier.setEnabled(FTickSignal.fd >= 0);
+        QObject::connect(&FTickNotifier, &QSocketNotifier::activated, owner, [this] { RunTick(); });
+    }
     ~TTimerThread() { Terminate(); }
 
     void Resume(std::uint32_t interval, TThreadPriority priority) {
+        if (FTickSignal.fd < 0)
+            return;
         {
             std::lock_guard lock(FMutex);
             tInterval = interval;
@@ -57,7 +76,7 @@ public:
         FWake.notify_all();
     }
 
-    // Ends the thread for good; a tick posted and not yet run is abandoned.
+    // Ends the thread for good; a tick signalled and not yet run is abandoned.
     void Terminate() {
         {
             std::lock_guard lock(FMutex);
@@ -73,15 +92,6 @@ public:
         return FLooping;
     }
 
-    // Called on the owner's thread once the posted tick has run.
-    void TickDone() {
-        {
-            std::lock_guard lock(FMutex);
-            FTickPending = false;
-        }
-        FWake.notify_all();
-    }
-
 private:
     void Run() {
         std::unique_lock lock(FMutex);
@@ -91,13 +101,35 @@ private:
             if (FWake.wait_for(lock, std::chrono::milliseconds(tInterval), told))
                 break;
             FTickPending = true;
-            QCoreApplication::postEvent(tOwner, new QEvent(kTickEvent));
+            const std::uint64_t one = 1;
+            if (write(FTickSignal.fd, &one, sizeof one) != sizeof one)
+                FTickPending = false;
             FWake.wait(lock, [this] { return !FTickPending || FTerminated; });
         }
         FLooping = false;
     }
 
+    // On the owner's thread: run the signalled tick, then release the worker.
+    void RunTick() {
+        std::uint64_t count = 0;
+        if (read(FTickSignal.fd, &count, sizeof count) != sizeof count)
+            return;
+        struct ReleaseWorker {
+            TTimerThread& worker;
+            ~ReleaseWorker() {
+                {
+                    std::lock_guard lock(worker.FMutex);
+                    worker.FTickPending = false;
+                }
+                worker.FWake.notify_all();
+            }
+        } release{*this};
+        tOwner->DoTimer();
+    }
+
     TFlashBase* const tOwner;
+    EventFd FTickSignal;
+    QSocketNotifier FTickNotifier;
     std::thread FThread;
     std::mutex FMutex;
     std::condition_variable FWake;
@@ -146,17 +178,6 @@ bool TFlashBase::IsTicking() const {
 void TFlashBase::DoTimer() {
     if (FEnabled && !FDestroying && FOnTimer)
         FOnTimer(this);
-}
-
-bool TFlashBase::event(QEvent* event) {
-    if (event->type() != kTickEvent)
-        return QObject::event(event);
-    struct ReleaseWorker {
-        TTimerThread& worker;
-        ~ReleaseWorker() { worker.TickDone(); }
-    } release{*FTimerThread};
-    DoTimer();
-    return true;
 }
 
 void TFlashBase::UpdateTimer() {

@@ -48,9 +48,6 @@ protected:
     // Starts or stops the worker after a change of what decides its running.
     void UpdateTimer();
 
-    // Runs the ticks the worker posts.
-    bool event(QEvent* event) override;
-
 private:
     bool FEnabled = true;
     std::uint32_t FInterval = 16;
