@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kQuote = '"';
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
 
 // Codes 1 to 32; the text never holds a NUL here (it ends there).
 bool IsBlankOrControl(char c) {
@@ -21,11 +22,10 @@ bool IsBlankOrControl(char c) {
 // 33 or equal to the separator. A borrow can also mark bytes above a true
 // mark, never below one, so the lowest mark is exact.
 std::size_t FirstStopInWord(std::uint64_t word, std::uint64_t separators) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    const std::uint64_t below33 = (word - kOnes * 33) & ~word & kHighBits;
+    constexpr std::uint64_t kHighBits = kEveryByte * 0x80;
+    const std::uint64_t below33 = (word - kEveryByte * 33) & ~word & kHighBits;
     const std::uint64_t diff = word ^ separators;
-    const std::uint64_t isSeparator = (diff - kOnes) & ~diff & kHighBits;
+    const std::uint64_t isSeparator = (diff - kEveryByte) & ~diff & kHighBits;
     const std::uint64_t stops = below33 | isSeparator;
     return stops ? std::countr_zero(stops) / 8 : 8;
 }
@@ -40,7 +40,7 @@ std::size_t SkipBlanksAndControls(std::string_view text, std::size_t pos) {
 
 std::size_t FindItemEnd(std::string_view text, std::size_t pos, char separator) {
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint64_t separators = 0x0101010101010101 * static_cast<unsigned char>(separator);
+        const std::uint64_t separators = kEveryByte * static_cast<unsigned char>(separator);
         while (pos + 8 <= text.size()) {
             std::uint64_t word;
             std::memcpy(&word, text.data() + pos, sizeof word);

@@ -1,7 +1,7 @@
 // Throughput of the receive views, the line split and the watch match on
 // 4 KiB and 64 KiB chunks of receiver output, beside memcpy of the same size.
 // After the usual table a summary gives each result as a fraction of memcpy
-// and the cost of 64 KiB against 4 KiB (16 means linear).
+// and the processor time of 64 KiB against 4 KiB (16 means linear).
 
 #include "bench/protocol/ReceiverOutput.h"
 #include "protocol/ReceiveView.h"
@@ -75,7 +75,7 @@ public:
             if (run.error_occurred || run.run_type != Run::RT_Iteration)
                 continue;
             Result& result = results_[run.run_name.function_name][std::stoll(run.run_name.args)];
-            result.seconds = run.GetAdjustedRealTime();
+            result.seconds = run.GetAdjustedCPUTime();
             result.bytesPerSecond = run.counters.at("bytes_per_second");
         }
     }
