@@ -40,12 +40,12 @@ bool StoredKeyExists() {
     return StoredKeys().value(BrennixKey).isObject();
 }
 
-bool ClickListItem(QListWidget* list, const QString& text) {
+bool ClickListItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers modifiers) {
     const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
     if (found.isEmpty())
         return false;
     list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
                       list->visualItemRect(found.first()).center());
     return true;
 }

@@ -22,5 +22,6 @@ QJsonObject StoredKey();
 bool StoredKeyExists();
 
 // Scrolls to the item with text and clicks it; false when there is none.
-bool ClickListItem(QListWidget* list, const QString& text);
+bool ClickListItem(QListWidget* list, const QString& text,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void Click(QAbstractButton* button);

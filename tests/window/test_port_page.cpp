@@ -137,6 +137,15 @@ private slots:
         QCOMPARE(form_->portSerial.IsConnected(), spNone); // not opened
     }
 
+    void applyWithoutABaudRateAsksForOne() {
+        ModalBoxCatcher catcher;
+        QVERIFY(ClickListItem(page_->lstBaudRate, "9600", Qt::ControlModifier));
+        QVERIFY(page_->lstBaudRate->selectedItems().isEmpty());
+        Click(page_->btnApply);
+        QVERIFY(catcher.waitFor(1));
+        QCOMPARE(catcher.boxes()[0].text, QString("Select a baud rate."));
+    }
+
     void lineChangesAreLoggedWithTheLinesOn() {
         // Pseudo-terminals have no modem lines: the handler is fed directly.
         page_->portSerialLineStatusChange({lsCTS, lsDSR});
