@@ -2,7 +2,6 @@
 // control, and what the lamp and its caption look like on screen.
 
 #include "tests/widgets/ManualFlashClock.h"
-#include "widgets/Colors.h"
 #include "widgets/LedIndicator.h"
 
 #include <QImage>
@@ -90,8 +89,6 @@ private slots:
     void buttonModeIsOnWhileHeld();
     void indicatorModeIgnoresClicks();
     void flashingFollowsCheckedAndFrequency();
-    void colourValues_data();
-    void colourValues();
     void everyShapeFillsItsCentreAndStaysInside_data();
     void everyShapeFillsItsCentreAndStaysInside();
     void lampShowsItsState();
@@ -289,30 +286,6 @@ void TestLedIndicator::flashingFollowsCheckedAndFrequency() {
     QVERIFY(!IsFlashClient(&lamp));
     QVERIFY(!lamp.LampShown());
     QCOMPARE(toggles(64), 0);
-}
-
-void TestLedIndicator::colourValues_data() {
-    QTest::addColumn<quint32>("value");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("plain 0x00BBGGRR") << quint32(0x00336699) << QColor(0x99, 0x66, 0x33);
-    QTest::newRow("lime") << quint32(clLime) << QColor(0, 255, 0);
-    QTest::newRow("button face") << quint32(clBtnFace) << QColor(1, 1, 1);
-    QTest::newRow("button shadow") << quint32(clBtnShadow) << QColor(2, 2, 2);
-    QTest::newRow("button highlight") << quint32(clBtnHighlight) << QColor(3, 3, 3);
-    QTest::newRow("window") << quint32(clWindow) << QColor(4, 4, 4);
-    QTest::newRow("unknown system colour") << quint32(0xFF0000FF) << QColor(5, 5, 5);
-}
-
-void TestLedIndicator::colourValues() {
-    QFETCH(quint32, value);
-    QFETCH(QColor, expected);
-    QPalette palette;
-    palette.setColor(QPalette::Button, QColor(1, 1, 1));
-    palette.setColor(QPalette::Dark, QColor(2, 2, 2));
-    palette.setColor(QPalette::Light, QColor(3, 3, 3));
-    palette.setColor(QPalette::Base, QColor(4, 4, 4));
-    palette.setColor(QPalette::Window, QColor(5, 5, 5));
-    QCOMPARE(ToQColor(value, palette), expected);
 }
 
 void TestLedIndicator::everyShapeFillsItsCentreAndStaysInside_data() {
