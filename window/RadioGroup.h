@@ -19,9 +19,6 @@ public:
     void SetItemIndex(int index);
     QRadioButton* Button(int index) const;
 
-signals:
-    void ItemIndexChanged(int index);
-
 private:
     QButtonGroup group_;
 };
