@@ -8,25 +8,6 @@
 
 #include <chrono>
 
-QThread::Priority QtPriorityOf(TThreadPriority priority) {
-    switch (priority) {
-    case tpIdle:
-        return QThread::IdlePriority;
-    case tpLowest:
-        return QThread::LowestPriority;
-    case tpLower:
-        return QThread::LowPriority;
-    case tpHigher:
-        return QThread::HighPriority;
-    case tpHighest:
-        return QThread::HighestPriority;
-    case tpTimeCritical:
-        return QThread::TimeCriticalPriority;
-    default:
-        return QThread::NormalPriority;
-    }
-}
-
 TComThread::TComThread(TSerialPort& owner) : Owner(owner) {
     Owner.ConnectedTo = spNone;
     std::unique_ptr<PosixDevice> device =
@@ -53,7 +34,7 @@ TComThread::TComThread(TSerialPort& owner) : Owner(owner) {
 
 TComThread::~TComThread() {
     RequestStop();
-    wait();
+    Join();
 }
 
 void TComThread::RequestStop() {
@@ -74,7 +55,7 @@ void TComThread::Dispatch(const std::function<void()>& call) {
         call();
 }
 
-void TComThread::run() {
+void TComThread::Run() {
     while (!StopRequested() && ComDevice->IsOpen()) {
         PollLineStatus();
         bool backlog = false;

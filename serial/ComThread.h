@@ -6,8 +6,8 @@
 // purges the queues and releases the device.
 
 #include "serial/SerialTypes.h"
+#include "serial/WorkerThread.h"
 
-#include <QThread>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -17,7 +17,7 @@
 class PosixDevice;
 class TSerialPort;
 
-class TComThread : public QThread {
+class TComThread : public WorkerThread {
 public:
     // Runs on the thread that opens the port. On failure the component stays
     // unconnected and OpenError() tells why.
@@ -32,7 +32,7 @@ public:
     void RequestStop();
 
 protected:
-    void run() override;
+    void Run() override;
 
 private:
     bool StopRequested();
@@ -49,5 +49,3 @@ private:
     std::condition_variable stopSignal_;
     bool stopRequested_ = false;
 };
-
-QThread::Priority QtPriorityOf(TThreadPriority priority);

@@ -5,7 +5,7 @@
 TSenderThread::TSenderThread(TSerialPort& owner, std::string buffer, int sendType)
     : Owner(owner), Buffer(std::move(buffer)), SendType(sendType) {}
 
-void TSenderThread::run() {
+void TSenderThread::Run() {
     try {
         if (SendType != 0)
             Owner.SendChars(Buffer);

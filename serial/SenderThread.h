@@ -3,18 +3,20 @@
 // the bytes, so the caller may drop its string at once; a failure (the port
 // not open, for instance) ends the thread unreported.
 
-#include <QThread>
+#include "serial/WorkerThread.h"
+
 #include <string>
 
 class TSerialPort;
 
-class TSenderThread : public QThread {
+class TSenderThread : public WorkerThread {
 public:
     // SendType 0 sends as SendString, any other value as SendChars.
     TSenderThread(TSerialPort& owner, std::string buffer, int sendType);
+    ~TSenderThread() override { Join(); }
 
 protected:
-    void run() override;
+    void Run() override;
 
 private:
     TSerialPort& Owner;

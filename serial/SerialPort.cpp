@@ -7,6 +7,7 @@
 #include "serial/SenderThread.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <chrono>
 
 namespace {
@@ -19,8 +20,8 @@ void ProcessGuiEvents() {
 }
 
 // Waits for a thread to end while keeping GUI events flowing.
-void FinishThread(QThread& thread) {
-    while (!thread.wait(std::chrono::milliseconds(10)))
+void FinishThread(WorkerThread& thread) {
+    while (!thread.WaitFinished(std::chrono::milliseconds(10)))
         ProcessGuiEvents();
 }
 } // namespace
@@ -49,7 +50,7 @@ void TSerialPort::Open() {
         device_ = reader->GetPortHandle();
     }
     ComThread = std::move(reader);
-    ComThread->start(QtPriorityOf(FPriority));
+    ComThread->Start(FPriority);
 }
 
 void TSerialPort::Close() {
@@ -67,7 +68,7 @@ void TSerialPort::Close() {
     while (ConnectedTo != spNone && std::chrono::steady_clock::now() < deadline) {
         ProcessGuiEvents();
         if (ComThread)
-            ComThread->wait(std::chrono::milliseconds(10));
+            ComThread->WaitFinished(std::chrono::milliseconds(10));
     }
     if (ComThread)
         retiredReaders_.push_back(std::move(ComThread));
@@ -86,7 +87,7 @@ void Reap(std::vector<std::unique_ptr<Thread>>& threads, bool waitForAll) {
     for (auto& thread : threads)
         if (waitForAll)
             FinishThread(*thread);
-    std::erase_if(threads, [](const auto& thread) { return thread->isFinished(); });
+    std::erase_if(threads, [](const auto& thread) { return thread->IsFinished(); });
 }
 } // namespace
 

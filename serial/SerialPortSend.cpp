@@ -71,7 +71,7 @@ std::uint32_t TSerialPort::SendWord(std::uint16_t number) {
 
 void TSerialPort::StartSender(const std::string& str, int sendType) {
     auto sender = std::make_unique<TSenderThread>(*this, str, sendType);
-    sender->start();
+    sender->Start(tpNormal);
     std::lock_guard lock(sendersMutex_);
     senders_.push_back(std::move(sender));
 }

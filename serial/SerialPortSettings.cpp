@@ -110,8 +110,8 @@ void TSerialPort::SetPriority(TThreadPriority value) {
     if (FPriority == value)
         return;
     FPriority = value;
-    if (ComThread && ComThread->isRunning())
-        ComThread->setPriority(QtPriorityOf(value));
+    if (ComThread)
+        ComThread->SetPriority(value);
 }
 
 std::string TSerialPort::LogFile() const {
