@@ -37,6 +37,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     receiveDisplay = new TReceiveDisplay(this, moData, panels_[3], tabComPort, tabNMEA, tabUBX);
     BindPortEvents();
+    BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
     RunGuarded(this, [this] { FormCreate(); });
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
@@ -51,6 +52,7 @@ TMainForm::~TMainForm() {
     portSerial.OnLineStatusChange = nullptr;
     portSerial.OnConnect = nullptr;
     portSerial.OnDisconnect = nullptr;
+    portSerial.OnSend = nullptr;
     TNumEdit::SetErrorHandler(nullptr);
 }
 

@@ -45,6 +45,7 @@ private:
     void CreatePages();
     void CreateStatusBar();
     void BindPortEvents();
+    void BindSending();
     void FormCreate();
     void FormClose();
     void pcZEPOMonitorChange();

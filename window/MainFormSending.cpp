@@ -1,0 +1,19 @@
+// The window's sending: the handlers of the send buttons on every page and
+// the echo of each write in the port log.
+
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/NmeaPubxSending.h"
+#include "window/NmeaStandardSending.h"
+#include "window/TransmitEcho.h"
+#include "window/UbxSending.h"
+
+void TMainForm::BindSending() {
+    portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) {
+        portSerialSend(tabComPort->moComPort, Buffer);
+    };
+    // Each is owned by its page.
+    new TNmeaStandardSending(tabNMEA, portSerial);
+    new TNmeaPubxSending(tabUBX, portSerial);
+    new TUbxSending(tabComPort, ts, portSerial);
+}
