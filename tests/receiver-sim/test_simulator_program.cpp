@@ -4,76 +4,19 @@
 
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/PortEnd.h"
+#include "tests/receiver-sim/SimulatorProcess.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tools/receiver-sim/SimulatorOptions.h"
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
-
-namespace {
-// The simulator started with arguments; its output goes to files in the scratch directory.
-class SimulatorProcess {
-public:
-    SimulatorProcess(const ScratchEnvironment& scratch, const std::vector<std::string>& arguments)
-        : out_(scratch.root() + "/sim.out"), err_(scratch.root() + "/sim.err") {
-        pid_ = fork();
-        if (pid_ == 0) {
-            freopen(out_.c_str(), "w", stdout);
-            freopen(err_.c_str(), "w", stderr);
-            std::vector<char*> argv{const_cast<char*>(ZEPO_RECEIVER_SIM)};
-            for (const std::string& a : arguments)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~SimulatorProcess() {
-        if (!exited_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    void Signal(int signal) { kill(pid_, signal); }
-    // The exit code once the program has ended by itself, or -1 at the timeout.
-    int WaitForExit(std::chrono::milliseconds timeout = 10s) {
-        int status = 0;
-        const bool ended =
-            WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout);
-        exited_ = ended;
-        return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    bool Running() { return waitpid(pid_, nullptr, WNOHANG) == 0; }
-    std::string Output() const { return Slurp(out_); }
-    std::string Errors() const { return Slurp(err_); }
-
-private:
-    static std::string Slurp(const std::string& path) {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
-    std::string out_, err_;
-    pid_t pid_ = -1;
-    bool exited_ = false;
-};
-
-bool Announced(const std::string& port) {
-    return WaitFor([&] { return FindVirtualPort(port).has_value(); });
-}
-} // namespace
 
 TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     const SimulatorOptions defaults = ParseSimulatorOptions({});
@@ -101,7 +44,7 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
 TEST(SimulatorProgram, ServesItsPortAndWithdrawsItOnSigterm) {
     ScratchEnvironment scratch;
     SimulatorProcess sim(scratch, {"--port", "COM21", "--baud", "115200"});
-    ASSERT_TRUE(Announced("COM21")) << sim.Errors();
+    ASSERT_TRUE(WaitForAnnouncement("COM21")) << sim.Errors();
     {
         PortEnd port(*FindVirtualPort("COM21"));
         ASSERT_TRUE(port.ReadUntil(
@@ -125,7 +68,7 @@ TEST(SimulatorProgram, ServesItsPortAndWithdrawsItOnSigterm) {
 TEST(SimulatorProgram, EndsWhenTheProgramUsingItsPortExits) {
     ScratchEnvironment scratch;
     SimulatorProcess sim(scratch, {"--baud", "115200"});
-    ASSERT_TRUE(Announced("COM13")) << sim.Errors();
+    ASSERT_TRUE(WaitForAnnouncement("COM13")) << sim.Errors();
     const std::string device = *FindVirtualPort("COM13");
     const pid_t peer = fork();
     if (peer == 0) {

@@ -1,0 +1,142 @@
+// ZEPO Monitor's window against the receiver simulator, as a user meets
+// them: the window, in a process of its own, opens the simulator's port from
+// the port list, shows its sentences, collects GGA lines and PUBX answers,
+// sees the CFG-ANT answer in the Hexa view, and closes; the simulator then
+// ends by itself and leaves no announcement behind.
+
+#include "serial/VirtualPorts.h"
+#include "tests/receiver-sim/SimulatorProcess.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/NmeaPubxPage.h"
+#include "window/NmeaStandardPage.h"
+#include "window/RadioGroup.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+enum { Hexa = 2, Nmea = 3 };
+constexpr int kWaitMs = 15000;
+
+void ClickItem(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString() << " is not in the port list";
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.first()).center());
+}
+
+void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      QPoint(qMin(8, button->width() / 2), button->height() / 2));
+}
+
+void Choose(QComboBox* box, const QString& startOfItem) {
+    for (int index = 0; index < box->count(); ++index)
+        if (box->itemText(index).startsWith(startOfItem))
+            return box->setCurrentIndex(index);
+    FAIL() << startOfItem.toStdString() << " is not in " << box->objectName().toStdString();
+}
+
+bool Shows(QPlainTextEdit* pane, const QString& text) {
+    return pane->toPlainText().contains(text);
+}
+
+// Presses the button until the answer shows: an answer cut in two by the
+// once-a-second poll shows in neither chunk whole.
+bool PressUntil(QAbstractButton* button, const std::function<bool()>& answered) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        Click(button);
+        if (QTest::qWaitFor(answered, kWaitMs / 3))
+            return true;
+    }
+    return false;
+}
+
+void UseTheWindow() {
+    int argc = 1;
+    char name[] = "test_monitor_with_simulator";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    TMainForm form;
+    form.show();
+    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    ClickItem(form.tabComPort->lstPorts, "COM13");
+    Click(form.tabComPort->btnOpen);
+    ASSERT_EQ(form.portSerial.IsConnected(), MakeCommPort(13));
+
+    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
+    Click(form.tabNMEA->rgMode->Button(Nmea));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Shows(form.moData, "$GPRMC,") && Shows(form.moData, "$GPGSV,3,3,12,"); },
+        kWaitMs))
+        << form.moData->toPlainText().toStdString() << " log "
+        << form.tabComPort->moComPort->toPlainText().toStdString()
+        << int(form.portSerial.IsConnected());
+
+    Choose(form.tabNMEA->cbNMEAWatch, "GGA");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form.tabNMEA->moNMEAWatch->blockCount() >= 2; }, kWaitMs));
+    for (const QString& line :
+         form.tabNMEA->moNMEAWatch->toPlainText().split('\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();
+
+    form.pcZEPOMonitor->setCurrentWidget(form.tabUBX);
+    Choose(form.tabUBX->cbPUBXWatch, "$PUBX,00");
+    EXPECT_TRUE(PressUntil(form.tabUBX->btnPollLatLon,
+                           [&] { return Shows(form.tabUBX->moUBXWatch, "$PUBX,00,"); }));
+
+    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
+    Click(form.tabNMEA->rgMode->Button(Hexa));
+    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    bool antenna = false, acknowledged = false;
+    EXPECT_TRUE(PressUntil(form.tabComPort->btnPollCFG_ANT,
+                           [&] {
+                               antenna = antenna || Shows(form.moData, "B5-62-6-13-4-0-");
+                               acknowledged =
+                                   acknowledged || Shows(form.moData, "B5-62-5-1-2-0-6-13-");
+                               return antenna && acknowledged;
+                           }))
+        << "CFG-ANT answer " << antenna << ", ACK-ACK " << acknowledged;
+
+    form.close();
+    EXPECT_EQ(form.portSerial.IsConnected(), spNone);
+}
+} // namespace
+
+TEST(MonitorWithSimulator, WindowWorksTheSimulatedReceiverAndLeavesNoAnnouncement) {
+    ScratchEnvironment scratch;
+    SimulatorProcess simulator(scratch, {"--baud", "115200"});
+    ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
+
+    const pid_t monitor = fork();
+    if (monitor == 0) {
+        alarm(150); // a modal box nobody answers must not hang the run
+        UseTheWindow();
+        std::fflush(nullptr);
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(monitor, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window's checks failed";
+
+    EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.Output();
+    EXPECT_NE(simulator.Output().find("COM13 opened."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(
+        std::filesystem::symlink_status(VirtualPortDirectory() + "/COM13")));
+}
