@@ -4,6 +4,7 @@
 
 // termios2 (any bit rate through BOTHER) comes from the kernel's headers,
 // which cannot be mixed with <termios.h>; everything here goes through ioctl.
+#include <algorithm>
 #include <asm/termbits.h>
 #include <cerrno>
 #include <chrono>
@@ -18,6 +19,7 @@
 namespace {
 constexpr ssize_t kFullQueue = 4095;
 constexpr int kRefillWaitMs = 20;
+constexpr int kPollSliceMs = 50;
 
 struct RateConstant {
     std::int32_t rate;
@@ -72,8 +74,7 @@ tcflag_t ParityFlags(TParityBits parity) {
     }
 }
 
-// Raw, non-blocking reads; the fields without a termios equivalent are left
-// out (see LineSettings).
+// Raw mode, reads that never wait.
 termios2 BuildTermios(const LineSettings& s) {
     termios2 tio{};
     tio.c_cflag = CLOCAL | CREAD | DataBitsFlag(s.dataBits) | ParityFlags(s.parity);
@@ -84,7 +85,7 @@ termios2 BuildTermios(const LineSettings& s) {
     if (s.hwFlow == hfRTSCTS)
         tio.c_cflag |= CRTSCTS;
     if (s.parityCheck)
-        tio.c_iflag |= INPCK; // a byte with a parity error reads as NUL
+        tio.c_iflag |= INPCK;
     if (s.xonXoff)
         tio.c_iflag |= IXON | IXOFF;
     tio.c_cc[VSTART] = static_cast<cc_t>(s.xonChar);
@@ -206,6 +207,8 @@ bool PosixDevice::ReadQueued(std::string& chunk) {
 
 std::size_t PosixDevice::Write(const char* data, std::size_t size) {
     std::shared_lock lock(inUse_);
+    // Both timeouts zero: no time limit, the write waits until it is done.
+    const bool limited = writeMultiplierMs_ != 0 || writeConstantMs_ != 0;
     const auto budget = std::chrono::milliseconds(
         static_cast<std::uint64_t>(writeMultiplierMs_) * size + writeConstantMs_);
     const auto deadline = std::chrono::steady_clock::now() + budget;
@@ -218,12 +221,12 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             break;
-        const int left = MillisLeft(deadline);
+        const int left = limited ? MillisLeft(deadline) : kPollSliceMs;
         if (left == 0)
             break;
         // Wake now and then so that a release of the device is not held up.
         pollfd pfd{fd_, POLLOUT, 0};
-        poll(&pfd, 1, left < 50 ? left : 50);
+        poll(&pfd, 1, std::min(left, kPollSliceMs));
     }
     return done;
 }

@@ -18,7 +18,10 @@
 #include <shared_mutex>
 #include <string>
 
-// The whole line-settings record, built from the component's properties.
+// The line settings termios can carry. The component's XON/XOFF thresholds,
+// ErrorChar replacement, EofChar, DiscardNulls, DsrSensitivity,
+// TXContinueOnXoff and the DSR side of the DTR/DSR handshake have no Linux
+// equivalent and are not part of it.
 struct LineSettings {
     std::int32_t baudRate = 4800;
     std::uint8_t dataBits = 8;
@@ -30,15 +33,7 @@ struct LineSettings {
     bool xonXoff = false;
     char xonChar = 17;
     char xoffChar = 19;
-    std::uint16_t xonLim = 1024;
-    std::uint16_t xoffLim = 1;
-    bool parityCheck = false;
-    bool replaceParityErrors = false;
-    char errorChar = 0;
-    char eofChar = 0;
-    bool discardNulls = false;
-    bool dsrSensitivity = false;
-    bool txContinueOnXoff = false;
+    bool parityCheck = false; // a byte with a parity error reads as NUL
 };
 
 class PosixDevice {
@@ -66,7 +61,7 @@ public:
     // Bytes waiting in the receive queue (0 on failure).
     std::size_t BytesQueued();
     // Writes size bytes, waiting for room at most multiplier × size + constant
-    // ms; returns how many went out.
+    // ms (without limit when both are zero); returns how many went out.
     std::size_t Write(const char* data, std::size_t size);
 
     // The modem input lines; empty when the device cannot tell.

@@ -43,7 +43,11 @@ public:
     TConnectEvent OnDisconnect;
 
     // Published properties. Setters of line settings re-apply them at once
-    // while the port is open.
+    // while the port is open. XonLim, XoffLim, ReplaceParityErrors,
+    // ErrorChar, EofChar, DiscardNulls, DsrSensitivity and TXContinueOnXoff
+    // are kept and read back but Linux has nothing to apply them to; nor do
+    // the read timeouts and the queue sizes act (reads never wait, and the
+    // kernel sizes its queues).
     TCommPort Port() const;
     void SetPort(TCommPort value);
     TBaudRate BaudRate() const;

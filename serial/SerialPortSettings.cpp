@@ -136,15 +136,7 @@ LineSettings TSerialPort::CurrentLineSettings() const {
     s.xonXoff = FSwFlowControl == sfXONXOFF;
     s.xonChar = FXonChar;
     s.xoffChar = FXoffChar;
-    s.xonLim = FXonLim > 0 ? FXonLim : static_cast<std::uint16_t>(FInputBuffer / 4);
-    s.xoffLim = FXoffLim;
     s.parityCheck = FParityCheck;
-    s.replaceParityErrors = FReplaceParityErrors;
-    s.errorChar = FErrorChar;
-    s.eofChar = FEofChar;
-    s.discardNulls = FDiscardNulls;
-    s.dsrSensitivity = FDsrSensitivity;
-    s.txContinueOnXoff = FTXContinueOnXoff;
     return s;
 }
 
