@@ -5,7 +5,7 @@
 // ends by itself and leaves no announcement behind.
 
 #include "serial/VirtualPorts.h"
-#include "tests/receiver-sim/SimulatorProcess.h"
+#include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
@@ -121,7 +121,7 @@ void UseTheWindow() {
 
 TEST(MonitorWithSimulator, WindowWorksTheSimulatedReceiverAndLeavesNoAnnouncement) {
     ScratchEnvironment scratch;
-    SimulatorProcess simulator(scratch, {"--baud", "115200"});
+    ChildProcess simulator(scratch, kReceiverSimulator, {"--baud", "115200"});
     ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
 
     const pid_t monitor = fork();

@@ -1,10 +1,11 @@
-#include "tests/receiver-sim/SimulatorProcess.h"
+#include "tests/receiver-sim/ChildProcess.h"
 
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/PortEnd.h"
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -19,14 +20,17 @@ std::string Slurp(const std::string& path) {
 }
 } // namespace
 
-SimulatorProcess::SimulatorProcess(const ScratchEnvironment& scratch,
-                                   const std::vector<std::string>& arguments)
-    : out_(scratch.root() + "/sim.out"), err_(scratch.root() + "/sim.err") {
+const char* const kReceiverSimulator = ZEPO_RECEIVER_SIM;
+
+ChildProcess::ChildProcess(const ScratchEnvironment& scratch, const std::string& program,
+                           const std::vector<std::string>& arguments)
+    : out_(scratch.root() + "/" + std::filesystem::path(program).filename().string() + ".out"),
+      err_(scratch.root() + "/" + std::filesystem::path(program).filename().string() + ".err") {
     pid_ = fork();
     if (pid_ == 0) {
         std::freopen(out_.c_str(), "w", stdout);
         std::freopen(err_.c_str(), "w", stderr);
-        std::vector<char*> argv{const_cast<char*>(ZEPO_RECEIVER_SIM)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
@@ -35,27 +39,29 @@ SimulatorProcess::SimulatorProcess(const ScratchEnvironment& scratch,
     }
 }
 
-SimulatorProcess::~SimulatorProcess() {
+ChildProcess::~ChildProcess() {
     if (!exited_) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
 }
 
-void SimulatorProcess::Signal(int signal) {
+void ChildProcess::Signal(int signal) {
     kill(pid_, signal);
 }
 
-int SimulatorProcess::WaitForExit(std::chrono::milliseconds timeout) {
+int ChildProcess::WaitForExit(std::chrono::milliseconds timeout) {
     int status = 0;
     exited_ = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeout);
-    return exited_ && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!exited_)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::string SimulatorProcess::Output() const {
+std::string ChildProcess::Output() const {
     return Slurp(out_);
 }
-std::string SimulatorProcess::Errors() const {
+std::string ChildProcess::Errors() const {
     return Slurp(err_);
 }
 

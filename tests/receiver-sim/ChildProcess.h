@@ -1,7 +1,7 @@
 #pragma once
-// The zepo-receiver-sim program run as a child process, its standard output
-// and error kept in files of the scratch directory. It inherits the test's
-// environment, so it announces its port in the test's own runtime directory.
+// A program run as a child process, its standard output and error kept in
+// files of the scratch directory. It inherits the test's environment, so the
+// receiver simulator announces its port in the test's own runtime directory.
 
 #include "tests/support/ScratchEnvironment.h"
 
@@ -10,15 +10,21 @@
 #include <sys/types.h>
 #include <vector>
 
-class SimulatorProcess {
-public:
-    SimulatorProcess(const ScratchEnvironment& scratch, const std::vector<std::string>& arguments);
-    ~SimulatorProcess(); // kills the program if it still runs
-    SimulatorProcess(const SimulatorProcess&) = delete;
-    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+// The receiver simulator's executable.
+extern const char* const kReceiverSimulator;
 
+class ChildProcess {
+public:
+    ChildProcess(const ScratchEnvironment& scratch, const std::string& program,
+                 const std::vector<std::string>& arguments);
+    ~ChildProcess(); // kills the program if it still runs
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
     void Signal(int signal);
-    // The exit code once the program has ended, or -1 if it runs on past the timeout.
+    // The exit code once the program has ended (128 + the signal's number when
+// a signal ended it), or -1 if it runs on past the timeout.
     int WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::string Output() const;
     std::string Errors() const;

@@ -3,8 +3,8 @@
 // program that opened the port exits.
 
 #include "serial/VirtualPorts.h"
+#include "tests/receiver-sim/ChildProcess.h"
 #include "tests/receiver-sim/PortEnd.h"
-#include "tests/receiver-sim/SimulatorProcess.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tools/receiver-sim/SimulatorOptions.h"
@@ -43,7 +43,7 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
 
 TEST(SimulatorProgram, ServesItsPortAndWithdrawsItOnSigterm) {
     ScratchEnvironment scratch;
-    SimulatorProcess sim(scratch, {"--port", "COM21", "--baud", "115200"});
+    ChildProcess sim(scratch, kReceiverSimulator, {"--port", "COM21", "--baud", "115200"});
     ASSERT_TRUE(WaitForAnnouncement("COM21")) << sim.Errors();
     {
         PortEnd port(*FindVirtualPort("COM21"));
@@ -67,7 +67,7 @@ TEST(SimulatorProgram, ServesItsPortAndWithdrawsItOnSigterm) {
 
 TEST(SimulatorProgram, EndsWhenTheProgramUsingItsPortExits) {
     ScratchEnvironment scratch;
-    SimulatorProcess sim(scratch, {"--baud", "115200"});
+    ChildProcess sim(scratch, kReceiverSimulator, {"--baud", "115200"});
     ASSERT_TRUE(WaitForAnnouncement("COM13")) << sim.Errors();
     const std::string device = *FindVirtualPort("COM13");
     const pid_t peer = fork();
@@ -88,7 +88,7 @@ TEST(SimulatorProgram, RefusesAPortNameAnotherProgramHolds) {
     ScratchEnvironment scratch;
     PtyPeer other;
     other.announce("COM13");
-    SimulatorProcess sim(scratch, {});
+    ChildProcess sim(scratch, kReceiverSimulator, {});
     EXPECT_EQ(sim.WaitForExit(), 1);
     EXPECT_NE(sim.Errors().find("COM13 is already announced"), std::string::npos) << sim.Errors();
     EXPECT_EQ(FindVirtualPort("COM13"), other.devicePath());
@@ -96,7 +96,7 @@ TEST(SimulatorProgram, RefusesAPortNameAnotherProgramHolds) {
 
 TEST(SimulatorProgram, BadOptionShowsUsage) {
     ScratchEnvironment scratch;
-    SimulatorProcess sim(scratch, {"--baud", "fast"});
+    ChildProcess sim(scratch, kReceiverSimulator, {"--baud", "fast"});
     EXPECT_EQ(sim.WaitForExit(), 2);
     EXPECT_NE(sim.Errors().find("--baud needs a whole number"), std::string::npos) << sim.Errors();
     EXPECT_NE(sim.Errors().find("Usage: zepo-receiver-sim"), std::string::npos);

@@ -63,20 +63,6 @@ TEST_F(SerialSend, EverySendFormWritesAndEchoesExactlyWhatThePeerReads) {
     port.Close();
 }
 
-TEST_F(SerialSend, LargeWriteArrivesWhole) {
-    OpenPort();
-    std::string block(100000, '\0');
-    for (std::size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<char>(i * 7);
-    std::string read;
-    std::thread reader([&] { read = peer.read(block.size(), 10000); });
-    EXPECT_EQ(port.SendChars(block), block.size());
-    reader.join();
-    EXPECT_TRUE(read == block);
-    EXPECT_TRUE(recorder.Sent() == block);
-    port.Close();
-}
-
 TEST_F(SerialSend, NotOpenNamesThePortAsStored) {
     const struct {
         TCommPort port;

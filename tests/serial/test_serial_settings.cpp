@@ -51,34 +51,6 @@ TEST(PortNames, BitRatesMapBothWays) {
         EXPECT_EQ(IntToBaudRate(other), brCustom) << other;
 }
 
-TEST(SerialSettings, DefaultsAsConstructed) {
-    TSerialPort port;
-    EXPECT_EQ(port.Port(), spNone);
-    EXPECT_EQ(port.BaudRate(), br004800);
-    EXPECT_EQ(port.DataWidth(), dw8Bits);
-    EXPECT_EQ(port.StopBits(), sb1Bit);
-    EXPECT_EQ(port.Parity(), pbNone);
-    EXPECT_TRUE(port.EnableDTROnOpen());
-    EXPECT_TRUE(port.EnableRTSOnOpen());
-    EXPECT_EQ(port.HwFlowControl(), hfNONE);
-    EXPECT_EQ(port.SwFlowControl(), sfNONE);
-    EXPECT_EQ(port.XonChar(), 17);
-    EXPECT_EQ(port.XoffChar(), 19);
-    EXPECT_EQ(port.XonLim(), 0);
-    EXPECT_EQ(port.XoffLim(), 1);
-    EXPECT_EQ(port.ReadIntervalTimeout(), 0xFFFFFFFFu);
-    EXPECT_EQ(port.WriteTotalTimeoutMultiplier(), 100u);
-    EXPECT_EQ(port.WriteTotalTimeoutConstant(), 1000u);
-    EXPECT_EQ(port.InputBuffer(), 4096u);
-    EXPECT_EQ(port.OutputBuffer(), 4096u);
-    EXPECT_EQ(port.Priority(), tpNormal);
-    EXPECT_EQ(port.Delay(), 100u);
-    EXPECT_EQ(port.CustomBaudRate(), 0);
-    EXPECT_TRUE(port.NeedSynchronization());
-    EXPECT_EQ(port.IsConnected(), spNone);
-    EXPECT_DOUBLE_EQ(TSerialPort::Version(), 1.54);
-}
-
 TEST(SerialSettings, CustomPortFollowsItsName) {
     TSerialPort port;
     port.SetPort(spCustom); // no name yet: stays without a port
@@ -154,14 +126,5 @@ TEST(SerialSettings, DataWidthAndStopBitsGoTogether) {
         EXPECT_EQ(port.DataWidth(), step.width);
         EXPECT_EQ(port.StopBits(), step.stop);
     }
-}
-
-TEST(SerialSettings, LineStatusSetIsOneBytePerLine) {
-    const TLineStatusSet lines{lsCTS, lsCD};
-    EXPECT_EQ(lines.Bits(), 0b1001);
-    EXPECT_TRUE(lines.Contains(lsCD));
-    EXPECT_FALSE(lines.Contains(lsRING));
-    EXPECT_EQ(TLineStatusSet::FromBits(0xFF).Bits(), 0x0F);
-    EXPECT_TRUE(TLineStatusSet().Empty());
 }
 } // namespace
