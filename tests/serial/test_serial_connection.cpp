@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <atomic>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>

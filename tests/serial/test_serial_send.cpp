@@ -4,6 +4,7 @@
 #include "tests/support/ScratchEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 class SerialSend : public ::testing::Test {
