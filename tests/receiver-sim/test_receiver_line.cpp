@@ -12,6 +12,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <pthread.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -42,6 +43,13 @@ public:
     }
 
     PtyPeer& peer() { return peer_; }
+    std::chrono::nanoseconds cpuTime() {
+        clockid_t clock;
+        timespec used{};
+        pthread_getcpuclockid(thread_.native_handle(), &clock);
+        clock_gettime(clock, &used);
+        return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+    }
     std::vector<bool> lineChanges() {
         std::lock_guard lock(mutex_);
         return changes_;
@@ -157,4 +165,14 @@ TEST(ReceiverLine, LineGoesDownWhenThePortIsClosedAndUpWhenReopened) {
     ASSERT_TRUE(again.ReadUntil([](const std::string& r) { return Count(r, "$GPZDA") >= 1; }));
     EXPECT_TRUE(again.Received().starts_with("$GPTXT")) << again.Received().substr(0, 80);
     EXPECT_TRUE(SplitTraffic(again.Received()).faults.empty());
+}
+
+TEST(ReceiverLine, IdlesWhileNobodyHoldsThePort) {
+    for (const bool continuous : {false, true}) {
+        RunningReceiver running({200000, continuous, 100ms}, continuous);
+        running.peer().closeSlave();
+        const auto before = running.cpuTime();
+        std::this_thread::sleep_for(1s);
+        EXPECT_LT(running.cpuTime() - before, 100ms) << (continuous ? "continuous" : "paced");
+    }
 }

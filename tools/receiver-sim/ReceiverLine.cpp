@@ -39,7 +39,7 @@ void ReceiverLine::Run(const LineHooks& hooks) {
                 nextEpoch = now + settings_.epochInterval;
         }
         if (!up) {
-            poll(nullptr, 0, std::min(kMaxWaitMs, CeilMs(nextEpoch - now)));
+            poll(nullptr, 0, settings_.continuous ? kMaxWaitMs : CeilMs(nextEpoch - now));
             continue;
         }
         if (settings_.continuous && !HasOutput())
