@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <iostream>
+#include <memory>
 #include <pty.h>
 #include <random>
 #include <termios.h>
@@ -35,14 +36,32 @@ void HandleStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-struct Pty {
-    int master = -1;
-    std::string devicePath;
+// The device side of the pseudo-terminal and the port name it is announced
+// under; the announcement is withdrawn, if still ours, however the run ends.
+class AnnouncedPty {
+public:
+    AnnouncedPty(int master, std::string devicePath, std::string port)
+        : master(master), devicePath(std::move(devicePath)), port_(std::move(port)) {
+        AnnounceVirtualPort(port_, this->devicePath);
+    }
+    ~AnnouncedPty() {
+        if (FindVirtualPort(port_) == devicePath)
+            WithdrawVirtualPort(port_);
+        close(master);
+    }
+    AnnouncedPty(const AnnouncedPty&) = delete;
+    AnnouncedPty& operator=(const AnnouncedPty&) = delete;
+
+    const int master;
+    const std::string devicePath;
+
+private:
+    std::string port_;
 };
 
 // The device side stays with us; the port side is raw so every byte passes
 // unchanged, and is closed again: whoever opens the port brings the line up.
-Pty OpenPty() {
+std::unique_ptr<AnnouncedPty> OpenAndAnnounce(const std::string& port) {
     int master = -1;
     int slave = -1;
     char name[256] = {};
@@ -56,16 +75,20 @@ Pty OpenPty() {
     close(slave);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     fcntl(master, F_SETFD, FD_CLOEXEC);
-    return {master, name};
+    try {
+        return std::make_unique<AnnouncedPty>(master, name, port);
+    } catch (...) {
+        close(master);
+        throw;
+    }
 }
 
 int Simulate(const SimulatorOptions& options) {
     if (const auto holder = FindVirtualPort(options.port))
         throw std::runtime_error(options.port + " is already announced by another program (" +
                                  *holder + "); choose another name with --port");
-    const Pty pty = OpenPty();
-    AnnounceVirtualPort(options.port, pty.devicePath);
     HandleStopSignals();
+    const std::unique_ptr<AnnouncedPty> pty = OpenAndAnnounce(options.port);
 
     ReceiverSettings receiverSettings;
     receiverSettings.startUtc = std::time(nullptr);
@@ -78,16 +101,16 @@ int Simulate(const SimulatorOptions& options) {
     lineSettings.bytesPerSecond = options.BytesPerSecond();
     lineSettings.continuous = options.rate.has_value();
 
-    std::cout << "Receiver simulator on " << options.port << " (" << pty.devicePath << "), "
+    std::cout << "Receiver simulator on " << options.port << " (" << pty->devicePath << "), "
               << (options.rate
                       ? std::to_string(*options.rate) + " bytes per second of mixed traffic"
                       : std::to_string(options.baud) + " baud" +
                             (options.ubx ? ", UBX interleaved" : ""))
               << ". Ctrl+C ends it." << std::endl;
 
-    PeerWatch peers(pty.devicePath);
+    PeerWatch peers(pty->devicePath);
     bool peerExited = false;
-    ReceiverLine line(pty.master, receiver, lineSettings);
+    ReceiverLine line(pty->master, receiver, lineSettings);
     line.Run({[&] {
                   peerExited = peers.PeersExited();
                   return stopSignalled || peerExited;
@@ -97,9 +120,6 @@ int Simulate(const SimulatorOptions& options) {
                   std::cout << options.port << (up ? " opened." : " closed.") << std::endl;
               }});
 
-    if (FindVirtualPort(options.port) == pty.devicePath)
-        WithdrawVirtualPort(options.port);
-    close(pty.master);
     std::cout << "Receiver simulator ended"
               << (peerExited ? ": the program using its port exited." : ".") << std::endl;
     return 0;
