@@ -56,7 +56,8 @@ bool TNmeaStandardSending::edSentBytesKeyPress(const QKeyEvent& key) {
 }
 
 bool TNmeaStandardSending::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == page_->edSentBytes && event->type() == QEvent::KeyPress)
+    // The type first: the filter also sees the events of the page's teardown.
+    if (event->type() == QEvent::KeyPress && watched == page_->edSentBytes)
         return edSentBytesKeyPress(*static_cast<QKeyEvent*>(event));
     return QObject::eventFilter(watched, event);
 }
