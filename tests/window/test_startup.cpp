@@ -74,14 +74,6 @@ private slots:
         QCOMPARE(StoredKey(), QJsonDocument::fromJson(keyAfterClose).object());
     }
 
-    void brokenStoreIsKeptAside() {
-        WriteStore("{{{");
-        TMainForm form;
-        QFile aside(SettingsStore::FilePath() + ".bad");
-        QVERIFY(aside.open(QIODevice::ReadOnly));
-        QCOMPARE(aside.readAll(), QByteArray("{{{"));
-    }
-
     void unwritableStoreNeitherStopsStartNorClosing() {
         WriteStore({});
         const QString directory = QFileInfo(SettingsStore::FilePath()).absolutePath();

@@ -106,18 +106,6 @@ private slots:
         QVERIFY(store.OpenKey("\\K", true));
         QVERIFY(QFile::exists(SettingsStore::FilePath()));
     }
-
-    void unwritableStoreReportsAnError() {
-        WriteStore({});
-        const QString directory = QFileInfo(SettingsStore::FilePath()).absolutePath();
-        QDir(directory).removeRecursively();
-        QFile blocker(directory); // a file where the directory should be
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        SettingsStore store;
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, store.OpenKey("\\K", true));
-        QFile::remove(directory);
-    }
 };
 
 QTEST_MAIN(WindowPartsTest)
