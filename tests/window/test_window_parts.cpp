@@ -8,9 +8,7 @@
 #include "window/SettingsStore.h"
 #include "window/TextPane.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <stdexcept>
