@@ -20,6 +20,8 @@ namespace {
 constexpr ssize_t kFullQueue = 4095;
 constexpr int kRefillWaitMs = 20;
 constexpr int kPollSliceMs = 50;
+// Bounds one chunk when a device keeps the queue full without a pause.
+constexpr std::size_t kLargestChunk = 1 << 20;
 
 struct RateConstant {
     std::int32_t rate;
@@ -201,6 +203,8 @@ bool PosixDevice::ReadQueued(std::string& chunk) {
             break;
         queueWasFull = got >= kFullQueue;
         sawFullQueue = sawFullQueue || queueWasFull;
+        if (chunk.size() >= kLargestChunk)
+            break;
     }
     return sawFullQueue;
 }

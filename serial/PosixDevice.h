@@ -54,9 +54,9 @@ public:
     // Linux sizes its queues itself; accepted when the device is open.
     bool ApplyBufferSizes(std::uint32_t inputBytes, std::uint32_t outputBytes);
 
-    // Reads everything queued, until nothing more is queued, appending to
-    // chunk. Returns true when the queue was found full: the device sends
-    // faster than it is read and more may be waiting in the driver.
+    // Reads everything queued, until nothing more is queued (or a megabyte
+    // has come), appending to chunk. Returns true when the queue was found
+    // full: the device sends faster than it is read and more may be waiting.
     bool ReadQueued(std::string& chunk);
     // Bytes waiting in the receive queue (0 on failure).
     std::size_t BytesQueued();
