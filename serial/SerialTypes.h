@@ -2,6 +2,8 @@
 // The serial port's vocabulary: port identifiers, line-setting enumerations,
 // the modem input line set and the component's exception.
 
+#include "serial/ThreadPriority.h"
+
 #include <bitset>
 #include <cstdint>
 #include <initializer_list>
@@ -57,15 +59,6 @@ enum TParityBits : std::uint8_t { pbNone, pbOdd, pbEven, pbMark, pbSpace };
 enum THwFlowControl : std::uint8_t { hfNONE, hfDTRDSR, hfRTSCTS };
 enum TSwFlowControl : std::uint8_t { sfNONE, sfXONXOFF };
 enum TLineStatus : std::uint8_t { lsCTS, lsDSR, lsRING, lsCD };
-enum TThreadPriority : std::uint8_t {
-    tpIdle,
-    tpLowest,
-    tpLower,
-    tpNormal,
-    tpHigher,
-    tpHighest,
-    tpTimeCritical
-};
 
 // The four modem input lines as one byte: bit 0 CTS, 1 DSR, 2 RING, 3 CD.
 class TLineStatusSet {

@@ -1,30 +1,13 @@
 #include "serial/WorkerThread.h"
 
-#include <sched.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
-namespace {
-// The seven levels as Linux knows them: the idle class below everything,
-// then nice values; raising above normal needs privileges and is otherwise
-// left as it is.
-void ApplyPriority(int threadId, TThreadPriority priority) {
-    static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -15};
-    sched_param none{};
-    sched_setscheduler(threadId, priority == tpIdle ? SCHED_IDLE : SCHED_OTHER, &none);
-    setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), kNice[priority]);
-}
-} // namespace
-
 WorkerThread::~WorkerThread() {
     Join();
 }
 
 void WorkerThread::Start(TThreadPriority priority) {
     thread_ = std::thread([this, priority] {
-        threadId_ = static_cast<int>(gettid());
         if (priority != tpNormal)
-            ApplyPriority(threadId_, priority);
+            ApplyThreadPriority(pthread_self(), priority);
         Run();
         std::lock_guard lock(mutex_);
         finished_ = true;
@@ -48,6 +31,6 @@ void WorkerThread::Join() {
 }
 
 void WorkerThread::SetPriority(TThreadPriority priority) {
-    if (threadId_ != 0 && !IsFinished())
-        ApplyPriority(threadId_, priority);
+    if (thread_.joinable() && !IsFinished())
+        ApplyThreadPriority(thread_.native_handle(), priority);
 }

@@ -36,5 +36,4 @@ private:
     std::mutex mutex_;
     std::condition_variable ended_;
     bool finished_ = false;
-    std::atomic<int> threadId_ = 0;
 };

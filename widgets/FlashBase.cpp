@@ -3,27 +3,15 @@
 #include <QSocketNotifier>
 #include <QtGlobal>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
-#include <pthread.h>
-#include <sched.h>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
-
-// Linux gives an unprivileged program no higher priorities than normal; the
-// lower ones map onto the batch and idle scheduling classes.
-void ApplyPriority(std::thread& thread, TThreadPriority priority) {
-    const int policy = priority == tpIdle                            ? SCHED_IDLE
-                       : priority == tpLowest || priority == tpLower ? SCHED_BATCH
-                                                                     : SCHED_OTHER;
-    const sched_param parameters{};
-    pthread_setschedparam(thread.native_handle(), policy, &parameters);
-}
 
 struct EventFd {
     const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -65,7 +53,7 @@ public:
                 FThread = std::thread(&TTimerThread::Run, this);
             }
         }
-        ApplyPriority(FThread, priority);
+        ApplyThreadPriority(FThread.native_handle(), priority);
     }
 
     void Suspend() {

@@ -4,13 +4,12 @@
 // tick has run there. While the component wants no ticks the worker thread
 // does not exist at all, so an idle component costs nothing.
 
+#include "serial/ThreadPriority.h"
 #include "widgets/NotifyEvent.h"
 
 #include <QObject>
 #include <cstdint>
 #include <memory>
-
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 class TTimerThread;
 

@@ -1,8 +1,8 @@
 // The port page's handlers: applying the settings, opening and closing the
 // port, the port list and the connection log.
 
+#include "widgets/LedIndicator.h"
 #include "window/ComPortPage.h"
-#include "window/DataInLed.h"
 #include "window/ErrorBox.h"
 #include "window/RadioGroup.h"
 #include "window/TextPane.h"
@@ -78,7 +78,7 @@ void TComPortPage::btnOpenClick() {
 
 void TComPortPage::btnCloseClick() {
     portSerial.Close();
-    SetLedChecked(ledDataIn, false);
+    ledDataIn->SetChecked(false);
 }
 
 void TComPortPage::miRefreshPorts1Click() {

@@ -1,7 +1,7 @@
 #include "window/ComPortPage.h"
 
+#include "widgets/LedIndicator.h"
 #include "window/Controls.h"
-#include "window/DataInLed.h"
 #include "window/RadioGroup.h"
 #include "window/TextPane.h"
 
@@ -89,7 +89,14 @@ void TComPortPage::CreateControls() {
     btnPollCFG_ANT = MakeButton(this, "btnPollCFG_ANT", " Poll CFG-ANT");
     btnGetSetCFG_ANT = MakeButton(this, "btnGetSetCFG_ANT", "Get/Set CFG-ANT");
     lblNumSent = MakeLabel(this, "lblNumSent", "lblSent");
-    ledDataIn = MakeDataInLed(this);
+    // " Data In", lamp left of the caption, an indicator that clicks do not switch.
+    ledDataIn = new TLedIndicator(this);
+    ledDataIn->setObjectName("ledDataIn");
+    ledDataIn->SetCaption(" Data In");
+    ledDataIn->SetMode(mIndicator);
+    ledDataIn->SetFrequency(ff1Hz);
+    ledDataIn->SetLED_Position(lpLeft);
+    ledDataIn->SetSpacing(5);
 }
 
 void TComPortPage::LayOut() {
@@ -111,7 +118,7 @@ void TComPortPage::LayOut() {
     auto* buttons = new QVBoxLayout;
     for (QWidget* control : {btnOpen, btnClose, btnApply, btnRefesh})
         buttons->addWidget(control);
-    buttons->addWidget(AsWidget(ledDataIn));
+    buttons->addWidget(ledDataIn);
     buttons->addStretch();
     for (QWidget* control :
          std::initializer_list<QWidget*>{btnPollCFG_ANT, btnGetSetCFG_ANT, lblNumSent})

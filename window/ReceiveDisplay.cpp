@@ -1,8 +1,8 @@
 #include "window/ReceiveDisplay.h"
 
 #include "protocol/ReceiveView.h"
+#include "widgets/LedIndicator.h"
 #include "window/ComPortPage.h"
-#include "window/DataInLed.h"
 #include "window/ErrorBox.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
@@ -40,7 +40,7 @@ void TReceiveDisplay::cbSkipClick() {
 }
 
 void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
-    SetLedChecked(comPort_->ledDataIn, !LedChecked(comPort_->ledDataIn));
+    comPort_->ledDataIn->SetChecked(!comPort_->ledDataIn->Checked());
 
     const auto mode = static_cast<ViewMode>(nmea_->rgMode->ItemIndex());
     const TChunkDisplay display =

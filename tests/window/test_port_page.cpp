@@ -6,8 +6,8 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "widgets/LedIndicator.h"
 #include "window/ComPortPage.h"
-#include "window/DataInLed.h"
 #include "window/MainForm.h"
 #include "window/NmeaStandardPage.h"
 #include "window/RadioGroup.h"
@@ -95,10 +95,10 @@ private slots:
         Click(page_->btnOpen);
         QCOMPARE(PaneLines(page_->moComPort).size(), linesWhenOpen);
 
-        SetLedChecked(page_->ledDataIn, true);
+        page_->ledDataIn->SetChecked(true);
         Click(page_->btnClose);
         QCOMPARE(lastLogLine(), QString("Disconnected from COM7"));
-        QVERIFY(!LedChecked(page_->ledDataIn));
+        QVERIFY(!page_->ledDataIn->Checked());
         QCOMPARE(form_->portSerial.IsConnected(), spNone);
     }
 

@@ -6,8 +6,8 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "widgets/LedIndicator.h"
 #include "window/ComPortPage.h"
-#include "window/DataInLed.h"
 #include "window/MainForm.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
@@ -39,9 +39,9 @@ class ReceiveDisplayTest : public QObject {
     // changes state once per chunk).
     bool deliver(const QByteArray& chunk) {
         TLedIndicator* led = form_->tabComPort->ledDataIn;
-        const bool before = LedChecked(led);
+        const bool before = led->Checked();
         peer_.write(chunk.toStdString());
-        return QTest::qWaitFor([&] { return LedChecked(led) != before; }, 10000);
+        return QTest::qWaitFor([&] { return led->Checked() != before; }, 10000);
     }
     void setView(int mode) { Click(form_->tabNMEA->rgMode->Button(mode)); }
     QStringList data() const { return PaneLines(form_->moData); }
@@ -129,14 +129,14 @@ private slots:
 
     void ledChangesWithEveryChunkAndGoesOutOnClose() {
         TLedIndicator* led = form_->tabComPort->ledDataIn;
-        QVERIFY(!LedChecked(led));
+        QVERIFY(!led->Checked());
         QVERIFY(deliver("a"));
-        QVERIFY(LedChecked(led));
+        QVERIFY(led->Checked());
         QVERIFY(deliver("b"));
-        QVERIFY(!LedChecked(led));
+        QVERIFY(!led->Checked());
         QVERIFY(deliver("c"));
         Click(form_->tabComPort->btnClose);
-        QVERIFY(!LedChecked(led));
+        QVERIFY(!led->Checked());
     }
 
     void showCurrentStepsOneChunkInTheNmeaView() {
