@@ -80,15 +80,19 @@ void PtyPeer::write(const std::string& bytes) {
     }
 }
 
-std::string PtyPeer::read(size_t count, int timeoutMs) {
+namespace {
+// Reads until `enough` says so, a poll waits longer than pollMs() allows, or
+// the line ends; returns what arrived.
+template <typename Enough, typename PollMs>
+std::string readWhile(int fd, Enough enough, PollMs pollMs) {
     std::string received;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[4096];
-    while (received.size() < count) {
-        pollfd pfd{master_, POLLIN, 0};
-        if (poll(&pfd, 1, millisLeft(deadline)) <= 0)
+    while (!enough(received)) {
+        pollfd pfd{fd, POLLIN, 0};
+        const int waitMs = pollMs();
+        if (waitMs <= 0 || poll(&pfd, 1, waitMs) <= 0)
             break;
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0)
             received.append(buffer, static_cast<size_t>(n));
         else if (n == 0 || (errno != EAGAIN && errno != EINTR))
@@ -96,20 +100,18 @@ std::string PtyPeer::read(size_t count, int timeoutMs) {
     }
     return received;
 }
+} // namespace
+
+std::string PtyPeer::read(size_t count, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return readWhile(
+        master_, [count](const std::string& got) { return got.size() >= count; },
+        [deadline] { return millisLeft(deadline); });
+}
 
 std::string PtyPeer::readUntilQuiet(int quietMs, int timeoutMs) {
-    std::string received;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    char buffer[4096];
-    while (millisLeft(deadline) > 0) {
-        pollfd pfd{master_, POLLIN, 0};
-        if (poll(&pfd, 1, std::min(quietMs, millisLeft(deadline))) <= 0)
-            break;
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n > 0)
-            received.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return received;
+    return readWhile(
+        master_, [](const std::string&) { return false; },
+        [deadline, quietMs] { return std::min(quietMs, millisLeft(deadline)); });
 }
