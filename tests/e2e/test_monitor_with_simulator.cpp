@@ -7,6 +7,7 @@
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/ScratchEnvironment.h"
+#include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
 #include "window/NmeaPubxPage.h"
@@ -30,19 +31,6 @@
 namespace {
 enum { Hexa = 2, Nmea = 3 };
 constexpr int kWaitMs = 15000;
-
-void ClickItem(QListWidget* list, const QString& text) {
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << text.toStdString() << " is not in the port list";
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(found.first()).center());
-}
-
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {},
-                      QPoint(qMin(8, button->width() / 2), button->height() / 2));
-}
 
 void Choose(QComboBox* box, const QString& startOfItem) {
     for (int index = 0; index < box->count(); ++index)
@@ -76,7 +64,7 @@ void UseTheWindow() {
     form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
-    ClickItem(form.tabComPort->lstPorts, "COM13");
+    ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
     Click(form.tabComPort->btnOpen);
     ASSERT_EQ(form.portSerial.IsConnected(), MakeCommPort(13));
 
