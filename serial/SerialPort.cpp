@@ -50,6 +50,7 @@ void TSerialPort::Open() {
         device_ = reader->GetPortHandle();
     }
     ComThread = std::move(reader);
+    ++connectionsOpened_;
     ComThread->Start(FPriority);
 }
 
@@ -59,19 +60,26 @@ void TSerialPort::Close() {
         return;
     }
     ComThread->RequestStop();
+    // The GUI events served while waiting may close this connection, or close
+    // it and open another; either way nothing is left to do here, and a newer
+    // connection must stay as it is.
+    const std::uint64_t connection = connectionsOpened_;
+    const auto stillThisConnection = [&] { return ComThread && connectionsOpened_ == connection; };
     // The reader's disconnect event may need this thread, so keep serving it.
     // A handler that closes from inside a synchronised event cannot see the
     // reader end: give up after the bound and let the reader finish later.
     const auto deadline = std::chrono::steady_clock::now() +
                           std::chrono::milliseconds(FDelay.load()) +
                           std::chrono::milliseconds(4990);
-    while (ConnectedTo != spNone && std::chrono::steady_clock::now() < deadline) {
+    while (stillThisConnection() && ConnectedTo != spNone &&
+           std::chrono::steady_clock::now() < deadline) {
         ProcessGuiEvents();
-        if (ComThread)
+        if (stillThisConnection())
             ComThread->WaitFinished(std::chrono::milliseconds(10));
     }
-    if (ComThread)
-        retiredReaders_.push_back(std::move(ComThread));
+    if (!stillThisConnection())
+        return;
+    retiredReaders_.push_back(std::move(ComThread));
     {
         std::lock_guard lock(deviceMutex_);
         device_.reset();

@@ -223,6 +223,9 @@ private:
 
     // The reader of the open connection; null while closed.
     std::unique_ptr<TComThread> ComThread;
+    // Counts the connections made, so that a Close can tell whether the one
+    // it waits for is still the current one.
+    std::uint64_t connectionsOpened_ = 0;
     std::atomic<TCommPort> ConnectedTo = spNone;
     std::atomic<bool> FIsSending = false;
     std::atomic<bool> FIsReceiving = false;

@@ -73,6 +73,9 @@ void TSerialPort::StartSender(const std::string& str, int sendType) {
     auto sender = std::make_unique<TSenderThread>(*this, str, sendType);
     sender->Start(tpNormal);
     std::lock_guard lock(sendersMutex_);
+    // Senders that are done are joined here, so that a port that sends this
+    // way for long does not pile up ended threads until it is closed.
+    std::erase_if(senders_, [](const auto& done) { return done->IsFinished(); });
     senders_.push_back(std::move(sender));
 }
 

@@ -299,6 +299,29 @@ TEST_F(SerialConnection, CloseFromInsideAReceiveHandlerGivesUpAndTheReaderEndsLa
     port.Close();
 }
 
+TEST_F(SerialConnection, ConnectionOpenedWhileCloseWaitsIsLeftOpen) {
+    PtyPeer other;
+    other.announce("COM2");
+    port.Open();
+    // Runs among the GUI events that Close serves while it waits, as a click
+    // on Open would.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            port.SetPort(MakeCommPort(2));
+            port.Open();
+        },
+        Qt::QueuedConnection);
+    port.Close();
+    EXPECT_EQ(port.IsConnected(), MakeCommPort(2));
+    EXPECT_EQ(port.SendString("on two"), 6u);
+    EXPECT_EQ(other.read(6), "on two");
+    port.Close();
+    EXPECT_EQ(port.IsConnected(), spNone);
+    EXPECT_EQ(recorder.Events(),
+              (Strings{"connect COM13", "disconnect COM13", "connect COM2", "disconnect COM2"}));
+}
+
 TEST(SerialLifetime, DestroyingAnOpenComponentStopsItsReader) {
     ScratchEnvironment scratch;
     PtyPeer peer;
