@@ -68,17 +68,9 @@ public:
         for (TLineStatus line : lines)
             Include(line);
     }
-    static constexpr TLineStatusSet FromBits(std::uint8_t bits) {
-        TLineStatusSet set;
-        set.bits_ = bits & 0x0F;
-        return set;
-    }
 
     constexpr bool Contains(TLineStatus line) const { return (bits_ >> line) & 1; }
     constexpr void Include(TLineStatus line) { bits_ |= static_cast<std::uint8_t>(1u << line); }
-    constexpr void Exclude(TLineStatus line) { bits_ &= static_cast<std::uint8_t>(~(1u << line)); }
-    constexpr bool Empty() const { return bits_ == 0; }
-    constexpr std::uint8_t Bits() const { return bits_; }
 
     friend constexpr bool operator==(TLineStatusSet, TLineStatusSet) = default;
 
