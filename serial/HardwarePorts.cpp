@@ -121,7 +121,9 @@ std::map<int, std::string> HardwarePorts(const HardwareTree& tree, const std::st
     for (const std::string& name : others) {
         const QString key = QString::fromStdString(StableKey(tree, name));
         int number = map.value(key).toInt();
-        if (number < 1 || number > kLastComNumber) {
+        // A number that a port present holds now (a UART that has appeared
+        // since) is given up for a free one, or this device would vanish.
+        if (number < 1 || number > kLastComNumber || ports.count(number)) {
             number = LowestFreeNumber(map, ports);
             if (number == 0)
                 continue;

@@ -83,6 +83,17 @@ TEST(HardwarePorts, OtherDevicesKeepTheirFirstFreeNumber) {
                                                         {5, fake.Dev("ttyUSB2")}}));
 }
 
+TEST(HardwarePorts, RememberedNumberTakenByALegacyPortIsGivenUp) {
+    ScratchEnvironment scratch;
+    FakeTree fake(scratch.root());
+    fake.Add("ttyUSB0");
+    EXPECT_EQ(fake.Ports(), (std::map<int, std::string>{{1, fake.Dev("ttyUSB0")}}));
+    fake.Add("ttyS0"); // a UART appears and is COM1 by its index
+    const std::map<int, std::string> both{{1, fake.Dev("ttyS0")}, {2, fake.Dev("ttyUSB0")}};
+    EXPECT_EQ(fake.Ports(), both);
+    EXPECT_EQ(fake.Ports(), both);
+}
+
 TEST(HardwarePorts, UnreadableMapStartsAfresh) {
     ScratchEnvironment scratch;
     FakeTree fake(scratch.root());
