@@ -1,6 +1,7 @@
 #include "window/TextPane.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -21,10 +22,15 @@ QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name) {
 }
 
 void AppendLine(QPlainTextEdit* pane, const QString& line) {
+    // A view resting on the last line follows it, so the newest line shows.
+    QScrollBar* scroll = pane->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
     QTextCursor cursor(pane->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertBlock();
     cursor.insertText(line);
+    if (following)
+        scroll->setValue(scroll->maximum());
 }
 
 void InsertFirstLine(QPlainTextEdit* pane, const QString& line, int maxLines) {

@@ -17,7 +17,7 @@ QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name);
 QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name);
 
 // Appends line as a new last line (after whatever the pane shows, an empty
-// first line included).
+// first line included). A view showing the last line scrolls on with it.
 void AppendLine(QPlainTextEdit* pane, const QString& line);
 
 // Inserts line as the first line; drops the last lines beyond maxLines.

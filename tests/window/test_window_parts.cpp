@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <stdexcept>
 
@@ -60,6 +61,22 @@ private slots:
         AppendLine(pane, "Disconnected from COM3");
         QCOMPARE(PaneLines(pane), QStringList({"", "Connected to COM3", "Disconnected from COM3"}));
         QCOMPARE(pane->maximumBlockCount(), MaxPaneLines);
+        delete pane;
+    }
+
+    void logViewFollowsNewLinesUnlessScrolledBack() {
+        QPlainTextEdit* pane = MakeLogPane(nullptr, "log");
+        pane->resize(300, 120);
+        pane->show();
+        QScrollBar* scroll = pane->verticalScrollBar();
+        for (int index = 0; index < 100; ++index)
+            AppendLine(pane, QString("Sent(Hex): %1 ").arg(index));
+        QVERIFY(scroll->maximum() > 0);
+        QCOMPARE(scroll->value(), scroll->maximum());
+
+        scroll->setValue(10); // the user reads older lines
+        AppendLine(pane, "Sent(Hex): 0D 0A ");
+        QCOMPARE(scroll->value(), 10);
         delete pane;
     }
 
