@@ -40,8 +40,13 @@ void TSerialPort::Open() {
     ReapThreads(false);
     if (StringToCommPort(FPort) == ConnectedTo)
         return;
-    if (ComThread)
+    // Close serves GUI events while it waits, which may open a connection of
+    // their own: keep it when it is the one wanted, else close it as well.
+    while (ComThread) {
         Close();
+        if (ComThread && StringToCommPort(FPort) == ConnectedTo)
+            return;
+    }
     auto reader = std::make_unique<TComThread>(*this);
     if (ConnectedTo == spNone)
         throw ESerialPortException("Cannot connect to " + FPort + " . " + reader->OpenError());

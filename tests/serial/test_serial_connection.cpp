@@ -322,6 +322,24 @@ TEST_F(SerialConnection, ConnectionOpenedWhileCloseWaitsIsLeftOpen) {
               (Strings{"connect COM13", "disconnect COM13", "connect COM2", "disconnect COM2"}));
 }
 
+TEST_F(SerialConnection, OpenWhileOpenClosesTheOldPortConnectsOnce) {
+    PtyPeer other;
+    other.announce("COM2");
+    port.Open();
+    port.SetPort(MakeCommPort(2));
+    // A second Open among the GUI events that the first one's Close serves,
+    // as a second click on Open would.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { port.Open(); }, Qt::QueuedConnection);
+    EXPECT_NO_THROW(port.Open());
+    EXPECT_EQ(port.IsConnected(), MakeCommPort(2));
+    EXPECT_EQ(port.SendString("on two"), 6u);
+    EXPECT_EQ(other.read(6), "on two");
+    port.Close();
+    EXPECT_EQ(recorder.Events(),
+              (Strings{"connect COM13", "disconnect COM13", "connect COM2", "disconnect COM2"}));
+}
+
 TEST(SerialLifetime, DestroyingAnOpenComponentStopsItsReader) {
     ScratchEnvironment scratch;
     PtyPeer peer;
