@@ -9,7 +9,9 @@ function(zepo_add_test name)
         set(ARG_TIMEOUT 120)
     endif()
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    # Every test program carries the thread-sanitizer suppressions for Qt's
+    # own libraries (an object library: only a direct link brings its code in).
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} zepo_qt_tsan_suppressions)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
                          ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
