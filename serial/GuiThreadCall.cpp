@@ -8,8 +8,13 @@
 #include <mutex>
 
 namespace {
+// Locked around posting a call and before running it, so that everything the
+// posting thread did before (the call object itself included) visibly comes
+// first: Qt's own queue lock orders it too, but the thread sanitizer cannot
+// see inside Qt.
+std::mutex handOverMutex;
+
 // Where the main thread leaves the outcome of a call for the waiting thread.
-// Locking it on both sides also orders the caller's writes before the call.
 struct Completion {
     std::mutex mutex;
     std::condition_variable finished;
@@ -39,8 +44,8 @@ public:
     }
 
     void operator()() {
+        { std::lock_guard handedOver(handOverMutex); }
         std::exception_ptr failure;
-        { std::lock_guard ordered(completion_->mutex); }
         try {
             (*call_)();
         } catch (...) {
@@ -64,7 +69,10 @@ void RunOnGuiThread(const std::function<void()>& call) {
     }
     auto completion = std::make_shared<Completion>();
     std::unique_lock lock(completion->mutex);
-    QMetaObject::invokeMethod(app, PostedCall(completion, call), Qt::QueuedConnection);
+    {
+        std::lock_guard handOver(handOverMutex);
+        QMetaObject::invokeMethod(app, PostedCall(completion, call), Qt::QueuedConnection);
+    }
     completion->finished.wait(lock, [&] { return completion->done; });
     if (completion->failure)
         std::rethrow_exception(completion->failure);
