@@ -20,6 +20,7 @@ namespace {
 constexpr ssize_t kFullQueue = 4095;
 constexpr int kRefillWaitMs = 20;
 constexpr int kPollSliceMs = 50;
+constexpr std::uint64_t kLongestWriteMs = std::uint64_t{1} << 40;
 // Bounds one chunk when a device keeps the queue full without a pause.
 constexpr std::size_t kLargestChunk = 1 << 20;
 
@@ -98,11 +99,12 @@ termios2 BuildTermios(const LineSettings& s) {
     return tio;
 }
 
-int MillisLeft(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          deadline - std::chrono::steady_clock::now())
-                          .count();
-    return left > 0 ? static_cast<int>(left) : 0;
+// The time left until deadline, at most one poll slice, 0 when it has passed.
+int NextWaitMs(std::chrono::steady_clock::time_point deadline) {
+    const std::int64_t left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+    return static_cast<int>(std::clamp<std::int64_t>(left, 0, kPollSliceMs));
 }
 } // namespace
 
@@ -213,8 +215,10 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size) {
     std::shared_lock lock(inUse_);
     // Both timeouts zero: no time limit, the write waits until it is done.
     const bool limited = writeMultiplierMs_ != 0 || writeConstantMs_ != 0;
-    const auto budget = std::chrono::milliseconds(
-        static_cast<std::uint64_t>(writeMultiplierMs_) * size + writeConstantMs_);
+    // Capped so that the largest settings wait (for decades) rather than
+    // overflow into a deadline already past.
+    const auto budget = std::chrono::milliseconds(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(writeMultiplierMs_) * size + writeConstantMs_, kLongestWriteMs));
     const auto deadline = std::chrono::steady_clock::now() + budget;
     std::size_t done = 0;
     while (done < size && fd_ >= 0 && !closing_) {
@@ -225,12 +229,12 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             break;
-        const int left = limited ? MillisLeft(deadline) : kPollSliceMs;
-        if (left == 0)
+        const int wait = limited ? NextWaitMs(deadline) : kPollSliceMs;
+        if (wait == 0)
             break;
         // Wake now and then so that a release of the device is not held up.
         pollfd pfd{fd_, POLLOUT, 0};
-        poll(&pfd, 1, std::min(left, kPollSliceMs));
+        poll(&pfd, 1, wait);
     }
     return done;
 }

@@ -138,18 +138,23 @@ TEST_F(SerialSend, WriteTimeoutEchoesOnlyWhatWentOut) {
     port.Close();
 }
 
-TEST_F(SerialSend, WithoutWriteTimeoutsAWriteWaitsUntilDone) {
-    port.SetWriteTotalTimeoutMultiplier(0);
-    port.SetWriteTotalTimeoutConstant(0);
+TEST_F(SerialSend, WithoutOrWithTheLongestWriteTimeoutsAWriteWaitsUntilDone) {
     OpenPort();
-    const std::string big(1024 * 1024, 'y');
-    std::uint32_t written = 0;
-    std::thread sender([&] { written = port.SendChars(big); });
-    // The line fills up long before the megabyte is out; the write waits.
-    EXPECT_TRUE(WaitFor([&] { return port.IsSending(); }));
-    EXPECT_EQ(peer.read(big.size(), 20000).size(), big.size());
-    sender.join();
-    EXPECT_EQ(written, big.size());
+    for (const std::uint32_t timeout : {0u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(timeout);
+        port.SetWriteTotalTimeoutMultiplier(timeout);
+        port.SetWriteTotalTimeoutConstant(timeout);
+        port.Close();
+        OpenPort();
+        const std::string big(1000000, 'y');
+        std::uint32_t written = 0;
+        std::thread sender([&] { written = port.SendChars(big); });
+        // The line fills up long before the megabyte is out; the write waits.
+        EXPECT_TRUE(WaitFor([&] { return port.IsSending(); }));
+        EXPECT_EQ(peer.read(big.size(), 20000).size(), big.size());
+        sender.join();
+        EXPECT_EQ(written, big.size());
+    }
     port.Close();
 }
 
