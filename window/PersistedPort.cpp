@@ -5,19 +5,22 @@
 
 #include <exception>
 
+void SetPortByName(TSerialPort& port, const std::string& name) {
+    const TCommPort chosen = StringToCommPort(name);
+    // A custom name must be known before the port can stand for it, or it
+    // would be lost at the next closing.
+    if (chosen == spCustom)
+        port.SetCustomPortName(TrimPortName(name));
+    port.SetPort(chosen);
+}
+
 QString RestorePort(TSerialPort& port) {
     SettingsStore BrennixReg;
     QString shown;
     if (BrennixReg.KeyExists(BrennixKey) && BrennixReg.OpenKey(BrennixKey, false)) {
         try {
             const QString stored = BrennixReg.ReadString(ComPortInUseValue);
-            const std::string name = stored.toLatin1().toStdString();
-            const TCommPort chosen = StringToCommPort(name);
-            // A custom name must be known before the port can stand for it,
-            // or it would be lost at the next closing.
-            if (chosen == spCustom)
-                port.SetCustomPortName(TrimPortName(name));
-            port.SetPort(chosen);
+            SetPortByName(port, stored.toLatin1().toStdString());
             shown = stored;
         } catch (const std::exception&) {
             BrennixReg.DeleteKey(BrennixKey);

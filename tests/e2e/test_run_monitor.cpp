@@ -1,6 +1,7 @@
 // tools/run-monitor: the simulator in the background and the monitor in
 // front, the simulator stopped and its port withdrawn when the monitor ends;
-// the monitor alone with --no-sim or a named port.
+// the monitor alone with --no-sim or a named port. The monitor is told to
+// open the simulator's port, or the named one, at once.
 
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/ChildProcess.h"
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -35,6 +38,17 @@ std::string StatField(pid_t pid, int field) {
 std::string Command(pid_t pid) {
     std::error_code error;
     return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).filename().string();
+}
+
+// The arguments the process was started with, after the program name.
+std::vector<std::string> Arguments(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
+    std::vector<std::string> arguments;
+    for (std::string argument; std::getline(file, argument, '\0');)
+        arguments.push_back(argument);
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
+    return arguments;
 }
 
 // A running child of parent whose command is name.
@@ -63,7 +77,8 @@ TEST_F(RunMonitor, SimulatorRunsWhileTheMonitorRunsAndGoesWithIt) {
     ASSERT_TRUE(WaitForAnnouncement("COM13")) << script.Errors();
     std::optional<pid_t> monitor;
     ASSERT_TRUE(
-        WaitFor([&] { return (monitor = ChildNamed(script.pid(), "ZEPOMonitor")).has_value(); }));
+        WaitFor([&] { return (monitor = ChildNamed(script.pid(), "zepo-monitor")).has_value(); }));
+    EXPECT_EQ(Arguments(*monitor), (std::vector<std::string>{"--port", "COM13", "--open"}));
     const std::optional<pid_t> simulator = ChildNamed(script.pid(), "zepo-receiver-sim");
     ASSERT_TRUE(simulator.has_value());
     EXPECT_NE(script.Output().find("Receiver simulator on COM13"), std::string::npos);
@@ -75,12 +90,13 @@ TEST_F(RunMonitor, SimulatorRunsWhileTheMonitorRunsAndGoesWithIt) {
 }
 
 TEST_F(RunMonitor, NoSimulatorWhenAskedOrForANamedPort) {
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"--no-sim"}, {"ttyUSB0"}}) {
-        ChildProcess script(scratch_, ZEPO_RUN_MONITOR, arguments);
+    const std::pair<std::string, std::vector<std::string>> runs[] = {
+        {"--no-sim", {}}, {"ttyUSB0", {"--port", "ttyUSB0", "--open"}}};
+    for (const auto& [argument, monitorArguments] : runs) {
+        ChildProcess script(scratch_, ZEPO_RUN_MONITOR, {argument});
         // The script hands its process over to the monitor.
-        ASSERT_TRUE(WaitFor([&] { return Command(script.pid()) == "ZEPOMonitor"; }))
-            << arguments[0];
+        ASSERT_TRUE(WaitFor([&] { return Command(script.pid()) == "zepo-monitor"; })) << argument;
+        EXPECT_EQ(Arguments(script.pid()), monitorArguments) << argument;
         EXPECT_FALSE(ChildNamed(script.pid(), "zepo-receiver-sim").has_value());
         EXPECT_TRUE(ListVirtualPorts().empty());
         script.Signal(SIGTERM);

@@ -1,17 +1,25 @@
 // Start-up and closing of the main window with the port kept in the settings
-// store: each stored form of the value and what the window makes of it.
+// store: each stored form of the value and what the window makes of it; the
+// command line that chooses and opens a port at start-up.
 
+#include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
 #include "window/MainForm.h"
 #include "window/SettingsStore.h"
+#include "window/StartupOptions.h"
+#include "window/TextPane.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -113,6 +121,71 @@ private slots:
         // The line settings reach the port only with Apply or Open.
         QCOMPARE(form.portSerial.BaudRate(), br004800);
         QCOMPARE(form.portSerial.Delay(), 1000u);
+    }
+
+    void commandLineIsReadOrRefusedWithAReason_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("baudRate");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("none") << QStringList() << ""
+                              << "" << false << "";
+        QTest::newRow("all") << QStringList{"--port", "COM7", "--baud=115200", "--open"} << "COM7"
+                             << "115200" << true << "";
+        QTest::newRow("device") << QStringList{"--port", " /dev/ttyACM0 "} << "/dev/ttyACM0"
+                                << "" << false << "";
+        QTest::newRow("open alone") << QStringList{"--open"} << ""
+                                    << "" << true << "";
+        QTest::newRow("rate off the list") << QStringList{"--baud", "9601"} << ""
+                                           << "" << false << "--baud needs a rate";
+        QTest::newRow("rate not a number") << QStringList{"--baud", "fast"} << ""
+                                           << "" << false << "not \"fast\"";
+        QTest::newRow("blank port") << QStringList{"--port", " "} << ""
+                                    << "" << false << "--port needs a port name";
+        QTest::newRow("port without option") << QStringList{"COM3"} << ""
+                                             << "" << false << "--port NAME";
+        QTest::newRow("unknown") << QStringList{"--verbose"} << ""
+                                 << "" << false << "verbose";
+        QTest::newRow("value missing") << QStringList{"--port"} << ""
+                                       << "" << false << "port";
+    }
+    void commandLineIsReadOrRefusedWithAReason() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, refusal);
+        QCommandLineParser parser;
+        DescribeStartupOptions(parser);
+        try {
+            const TStartupOptions options =
+                ReadStartupOptions(parser, QStringList{"zepo-monitor"} + arguments);
+            QVERIFY2(refusal.isEmpty(), "accepted");
+            QTEST(options.port, "port");
+            QTEST(options.baudRate, "baudRate");
+            QTEST(options.open, "open");
+        } catch (const EStartupUsage& error) {
+            QVERIFY2(!refusal.isEmpty() && QString(error.what()).contains(refusal), error.what());
+        }
+    }
+
+    void startupOpensTheChosenPortOrShowsWhyNot() {
+        PtyPeer peer;
+        peer.announce("COM7");
+        std::unique_ptr<TMainForm> form = ShowFreshWindow();
+        QVERIFY(form);
+        ApplyStartupOptions(*form, {"COM7", "115200", true});
+        QCOMPARE(form->portSerial.IsConnected(), MakeCommPort(7));
+        QCOMPARE(form->portSerial.BaudRate(), br115200);
+        QCOMPARE(form->StatusPanel(1)->text(), QString("COM7"));
+        QCOMPARE(form->tabComPort->lstPorts->currentItem()->text(), QString("COM7"));
+        QCOMPARE(PaneLines(form->tabComPort->moComPort).constLast(), QString("Connected to COM7"));
+        form->tabComPort->btnCloseClick();
+
+        ModalBoxCatcher boxes;
+        ApplyStartupOptions(*form, {"ttyZEPO9", "", true});
+        QVERIFY(boxes.waitFor(1));
+        QVERIFY(boxes.boxes().front().text.startsWith("Cannot connect to ttyZEPO9 ."));
+        QCOMPARE(form->portSerial.IsConnected(), spNone);
+        QCOMPARE(form->StatusPanel(1)->text(), QString("ttyZEPO9"));
     }
 };
 

@@ -12,6 +12,7 @@ const char* const kSimulatorUsage =
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
     "  --help       show this text\n"
+    "  --version    show the program's version\n"
     "\n"
     "It answers $PUBX,00 / 03 / 04 polls, takes $PUBX,40 rate commands, answers\n"
     "the UBX CFG-ANT poll and set with ACK-ACK and other UBX frames with ACK-NAK.\n"
@@ -69,8 +70,12 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--rate") {
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
-        } else if ((name == "--ubx" || name == "--help" || name == "-h") && !value) {
-            (name == "--ubx" ? options.ubx : options.help) = true;
+        } else if (name == "--ubx" && !value) {
+            options.ubx = true;
+        } else if ((name == "--help" || name == "-h") && !value) {
+            options.help = true;
+        } else if (name == "--version" && !value) {
+            options.version = true;
         } else {
             throw EUsageError("unknown option \"" + arguments[k] + "\"");
         }

@@ -12,6 +12,7 @@ struct SimulatorOptions {
     bool ubx = false;
     std::optional<long> rate; // bytes per second of continuous mixed traffic
     bool help = false;
+    bool version = false;
 
     // Bytes per second the line carries: the rate when given, else the baud
     // rate at ten bits per byte (start, eight data bits, stop).

@@ -134,6 +134,10 @@ int main(int argc, char** argv) {
             std::cout << kSimulatorUsage;
             return 0;
         }
+        if (options.version) {
+            std::cout << "zepo-receiver-sim " ZEPO_VERSION "\n";
+            return 0;
+        }
         return Simulate(options);
     } catch (const EUsageError& error) {
         std::cerr << "zepo-receiver-sim: " << error.what() << "\n\n" << kSimulatorUsage;
