@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <iostream>
+#include <stdexcept>
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
@@ -42,7 +43,8 @@ void TMainForm::FormClose() {
     try {
         StorePort(portSerial);
     } catch (const std::exception& error) {
-        std::cerr << "ZEPO Monitor: port not stored: " << error.what() << '\n';
+        // One box; the window closes all the same.
+        throw std::runtime_error(std::string("Settings not saved. ") + error.what());
     }
 }
 

@@ -29,10 +29,13 @@ QString RestorePort(TSerialPort& port) {
 }
 
 void StorePort(const TSerialPort& port) {
-    SettingsStore BrennixReg;
+    // One save for the whole rewrite: a store that cannot be written keeps
+    // its old key rather than losing it to the deletion.
+    SettingsStore BrennixReg(true);
     BrennixReg.DeleteKey(BrennixKey);
     BrennixReg.OpenKey(BrennixKey, true);
     BrennixReg.WriteString(ComPortInUseValue,
                            QString::fromLatin1(port.CommPortToString(port.Port())));
     BrennixReg.CloseKey();
+    BrennixReg.Flush();
 }

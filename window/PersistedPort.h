@@ -15,6 +15,6 @@ inline const QString ComPortInUseValue = QStringLiteral("ComPortInUse");
 // Throws only when the store cannot be written.
 QString RestorePort(TSerialPort& port);
 
-// Closing: rewrites the key from scratch with the port's name. Throws when
-// the store cannot be written.
+// Closing: rewrites the key from scratch with the port's name, in one save.
+// Throws when the store cannot be written; the file then keeps its old key.
 void StorePort(const TSerialPort& port);
