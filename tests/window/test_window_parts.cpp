@@ -1,9 +1,11 @@
 // The window's building blocks: the error box text and its behaviour around a
-// failing handler, the line-capped panes and the settings store file.
+// failing handler, the line-capped panes, the data pane's part of an
+// over-large chunk and the settings store file.
 
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "window/ChunkExcerpt.h"
 #include "window/ErrorBox.h"
 #include "window/SettingsStore.h"
 #include "window/TextPane.h"
@@ -86,6 +88,44 @@ private slots:
             InsertFirstLine(pane, QString("line %1").arg(index), 3);
         QCOMPARE(PaneLines(pane), QStringList({"line 5", "line 4", "line 3"}));
         delete pane;
+    }
+
+    void overLargeChunkShowsItsLastPartInTheTextViews_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("cut");
+        const int whole = int(kLargestWholeChunk);
+        QTest::newRow("ASCII at the bound") << int(ViewMode::vmASCII) << whole << false;
+        QTest::newRow("ASCII") << int(ViewMode::vmASCII) << whole + 1 << true;
+        QTest::newRow("Decimal") << int(ViewMode::vmDecimal) << (1 << 20) << true;
+        QTest::newRow("Hexa") << int(ViewMode::vmHexa) << (1 << 20) << true;
+        QTest::newRow("NMEA whole") << int(ViewMode::vmNMEA) << (1 << 20) << false;
+    }
+    void overLargeChunkShowsItsLastPartInTheTextViews() {
+        QFETCH(int, mode);
+        QFETCH(int, size);
+        QFETCH(bool, cut);
+        std::string chunk;
+        for (int n = 0; chunk.size() < std::size_t(size); ++n)
+            chunk += "$PUBX,00," + std::to_string(n % 100000) + "\r\n";
+        chunk.resize(std::size_t(size));
+        const auto view = static_cast<ViewMode>(mode);
+        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "", "$PUBX,00");
+        const TChunkDisplay full = DecodeChunk(chunk, view, "", "$PUBX,00");
+        // The watches see every line, whatever the pane shows.
+        QCOMPARE(shown.PubxWatchLines, full.PubxWatchLines);
+        if (!cut) {
+            QCOMPARE(shown.DataLines, full.DataLines);
+            return;
+        }
+        const std::string& first = shown.DataLines->front();
+        const std::size_t leftOut = std::stoul(first.substr(1));
+        QCOMPARE(first, LeftOutLine(leftOut));
+        QVERIFY(chunk.size() - leftOut <= kShownChunkPart);
+        QCOMPARE(chunk[leftOut - 1], '\n'); // the part shown starts with a whole line
+        const TChunkDisplay tail =
+            DecodeChunk(std::string_view(chunk).substr(leftOut), view, "", "");
+        QCOMPARE(TLines(shown.DataLines->begin() + 1, shown.DataLines->end()), *tail.DataLines);
     }
 
     void storeReadsStringsAndRefusesOtherTypes() {
