@@ -18,6 +18,7 @@ class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TReceiveDisplay;
 class TUbxProtocolPage;
+class TWindowSender;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
+    TWindowSender* sender;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
