@@ -8,6 +8,7 @@ class TSerialPort;
 
 inline const QString BrennixKey = QStringLiteral("\\SOFTWARE\\Brennix\\ZEPOMonitor");
 inline const QString ComPortInUseValue = QStringLiteral("ComPortInUse");
+inline const QString AutoReconnectValue = QStringLiteral("AutoReconnect");
 
 // Start-up: sets the port from the stored text and returns that text as
 // stored (blanks kept) for the status bar. A missing key or value leaves the
@@ -15,6 +16,11 @@ inline const QString ComPortInUseValue = QStringLiteral("ComPortInUse");
 // Throws only when the store cannot be written.
 QString RestorePort(TSerialPort& port);
 
-// Closing: rewrites the key from scratch with the port's name, in one save.
-// Throws when the store cannot be written; the file then keeps its old key.
-void StorePort(const TSerialPort& port);
+// Start-up: whether a port whose device came back is reopened: "0" stored
+// turns it off, anything else (nothing stored included) leaves it on.
+bool RestoreAutoReconnect();
+
+// Closing: rewrites the key from scratch with the port's name and the
+// reconnect choice, in one save. Throws when the store cannot be written;
+// the file then keeps its old key.
+void StorePort(const TSerialPort& port, bool autoReconnect);

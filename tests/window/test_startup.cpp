@@ -5,9 +5,12 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
 #include "window/MainForm.h"
+#include "window/PersistedPort.h"
 #include "window/SettingsStore.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -118,7 +121,20 @@ private slots:
         QCOMPARE(StoredKey(), QJsonDocument::fromJson(keyAfterStart).object());
 
         form.close();
-        QCOMPARE(StoredKey(), QJsonDocument::fromJson(keyAfterClose).object());
+        QJsonObject stored = StoredKey();
+        QCOMPARE(stored.take(AutoReconnectValue), QJsonValue("1"));
+        QCOMPARE(stored, QJsonDocument::fromJson(keyAfterClose).object());
+    }
+
+    void reconnectChoiceIsKeptBetweenRuns() {
+        WriteStore({});
+        for (const bool choice : {false, true}) {
+            TMainForm form;
+            QVERIFY(form.tabComPort->cbAutoReconnect->isChecked() != choice);
+            form.tabComPort->cbAutoReconnect->setChecked(choice);
+            form.close();
+            QCOMPARE(StoredKey().value(AutoReconnectValue), QJsonValue(choice ? "1" : "0"));
+        }
     }
 
     void fullDiskKeepsTheOldStoreAndSaysSoOnce() {

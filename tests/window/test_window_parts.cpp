@@ -1,20 +1,52 @@
 // The window's building blocks: the error box text and its behaviour around a
 // failing handler, the line-capped panes, the data pane's part of an
-// over-large chunk and the settings store file.
+// over-large chunk, the notice of device events and the settings store file.
 
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/ChunkExcerpt.h"
 #include "window/ErrorBox.h"
+#include "window/PortWatcher.h"
 #include "window/SettingsStore.h"
 #include "window/TextPane.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
+#include <unistd.h>
+
+namespace {
+// Device events as a pipe carries them: "t" for a serial device, anything
+// else for another kind.
+class FakeDeviceEvents : public TDeviceEventSource {
+public:
+    FakeDeviceEvents() {
+        if (pipe(ends_) != 0)
+            ends_[0] = ends_[1] = -1;
+    }
+    ~FakeDeviceEvents() override {
+        close(ends_[0]);
+        close(ends_[1]);
+    }
+    int Descriptor() const override { return ends_[0]; }
+    bool TakeEvents() override {
+        char events[64];
+        const ssize_t got = read(ends_[0], events, sizeof events);
+        return got > 0 &&
+               std::string_view(events, std::size_t(got)).find('t') != std::string_view::npos;
+    }
+    void Send(std::string_view events) {
+        QCOMPARE(write(ends_[1], events.data(), events.size()), ssize_t(events.size()));
+    }
+
+private:
+    int ends_[2] = {-1, -1};
+};
+} // namespace
 
 class WindowPartsTest : public QObject {
     Q_OBJECT
@@ -126,6 +158,20 @@ private slots:
         const TChunkDisplay tail =
             DecodeChunk(std::string_view(chunk).substr(leftOut), view, "", "");
         QCOMPARE(TLines(shown.DataLines->begin() + 1, shown.DataLines->end()), *tail.DataLines);
+    }
+
+    void serialDeviceEventsGiveOneNoticePerBurst() {
+        auto owned = std::make_unique<FakeDeviceEvents>();
+        FakeDeviceEvents* events = owned.get();
+        TPortWatcher watcher(nullptr, std::move(owned));
+        QSignalSpy notices(&watcher, &TPortWatcher::PortsChanged);
+        events->Send("b"); // another kind of device
+        QTest::qWait(150);
+        QCOMPARE(notices.size(), 0);
+        events->Send("ttt"); // one adapter brings several
+        QTRY_COMPARE(notices.size(), 1);
+        QTest::qWait(150);
+        QCOMPARE(notices.size(), 1);
     }
 
     void storeReadsStringsAndRefusesOtherTypes() {
