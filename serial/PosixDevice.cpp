@@ -211,7 +211,8 @@ bool PosixDevice::ReadQueued(std::string& chunk) {
     return sawFullQueue;
 }
 
-std::size_t PosixDevice::Write(const char* data, std::size_t size) {
+std::size_t PosixDevice::Write(const char* data, std::size_t size, const std::atomic<bool>* stop,
+                               std::atomic<std::size_t>* progress) {
     std::shared_lock lock(inUse_);
     // Both timeouts zero: no time limit, the write waits until it is done.
     const bool limited = writeMultiplierMs_ != 0 || writeConstantMs_ != 0;
@@ -221,10 +222,12 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size) {
         static_cast<std::uint64_t>(writeMultiplierMs_) * size + writeConstantMs_, kLongestWriteMs));
     const auto deadline = std::chrono::steady_clock::now() + budget;
     std::size_t done = 0;
-    while (done < size && fd_ >= 0 && !closing_) {
+    while (done < size && fd_ >= 0 && !closing_ && !(stop && *stop)) {
         const ssize_t n = ::write(fd_, data + done, size - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            if (progress)
+                *progress = done;
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)

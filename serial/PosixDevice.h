@@ -61,8 +61,11 @@ public:
     // Bytes waiting in the receive queue (0 on failure).
     std::size_t BytesQueued();
     // Writes size bytes, waiting for room at most multiplier × size + constant
-    // ms (without limit when both are zero); returns how many went out.
-    std::size_t Write(const char* data, std::size_t size);
+    // ms (without limit when both are zero); returns how many went out. With
+    // stop, the write gives up soon after it turns true; progress follows
+    // the count written so far.
+    std::size_t Write(const char* data, std::size_t size, const std::atomic<bool>* stop = nullptr,
+                      std::atomic<std::size_t>* progress = nullptr);
 
     // The modem input lines; empty when the device cannot tell.
     TLineStatusSet LineStatus();

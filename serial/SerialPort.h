@@ -20,6 +20,7 @@
 class PosixDevice;
 class TComThread;
 class TSenderThread;
+class TSendJob;
 struct LineSettings;
 
 class TSerialPort {
@@ -41,6 +42,7 @@ public:
     TLineStatusEvent OnLineStatusChange;
     TConnectEvent OnConnect;
     TConnectEvent OnDisconnect;
+    TConnectEvent OnDeviceLost; // before OnDisconnect when the device went away
 
     // Published properties. Setters of line settings re-apply them at once
     // while the port is open. XonLim, XoffLim, ReplaceParityErrors,
@@ -149,6 +151,11 @@ public:
     // Send from a thread of their own; failures there are lost.
     void SendStringOnNewThread(const std::string& str);
     void SendCharsOnNewThread(const std::string& str);
+    // A send that may outlast the call: every byte of bytes is written from
+    // a thread of its own, which the returned job lets the caller follow,
+    // wait for and cancel. OnSend does not fire; the job tells what was
+    // written. Throws the not-open exception while closed.
+    std::shared_ptr<TSendJob> StartSend(std::string bytes);
 
     // Output lines and queues; False while closed or when the device refuses.
     bool SetDTR(bool OnOff);

@@ -1,6 +1,7 @@
 // The write path and the line operations of the open connection.
 
 #include "serial/PosixDevice.h"
+#include "serial/SendJob.h"
 #include "serial/SenderThread.h"
 #include "serial/SerialPort.h"
 
@@ -85,6 +86,12 @@ void TSerialPort::SendStringOnNewThread(const std::string& str) {
 
 void TSerialPort::SendCharsOnNewThread(const std::string& str) {
     StartSender(str, 1);
+}
+
+std::shared_ptr<TSendJob> TSerialPort::StartSend(std::string bytes) {
+    auto job = std::make_shared<TSendJob>(DeviceForSending(), std::move(bytes));
+    job->Start(tpNormal);
+    return job;
 }
 
 bool TSerialPort::WithDevice(const std::function<bool(PosixDevice&)>& action) const {

@@ -2,6 +2,7 @@
 // port, the port list and the connection log.
 
 #include "widgets/LedIndicator.h"
+#include "window/AutoReconnect.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/RadioGroup.h"
@@ -12,7 +13,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 QString SelectedText(const QListWidget* list) {
@@ -32,6 +35,10 @@ void TComPortPage::Connect() {
             [this](const QPoint& at) { poplstPorts->popup(lstPorts->mapToGlobal(at)); });
     connect(lstPorts, &QListWidget::itemSelectionChanged, this,
             Guarded(this, [this] { lstPortsClick(); }));
+    connect(cbAutoReconnect, &QCheckBox::toggled, this, [this](bool on) {
+        autoReconnect_->SetEnabled(on);
+        autoReconnect_->PortsChanged();
+    });
 }
 
 QString TComPortPage::PortName(TCommPort port) const {
@@ -71,12 +78,15 @@ void TComPortPage::ApplyPortSettings() {
 }
 
 void TComPortPage::btnOpenClick() {
+    autoReconnect_->Forget();
+    emit PortStateShown({});
     ApplyPortSettings();
     portSerial.SetNeedSynchronization(true);
     portSerial.Open();
 }
 
 void TComPortPage::btnCloseClick() {
+    autoReconnect_->Forget();
     portSerial.Close();
     ledDataIn->SetChecked(false);
 }
@@ -95,11 +105,45 @@ void TComPortPage::lstPortsClick() {
 }
 
 void TComPortPage::portSerialConnect(TCommPort Port) {
-    AppendLine(moComPort, "Connected to " + PortName(Port));
+    deviceLost_ = false;
+    if (!autoReconnect_->Reopening()) {
+        AppendLine(moComPort, "Connected to " + PortName(Port));
+        return;
+    }
+    const QString line = "Reconnected to " + PortName(Port);
+    AppendLine(moComPort, line);
+    emit PortStateShown(line);
 }
 
 void TComPortPage::portSerialDisconnect(TCommPort Port) {
+    // A removed device was reported as such already.
+    if (std::exchange(deviceLost_, false))
+        return;
     AppendLine(moComPort, "Disconnected from " + PortName(Port));
+}
+
+void TComPortPage::portSerialDeviceLost(TCommPort Port) {
+    deviceLost_ = true;
+    const QString line = PortName(Port) + " removed";
+    AppendLine(moComPort, line);
+    emit PortStateShown(line);
+    ledDataIn->SetChecked(false);
+    btnOpen->setEnabled(true);
+    autoReconnect_->DeviceLost(Port);
+}
+
+void TComPortPage::PortsChanged() {
+    const QString chosen = SelectedText(lstPorts);
+    {
+        // The port chosen stays what it is: no click to report.
+        const QSignalBlocker quiet(lstPorts);
+        RefreshPortList();
+        const QList<QListWidgetItem*> found = lstPorts->findItems(chosen, Qt::MatchExactly);
+        if (!chosen.isEmpty() && !found.isEmpty())
+            lstPorts->setCurrentItem(found.first());
+    }
+    lstPorts->viewport()->update();
+    autoReconnect_->PortsChanged();
 }
 
 void TComPortPage::portSerialLineStatusChange(TLineStatusSet LineStatus) {

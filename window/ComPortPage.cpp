@@ -1,6 +1,7 @@
 #include "window/ComPortPage.h"
 
 #include "widgets/LedIndicator.h"
+#include "window/AutoReconnect.h"
 #include "window/Controls.h"
 #include "window/RadioGroup.h"
 #include "window/TextPane.h"
@@ -97,6 +98,11 @@ void TComPortPage::CreateControls() {
     ledDataIn->SetFrequency(ff1Hz);
     ledDataIn->SetLED_Position(lpLeft);
     ledDataIn->SetSpacing(5);
+    cbAutoReconnect = new QCheckBox("Reconnect", this);
+    cbAutoReconnect->setObjectName("cbAutoReconnect");
+    cbAutoReconnect->setToolTip("Reopen the port when its device comes back");
+    cbAutoReconnect->setChecked(true);
+    autoReconnect_ = new TAutoReconnect(this, portSerial);
 }
 
 void TComPortPage::LayOut() {
@@ -119,6 +125,7 @@ void TComPortPage::LayOut() {
     for (QWidget* control : {btnOpen, btnClose, btnApply, btnRefesh})
         buttons->addWidget(control);
     buttons->addWidget(ledDataIn);
+    buttons->addWidget(cbAutoReconnect);
     buttons->addStretch();
     for (QWidget* control :
          std::initializer_list<QWidget*>{btnPollCFG_ANT, btnGetSetCFG_ANT, lblNumSent})

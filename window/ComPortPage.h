@@ -15,6 +15,7 @@ class QMenu;
 class QAction;
 class QPlainTextEdit;
 class QPushButton;
+class TAutoReconnect;
 class TLedIndicator;
 class TRadioGroup;
 
@@ -40,6 +41,12 @@ public:
     void portSerialConnect(TCommPort Port);
     void portSerialDisconnect(TCommPort Port);
     void portSerialLineStatusChange(TLineStatusSet LineStatus);
+    // The open port's device went away: logged and shown as "<port> removed",
+    // the page back to closed; the port reopens when it comes back.
+    void portSerialDeviceLost(TCommPort Port);
+    // The ports present have changed: refills the list, keeping the
+    // selection where it still exists, and reopens a port that came back.
+    void PortsChanged();
 
     QPushButton* btnOpen;
     QPushButton* btnClose;
@@ -64,10 +71,14 @@ public:
     QPushButton* btnGetSetCFG_ANT;
     QLabel* lblNumSent;
     TLedIndicator* ledDataIn;
+    QCheckBox* cbAutoReconnect;
 
 signals:
     // The name of the port chosen in the list, for the status bar.
     void PortNameShown(const QString& name);
+    // What became of the connection ("COM5 removed"), for the status bar;
+    // empty when there is nothing to tell.
+    void PortStateShown(const QString& state);
 
 private:
     void CreateControls();
@@ -76,4 +87,7 @@ private:
     QString PortName(TCommPort port) const;
 
     TSerialPort& portSerial;
+    TAutoReconnect* autoReconnect_;
+    // The next disconnect is that of a device already reported removed.
+    bool deviceLost_ = false;
 };

@@ -7,6 +7,7 @@
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
 #include "window/PersistedPort.h"
+#include "window/PortWatcher.h"
 #include "window/ReceiveDisplay.h"
 #include "window/TextPane.h"
 #include "window/UbxProtocolPage.h"
@@ -39,6 +40,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BindPortEvents();
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortStateShown, portState_, &QLabel::setText);
+    portWatcher = new TPortWatcher(this, MakeUdevMonitor());
+    connect(portWatcher, &TPortWatcher::PortsChanged, this,
+            Guarded(this, [this] { tabComPort->PortsChanged(); }));
     RunGuarded(this, [this] { FormCreate(); });
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
             Guarded(this, [this] { pcZEPOMonitorChange(); }));
@@ -52,6 +57,7 @@ TMainForm::~TMainForm() {
     portSerial.OnLineStatusChange = nullptr;
     portSerial.OnConnect = nullptr;
     portSerial.OnDisconnect = nullptr;
+    portSerial.OnDeviceLost = nullptr;
     portSerial.OnSend = nullptr;
     TNumEdit::SetErrorHandler(nullptr);
 }
@@ -101,4 +107,8 @@ void TMainForm::CreateStatusBar() {
         sbZEPOMonitor->addWidget(panel, index == 3 ? 1 : 0);
         panels_[index] = panel;
     }
+    // What became of the connection: a device removed, a port reconnected.
+    portState_ = new QLabel(sbZEPOMonitor);
+    portState_->setObjectName("sbPortState");
+    sbZEPOMonitor->addPermanentWidget(portState_);
 }

@@ -15,9 +15,11 @@ class QStatusBar;
 class QTabWidget;
 class TComPortPage;
 class TNmeaPubxPage;
+class TPortWatcher;
 class TNmeaStandardPage;
 class TReceiveDisplay;
 class TUbxProtocolPage;
+class TWindowSender;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -27,6 +29,8 @@ public:
 
     // Status bar panel 0 … 3.
     QLabel* StatusPanel(int index) const { return panels_.at(index); }
+    // The connection's state after a device went or came back.
+    QLabel* PortState() const { return portState_; }
 
     TSerialPort portSerial;
     QTabWidget* pcZEPOMonitor;
@@ -37,6 +41,8 @@ public:
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
+    TWindowSender* sender;
+    TPortWatcher* portWatcher;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,4 +57,5 @@ private:
     void pcZEPOMonitorChange();
 
     std::array<QLabel*, 4> panels_{};
+    QLabel* portState_ = nullptr;
 };

@@ -7,9 +7,11 @@
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <iostream>
+#include <stdexcept>
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
@@ -20,6 +22,9 @@ void TMainForm::BindPortEvents() {
     };
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialDisconnect(Port); });
+    };
+    portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { tabComPort->portSerialDeviceLost(Port); });
     };
     portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
         RunGuarded(this, [&] { tabComPort->portSerialLineStatusChange(LineStatus); });
@@ -33,6 +38,7 @@ void TMainForm::FormCreate() {
         // Start-up goes on without the store; the port keeps its design value.
         std::cerr << "ZEPO Monitor: settings not restored: " << error.what() << '\n';
     }
+    tabComPort->cbAutoReconnect->setChecked(RestoreAutoReconnect());
     tabComPort->RefreshPortList();
     tabComPort->SelectBaudRate("9600");
 }
@@ -40,9 +46,10 @@ void TMainForm::FormCreate() {
 void TMainForm::FormClose() {
     portSerial.Close();
     try {
-        StorePort(portSerial);
+        StorePort(portSerial, tabComPort->cbAutoReconnect->isChecked());
     } catch (const std::exception& error) {
-        std::cerr << "ZEPO Monitor: port not stored: " << error.what() << '\n';
+        // One box; the window closes all the same.
+        throw std::runtime_error(std::string("Settings not saved. ") + error.what());
     }
 }
 

@@ -7,13 +7,17 @@
 #include "window/NmeaStandardSending.h"
 #include "window/TransmitEcho.h"
 #include "window/UbxSending.h"
+#include "window/WindowSender.h"
 
 void TMainForm::BindSending() {
-    portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) {
+    const auto echo = [this](const std::string& Buffer) {
         portSerialSend(tabComPort->moComPort, Buffer);
     };
+    portSerial.OnSend = [echo](TSerialPort*, const std::string& Buffer) { echo(Buffer); };
+    // The window's own sends never hold it: they go through the sender.
+    sender = new TWindowSender(sbZEPOMonitor, portSerial, echo);
     // Each is owned by its page.
-    new TNmeaStandardSending(tabNMEA, portSerial);
-    new TNmeaPubxSending(tabUBX, portSerial);
-    new TUbxSending(tabComPort, ts, portSerial);
+    new TNmeaStandardSending(tabNMEA, *sender);
+    new TNmeaPubxSending(tabUBX, *sender);
+    new TUbxSending(tabComPort, ts, *sender);
 }

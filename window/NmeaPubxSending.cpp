@@ -1,10 +1,10 @@
 #include "window/NmeaPubxSending.h"
 
-#include "serial/SerialPort.h"
 #include "widgets/NumSpin.h"
 #include "window/ErrorBox.h"
 #include "window/NmeaPubxPage.h"
 #include "window/SendableText.h"
+#include "window/WindowSender.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,8 +17,8 @@ constexpr int kMsgIdLength = 3;
 constexpr std::size_t kChecksumFromEnd = 4;
 } // namespace
 
-TNmeaPubxSending::TNmeaPubxSending(TNmeaPubxPage* page, TSerialPort& port)
-    : QObject(page), page_(page), portSerial(port) {
+TNmeaPubxSending::TNmeaPubxSending(TNmeaPubxPage* page, TWindowSender& sender)
+    : QObject(page), page_(page), sender_(sender) {
     connect(page->btnSetUBX40, &QPushButton::clicked, this,
             Guarded(page, [this] { btnSetUBX40Click(); }));
     connect(page->btnPollLatLon, &QPushButton::clicked, this,
@@ -34,11 +34,11 @@ void TNmeaPubxSending::btnSetUBX40Click() {
     const std::string sentence = BuildPubx40(
         msgId, page_->ns3rddc->ValueAsInt(), page_->ns4rus1->ValueAsInt(),
         page_->ns5rus2->ValueAsInt(), page_->ns6rusb->ValueAsInt(), page_->ns7rspi->ValueAsInt());
-    portSerial.SendString(sentence);
+    sender_.SendString(sentence);
     page_->edCKA_CKB->setText(
         QString::fromLatin1(sentence.substr(sentence.size() - kChecksumFromEnd, 2)));
 }
 
 void TNmeaPubxSending::SendPoll(std::string_view command) {
-    portSerial.SendString(std::string(command));
+    sender_.SendString(std::string(command));
 }

@@ -10,12 +10,12 @@
 #include <string_view>
 
 class TNmeaPubxPage;
-class TSerialPort;
+class TWindowSender;
 
 class TNmeaPubxSending : public QObject {
     Q_OBJECT
 public:
-    TNmeaPubxSending(TNmeaPubxPage* page, TSerialPort& port);
+    TNmeaPubxSending(TNmeaPubxPage* page, TWindowSender& sender);
 
     void btnSetUBX40Click();
     void btnPollLatLonClick() { SendPoll(kPubxPollLatLon); }
@@ -26,5 +26,5 @@ private:
     void SendPoll(std::string_view command);
 
     TNmeaPubxPage* page_;
-    TSerialPort& portSerial;
+    TWindowSender& sender_;
 };

@@ -1,17 +1,17 @@
 #include "window/NmeaStandardSending.h"
 
 #include "protocol/ByteList.h"
-#include "serial/SerialPort.h"
 #include "window/ErrorBox.h"
 #include "window/NmeaStandardPage.h"
 #include "window/SendableText.h"
+#include "window/WindowSender.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
-TNmeaStandardSending::TNmeaStandardSending(TNmeaStandardPage* page, TSerialPort& port)
-    : QObject(page), page_(page), portSerial(port) {
+TNmeaStandardSending::TNmeaStandardSending(TNmeaStandardPage* page, TWindowSender& sender)
+    : QObject(page), page_(page), sender_(sender) {
     connect(page->btnSendStr, &QPushButton::clicked, this,
             Guarded(page, [this] { btnSendStrClick(); }));
     connect(page->btnSendBytes, &QPushButton::clicked, this,
@@ -20,13 +20,13 @@ TNmeaStandardSending::TNmeaStandardSending(TNmeaStandardPage* page, TSerialPort&
 }
 
 void TNmeaStandardSending::btnSendStrClick() {
-    portSerial.SendString(SendableText(page_->edSentStr->text() + "\r\n"));
+    sender_.SendString(SendableText(page_->edSentStr->text() + "\r\n"));
 }
 
 void TNmeaStandardSending::btnSendBytesClick() {
     // Pasted text may hold characters the key filter keeps out; they never
     // read as digits, so Latin-1's "?" for them changes nothing.
-    portSerial.SendChars(ParseByteList(page_->edSentBytes->text().toLatin1().toStdString()));
+    sender_.SendChars(ParseByteList(page_->edSentBytes->text().toLatin1().toStdString()));
 }
 
 bool TNmeaStandardSending::edSentBytesKeyPress(const QKeyEvent& key) {

@@ -7,12 +7,12 @@
 
 class QKeyEvent;
 class TNmeaStandardPage;
-class TSerialPort;
+class TWindowSender;
 
 class TNmeaStandardSending : public QObject {
     Q_OBJECT
 public:
-    TNmeaStandardSending(TNmeaStandardPage* page, TSerialPort& port);
+    TNmeaStandardSending(TNmeaStandardPage* page, TWindowSender& sender);
 
     void btnSendStrClick();
     void btnSendBytesClick();
@@ -26,5 +26,5 @@ protected:
 
 private:
     TNmeaStandardPage* page_;
-    TSerialPort& portSerial;
+    TWindowSender& sender_;
 };

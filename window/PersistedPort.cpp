@@ -31,11 +31,25 @@ QString RestorePort(TSerialPort& port) {
     return shown;
 }
 
-void StorePort(const TSerialPort& port) {
+bool RestoreAutoReconnect() {
     SettingsStore BrennixReg;
+    try {
+        return !BrennixReg.OpenKey(BrennixKey, false) ||
+               BrennixReg.ReadString(AutoReconnectValue) != "0";
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
+void StorePort(const TSerialPort& port, bool autoReconnect) {
+    // One save for the whole rewrite: a store that cannot be written keeps
+    // its old key rather than losing it to the deletion.
+    SettingsStore BrennixReg(true);
     BrennixReg.DeleteKey(BrennixKey);
     BrennixReg.OpenKey(BrennixKey, true);
     BrennixReg.WriteString(ComPortInUseValue,
                            QString::fromLatin1(port.CommPortToString(port.Port())));
+    BrennixReg.WriteString(AutoReconnectValue, autoReconnect ? "1" : "0");
     BrennixReg.CloseKey();
+    BrennixReg.Flush();
 }

@@ -9,6 +9,7 @@ class TSerialPort;
 
 inline const QString BrennixKey = QStringLiteral("\\SOFTWARE\\Brennix\\ZEPOMonitor");
 inline const QString ComPortInUseValue = QStringLiteral("ComPortInUse");
+inline const QString AutoReconnectValue = QStringLiteral("AutoReconnect");
 
 // Sets the port by its name: COM1 … COM254, or a device name (ttyUSB0,
 // /dev/ttyACM0) that becomes the custom port name.
@@ -20,6 +21,11 @@ void SetPortByName(TSerialPort& port, const std::string& name);
 // Throws only when the store cannot be written.
 QString RestorePort(TSerialPort& port);
 
-// Closing: rewrites the key from scratch with the port's name. Throws when
-// the store cannot be written.
-void StorePort(const TSerialPort& port);
+// Start-up: whether a port whose device came back is reopened: "0" stored
+// turns it off, anything else (nothing stored included) leaves it on.
+bool RestoreAutoReconnect();
+
+// Closing: rewrites the key from scratch with the port's name and the
+// reconnect choice, in one save. Throws when the store cannot be written;
+// the file then keeps its old key.
+void StorePort(const TSerialPort& port, bool autoReconnect);

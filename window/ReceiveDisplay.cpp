@@ -2,6 +2,7 @@
 
 #include "protocol/ReceiveView.h"
 #include "widgets/LedIndicator.h"
+#include "window/ChunkExcerpt.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/NmeaPubxPage.h"
@@ -44,8 +45,8 @@ void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
 
     const auto mode = static_cast<ViewMode>(nmea_->rgMode->ItemIndex());
     const TChunkDisplay display =
-        DecodeChunk(Buffer, mode, Latin1Bytes(nmea_->cbNMEAWatch->currentText()),
-                    Latin1Bytes(pubx_->cbPUBXWatch->currentText()));
+        DecodeShownChunk(Buffer, mode, Latin1Bytes(nmea_->cbNMEAWatch->currentText()),
+                         Latin1Bytes(pubx_->cbPUBXWatch->currentText()));
 
     for (const std::string& line : display.PubxWatchLines)
         InsertFirstLine(pubx_->moUBXWatch, Latin1(line));

@@ -14,7 +14,18 @@ QString SettingsStore::FilePath() {
     return configHome + "/Brennix/registry.json";
 }
 
-SettingsStore::SettingsStore() {
+namespace {
+// Moves a corrupt file aside to the first of registry.json.bad,
+// registry.json.bad.1, … that is free: an earlier copy is never overwritten.
+void KeepAside(const QString& path) {
+    QString aside = path + ".bad";
+    for (int number = 1; QFile::exists(aside); ++number)
+        aside = path + ".bad." + QString::number(number);
+    QFile::rename(path, aside);
+}
+} // namespace
+
+SettingsStore::SettingsStore(bool lazyWrite) : lazyWrite_(lazyWrite) {
     QFile file(FilePath());
     if (!file.open(QIODevice::ReadOnly))
         return;
@@ -26,9 +37,7 @@ SettingsStore::SettingsStore() {
         keys_ = document.object();
         return;
     }
-    const QString aside = FilePath() + ".bad";
-    QFile::remove(aside);
-    QFile::rename(FilePath(), aside);
+    KeepAside(FilePath());
 }
 
 bool SettingsStore::KeyExists(const QString& key) const {
@@ -40,7 +49,7 @@ bool SettingsStore::OpenKey(const QString& key, bool canCreate) {
         if (!canCreate)
             return false;
         keys_.insert(key, QJsonObject());
-        Save();
+        Changed();
     }
     currentKey_ = key;
     return true;
@@ -63,7 +72,7 @@ void SettingsStore::WriteString(const QString& name, const QString& value) {
     QJsonObject values = keys_.value(currentKey_).toObject();
     values.insert(name, value);
     keys_.insert(currentKey_, values);
-    Save();
+    Changed();
 }
 
 void SettingsStore::DeleteKey(const QString& key) {
@@ -72,18 +81,31 @@ void SettingsStore::DeleteKey(const QString& key) {
     if (!keys_.contains(key))
         return;
     keys_.remove(key);
-    Save();
+    Changed();
 }
 
-void SettingsStore::Save() const {
+void SettingsStore::Changed() {
+    unsaved_ = true;
+    if (!lazyWrite_)
+        Flush();
+}
+
+void SettingsStore::Flush() {
+    if (!unsaved_)
+        return;
     const QString path = FilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(keys_).toJson());
-        if (file.commit())
-            return;
+    const QByteArray content = QJsonDocument(keys_).toJson();
+    // commit() renames the temporary file over the old one even after a
+    // failed write (a full disk), so every byte must be out before it runs;
+    // otherwise the temporary file is dropped and the old file stays.
+    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush() &&
+        file.commit()) {
+        unsaved_ = false;
+        return;
     }
-    throw std::runtime_error("Cannot write " + path.toStdString() + ": " +
-                             file.errorString().toStdString());
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    throw std::runtime_error("Cannot write " + path.toStdString() + ": " + reason.toStdString());
 }

@@ -1,11 +1,11 @@
 #include "window/UbxSending.h"
 
 #include "protocol/TransmitEcho.h"
-#include "serial/SerialPort.h"
 #include "widgets/NumEdit.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/UbxProtocolPage.h"
+#include "window/WindowSender.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,8 +19,8 @@ const TUbxVocabularyItem* FindItem(std::span<const TUbxVocabularyItem> items,
 }
 } // namespace
 
-TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TSerialPort& port)
-    : QObject(page), comPort_(comPort), page_(page), portSerial(port) {
+TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TWindowSender& sender)
+    : QObject(page), comPort_(comPort), page_(page), sender_(sender) {
     for (TNumEdit* field : {page->neLength, page->neCK_A, page->neCK_B}) {
         field->SetDigitsHex(2);
         field->SetEditBase(ebHex);
@@ -87,6 +87,7 @@ void TUbxSending::btnSendClick() {
 }
 
 void TUbxSending::SendFrame(const TBufToSend& frame) {
-    const std::uint32_t count = portSerial.SendData(ToByteString(frame));
-    comPort_->lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
+    sender_.SendData(ToByteString(frame), [this](std::uint32_t count) {
+        comPort_->lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
+    });
 }

@@ -17,13 +17,13 @@
 
 class QComboBox;
 class TComPortPage;
-class TSerialPort;
+class TWindowSender;
 class TUbxProtocolPage;
 
 class TUbxSending : public QObject {
     Q_OBJECT
 public:
-    TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TSerialPort& port);
+    TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TWindowSender& sender);
 
     void btnPollCFG_ANTClick() { SendFrame(CfgAntPollFrame()); }
     // Shared by "Poll CFG_PRT" and "Get/Set CFG-ANT": both send CFG-ANT set.
@@ -46,5 +46,5 @@ private:
 
     TComPortPage* comPort_;
     TUbxProtocolPage* page_;
-    TSerialPort& portSerial;
+    TWindowSender& sender_;
 };

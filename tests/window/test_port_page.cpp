@@ -1,6 +1,7 @@
 // The port page on real pseudo-terminals announced as virtual ports: the port
-// list, Open and Close with the line settings seen on the line, the refused
-// data-width and stop-bits combinations and a failing Open.
+// list and its live refresh, Open and Close with the line settings seen on
+// the line, the refused data-width and stop-bits combinations, a failing
+// Open, and a device pulled out and plugged in again.
 
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -59,7 +60,6 @@ private slots:
         PtyPeer ninth, tenth;
         tenth.announce("COM10");
         ninth.announce("COM9");
-        QVERIFY(!listedPorts().contains("COM9"));
         QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
         QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
 
@@ -76,6 +76,62 @@ private slots:
         ninth.withdraw();
         Click(page_->btnRefesh);
         QVERIFY(!listedPorts().contains("COM9"));
+    }
+
+    void liveListFollowsAnnouncementsKeepingTheSelection() {
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        auto ninth = std::make_unique<PtyPeer>();
+        ninth->announce("COM9");
+        QTRY_VERIFY(listedPorts().contains("COM9"));
+        ninth.reset();
+        QTRY_VERIFY(!listedPorts().contains("COM9"));
+        QCOMPARE(page_->lstPorts->selectedItems().size(), 1);
+        QCOMPARE(page_->lstPorts->selectedItems().first()->text(), QString("COM7"));
+        QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
+    }
+
+    void removedDeviceIsReportedOnceAndReopenedWhenBack_data() {
+        QTest::addColumn<bool>("reconnect");
+        QTest::newRow("reconnect on") << true;
+        QTest::newRow("reconnect off") << false;
+    }
+    void removedDeviceIsReportedOnceAndReopenedWhenBack() {
+        QFETCH(bool, reconnect);
+        TSerialPort& port = form_->portSerial;
+        const TCommPort com8 = MakeCommPort(8);
+        auto device = std::make_unique<PtyPeer>();
+        device->announce("COM8");
+        QTRY_VERIFY(ClickListItem(page_->lstPorts, "COM8"));
+        page_->cbAutoReconnect->setChecked(reconnect);
+        port.SetDelay(20);
+        Click(page_->btnOpen);
+        QCOMPARE(port.IsConnected(), com8);
+        const int linesOpen = PaneLines(page_->moComPort).size();
+
+        device.reset(); // the cable pulled: the device's end closes
+        // Until the reader reports a vanished device itself, stand in for it.
+        if (!QTest::qWaitFor([&] { return port.IsConnected() == spNone; }, 500)) {
+            port.OnDeviceLost(&port, com8);
+            port.Close();
+        }
+        QCOMPARE(PaneLines(page_->moComPort).mid(linesOpen), QStringList{"COM8 removed"});
+        QCOMPARE(form_->PortState()->text(), QString("COM8 removed"));
+        QVERIFY(!page_->ledDataIn->Checked());
+        QVERIFY(page_->btnOpen->isEnabled());
+
+        device = std::make_unique<PtyPeer>(); // plugged in again
+        device->announce("COM8");
+        if (!reconnect) {
+            QTest::qWait(500);
+            QCOMPARE(port.IsConnected(), spNone);
+            QCOMPARE(PaneLines(page_->moComPort).size(), linesOpen + 1);
+            return;
+        }
+        QTRY_COMPARE(port.IsConnected(), com8);
+        QCOMPARE(lastLogLine(), QString("Reconnected to COM8"));
+        QCOMPARE(form_->PortState()->text(), QString("Reconnected to COM8"));
+        device->write("$GPGGA,1\r\n");
+        QTRY_VERIFY(PaneLines(form_->moData).first().startsWith("$GPGGA,1"));
     }
 
     void openWithThePageDefaultsGives9600EightNoneOne() {

@@ -1,7 +1,8 @@
 // The sending pages on a pseudo-terminal announced as COM7: the typing filter
 // of the byte list, the bytes each send button writes, its echo in the port
 // log, the bytes-sent label, "Set UBX40" from the rate fields as clicked, the
-// UBX composer, refused input, and every send with the port closed.
+// UBX composer, refused input, every send with the port closed, and a long
+// send to a line that does not take it, going on without holding the window.
 
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -14,12 +15,14 @@
 #include "window/NmeaStandardPage.h"
 #include "window/TextPane.h"
 #include "window/UbxProtocolPage.h"
+#include "window/WindowSender.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -306,6 +309,48 @@ private slots:
         QCOMPARE(bytesSent(), QString("lblSent"));
         QCOMPARE(nmea()->edSentStr->text(), QString("ABC"));
         QCOMPARE(nmea()->edSentBytes->text(), QString("#65"));
+    }
+
+    void longSendGoesOnInTheBackgroundUntilCancelled() {
+        TWindowSender* sender = form_->sender;
+        const QString text(1 << 20, 'x');
+        nmea()->edSentStr->setMaxLength(text.size());
+        nmea()->edSentStr->setText(text);
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(20);
+
+        // The peer reads nothing: the click returns with the send going on.
+        clickOnPage(nmea()->btnSendStr);
+        QVERIFY(sender->IsSending());
+        QVERIFY(sender->btnCancelSend->isVisible() && sender->pbSending->isVisible());
+        QTRY_VERIFY(ticks >= 10);
+        QVERIFY(sender->IsSending());
+        {
+            ModalBoxCatcher catcher; // one send at a time
+            clickOnPage(button("btnPollTime"));
+            QVERIFY(catcher.waitFor(1));
+            QVERIFY(catcher.boxes()[0].text.startsWith("A send is still going on"));
+        }
+        const QStringList logBefore = portLog();
+        Click(sender->btnCancelSend);
+        QVERIFY(!sender->IsSending());
+        QVERIFY(!sender->btnCancelSend->isVisible());
+
+        // The echo holds exactly what reached the line.
+        const std::string arrived = peer_.readUntilQuiet(200, 10000);
+        QVERIFY(!arrived.empty() && arrived.size() < std::size_t(text.size()));
+        QCOMPARE(arrived, std::string(arrived.size(), 'x'));
+        QCOMPARE(portLog().mid(logBefore.size()),
+                 QStringList{Echo(QByteArray::fromStdString(arrived))});
+
+        // Closing the port ends a send too, echoing what went out.
+        clickOnPage(nmea()->btnSendStr);
+        QVERIFY(sender->IsSending());
+        clickOnPage(form_->tabComPort->btnClose);
+        QTRY_VERIFY(!sender->IsSending());
+        QVERIFY(portLog().constLast().startsWith("Sent(Hex): 78 "));
     }
 };
 

@@ -1,6 +1,7 @@
 // Start-up and closing of the main window with the port kept in the settings
-// store: each stored form of the value and what the window makes of it; the
-// command line that chooses and opens a port at start-up.
+// store: each stored form of the value and what the window makes of it, a
+// store that cannot be written (a full disk) and corrupt files kept aside;
+// the command line that chooses and opens a port at start-up.
 
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -8,10 +9,12 @@
 #include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
+#include "window/PersistedPort.h"
 #include "window/SettingsStore.h"
 #include "window/StartupOptions.h"
 #include "window/TextPane.h"
 
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -22,6 +25,51 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+namespace {
+QByteArray FileContent(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Leaves no room for more in the store's folder: a small tmpfs mounted there
+// and filled up by fill(), or, where mounting is not allowed, a file size
+// limit of the test process. Undone when it goes away.
+class FullDisk {
+public:
+    explicit FullDisk(const QString& folder) : folder_(folder) {
+        QDir().mkpath(folder);
+        mounted_ = mount("tmpfs", qPrintable(folder), "tmpfs", 0, "size=64k") == 0;
+        getrlimit(RLIMIT_FSIZE, &saved_);
+    }
+    ~FullDisk() {
+        if (mounted_)
+            umount2(qPrintable(folder_), MNT_DETACH);
+        setrlimit(RLIMIT_FSIZE, &saved_);
+    }
+    void fill() {
+        if (!mounted_) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved_;
+            small.rlim_cur = 16;
+            setrlimit(RLIMIT_FSIZE, &small);
+            return;
+        }
+        QFile filler(folder_ + "/filler");
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (filler.write(QByteArray(512, 'x')) > 0) {
+            }
+    }
+
+private:
+    QString folder_;
+    bool mounted_ = false;
+    rlimit saved_{};
+};
+} // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -79,7 +127,42 @@ private slots:
         QCOMPARE(StoredKey(), QJsonDocument::fromJson(keyAfterStart).object());
 
         form.close();
-        QCOMPARE(StoredKey(), QJsonDocument::fromJson(keyAfterClose).object());
+        QJsonObject stored = StoredKey();
+        QCOMPARE(stored.take(AutoReconnectValue), QJsonValue("1"));
+        QCOMPARE(stored, QJsonDocument::fromJson(keyAfterClose).object());
+    }
+
+    void reconnectChoiceIsKeptBetweenRuns() {
+        WriteStore({});
+        for (const bool choice : {false, true}) {
+            TMainForm form;
+            QVERIFY(form.tabComPort->cbAutoReconnect->isChecked() != choice);
+            form.tabComPort->cbAutoReconnect->setChecked(choice);
+            form.close();
+            QCOMPARE(StoredKey().value(AutoReconnectValue), QJsonValue(choice ? "1" : "0"));
+        }
+    }
+
+    void fullDiskKeepsTheOldStoreAndSaysSoOnce() {
+        const QString folder = QFileInfo(SettingsStore::FilePath()).absolutePath();
+        const QByteArray old = R"({"\\SOFTWARE\\Brennix\\ZEPOMonitor": {"ComPortInUse": "COM3"}})";
+        auto full = std::make_unique<FullDisk>(folder);
+        WriteStore(old);
+        full->fill();
+        {
+            TMainForm form;
+            form.show();
+            QCOMPARE(form.portSerial.Port(), MakeCommPort(3));
+            form.portSerial.SetPort(MakeCommPort(4));
+            ModalBoxCatcher catcher;
+            QVERIFY(form.close());
+            QVERIFY(!form.isVisible());
+            QCOMPARE(catcher.boxes().size(), size_t(1));
+            QVERIFY2(catcher.boxes()[0].text.startsWith("Settings not saved. Cannot write"),
+                     qPrintable(catcher.boxes()[0].text));
+        }
+        QCOMPARE(FileContent(SettingsStore::FilePath()), old);
+        full.reset();
     }
 
     void unwritableStoreNeitherStopsStartNorClosing() {
@@ -93,10 +176,29 @@ private slots:
             TMainForm form;
             form.show();
             QCOMPARE(form.portSerial.Port(), spCOM13);
+            ModalBoxCatcher catcher;
             QVERIFY(form.close());
             QVERIFY(!form.isVisible());
+            QCOMPARE(catcher.boxes().size(), size_t(1));
         }
         QFile::remove(directory);
+    }
+
+    void everyCorruptFileIsKeptAside() {
+        const QString path = SettingsStore::FilePath();
+        WriteStore({});
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QList<QByteArray> corrupt = {"{{{", "[1,", "not json"};
+        for (const QByteArray& content : corrupt) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+            file.close();
+            TMainForm form;
+        }
+        QCOMPARE(FileContent(path + ".bad"), corrupt[0]);
+        QCOMPARE(FileContent(path + ".bad.1"), corrupt[1]);
+        QCOMPARE(FileContent(path + ".bad.2"), corrupt[2]);
     }
 
     void windowStartsOnThePubxPageWithNineHundredBaud() {

@@ -1,18 +1,52 @@
 // The window's building blocks: the error box text and its behaviour around a
-// failing handler, the line-capped panes and the settings store file.
+// failing handler, the line-capped panes, the data pane's part of an
+// over-large chunk, the notice of device events and the settings store file.
 
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "window/ChunkExcerpt.h"
 #include "window/ErrorBox.h"
+#include "window/PortWatcher.h"
 #include "window/SettingsStore.h"
 #include "window/TextPane.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
+#include <unistd.h>
+
+namespace {
+// Device events as a pipe carries them: "t" for a serial device, anything
+// else for another kind.
+class FakeDeviceEvents : public TDeviceEventSource {
+public:
+    FakeDeviceEvents() {
+        if (pipe(ends_) != 0)
+            ends_[0] = ends_[1] = -1;
+    }
+    ~FakeDeviceEvents() override {
+        close(ends_[0]);
+        close(ends_[1]);
+    }
+    int Descriptor() const override { return ends_[0]; }
+    bool TakeEvents() override {
+        char events[64];
+        const ssize_t got = read(ends_[0], events, sizeof events);
+        return got > 0 &&
+               std::string_view(events, std::size_t(got)).find('t') != std::string_view::npos;
+    }
+    void Send(std::string_view events) {
+        QCOMPARE(write(ends_[1], events.data(), events.size()), ssize_t(events.size()));
+    }
+
+private:
+    int ends_[2] = {-1, -1};
+};
+} // namespace
 
 class WindowPartsTest : public QObject {
     Q_OBJECT
@@ -86,6 +120,58 @@ private slots:
             InsertFirstLine(pane, QString("line %1").arg(index), 3);
         QCOMPARE(PaneLines(pane), QStringList({"line 5", "line 4", "line 3"}));
         delete pane;
+    }
+
+    void overLargeChunkShowsItsLastPartInTheTextViews_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("cut");
+        const int whole = int(kLargestWholeChunk);
+        QTest::newRow("ASCII at the bound") << int(ViewMode::vmASCII) << whole << false;
+        QTest::newRow("ASCII") << int(ViewMode::vmASCII) << whole + 1 << true;
+        QTest::newRow("Decimal") << int(ViewMode::vmDecimal) << (1 << 20) << true;
+        QTest::newRow("Hexa") << int(ViewMode::vmHexa) << (1 << 20) << true;
+        QTest::newRow("NMEA whole") << int(ViewMode::vmNMEA) << (1 << 20) << false;
+    }
+    void overLargeChunkShowsItsLastPartInTheTextViews() {
+        QFETCH(int, mode);
+        QFETCH(int, size);
+        QFETCH(bool, cut);
+        std::string chunk;
+        for (int n = 0; chunk.size() < std::size_t(size); ++n)
+            chunk += "$PUBX,00," + std::to_string(n % 100000) + "\r\n";
+        chunk.resize(std::size_t(size));
+        const auto view = static_cast<ViewMode>(mode);
+        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "", "$PUBX,00");
+        const TChunkDisplay full = DecodeChunk(chunk, view, "", "$PUBX,00");
+        // The watches see every line, whatever the pane shows.
+        QCOMPARE(shown.PubxWatchLines, full.PubxWatchLines);
+        if (!cut) {
+            QCOMPARE(shown.DataLines, full.DataLines);
+            return;
+        }
+        const std::string& first = shown.DataLines->front();
+        const std::size_t leftOut = std::stoul(first.substr(1));
+        QCOMPARE(first, LeftOutLine(leftOut));
+        QVERIFY(chunk.size() - leftOut <= kShownChunkPart);
+        QCOMPARE(chunk[leftOut - 1], '\n'); // the part shown starts with a whole line
+        const TChunkDisplay tail =
+            DecodeChunk(std::string_view(chunk).substr(leftOut), view, "", "");
+        QCOMPARE(TLines(shown.DataLines->begin() + 1, shown.DataLines->end()), *tail.DataLines);
+    }
+
+    void serialDeviceEventsGiveOneNoticePerBurst() {
+        auto owned = std::make_unique<FakeDeviceEvents>();
+        FakeDeviceEvents* events = owned.get();
+        TPortWatcher watcher(nullptr, std::move(owned));
+        QSignalSpy notices(&watcher, &TPortWatcher::PortsChanged);
+        events->Send("b"); // another kind of device
+        QTest::qWait(150);
+        QCOMPARE(notices.size(), 0);
+        events->Send("ttt"); // one adapter brings several
+        QTRY_COMPARE(notices.size(), 1);
+        QTest::qWait(150);
+        QCOMPARE(notices.size(), 1);
     }
 
     void storeReadsStringsAndRefusesOtherTypes() {

@@ -1,0 +1,166 @@
+// Flood run: ZEPO Monitor's window with its port open on a pseudo-terminal
+// that a writer thread fills as fast as the kernel takes bytes, for each
+// receive view in turn. A 20 ms timer on the GUI thread measures how late it
+// fires; at the end of each view's run the writer stops and the window must
+// have been handed every byte written. Prints, per view, the worst lateness
+// against its goal and the bytes delivered against the bytes written; exits 1
+// when a goal was missed or a byte was lost.
+//
+//   flood_monitor [--seconds N]   (N per view, default 60)
+
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/NmeaStandardPage.h"
+#include "window/RadioGroup.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+constexpr int kTickMs = 20;
+constexpr qint64 kLatencyGoalMs = 250;
+const char* const kViewNames[] = {"ASCII", "Decimal", "Hexa", "NMEA", "UBX"};
+
+// NMEA-like lines with a few control and high bytes, so every view has work.
+std::string Traffic() {
+    std::string text;
+    for (int n = 0; text.size() < 64 * 1024; ++n)
+        text += "$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,," +
+                std::to_string(n) + "*76\r\n\t\xB5\x62";
+    return text;
+}
+
+// Writes text to the line over and over until told to stop; counts the bytes.
+class Flood {
+public:
+    explicit Flood(int fd) : fd_(fd), thread_([this] { Run(); }) {}
+    ~Flood() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    long long Written() const { return written_; }
+
+private:
+    void Run() {
+        const std::string text = Traffic();
+        std::size_t at = 0;
+        while (!stop_) {
+            const ssize_t n = ::write(fd_, text.data() + at, text.size() - at);
+            if (n > 0) {
+                written_ += n;
+                at = (at + static_cast<std::size_t>(n)) % text.size();
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                return;
+            } else {
+                pollfd pfd{fd_, POLLOUT, 0};
+                poll(&pfd, 1, 10);
+            }
+        }
+    }
+
+    int fd_;
+    std::atomic<bool> stop_ = false;
+    std::atomic<long long> written_ = 0;
+    std::thread thread_;
+};
+
+struct ViewResult {
+    qint64 worstMs = 0;
+    long long written = 0;
+    long long delivered = 0;
+};
+
+ViewResult FloodView(TMainForm& form, PtyPeer& peer, int view, int seconds) {
+    ViewResult result;
+    long long delivered = 0;
+    const auto show = form.portSerial.OnReceive;
+    form.portSerial.OnReceive = [&](TSerialPort* port, const std::string& buffer) {
+        delivered += static_cast<long long>(buffer.size());
+        show(port, buffer);
+    };
+    form.tabNMEA->rgMode->SetItemIndex(view);
+    form.tabComPort->btnOpen->click();
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = clock.elapsed();
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        result.worstMs = std::max(result.worstMs, now - lastTick - kTickMs);
+        lastTick = now;
+    });
+    tick.start(kTickMs);
+    {
+        Flood flood(peer.masterFd());
+        QTest::qWait(seconds * 1000);
+        flood.Stop();
+        result.written = flood.Written();
+        // What is still on its way comes with the next polls.
+        (void)QTest::qWaitFor([&] { return delivered >= result.written; }, 10000);
+    }
+    tick.stop();
+    form.tabComPort->btnClose->click();
+    form.portSerial.OnReceive = show;
+    result.delivered = delivered;
+    return result;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    int seconds = 60;
+    if (argc == 3 && std::string(argv[1]) == "--seconds")
+        seconds = std::max(1, std::atoi(argv[2]));
+    else if (argc != 1) {
+        std::fprintf(stderr, "Usage: flood_monitor [--seconds N]\n");
+        return 2;
+    }
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    peer.announce("COM7");
+
+    QApplication application(argc, argv);
+    TMainForm form;
+    form.show();
+    form.tabComPort->RefreshPortList();
+    const auto found = form.tabComPort->lstPorts->findItems("COM7", Qt::MatchExactly);
+    if (found.isEmpty())
+        return 1;
+    form.tabComPort->lstPorts->setCurrentItem(found.first());
+
+    std::printf("Flood: %d s per view of a pseudo-terminal written at full speed\n", seconds);
+    std::printf("%-8s %14s %10s %16s %16s\n", "view", "latency max ms", "of goal", "bytes written",
+                "bytes delivered");
+    bool passed = true;
+    for (int view = 0; view < 5; ++view) {
+        const ViewResult r = FloodView(form, peer, view, seconds);
+        const bool ok = r.worstMs <= kLatencyGoalMs && r.delivered == r.written;
+        passed = passed && ok;
+        std::printf("%-8s %14lld %9.2fx %16lld %16lld %s\n", kViewNames[view],
+                    static_cast<long long>(r.worstMs),
+                    static_cast<double>(r.worstMs) / static_cast<double>(kLatencyGoalMs), r.written,
+                    r.delivered, ok ? "" : "FAIL");
+        std::fflush(stdout);
+    }
+    std::printf("%s\n", passed ? "PASS" : "FAIL");
+    return passed ? 0 : 1;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The window's writes to the port. A write that ends within a moment behaves
+// as a plain synchronous send: echoed, and its count reported, before the
+// click's handler returns. One that cannot end so soon (a device that does
+// not read) goes on in the background with its progress and a "Cancel"
+// button in the status bar, so the window is never held; its echo and its
+// count come when it ends, with exactly the bytes that were written.
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class TSendJob;
+class TSerialPort;
+
+class TWindowSender : public QObject {
+    Q_OBJECT
+public:
+    using TEcho = std::function<void(const std::string& written)>;
+    using TDone = std::function<void(std::uint32_t count)>;
+
+    // The progress and "Cancel" go into bar; echo shows each write's bytes.
+    TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo);
+    // Cancels a send still going on and waits for its end.
+    ~TWindowSender() override;
+
+    // As the port's sends of the same names: SendString writes up to the
+    // first zero byte, SendChars nothing at all for no bytes, SendData every
+    // byte and hands the count to done. Each throws the port's not-open
+    // exception while closed, and refuses to start while a send goes on.
+    void SendString(const std::string& str);
+    void SendChars(const std::string& str);
+    void SendData(const std::string& data, TDone done = {});
+
+    bool IsSending() const { return job_ != nullptr; }
+    // Ends the send going on; what was written so far is echoed.
+    void Cancel();
+
+    QLabel* lblSending;
+    QProgressBar* pbSending;
+    QPushButton* btnCancelSend;
+
+private:
+    void Send(const std::string& bytes, TDone done);
+    void ShowProgress();
+    void Finish();
+
+    TSerialPort& port_;
+    TEcho echo_;
+    std::shared_ptr<TSendJob> job_;
+    TDone done_;
+    QTimer progressTimer_;
+};
