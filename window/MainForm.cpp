@@ -21,7 +21,7 @@
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainForm");
-    setWindowTitle("ZEPO ublox monitor");
+    setWindowTitle(WindowCaption);
     resize(917, 602);
     const QRect designed(QPoint(960, 312), size());
     if (QScreen* screen = QGuiApplication::primaryScreen();
@@ -39,7 +39,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BindPortEvents();
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortNameShown, this,
+            [this] { ShowPortState(portSerial.IsConnected()); });
     RunGuarded(this, [this] { FormCreate(); });
+    ShowPortState(spNone);
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
             Guarded(this, [this] { pcZEPOMonitorChange(); }));
 }

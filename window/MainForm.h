@@ -19,6 +19,9 @@ class TNmeaStandardPage;
 class TReceiveDisplay;
 class TUbxProtocolPage;
 
+// The window's caption; while a port is open the title names it as well.
+inline const QString WindowCaption = QStringLiteral("ZEPO ublox monitor");
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -49,6 +52,9 @@ private:
     void FormCreate();
     void FormClose();
     void pcZEPOMonitorChange();
+    // Shows whether a port is open: Open and Close enabled as they apply,
+    // the port in use in status panel 1 and in the title.
+    void ShowPortState(TCommPort connected);
 
     std::array<QLabel*, 4> panels_{};
 };
