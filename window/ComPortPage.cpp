@@ -86,7 +86,8 @@ void TComPortPage::CreateControls() {
     cbRTS->setObjectName("cbRTS");
     btnApply = MakeButton(this, "btnApply", "Apply Settings");
     moComPort = MakeLogPane(this, "moComPort");
-    moComPort->setMinimumWidth(120);
+    // Wide enough for the echo of a 12-byte frame, the CFG-ANT set.
+    FitColumns(moComPort, 48);
     btnPollCFG_ANT = MakeButton(this, "btnPollCFG_ANT", " Poll CFG-ANT");
     btnGetSetCFG_ANT = MakeButton(this, "btnGetSetCFG_ANT", "Get/Set CFG-ANT");
     lblNumSent = MakeLabel(this, "lblNumSent", "lblSent");
@@ -111,28 +112,37 @@ void TComPortPage::LayOut() {
     enableLayout->addWidget(cbRTS);
     enableLayout->addStretch();
 
+    // Three narrow columns of settings leave the port log room for a whole
+    // echo line of a UBX frame.
+    auto* lists = new QVBoxLayout;
+    lists->addLayout(LabelledList(lblPort, lstPorts), 1);
+    lists->addLayout(LabelledList(lblBaudRate, lstBaudRate), 2);
     auto* settings = new QGridLayout;
-    settings->addLayout(LabelledList(lblPort, lstPorts), 0, 0, 2, 1);
-    settings->addLayout(LabelledList(lblBaudRate, lstBaudRate), 0, 1, 2, 1);
-    settings->addWidget(rbDataWidth, 0, 2);
-    settings->addWidget(rbStopBits, 1, 2);
-    settings->addWidget(rbParity, 0, 3);
-    settings->addWidget(gbEnable, 1, 3);
-    settings->addWidget(rbHwFlowControl, 0, 4);
-    settings->addWidget(rbSwFlowControl, 1, 4);
+    settings->setVerticalSpacing(2);
+    settings->addLayout(lists, 0, 0, 3, 1);
+    settings->addWidget(rbDataWidth, 0, 1);
+    settings->addWidget(rbStopBits, 1, 1);
+    settings->addWidget(gbEnable, 2, 1);
+    settings->addWidget(rbParity, 0, 2);
+    settings->addWidget(rbHwFlowControl, 1, 2);
+    settings->addWidget(rbSwFlowControl, 2, 2);
 
-    auto* buttons = new QVBoxLayout;
+    auto* connection = new QHBoxLayout;
     for (QWidget* control : {btnOpen, btnClose, btnApply, btnRefesh})
-        buttons->addWidget(control);
-    buttons->addWidget(ledDataIn);
-    buttons->addWidget(cbAutoReconnect);
-    buttons->addStretch();
+        connection->addWidget(control);
+    connection->addWidget(cbAutoReconnect);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(ledDataIn);
+    frames->addStretch();
     for (QWidget* control :
-         std::initializer_list<QWidget*>{btnPollCFG_ANT, btnGetSetCFG_ANT, lblNumSent})
-        buttons->addWidget(control);
+         std::initializer_list<QWidget*>{lblNumSent, btnPollCFG_ANT, btnGetSetCFG_ANT})
+        frames->addWidget(control);
+    auto* log = new QVBoxLayout;
+    log->addLayout(connection);
+    log->addLayout(frames);
+    log->addWidget(moComPort, 1);
 
     auto* page = new QHBoxLayout(this);
     page->addLayout(settings);
-    page->addLayout(buttons);
-    page->addWidget(moComPort, 1);
+    page->addLayout(log, 1);
 }

@@ -22,7 +22,7 @@
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainForm");
-    setWindowTitle("ZEPO ublox monitor");
+    setWindowTitle(WindowCaption);
     resize(917, 602);
     const QRect designed(QPoint(960, 312), size());
     if (QScreen* screen = QGuiApplication::primaryScreen();
@@ -41,10 +41,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
     connect(tabComPort, &TComPortPage::PortStateShown, portState_, &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortNameShown, this,
+            [this] { ShowPortState(portSerial.IsConnected()); });
     portWatcher = new TPortWatcher(this, MakeUdevMonitor());
     connect(portWatcher, &TPortWatcher::PortsChanged, this,
             Guarded(this, [this] { tabComPort->PortsChanged(); }));
     RunGuarded(this, [this] { FormCreate(); });
+    ShowPortState(spNone);
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
             Guarded(this, [this] { pcZEPOMonitorChange(); }));
 }

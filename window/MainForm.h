@@ -21,6 +21,9 @@ class TReceiveDisplay;
 class TUbxProtocolPage;
 class TWindowSender;
 
+// The window's caption; while a port is open the title names it as well.
+inline const QString WindowCaption = QStringLiteral("ZEPO ublox monitor");
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -55,6 +58,9 @@ private:
     void FormCreate();
     void FormClose();
     void pcZEPOMonitorChange();
+    // Shows whether a port is open: Open and Close enabled as they apply,
+    // the port in use in status panel 1 and in the title.
+    void ShowPortState(TCommPort connected);
 
     std::array<QLabel*, 4> panels_{};
     QLabel* portState_ = nullptr;

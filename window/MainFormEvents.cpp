@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <iostream>
 #include <stdexcept>
 
@@ -19,9 +20,12 @@ void TMainForm::BindPortEvents() {
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialConnect(Port); });
+        ShowPortState(Port);
     };
+    // The port still counts as connected while its disconnect is reported.
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialDisconnect(Port); });
+        ShowPortState(spNone);
     };
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialDeviceLost(Port); });
@@ -29,6 +33,16 @@ void TMainForm::BindPortEvents() {
     portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
         RunGuarded(this, [&] { tabComPort->portSerialLineStatusChange(LineStatus); });
     };
+}
+
+void TMainForm::ShowPortState(TCommPort connected) {
+    const QString name = QString::fromLatin1(portSerial.CommPortToString(connected));
+    tabComPort->btnClose->setEnabled(connected != spNone);
+    // Open also moves an open connection to another port chosen in the list.
+    tabComPort->btnOpen->setEnabled(connected == spNone || portSerial.Port() != connected);
+    if (connected != spNone)
+        panels_[1]->setText(name);
+    setWindowTitle(connected == spNone ? WindowCaption : WindowCaption + " - " + name + " open");
 }
 
 void TMainForm::FormCreate() {

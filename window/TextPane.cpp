@@ -1,9 +1,12 @@
 #include "window/TextPane.h"
 
+#include "window/Controls.h"
+
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QtMath>
 
 QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name) {
     auto* pane = new QPlainTextEdit(parent);
@@ -12,7 +15,15 @@ QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name) {
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setUndoRedoEnabled(false);
+    pane->setReadOnly(true);
+    pane->setFont(FixedPitchFont());
     return pane;
+}
+
+void FitColumns(QPlainTextEdit* pane, int columns) {
+    const int text = pane->fontMetrics().horizontalAdvance(QString(columns, 'W'));
+    const int margins = 2 * (pane->frameWidth() + qCeil(pane->document()->documentMargin()));
+    pane->setMinimumWidth(text + margins + pane->verticalScrollBar()->sizeHint().width());
 }
 
 QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name) {

@@ -10,8 +10,14 @@ class QWidget;
 
 inline constexpr int MaxPaneLines = 100000;
 
-// A pane with both scroll bars (no wrapping), tab accepted as text.
+// A pane with both scroll bars (no wrapping) in the fixed-pitch font, so
+// columns of numbers line up. Only the program writes it: the user selects
+// and copies but does not type into it.
 QPlainTextEdit* MakeTextPane(QWidget* parent, const QString& name);
+
+// Gives the pane the least width that shows columns characters of a line
+// without scrolling.
+void FitColumns(QPlainTextEdit* pane, int columns);
 
 // A log pane: appended lines, the oldest dropped beyond MaxPaneLines.
 QPlainTextEdit* MakeLogPane(QWidget* parent, const QString& name);

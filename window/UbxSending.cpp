@@ -80,10 +80,21 @@ void TUbxSending::ShowFrameFields(const TBufToSend& frame) {
     page_->neCK_B->SetValue(frame[size - 1]);
 }
 
+void TUbxSending::ShowNoFrameFields() {
+    for (TNumEdit* field : {page_->neLength, page_->neCK_A, page_->neCK_B})
+        field->SetValue(0);
+}
+
 void TUbxSending::btnSendClick() {
-    const TBufToSend frame = ComposedFrame();
-    ShowFrameFields(frame);
-    SendFrame(frame);
+    try {
+        const TBufToSend frame = ComposedFrame();
+        ShowFrameFields(frame);
+        SendFrame(frame);
+    } catch (...) {
+        // The fields describe the frame sent last; none went out this time.
+        ShowNoFrameFields();
+        throw;
+    }
 }
 
 void TUbxSending::SendFrame(const TBufToSend& frame) {

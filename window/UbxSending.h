@@ -6,7 +6,8 @@
 //
 // The composer: choosing class CFG or AID enables that class's id list (the
 // other is disabled); "Send" writes the poll frame (no payload) of the chosen
-// class and id and shows its length and checksum bytes in hexadecimal.
+// class and id and shows its length and checksum bytes in hexadecimal, or
+// zeros when it fails.
 
 #include "protocol/UbxFrame.h"
 #include "protocol/UbxVocabulary.h"
@@ -42,6 +43,8 @@ private:
     std::optional<TIdList> IdListOf(const TUbxVocabularyItem& ubxClass) const;
     TBufToSend ComposedFrame() const;
     void ShowFrameFields(const TBufToSend& frame);
+    // Back to their initial zeros, when a Send fails.
+    void ShowNoFrameFields();
     void SendFrame(const TBufToSend& frame);
 
     TComPortPage* comPort_;

@@ -309,6 +309,10 @@ private slots:
         QCOMPARE(bytesSent(), QString("lblSent"));
         QCOMPARE(nmea()->edSentStr->text(), QString("ABC"));
         QCOMPARE(nmea()->edSentBytes->text(), QString("#65"));
+        // The composer shows no checksum of a frame that did not go out.
+        QCOMPARE(
+            QStringList({ubx()->neLength->text(), ubx()->neCK_A->text(), ubx()->neCK_B->text()}),
+            QStringList({"00", "00", "00"}));
     }
 
     void longSendGoesOnInTheBackgroundUntilCancelled() {
