@@ -17,6 +17,8 @@ class TComPortPage;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TRecordPage;
+class TSessionControl;
 class TUbxProtocolPage;
 
 class TMainForm : public QMainWindow {
@@ -25,7 +27,8 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Status bar panel 0 … 3.
+    // Status bar panel 0 … 3, then the session's state (4) and the byte
+    // counters (5).
     QLabel* StatusPanel(int index) const { return panels_.at(index); }
 
     TSerialPort portSerial;
@@ -37,6 +40,8 @@ public:
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
+    TRecordPage* tabRecord;
+    TSessionControl* sessionControl;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,5 +55,5 @@ private:
     void FormClose();
     void pcZEPOMonitorChange();
 
-    std::array<QLabel*, 4> panels_{};
+    std::array<QLabel*, 6> panels_{};
 };

@@ -6,6 +6,7 @@
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/SessionControl.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -16,7 +17,10 @@ void TMainForm::BindPortEvents() {
         RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->portSerialConnect(Port); });
+        RunGuarded(this, [&] {
+            sessionControl->PortOpened();
+            tabComPort->portSerialConnect(Port);
+        });
     };
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialDisconnect(Port); });

@@ -5,11 +5,13 @@
 #include "window/MainForm.h"
 #include "window/NmeaPubxSending.h"
 #include "window/NmeaStandardSending.h"
+#include "window/SessionControl.h"
 #include "window/TransmitEcho.h"
 #include "window/UbxSending.h"
 
 void TMainForm::BindSending() {
     portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) {
+        sessionControl->Sent(Buffer);
         portSerialSend(tabComPort->moComPort, Buffer);
     };
     // Each is owned by its page.
