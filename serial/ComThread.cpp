@@ -93,6 +93,11 @@ bool TComThread::PollReceive() {
         std::string chunk;
         backlog = ComDevice->ReadQueued(chunk);
         if (!chunk.empty()) {
+            {
+                std::lock_guard tapLock(Owner.receiveTapMutex_);
+                if (Owner.receiveTap_)
+                    Owner.receiveTap_(chunk.data(), chunk.size());
+            }
             Owner.FReadBuffer = std::move(chunk);
             Dispatch([this] {
                 if (Owner.OnReceive)

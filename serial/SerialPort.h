@@ -165,6 +165,11 @@ public:
     bool ClearInputBuffer();
     bool ClearOutputBuffer();
 
+    // Called on the reader thread with every byte read, in order, before the
+    // chunk is handed to OnReceive; an empty function removes it. Whatever
+    // the GUI does with OnReceive, the tap sees every byte.
+    void SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap);
+
     // Input lines read afresh; False while closed.
     bool GetCTS();
     bool GetDSR();
@@ -241,6 +246,8 @@ private:
     std::atomic<bool> FLogDateTime = false;
     std::string FLogFile;
     mutable std::mutex logFileMutex_;
+    std::function<void(const char*, std::size_t)> receiveTap_;
+    std::mutex receiveTapMutex_;
 
     // The open device that sends and line operations use; shared with sender
     // threads so a descriptor is never used after its release.

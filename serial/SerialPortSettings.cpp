@@ -166,3 +166,8 @@ bool TSerialPort::ApplyTimeouts(PosixDevice* device) {
 bool TSerialPort::ApplyBufferSizes(PosixDevice* device) {
     return device != nullptr && device->ApplyBufferSizes(FInputBuffer, FOutputBuffer);
 }
+
+void TSerialPort::SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap) {
+    std::lock_guard lock(receiveTapMutex_);
+    receiveTap_ = std::move(tap);
+}

@@ -9,6 +9,8 @@
 #include "window/PersistedPort.h"
 #include "window/PortWatcher.h"
 #include "window/ReceiveDisplay.h"
+#include "window/RecordPage.h"
+#include "window/SessionControl.h"
 #include "window/TextPane.h"
 #include "window/UbxProtocolPage.h"
 
@@ -37,6 +39,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreatePages();
     CreateStatusBar();
     receiveDisplay = new TReceiveDisplay(this, moData, panels_[3], tabComPort, tabNMEA, tabUBX);
+    sessionControl = new TSessionControl(this, portSerial, tabRecord, panels_[4], panels_[5],
+                                         tabComPort->moComPort);
     BindPortEvents();
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
@@ -56,6 +60,7 @@ TMainForm::~TMainForm() {
     // The handlers below reach into the pages: end the connection while they
     // still exist, then unbind them.
     portSerial.Close();
+    delete sessionControl; // it taps the port
     portSerial.OnReceive = nullptr;
     portSerial.OnLineStatusChange = nullptr;
     portSerial.OnConnect = nullptr;
@@ -77,6 +82,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
     pcZEPOMonitor->addTab(ts, "UBX Protocol");
+    tabRecord = new TRecordPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabRecord, "Record");
     pcZEPOMonitor->setCurrentWidget(tabUBX);
 
     moData = MakeTextPane(splitter, "moData");
@@ -95,11 +102,12 @@ void TMainForm::CreateStatusBar() {
     sbZEPOMonitor = new QStatusBar(this);
     sbZEPOMonitor->setObjectName("sbZEPOMonitor");
     setStatusBar(sbZEPOMonitor);
-    const int widths[] = {70, 50, 55, 50};
-    const char* texts[] = {"CommPort:", "", "Message:", ""};
-    for (int index = 0; index < 4; ++index) {
+    const int widths[] = {70, 50, 55, 50, 0, 0};
+    const char* texts[] = {"CommPort:", "", "Message:", "", "", ""};
+    for (int index = 0; index < 6; ++index) {
         auto* panel = new QLabel(texts[index], sbZEPOMonitor);
-        panel->setObjectName("sbZEPOMonitorPanel" + QString::number(index));
+        panel->setObjectName(index < 4 ? "sbZEPOMonitorPanel" + QString::number(index)
+                                       : QString(index == 4 ? "pnlSession" : "pnlByteCounts"));
         panel->setMinimumWidth(widths[index]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
@@ -107,7 +115,10 @@ void TMainForm::CreateStatusBar() {
         // there instead of widening the window.
         if (index == 3)
             panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        sbZEPOMonitor->addWidget(panel, index == 3 ? 1 : 0);
+        if (index < 4)
+            sbZEPOMonitor->addWidget(panel, index == 3 ? 1 : 0);
+        else
+            sbZEPOMonitor->addPermanentWidget(panel);
         panels_[index] = panel;
     }
     // What became of the connection: a device removed, a port reconnected.

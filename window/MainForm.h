@@ -18,6 +18,8 @@ class TNmeaPubxPage;
 class TPortWatcher;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TRecordPage;
+class TSessionControl;
 class TUbxProtocolPage;
 class TWindowSender;
 
@@ -30,7 +32,8 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Status bar panel 0 … 3.
+    // Status bar panel 0 … 3, then the session's state (4) and the byte
+    // counters (5).
     QLabel* StatusPanel(int index) const { return panels_.at(index); }
     // The connection's state after a device went or came back.
     QLabel* PortState() const { return portState_; }
@@ -46,6 +49,8 @@ public:
     TReceiveDisplay* receiveDisplay;
     TWindowSender* sender;
     TPortWatcher* portWatcher;
+    TRecordPage* tabRecord;
+    TSessionControl* sessionControl;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +67,6 @@ private:
     // the port in use in status panel 1 and in the title.
     void ShowPortState(TCommPort connected);
 
-    std::array<QLabel*, 4> panels_{};
+    std::array<QLabel*, 6> panels_{};
     QLabel* portState_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/SessionControl.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +20,10 @@ void TMainForm::BindPortEvents() {
         RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->portSerialConnect(Port); });
+        RunGuarded(this, [&] {
+            sessionControl->PortOpened();
+            tabComPort->portSerialConnect(Port);
+        });
         ShowPortState(Port);
     };
     // The port still counts as connected while its disconnect is reported.

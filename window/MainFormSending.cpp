@@ -5,12 +5,14 @@
 #include "window/MainForm.h"
 #include "window/NmeaPubxSending.h"
 #include "window/NmeaStandardSending.h"
+#include "window/SessionControl.h"
 #include "window/TransmitEcho.h"
 #include "window/UbxSending.h"
 #include "window/WindowSender.h"
 
 void TMainForm::BindSending() {
     const auto echo = [this](const std::string& Buffer) {
+        sessionControl->Sent(Buffer);
         portSerialSend(tabComPort->moComPort, Buffer);
     };
     portSerial.OnSend = [echo](TSerialPort*, const std::string& Buffer) { echo(Buffer); };

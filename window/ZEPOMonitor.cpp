@@ -1,4 +1,5 @@
 #include "window/ErrorBox.h"
+#include "window/HeadlessRecorder.h"
 #include "window/MainForm.h"
 #include "window/StartupOptions.h"
 
@@ -31,6 +32,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    if (const std::optional<int> recorded = RunHeadlessRecorderIfAsked(argc, argv))
+        return *recorded;
     QApplication application(argc, argv);
     NameTheApplication();
     QGuiApplication::setDesktopFileName("zepo-monitor");

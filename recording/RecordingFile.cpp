@@ -1,0 +1,69 @@
+#include "recording/RecordingFile.h"
+
+#include "recording/MessageSplitter.h"
+#include "recording/TextLog.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+std::string_view FirstLine(std::string_view content) {
+    return content.substr(0, content.find('\n'));
+}
+
+Recording FromTextLog(std::string_view content) {
+    Recording recording{{}, true};
+    std::int64_t firstMs = 0;
+    while (!content.empty()) {
+        const std::string_view line = FirstLine(content);
+        content.remove_prefix(std::min(content.size(), line.size() + 1));
+        std::optional<LogEntry> entry = ParseLogLine(line);
+        // Commands the window sent are part of the log, not of the line's input.
+        if (!entry || entry->direction != LogDirection::Received)
+            continue;
+        if (recording.chunks.empty())
+            firstMs = entry->utcMs;
+        recording.chunks.push_back({entry->utcMs - firstMs, std::move(entry->bytes)});
+    }
+    return recording;
+}
+
+Recording FromRawBytes(std::string_view content, double messagesPerSecond) {
+    while (!content.empty() && content.front() == '#') {
+        const std::size_t end = content.find('\n');
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+    }
+    MessageSplitter splitter;
+    std::vector<std::string> messages = splitter.Feed(content);
+    if (std::string rest = splitter.TakeRest(); !rest.empty())
+        messages.push_back(std::move(rest));
+    Recording recording;
+    recording.chunks.reserve(messages.size());
+    const double intervalMs = messagesPerSecond > 0 ? 1000.0 / messagesPerSecond : 0;
+    for (std::size_t index = 0; index < messages.size(); ++index)
+        recording.chunks.push_back(
+            {static_cast<std::int64_t>(static_cast<double>(index) * intervalMs),
+             std::move(messages[index])});
+    return recording;
+}
+} // namespace
+
+Recording ParseRecording(std::string_view content, double messagesPerSecond) {
+    if (ParseLogLine(FirstLine(content)))
+        return FromTextLog(content);
+    return FromRawBytes(content, messagesPerSecond);
+}
+
+Recording LoadRecording(const std::string& path, double messagesPerSecond) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        throw std::runtime_error("Cannot open recording " + path + ": " + std::strerror(errno));
+    std::string content(static_cast<std::size_t>(file.tellg()), '\0');
+    file.seekg(0);
+    if (!file.read(content.data(), static_cast<std::streamsize>(content.size())))
+        throw std::runtime_error("Cannot open recording " + path + ": read error");
+    return ParseRecording(content, messagesPerSecond);
+}

@@ -1,0 +1,82 @@
+// The headless recorder as a program: it records exactly the bytes its port
+// received, stops cleanly on SIGTERM or after its duration with all of them
+// on disk, and refuses wrong arguments with its usage.
+
+#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+
+namespace {
+std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool WaitForSize(const std::string& path, std::size_t size) {
+    for (int round = 0; round < 500; ++round) {
+        std::error_code error;
+        if (std::filesystem::file_size(path, error) == size)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+std::string Traffic() {
+    std::string bytes;
+    for (int index = 0; index < 3000; ++index)
+        bytes += "$GPGSV,3,1,12," + std::to_string(index) + "*7C\r\n" +
+                 std::string("\xB5\x62\x01\x03\x04\x00\x03\x00\x00\x00\xE4\x0C", 12);
+    return bytes;
+}
+} // namespace
+
+TEST(HeadlessRecorder, SigtermLeavesEveryReceivedByteOnDisk) {
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    const std::string file = scratch.root() + "/drive.ubx";
+    ChildProcess recorder(scratch, ZEPO_MONITOR,
+                          {"--record", file, "--port", peer.devicePath(), "--baud", "115200"});
+    ASSERT_TRUE(WaitForSize(file, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the port opens
+    const std::string traffic = Traffic();
+    peer.write(traffic);
+    ASSERT_TRUE(WaitForSize(file, traffic.size())) << recorder.Errors();
+    recorder.Signal(SIGTERM);
+    EXPECT_EQ(recorder.WaitForExit(), 0) << recorder.Errors();
+    EXPECT_EQ(Contents(file), traffic);
+    EXPECT_NE(recorder.Errors().find("Recorded " + std::to_string(traffic.size()) + " bytes"),
+              std::string::npos)
+        << recorder.Errors();
+}
+
+TEST(HeadlessRecorder, StopsAfterItsDurationAndRefusesWrongArguments) {
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    const std::string file = scratch.root() + "/short.nmea";
+    ChildProcess timed(scratch, ZEPO_MONITOR,
+                       {"--record=" + file, "--port=" + peer.devicePath(), "--duration=1"});
+    EXPECT_EQ(timed.WaitForExit(), 0) << timed.Errors();
+    EXPECT_TRUE(std::filesystem::exists(file));
+
+    const std::vector<std::pair<std::vector<std::string>, int>> wrong = {
+        {{"--record", file}, 2},
+        {{"--record", file, "--port", peer.devicePath(), "--baud", "fast"}, 2},
+        {{"--record", file, "--port", scratch.root() + "/no-such-port"}, 1},
+        {{"--record", scratch.root() + "/no/folder.ubx", "--port", peer.devicePath()}, 1}};
+    for (const auto& [arguments, code] : wrong) {
+        ChildProcess refused(scratch, ZEPO_MONITOR, arguments);
+        EXPECT_EQ(refused.WaitForExit(), code) << refused.Errors();
+        EXPECT_NE(refused.Errors().find("ZEPOMonitor: "), std::string::npos);
+    }
+}

@@ -1,0 +1,151 @@
+// Recording and replay in the window: a recording holds exactly the bytes
+// received (also while output is stopped) and the text log the commands
+// sent; a full disk stops it with a message and leaves the port open; a
+// recording replayed through the window reaches its views and a second
+// recording byte for byte. The status bar counts the bytes each way.
+
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/NmeaStandardPage.h"
+#include "window/RecordPage.h"
+#include "window/SessionControl.h"
+#include "window/TextPane.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <atomic>
+#include <cstring>
+#include <sys/mount.h>
+#include <thread>
+
+namespace {
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray MixedTraffic(int sentences) {
+    QByteArray bytes;
+    for (int index = 0; index < sentences; ++index) {
+        bytes +=
+            "$GPGGA,0920" + QByteArray::number(index % 60) + ",4717.11,N,00833.91,E,1,08*4B\r\n";
+        bytes += QByteArray("\xB5\x62\x01\x03\x04\x00\x03\xDD\x00\x00\xE4\x0C", 12);
+    }
+    return bytes;
+}
+} // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+    ScratchEnvironment scratch_;
+    PtyPeer peer_;
+    std::unique_ptr<TMainForm> form_;
+
+    QString path(const QString& name) const {
+        return QString::fromStdString(scratch_.root()) + "/" + name;
+    }
+    TSessionControl* session() const { return form_->sessionControl; }
+    // Writes from a thread of its own: the window's reader waits for the
+    // window, which must go on handling events meanwhile.
+    void send(const QByteArray& bytes) {
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            peer_.write(bytes.toStdString());
+            done = true;
+        });
+        QTest::qWaitFor([&] { return done.load(); }, 30000);
+        writer.join();
+    }
+    bool receivedCountIs(int count) {
+        return QTest::qWaitFor([&] {
+            return form_->StatusPanel(5)->text().startsWith(QString("RX: %1 ").arg(count));
+        });
+    }
+
+private slots:
+    void initTestCase() { peer_.announce("COM7"); }
+
+    void init() {
+        form_ = ShowFreshWindow();
+        QVERIFY(form_);
+        form_->portSerial.SetDelay(20);
+        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
+        Click(form_->tabComPort->btnOpen);
+        QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
+    }
+
+    void cleanup() { form_.reset(); }
+
+    void recordsEveryByteAndTheCommandsSent() {
+        Click(form_->tabNMEA->cbSkip); // output stopped: the recording goes on
+        session()->StartRecording(path("drive.ubx"), true);
+        const QByteArray traffic = MixedTraffic(40);
+        send(traffic.left(1000));
+        QVERIFY(receivedCountIs(1000));
+        form_->portSerial.SendString("$PUBX,00*33\r\n");
+        send(traffic.mid(1000));
+        QVERIFY(receivedCountIs(traffic.size()));
+        QVERIFY(form_->StatusPanel(5)->text().endsWith("TX: 13"));
+        session()->StopRecording();
+        QCOMPARE(Contents(path("drive.ubx")), traffic);
+        const QByteArray log = Contents(path("drive.log"));
+        QVERIFY(log.contains(" TX $PUBX,00*33\\r\\n\n"));
+        QCOMPARE(log.count(" RX "), 80);
+
+        Click(form_->tabComPort->btnClose);
+        Click(form_->tabComPort->btnOpen);
+        QCOMPARE(form_->StatusPanel(5)->text(), QString("RX: 0  TX: 0"));
+    }
+
+    void fullDiskStopsTheRecordingNotThePort() {
+        const QByteArray folder = path("small").toLocal8Bit();
+        QDir().mkpath(folder);
+        if (mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no small disk can be mounted here");
+        ModalBoxCatcher boxes;
+        session()->StartRecording(path("small/full.ubx"), false);
+        const QByteArray traffic = MixedTraffic(2000);
+        send(traffic);
+        QVERIFY(boxes.waitFor(1));
+        QVERIFY(boxes.boxes()[0].text.startsWith("Recording stopped: cannot write full.ubx: "));
+        QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
+        const QByteArray kept = Contents(path("small/full.ubx"));
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(kept, traffic.left(kept.size()));
+        QVERIFY(PaneLines(form_->tabComPort->moComPort).join('\n').contains("Recording stopped"));
+        umount(folder.constData());
+    }
+
+    void replayReachesTheViewsAndARecording() {
+        const QByteArray traffic = "# a capture's header\n" + MixedTraffic(300);
+        QFile file(path("drive.nmea"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(traffic);
+        file.close();
+        form_->tabRecord->cbReplayPace->setCurrentIndex(1);
+        session()->StartRecording(path("again.nmea"), false);
+        session()->OpenRecording(path("drive.nmea"));
+        QTest::qWaitFor(
+            [&] { return form_->StatusPanel(4)->text() == "Replaying drive.nmea, 100 %"; }, 10000);
+        QCOMPARE(form_->StatusPanel(4)->text(), QString("Replaying drive.nmea, 100 %"));
+        const int body = traffic.size() - int(strlen("# a capture's header\n"));
+        QVERIFY(receivedCountIs(body));
+        session()->StopRecording();
+        QCOMPARE(Contents(path("again.nmea")), traffic.mid(traffic.size() - body));
+        QVERIFY(PaneLines(form_->tabComPort->moComPort).contains("Replaying drive.nmea"));
+    }
+};
+
+QTEST_MAIN(SessionTest)
+#include "test_session.moc"
