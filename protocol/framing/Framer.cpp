@@ -1,6 +1,7 @@
 #include "protocol/framing/Framer.h"
 
 #include "protocol/UbxFrame.h"
+#include "protocol/framing/UbxScan.h"
 
 #include <algorithm>
 
@@ -8,7 +9,6 @@ namespace protocol {
 namespace {
 
 constexpr char kNmeaStart = '$';
-constexpr std::size_t kUbxHeader = 6; // sync pair, class, id, length
 
 std::uint8_t Byte(std::string_view data, std::size_t i) {
     return static_cast<std::uint8_t>(data[i]);
@@ -80,25 +80,17 @@ Scan ScanNmea(std::string_view data) {
 
 // data starts with the first UBX sync byte.
 Scan ScanUbx(std::string_view data) {
-    if (data.size() < 2)
+    const UbxScan scan = ScanUbxFrame(data);
+    if (scan.verdict == UbxScan::NeedMore)
         return {Verdict::NeedMore};
-    if (Byte(data, 1) != kUbxSync2)
+    if (scan.verdict == UbxScan::NotFrame)
         return {Verdict::Noise};
-    if (data.size() < kUbxHeader)
-        return {Verdict::NeedMore};
-    const std::size_t payload = Byte(data, 4) | (std::size_t{Byte(data, 5)} << 8);
-    if (payload > Framer::kMaxUbxPayload)
-        return {Verdict::Noise};
-    const std::size_t total = payload + kUbxFrameOverhead;
-    if (data.size() < total)
-        return {Verdict::NeedMore};
-    const TUbxChecksum sum = UbxChecksum(data.substr(2, payload + 4));
-    if (sum.CK_A == Byte(data, total - 2) && sum.CK_B == Byte(data, total - 1))
-        return {Verdict::Message, total, MessageKind::Ubx, ChecksumState::Right};
+    if (scan.checksumRight)
+        return {Verdict::Message, scan.length, MessageKind::Ubx, ChecksumState::Right};
     // Cut the broken frame where the next message may begin: its length may
     // be the damaged part.
-    std::size_t end = kUbxHeader;
-    while (end < total && !MayStartMessage(Byte(data, end)))
+    std::size_t end = 2;
+    while (end < scan.length && !MayStartMessage(Byte(data, end)))
         ++end;
     return {Verdict::Message, end, MessageKind::Ubx, ChecksumState::Wrong};
 }

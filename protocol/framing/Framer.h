@@ -19,6 +19,7 @@
 // State is bounded by the largest legal frame plus one unframed run.
 
 #include "protocol/framing/Message.h"
+#include "protocol/framing/UbxScan.h"
 
 #include <cstddef>
 #include <functional>
@@ -30,7 +31,7 @@ namespace protocol {
 
 class Framer {
 public:
-    static constexpr std::size_t kMaxUbxPayload = 8192;
+    static constexpr std::size_t kMaxUbxPayload = protocol::kMaxUbxPayload;
     static constexpr std::size_t kMaxNmeaLength = 1024;
     static constexpr std::size_t kMaxUnframedRun = 4096;
 
