@@ -37,9 +37,10 @@ int HexValue(char c) {
     return -1;
 }
 
-// The checksum state of an NMEA body (the text between "$" and the line end).
-ChecksumState NmeaChecksum(std::string_view body) {
-    const std::size_t star = body.rfind('*');
+// The checksum state of a sentence whose body (between "$" and the line end)
+// has bodyLength bytes, its last "*" at star (npos: none), and the XOR of the
+// body bytes before that "*" in sum.
+ChecksumState NmeaChecksum(std::string_view body, std::size_t star, std::uint8_t sum) {
     if (star == std::string_view::npos)
         return ChecksumState::None;
     if (star + 3 != body.size())
@@ -48,19 +49,26 @@ ChecksumState NmeaChecksum(std::string_view body) {
     const int low = HexValue(body[star + 2]);
     if (high < 0 || low < 0)
         return ChecksumState::Wrong;
-    std::uint8_t sum = 0;
-    for (char c : body.substr(0, star))
-        sum ^= static_cast<std::uint8_t>(c);
     return sum == high * 16 + low ? ChecksumState::Right : ChecksumState::Wrong;
 }
 
-// data starts with "$".
+// data starts with "$". One pass: checks the characters, finds the line end
+// and sums the body for the checksum as it goes.
 Scan ScanNmea(std::string_view data) {
     const std::size_t limit = std::min(data.size(), Framer::kMaxNmeaLength);
+    std::uint8_t sum = 0;
+    std::uint8_t sumBeforeStar = 0;
+    std::size_t star = std::string_view::npos; // within the body
     for (std::size_t i = 1; i < limit; ++i) {
         const std::uint8_t c = Byte(data, i);
-        if (c >= 0x20 && c <= 0x7E && c != kNmeaStart)
+        if (static_cast<std::uint8_t>(c - 0x20) < 0x5F && c != kNmeaStart) {
+            if (c == '*') {
+                star = i - 1;
+                sumBeforeStar = sum;
+            }
+            sum ^= c;
             continue;
+        }
         if (c == '\r') {
             if (i + 1 == data.size())
                 return {Verdict::NeedMore};
@@ -73,7 +81,7 @@ Scan ScanNmea(std::string_view data) {
         if (bodyEnd <= 1)
             return {Verdict::Noise};
         return {Verdict::Message, i + 1, MessageKind::Nmea,
-                NmeaChecksum(data.substr(1, bodyEnd - 1))};
+                NmeaChecksum(data.substr(1, bodyEnd - 1), star, sumBeforeStar)};
     }
     return {data.size() >= Framer::kMaxNmeaLength ? Verdict::Noise : Verdict::NeedMore};
 }
@@ -145,8 +153,7 @@ std::size_t Framer::Frame(std::string_view data, const Sink& sink, bool endOfStr
         }
         AddUnframed(data.substr(noiseStart, pos - noiseStart), offset_ + noiseStart, sink);
         EmitUnframed(sink);
-        sink(Message{scan.kind, std::string(rest.substr(0, scan.length)), offset_ + pos,
-                     scan.checksum});
+        Emit(scan.kind, rest.substr(0, scan.length), offset_ + pos, scan.checksum, sink);
         pos += scan.length;
         noiseStart = pos;
     }
@@ -171,9 +178,20 @@ void Framer::AddUnframed(std::string_view bytes, std::uint64_t offset, const Sin
 void Framer::EmitUnframed(const Sink& sink) {
     if (unframed_.empty())
         return;
-    sink(
-        Message{MessageKind::Unframed, std::move(unframed_), unframedOffset_, ChecksumState::None});
+    Emit(MessageKind::Unframed, unframed_, unframedOffset_, ChecksumState::None, sink);
     unframed_.clear();
+}
+
+void Framer::Emit(MessageKind kind, std::string_view bytes, std::uint64_t offset,
+                  ChecksumState checksum, const Sink& sink) {
+    // One message object serves every message: a sink that does not keep
+    // the message leaves its buffer for the next one, so framing allocates
+    // only for the messages that are kept.
+    outgoing_.Kind = kind;
+    outgoing_.Bytes.assign(bytes);
+    outgoing_.Offset = offset;
+    outgoing_.Checksum = checksum;
+    sink(std::move(outgoing_));
 }
 
 } // namespace protocol
