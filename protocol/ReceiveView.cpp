@@ -1,6 +1,7 @@
 #include "protocol/ReceiveView.h"
 
 #include "protocol/DelimitedItems.h"
+#include "protocol/ReceiveText.h"
 #include "serial/ReplaceControlChars.h"
 
 #include <array>
@@ -95,8 +96,15 @@ TLines HexaView(std::string_view chunk) {
     return NumberedView(chunk, kHex);
 }
 
+// Lines as the panes show them: each one line.
+TLines AsOneLines(TLines lines) {
+    for (auto& line : lines)
+        line = OneLine(std::move(line));
+    return lines;
+}
+
 TLines NmeaView(std::string_view chunk) {
-    return DelimitedSplit(chunk, '\n');
+    return AsOneLines(DelimitedSplit(TReceiveTextFilter().Text(chunk), '\n'));
 }
 
 std::string KeyOrOff(std::string_view prefix, std::string_view watchText, std::size_t chars) {
@@ -144,24 +152,32 @@ TLines WatchedLines(const TLines& lines, std::string_view key) {
     TLines matches;
     for (const auto& line : lines)
         if (LineMatchesWatch(line, key))
-            matches.push_back(line);
+            matches.push_back(OneLine(line));
     return matches;
 }
 
 TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
                           std::string_view pubxWatchText) {
+    TReceiveTextFilter filter;
+    return DecodeChunk(chunk, mode, nmeaWatchText, pubxWatchText, filter);
+}
+
+TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
+                          std::string_view pubxWatchText, TReceiveTextFilter& textFilter) {
     TChunkDisplay display;
     const std::string pubxKey = PubxWatchKey(pubxWatchText);
+    const std::string text = textFilter.Text(chunk);
     display.FoundUbx = FoundUbx(chunk, mode);
     if (mode == ViewMode::vmNMEA) {
-        TLines lines = DelimitedSplit(chunk, '\n');
+        // Watches match the lines as received; the panes get them as one line each.
+        TLines lines = DelimitedSplit(text, '\n');
         display.PubxWatchLines = WatchedLines(lines, pubxKey);
         display.NmeaWatchLines = WatchedLines(lines, NmeaWatchKey(nmeaWatchText));
-        display.DataLines = std::move(lines);
+        display.DataLines = AsOneLines(std::move(lines));
     } else {
-        ForEachDelimitedItem(chunk, '\n', [&](std::string_view line) {
+        ForEachDelimitedItem(text, '\n', [&](std::string_view line) {
             if (LineMatchesWatch(line, pubxKey))
-                display.PubxWatchLines.emplace_back(line);
+                display.PubxWatchLines.push_back(OneLine(std::string(line)));
         });
         display.DataLines = RenderChunk(chunk, mode);
     }

@@ -1,7 +1,10 @@
 #pragma once
 // Rendering of received chunks. Every chunk is handled by itself: nothing is
 // carried to the next one, so a sentence cut between two chunks shows as the
-// end of one and the start of the next. Chunk bytes are Latin-1 characters.
+// end of one and the start of the next. Only the text that the NMEA view and
+// the watches read leaves out UBX frames, reads NUL bytes as blanks, and may hold back the
+// start of a frame cut off at a chunk's end (ReceiveText.h). Chunk bytes are
+// Latin-1 characters.
 
 #include <optional>
 #include <string>
@@ -9,6 +12,7 @@
 #include <vector>
 
 using TLines = std::vector<std::string>;
+class TReceiveTextFilter;
 
 // The index of the "View" radio group. Values outside the five render like
 // vmUBX: the data pane keeps what it shows.
@@ -23,8 +27,9 @@ inline constexpr std::string_view kFoundUbxNotice = "Found UBX";
 TLines DelimitedSplit(std::string_view text, char separator);
 
 // The data pane's new lines for a chunk in the given view, or nothing when the
-// pane keeps its content (vmUBX). Never longer than a small multiple of the
-// chunk (at most five characters per byte).
+// pane keeps its content (vmUBX). A line holding CR or LF is shown as one
+// line with its control bytes named (OneLine in ReceiveText.h). Never longer than a small multiple
+// of the chunk (at most five characters per byte).
 std::optional<TLines> RenderChunk(std::string_view chunk, ViewMode mode);
 
 // True when, in the UBX view, the chunk's first byte is the UBX sync 0xB5.
@@ -39,7 +44,8 @@ std::string PubxWatchKey(std::string_view watchText);
 // Plain case-sensitive substring search; an empty key (watch off) never matches.
 bool LineMatchesWatch(std::string_view line, std::string_view key);
 
-// The lines that contain key, in order.
+// The lines that contain key, in order, each made one line (OneLine in
+// ReceiveText.h) for the watch panes.
 TLines WatchedLines(const TLines& lines, std::string_view key);
 
 // Everything the window does with one chunk, in the order it does it:
@@ -54,5 +60,10 @@ struct TChunkDisplay {
     TLines NmeaWatchLines; // empty outside the NMEA view
 };
 
+// The NMEA view and both watches read the chunk's text through textFilter
+// (ReceiveText.h), which keeps a UBX frame cut between two chunks; the form
+// without it handles the chunk by itself.
+TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
+                          std::string_view pubxWatchText, TReceiveTextFilter& textFilter);
 TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
                           std::string_view pubxWatchText);

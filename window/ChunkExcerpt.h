@@ -22,8 +22,9 @@ inline constexpr std::size_t kShownChunkPart = 64 * 1024;
 // The line put above the part shown.
 std::string LeftOutLine(std::size_t bytesLeftOut);
 
-// DecodeChunk, with the data lines of an over-large chunk in the ASCII,
+// DecodeChunk through the text filter, with the data lines of an over-large chunk in the ASCII,
 // Decimal or Hexa view made from its last part only. That part starts after
 // a line feed when one comes early in it, so the view begins with a whole line.
 TChunkDisplay DecodeShownChunk(std::string_view chunk, ViewMode mode,
-                               std::string_view nmeaWatchText, std::string_view pubxWatchText);
+                               std::string_view nmeaWatchText, std::string_view pubxWatchText,
+                               TReceiveTextFilter& textFilter);

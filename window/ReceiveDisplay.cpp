@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -46,7 +45,7 @@ void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
     const auto mode = static_cast<ViewMode>(nmea_->rgMode->ItemIndex());
     const TChunkDisplay display =
         DecodeShownChunk(Buffer, mode, Latin1Bytes(nmea_->cbNMEAWatch->currentText()),
-                         Latin1Bytes(pubx_->cbPUBXWatch->currentText()));
+                         Latin1Bytes(pubx_->cbPUBXWatch->currentText()), textFilter_);
 
     for (const std::string& line : display.PubxWatchLines)
         InsertFirstLine(pubx_->moUBXWatch, Latin1(line));
@@ -67,8 +66,11 @@ void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
 }
 
 void TReceiveDisplay::ShowFoundUbx() {
-    QMessageBox notice(QMessageBox::NoIcon, ApplicationTitle,
-                       QString::fromLatin1(kFoundUbxNotice.data(), kFoundUbxNotice.size()),
-                       QMessageBox::Ok, window_);
-    notice.exec();
+    if (foundUbx_)
+        return;
+    foundUbx_ = new QMessageBox(QMessageBox::NoIcon, ApplicationTitle,
+                                QString::fromLatin1(kFoundUbxNotice.data(), kFoundUbxNotice.size()),
+                                QMessageBox::Ok, window_);
+    foundUbx_->setAttribute(Qt::WA_DeleteOnClose);
+    foundUbx_->open();
 }

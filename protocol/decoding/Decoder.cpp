@@ -5,18 +5,21 @@
 
 namespace protocol {
 
-Decoded Decode(const Message& message) {
+Decoded Decode(const Message& message, DecodeDetail detail) {
     if (message.Kind == MessageKind::Unframed) {
         Decoded decoded;
         decoded.Name = "unframed";
-        decoded.Fields.push_back({"bytes", HexBytes(message.Bytes), ""});
+        if (detail == DecodeDetail::Fields)
+            decoded.Fields.push_back({"bytes", HexBytes(message.Bytes), ""});
         return decoded;
     }
     if (message.Checksum != ChecksumState::Wrong)
-        return message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes)
-                                                 : DecodeUbx(message.Bytes);
+        return message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes, detail)
+                                                 : DecodeUbx(message.Bytes, detail);
     // Only the name: nothing of a damaged message is trusted.
-    Decoded named = message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes) : Decoded{};
+    Decoded named = message.Kind == MessageKind::Nmea
+                        ? DecodeNmea(message.Bytes, DecodeDetail::TypedOnly)
+                        : Decoded{};
     Decoded decoded;
     decoded.Talker = named.Talker;
     decoded.Name = named.Name;

@@ -19,10 +19,15 @@
 
 namespace protocol {
 
-Decoded Decode(const Message& message);
+// Fields: names, fields to show and typed values. TypedOnly leaves Fields
+// empty (INF texts aside), for callers that only fold the values, as the
+// receiver state does: it is several times quicker.
+enum class DecodeDetail { Fields, TypedOnly };
+
+Decoded Decode(const Message& message, DecodeDetail detail = DecodeDetail::Fields);
 
 // The parts behind Decode; bytes are the whole sentence or frame.
-Decoded DecodeNmea(std::string_view sentence);
-Decoded DecodeUbx(std::string_view frame);
+Decoded DecodeNmea(std::string_view sentence, DecodeDetail detail = DecodeDetail::Fields);
+Decoded DecodeUbx(std::string_view frame, DecodeDetail detail = DecodeDetail::Fields);
 
 } // namespace protocol

@@ -17,6 +17,7 @@ namespace {
 
 constexpr double kKnotsToMps = 1852.0 / 3600.0;
 constexpr double kKphToMps = 1.0 / 3.6;
+constexpr std::size_t kUsualFields = 24; // GSV and PUBX,00 hold 20 or so
 
 // The comma-separated fields of a sentence, address first, without "$",
 // "*hh" and the line end.
@@ -25,14 +26,19 @@ public:
     explicit Sentence(std::string_view line) {
         if (!line.empty() && line.front() == '$')
             line.remove_prefix(1);
-        line = line.substr(0, line.find_first_of("*\r\n"));
-        for (std::size_t start = 0;;) {
-            const std::size_t comma = line.find(',', start);
-            fields_.push_back(line.substr(start, comma - start));
-            if (comma == std::string_view::npos)
+        fields_.reserve(kUsualFields);
+        std::size_t start = 0;
+        std::size_t end = 0;
+        for (; end < line.size(); ++end) {
+            const char c = line[end];
+            if (c == '*' || c == '\r' || c == '\n')
                 break;
-            start = comma + 1;
+            if (c == ',') {
+                fields_.push_back(line.substr(start, end - start));
+                start = end + 1;
+            }
         }
+        fields_.push_back(line.substr(start, end - start));
     }
     std::string_view operator[](std::size_t i) const {
         return i < fields_.size() ? fields_[i] : std::string_view();
@@ -101,22 +107,23 @@ void ReadDate(std::string_view text, UtcTime& utc) {
 // Writes the fields shown and the typed values of one sentence.
 class SentenceDecoder {
 public:
-    SentenceDecoder(const Sentence& s, Decoded& d) : s_(s), d_(d) {}
+    SentenceDecoder(const Sentence& s, Decoded& d, DecodeDetail detail)
+        : s_(s), d_(d), fields_(detail == DecodeDetail::Fields) {}
 
     void Show(std::string_view name, std::size_t index, std::string_view unit = "") {
-        d_.Fields.push_back({std::string(name), std::string(s_[index]), std::string(unit)});
+        ShowText(name, s_[index], unit);
     }
     void ShowTime(std::size_t index) {
         UtcTime utc;
         ReadTime(s_[index], utc);
-        d_.Fields.push_back({"UTC time", std::string(s_[index]), "hhmmss"});
+        Show("UTC time", index, "hhmmss");
         if (utc.Hour)
             Merge(utc);
     }
     void ShowDate(std::size_t index) {
         UtcTime utc;
         ReadDate(s_[index], utc);
-        d_.Fields.push_back({"date", std::string(s_[index]), "ddmmyy"});
+        Show("date", index, "ddmmyy");
         if (utc.Year)
             Merge(utc);
     }
@@ -124,8 +131,10 @@ public:
     bool ShowLatLon(std::size_t index, std::optional<double>& lat, std::optional<double>& lon) {
         lat = Angle(s_[index], s_[index + 1]);
         lon = Angle(s_[index + 2], s_[index + 3]);
-        d_.Fields.push_back({"latitude", lat ? FixedText(*lat, 7) : "", "deg"});
-        d_.Fields.push_back({"longitude", lon ? FixedText(*lon, 7) : "", "deg"});
+        if (fields_) {
+            ShowText("latitude", lat ? FixedText(*lat, 7) : "", "deg");
+            ShowText("longitude", lon ? FixedText(*lon, 7) : "", "deg");
+        }
         return lat && lon;
     }
     // The position with the altitude above mean sea level and the geoid
@@ -142,6 +151,10 @@ public:
     std::optional<int> Int(std::size_t index) const { return Integer(s_[index]); }
 
 private:
+    void ShowText(std::string_view name, std::string_view value, std::string_view unit) {
+        if (fields_)
+            d_.Fields.push_back({std::string(name), std::string(value), std::string(unit)});
+    }
     void Merge(const UtcTime& part) {
         UtcTime& utc = d_.Utc ? *d_.Utc : d_.Utc.emplace();
         if (part.Year) {
@@ -157,6 +170,7 @@ private:
     }
     const Sentence& s_;
     Decoded& d_;
+    bool fields_;
 };
 
 std::string GgaQuality(std::optional<int> quality) {
@@ -498,7 +512,7 @@ SentenceReader FindReader(std::span<const KnownSentence> known, std::string_view
 
 } // namespace
 
-Decoded DecodeNmea(std::string_view line) {
+Decoded DecodeNmea(std::string_view line, DecodeDetail detail) {
     const Sentence s(line);
     Decoded d;
     SentenceReader read = nullptr;
@@ -513,7 +527,7 @@ Decoded DecodeNmea(std::string_view line) {
     } else {
         d.Name = PrintableText(address);
     }
-    SentenceDecoder decoder(s, d);
+    SentenceDecoder decoder(s, d, detail);
     if (read) {
         read(s, decoder, d);
     } else {

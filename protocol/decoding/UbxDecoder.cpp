@@ -66,7 +66,12 @@ std::string LengthText(const UbxLayout& layout) {
     return text;
 }
 
-void ShowLayout(const UbxLayout& layout, const UbxPayload& payload, Decoded& decoded) {
+void ShowLayout(const UbxLayout& layout, const UbxPayload& payload, Decoded& decoded,
+                DecodeDetail detail) {
+    if (layout.Typed)
+        layout.Typed(payload, decoded);
+    if (detail != DecodeDetail::Fields)
+        return;
     for (const auto& spec : layout.Fields)
         decoded.Fields.push_back(ShowField(payload, 0, spec, std::string(spec.Name)));
     if (!layout.BlockFields.empty()) {
@@ -80,13 +85,11 @@ void ShowLayout(const UbxLayout& layout, const UbxPayload& payload, Decoded& dec
                     ShowField(payload, base, spec, prefix + std::string(spec.Name)));
         }
     }
-    if (layout.Typed)
-        layout.Typed(payload, decoded);
 }
 
 } // namespace
 
-Decoded DecodeUbx(std::string_view frame) {
+Decoded DecodeUbx(std::string_view frame, DecodeDetail detail) {
     Decoded decoded;
     if (frame.size() < kHeader + kChecksum) {
         decoded.Name = "UBX";
@@ -109,12 +112,12 @@ Decoded DecodeUbx(std::string_view frame) {
         if (layout.Class != ubxClass || layout.Id != id)
             continue;
         if (Fits(layout, payload)) {
-            ShowLayout(layout, payload, decoded);
+            ShowLayout(layout, payload, decoded, detail);
             return decoded;
         }
         lengths += (lengths.empty() ? "" : " or ") + LengthText(layout);
     }
-    if (lengths.empty())
+    if (lengths.empty() && detail == DecodeDetail::Fields)
         decoded.Fields.push_back({"payload", HexBytes(payload.Bytes()), ""});
     else
         decoded.Problem =

@@ -1,6 +1,7 @@
 #include "protocol/framing/Framer.h"
 
 #include "protocol/UbxFrame.h"
+#include "protocol/framing/UbxScan.h"
 
 #include <algorithm>
 
@@ -8,7 +9,6 @@ namespace protocol {
 namespace {
 
 constexpr char kNmeaStart = '$';
-constexpr std::size_t kUbxHeader = 6; // sync pair, class, id, length
 
 std::uint8_t Byte(std::string_view data, std::size_t i) {
     return static_cast<std::uint8_t>(data[i]);
@@ -37,9 +37,10 @@ int HexValue(char c) {
     return -1;
 }
 
-// The checksum state of an NMEA body (the text between "$" and the line end).
-ChecksumState NmeaChecksum(std::string_view body) {
-    const std::size_t star = body.rfind('*');
+// The checksum state of a sentence whose body (between "$" and the line end)
+// has bodyLength bytes, its last "*" at star (npos: none), and the XOR of the
+// body bytes before that "*" in sum.
+ChecksumState NmeaChecksum(std::string_view body, std::size_t star, std::uint8_t sum) {
     if (star == std::string_view::npos)
         return ChecksumState::None;
     if (star + 3 != body.size())
@@ -48,19 +49,26 @@ ChecksumState NmeaChecksum(std::string_view body) {
     const int low = HexValue(body[star + 2]);
     if (high < 0 || low < 0)
         return ChecksumState::Wrong;
-    std::uint8_t sum = 0;
-    for (char c : body.substr(0, star))
-        sum ^= static_cast<std::uint8_t>(c);
     return sum == high * 16 + low ? ChecksumState::Right : ChecksumState::Wrong;
 }
 
-// data starts with "$".
+// data starts with "$". One pass: checks the characters, finds the line end
+// and sums the body for the checksum as it goes.
 Scan ScanNmea(std::string_view data) {
     const std::size_t limit = std::min(data.size(), Framer::kMaxNmeaLength);
+    std::uint8_t sum = 0;
+    std::uint8_t sumBeforeStar = 0;
+    std::size_t star = std::string_view::npos; // within the body
     for (std::size_t i = 1; i < limit; ++i) {
         const std::uint8_t c = Byte(data, i);
-        if (c >= 0x20 && c <= 0x7E && c != kNmeaStart)
+        if (static_cast<std::uint8_t>(c - 0x20) < 0x5F && c != kNmeaStart) {
+            if (c == '*') {
+                star = i - 1;
+                sumBeforeStar = sum;
+            }
+            sum ^= c;
             continue;
+        }
         if (c == '\r') {
             if (i + 1 == data.size())
                 return {Verdict::NeedMore};
@@ -73,32 +81,24 @@ Scan ScanNmea(std::string_view data) {
         if (bodyEnd <= 1)
             return {Verdict::Noise};
         return {Verdict::Message, i + 1, MessageKind::Nmea,
-                NmeaChecksum(data.substr(1, bodyEnd - 1))};
+                NmeaChecksum(data.substr(1, bodyEnd - 1), star, sumBeforeStar)};
     }
     return {data.size() >= Framer::kMaxNmeaLength ? Verdict::Noise : Verdict::NeedMore};
 }
 
 // data starts with the first UBX sync byte.
 Scan ScanUbx(std::string_view data) {
-    if (data.size() < 2)
+    const UbxScan scan = ScanUbxFrame(data);
+    if (scan.verdict == UbxScan::NeedMore)
         return {Verdict::NeedMore};
-    if (Byte(data, 1) != kUbxSync2)
+    if (scan.verdict == UbxScan::NotFrame)
         return {Verdict::Noise};
-    if (data.size() < kUbxHeader)
-        return {Verdict::NeedMore};
-    const std::size_t payload = Byte(data, 4) | (std::size_t{Byte(data, 5)} << 8);
-    if (payload > Framer::kMaxUbxPayload)
-        return {Verdict::Noise};
-    const std::size_t total = payload + kUbxFrameOverhead;
-    if (data.size() < total)
-        return {Verdict::NeedMore};
-    const TUbxChecksum sum = UbxChecksum(data.substr(2, payload + 4));
-    if (sum.CK_A == Byte(data, total - 2) && sum.CK_B == Byte(data, total - 1))
-        return {Verdict::Message, total, MessageKind::Ubx, ChecksumState::Right};
+    if (scan.checksumRight)
+        return {Verdict::Message, scan.length, MessageKind::Ubx, ChecksumState::Right};
     // Cut the broken frame where the next message may begin: its length may
     // be the damaged part.
-    std::size_t end = kUbxHeader;
-    while (end < total && !MayStartMessage(Byte(data, end)))
+    std::size_t end = 2;
+    while (end < scan.length && !MayStartMessage(Byte(data, end)))
         ++end;
     return {Verdict::Message, end, MessageKind::Ubx, ChecksumState::Wrong};
 }
@@ -153,8 +153,7 @@ std::size_t Framer::Frame(std::string_view data, const Sink& sink, bool endOfStr
         }
         AddUnframed(data.substr(noiseStart, pos - noiseStart), offset_ + noiseStart, sink);
         EmitUnframed(sink);
-        sink(Message{scan.kind, std::string(rest.substr(0, scan.length)), offset_ + pos,
-                     scan.checksum});
+        Emit(scan.kind, rest.substr(0, scan.length), offset_ + pos, scan.checksum, sink);
         pos += scan.length;
         noiseStart = pos;
     }
@@ -179,9 +178,20 @@ void Framer::AddUnframed(std::string_view bytes, std::uint64_t offset, const Sin
 void Framer::EmitUnframed(const Sink& sink) {
     if (unframed_.empty())
         return;
-    sink(
-        Message{MessageKind::Unframed, std::move(unframed_), unframedOffset_, ChecksumState::None});
+    Emit(MessageKind::Unframed, unframed_, unframedOffset_, ChecksumState::None, sink);
     unframed_.clear();
+}
+
+void Framer::Emit(MessageKind kind, std::string_view bytes, std::uint64_t offset,
+                  ChecksumState checksum, const Sink& sink) {
+    // One message object serves every message: a sink that does not keep
+    // the message leaves its buffer for the next one, so framing allocates
+    // only for the messages that are kept.
+    outgoing_.Kind = kind;
+    outgoing_.Bytes.assign(bytes);
+    outgoing_.Offset = offset;
+    outgoing_.Checksum = checksum;
+    sink(std::move(outgoing_));
 }
 
 } // namespace protocol

@@ -19,6 +19,7 @@
 // State is bounded by the largest legal frame plus one unframed run.
 
 #include "protocol/framing/Message.h"
+#include "protocol/framing/UbxScan.h"
 
 #include <cstddef>
 #include <functional>
@@ -30,10 +31,11 @@ namespace protocol {
 
 class Framer {
 public:
-    static constexpr std::size_t kMaxUbxPayload = 8192;
+    static constexpr std::size_t kMaxUbxPayload = protocol::kMaxUbxPayload;
     static constexpr std::size_t kMaxNmeaLength = 1024;
     static constexpr std::size_t kMaxUnframedRun = 4096;
 
+    // Receives each message; it may move the message away to keep it.
     using Sink = std::function<void(Message&&)>;
 
     // Frames the bytes that follow those fed before; every message completed
@@ -55,11 +57,14 @@ private:
     std::size_t Frame(std::string_view data, const Sink& sink, bool endOfStream);
     void AddUnframed(std::string_view bytes, std::uint64_t offset, const Sink& sink);
     void EmitUnframed(const Sink& sink);
+    void Emit(MessageKind kind, std::string_view bytes, std::uint64_t offset,
+              ChecksumState checksum, const Sink& sink);
 
     std::string pending_;  // undecided bytes from the last feed
     std::string unframed_; // the unframed run being gathered
     std::uint64_t unframedOffset_ = 0;
     std::uint64_t offset_ = 0; // stream offset of the first undecided byte
+    Message outgoing_;
 };
 
 } // namespace protocol

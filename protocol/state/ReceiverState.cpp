@@ -28,7 +28,7 @@ bool Covers(const std::vector<Constellation>& systems, Constellation system) {
 } // namespace
 
 void ReceiverState::Fold(const Message& message, double nowSeconds) {
-    Fold(message, Decode(message), nowSeconds);
+    Fold(message, Decode(message, DecodeDetail::TypedOnly), nowSeconds);
 }
 
 void ReceiverState::Fold(const Message& message, const Decoded& decoded, double nowSeconds) {
@@ -133,42 +133,50 @@ void ReceiverState::FoldGsvPart(const SatellitePart& part) {
     series.Expected = 0;
     std::vector<SatelliteInView> satellites = std::move(series.Satellites);
     series.Satellites.clear();
-    for (auto& sv : satellites) {
-        const auto used = used_.find(sv.System);
-        sv.Used = used != used_.end() && used->second.count(sv.Number) > 0;
-    }
+    for (auto& sv : satellites)
+        sv.Used = IsUsed(sv);
     ReplaceSatellites(part.Systems, satellites);
 }
 
 void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
                                       const std::vector<SatelliteInView>& satellites) {
     std::erase_if(satellites_,
-                  [&](const auto& entry) { return Covers(systems, entry.first.first); });
+                  [&](const SatelliteInView& sv) { return Covers(systems, sv.System); });
     for (const auto& sv : satellites)
         if (Covers(systems, sv.System) && satellites_.size() < kMaxSatellites)
-            satellites_[{sv.System, sv.Number}] = sv;
+            satellites_.push_back(sv);
+}
+
+bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
+    const auto used = used_.find(sv.System);
+    return used != used_.end() &&
+           std::find(used->second.begin(), used->second.end(), sv.Number) != used->second.end();
 }
 
 void ReceiverState::MarkUsed(const UsedSatellites& used) {
     // The systems this GSA speaks for: its own, or those of the satellites it lists.
-    std::set<Constellation> systems;
+    std::vector<Constellation> systems;
     if (used.System)
-        systems.insert(*used.System);
+        systems.push_back(*used.System);
     for (const auto& sv : used.Satellites)
-        systems.insert(sv.System);
+        systems.push_back(sv.System);
     for (Constellation system : systems)
         used_[system].clear();
     for (const auto& sv : used.Satellites)
-        used_[sv.System].insert(sv.Number);
-    for (auto& [key, sv] : satellites_)
-        if (systems.count(key.first))
-            sv.Used = used_[key.first].count(key.second) > 0;
+        if (used_[sv.System].size() < kMaxSatellites)
+            used_[sv.System].push_back(sv.Number);
+    for (auto& sv : satellites_)
+        if (std::find(systems.begin(), systems.end(), sv.System) != systems.end())
+            sv.Used = IsUsed(sv);
 }
 
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
-    for (const auto& [key, sv] : satellites_)
-        snapshot.Satellites.push_back(sv);
+    snapshot.Satellites = satellites_;
+    std::stable_sort(snapshot.Satellites.begin(), snapshot.Satellites.end(),
+                     [](const SatelliteInView& a, const SatelliteInView& b) {
+                         return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
+                     });
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
     for (const auto& [name, c] : counters_) {
         // The whole seconds before the current one, as far as the buckets reach.

@@ -16,9 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace protocol {
@@ -67,19 +65,18 @@ private:
         int Expected = 0;            // the next part's index, 0 when no series is open
         std::vector<SatelliteInView> Satellites;
     };
-    using SatelliteKey = std::pair<Constellation, int>;
-
     void Count(const std::string& name, bool checksumWrong, double nowSeconds);
     void FoldValues(const Decoded& decoded);
     void FoldGsvPart(const SatellitePart& part);
     void ReplaceSatellites(const std::vector<Constellation>& systems,
                            const std::vector<SatelliteInView>& satellites);
     void MarkUsed(const UsedSatellites& used);
+    bool IsUsed(const SatelliteInView& sv) const;
 
     ReceiverSnapshot now_;
-    std::map<SatelliteKey, SatelliteInView> satellites_;
-    std::map<Constellation, std::set<int>> used_; // from GSA, per constellation
-    std::map<std::string, GsvSeries> gsv_;        // by talker
+    std::vector<SatelliteInView> satellites_;        // in report order
+    std::map<Constellation, std::vector<int>> used_; // from GSA, per constellation
+    std::map<std::string, GsvSeries> gsv_;           // by talker
     std::map<std::string, Counter> counters_;
 };
 

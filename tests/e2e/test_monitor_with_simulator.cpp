@@ -54,20 +54,38 @@ bool PressUntil(QAbstractButton* button, const std::function<bool()>& answered) 
     return false;
 }
 
-void UseTheWindow() {
-    int argc = 1;
-    char name[] = "test_monitor_with_simulator";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    TMainForm form;
-    form.show();
-    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+// Runs checks on a window of its own, in a process of its own, that opens
+// the simulator's port COM<number>.
+void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) {
+    const pid_t monitor = fork();
+    if (monitor == 0) {
+        alarm(150); // a modal box nobody answers must not hang the run
+        int argc = 1;
+        char name[] = "test_monitor_with_simulator";
+        char* argv[] = {name, nullptr};
+        QApplication application(argc, argv);
+        TMainForm form;
+        form.show();
+        form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+        if (QTest::qWaitForWindowExposed(&form) &&
+            ClickListItem(form.tabComPort->lstPorts, "COM" + QString::number(number))) {
+            Click(form.tabComPort->btnOpen);
+            if (form.portSerial.IsConnected() == MakeCommPort(number))
+                checks(form);
+            else
+                ADD_FAILURE() << "COM" << number << " did not open";
+        } else {
+            ADD_FAILURE() << "COM" << number << " is not listed";
+        }
+        std::fflush(nullptr);
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(monitor, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window's checks failed";
+}
 
-    ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
-    Click(form.tabComPort->btnOpen);
-    ASSERT_EQ(form.portSerial.IsConnected(), MakeCommPort(13));
-
+void UseTheWindow(TMainForm& form) {
     form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
     Click(form.tabNMEA->rgMode->Button(Nmea));
     EXPECT_TRUE(QTest::qWaitFor(
@@ -105,23 +123,53 @@ void UseTheWindow() {
     form.close();
     EXPECT_EQ(form.portSerial.IsConnected(), spNone);
 }
+// UBX output interleaved with NMEA: the NMEA view shows the sentences of
+// every chunk, none cut short or mixed with frame bytes, and the GGA watch
+// collects one line per second.
+void WatchMixedOutput(TMainForm& form) {
+    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
+    Choose(form.tabNMEA->cbNMEAWatch, "GGA");
+    Click(form.tabNMEA->rgMode->Button(Nmea));
+    const auto wholeChunk = [&] {
+        const QString text = form.moData->toPlainText();
+        for (const char* sentence : {"$GPRMC,", "$GPGGA,", "$GPGSA,", "$GPGLL,", "$GPZDA,"})
+            if (!text.contains(sentence))
+                return false;
+        return true;
+    };
+    const int watched = form.tabNMEA->moNMEAWatch->blockCount();
+    for (int chunk = 0; chunk < 4; ++chunk) {
+        ASSERT_TRUE(QTest::qWaitFor(wholeChunk, kWaitMs))
+            << form.moData->toPlainText().toStdString();
+        for (const QChar c : form.moData->toPlainText())
+            ASSERT_TRUE(c == '\n' || (c >= ' ' && c <= '~'))
+                << "frame bytes in " << form.moData->toPlainText().toStdString();
+        form.moData->clear();
+    }
+    const QStringList lines =
+        form.tabNMEA->moNMEAWatch->toPlainText().split('\n', Qt::SkipEmptyParts);
+    EXPECT_GE(lines.size(), watched + 3);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();
+    form.close();
+}
 } // namespace
+
+TEST(MonitorWithSimulator, UbxInterleavedWithNmeaLeavesEverySentenceInTheNmeaView) {
+    ScratchEnvironment scratch;
+    ChildProcess simulator(scratch, kReceiverSimulator,
+                           {"--baud", "115200", "--ubx", "--port", "COM14"});
+    ASSERT_TRUE(WaitForAnnouncement("COM14")) << simulator.Errors();
+    InWindowProcess(14, WatchMixedOutput);
+    EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.Output();
+}
 
 TEST(MonitorWithSimulator, WindowWorksTheSimulatedReceiverAndLeavesNoAnnouncement) {
     ScratchEnvironment scratch;
     ChildProcess simulator(scratch, kReceiverSimulator, {"--baud", "115200"});
     ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
 
-    const pid_t monitor = fork();
-    if (monitor == 0) {
-        alarm(150); // a modal box nobody answers must not hang the run
-        UseTheWindow();
-        std::fflush(nullptr);
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(monitor, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the window's checks failed";
+    InWindowProcess(13, UseTheWindow);
 
     EXPECT_EQ(simulator.WaitForExit(), 0) << simulator.Output();
     EXPECT_NE(simulator.Output().find("COM13 opened."), std::string::npos);

@@ -1,17 +1,27 @@
 // Fuzz target: every protocol function must take any bytes, return without
 // a crash or a sanitizer report, throw only its own documented errors, and
-// keep its output within a fixed multiple of its input.
+// keep its output within a fixed multiple of its input. The framer must cut
+// any stream the same way whatever the pieces, within bounded state; the
+// decoders must read no byte past a message (each is decoded from a buffer
+// of exactly its size, where the address sanitizer sees every overrun).
 
 #include "protocol/ByteList.h"
 #include "protocol/NmeaSentence.h"
+#include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
 #include "protocol/TransmitEcho.h"
 #include "protocol/UbxFrame.h"
+#include "protocol/decoding/Decoder.h"
+#include "protocol/decoding/UbxLayouts.h"
+#include "protocol/framing/Framer.h"
+#include "protocol/state/ReceiverState.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -44,7 +54,7 @@ void CheckViews(const std::string& chunk) {
     const std::string watchText = chunk.substr(0, 8);
     for (ViewMode mode : {ViewMode::vmNMEA, ViewMode::vmUBX}) {
         const TChunkDisplay display = DecodeChunk(chunk, mode, watchText, watchText);
-        const TLines split = DelimitedSplit(chunk, '\n');
+        const TLines split = DelimitedSplit(TReceiveTextFilter().Text(chunk), '\n');
         Require(display.PubxWatchLines.size() <= split.size(), "PUBX watch lines bounded");
         Require(display.NmeaWatchLines.size() <= split.size(), "NMEA watch lines bounded");
     }
@@ -82,6 +92,81 @@ void CheckSentencesAndFrames(const std::string& bytes) {
     }
 }
 
+using protocol::Framer;
+using protocol::Message;
+using protocol::MessageKind;
+
+// Decodes bytes held in a heap block of exactly their size.
+protocol::Decoded DecodeExactly(const std::string& bytes, bool ubx) {
+    const auto block = std::make_unique<char[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), block.get());
+    const std::string_view view(block.get(), bytes.size());
+    return ubx ? protocol::DecodeUbx(view) : protocol::DecodeNmea(view);
+}
+
+std::vector<Message> FrameInPieces(const std::string& stream, std::size_t piece) {
+    Framer framer;
+    std::vector<Message> messages;
+    const auto keep = [&messages](Message&& m) { messages.push_back(std::move(m)); };
+    for (std::size_t at = 0; at < stream.size(); at += piece) {
+        framer.Feed(std::string_view(stream).substr(at, piece), keep);
+        Require(framer.Pending() <=
+                    Framer::kMaxUbxPayload + kUbxFrameOverhead + Framer::kMaxUnframedRun,
+                "framer state bounded");
+    }
+    framer.Flush(keep);
+    return messages;
+}
+
+void CheckFramerDecodersAndState(const std::string& stream) {
+    const std::vector<Message> whole = FrameInPieces(stream, stream.size() + 1);
+    const std::size_t piece = stream.empty() ? 1 : 1 + static_cast<unsigned char>(stream[0]) % 7;
+    Require(FrameInPieces(stream, piece) == whole, "pieces frame like the whole");
+    std::uint64_t offset = 0;
+    protocol::ReceiverState state;
+    for (const Message& m : whole) {
+        Require(m.Offset == offset && !m.Bytes.empty(), "messages cover the stream in order");
+        Require(stream.compare(offset, m.Bytes.size(), m.Bytes) == 0, "message bytes as received");
+        offset += m.Bytes.size();
+        if (m.Kind != MessageKind::Unframed && m.Checksum != protocol::ChecksumState::Wrong)
+            state.Fold(m, DecodeExactly(m.Bytes, m.Kind == MessageKind::Ubx), 0);
+        else
+            state.Fold(m, 0);
+    }
+    Require(offset == stream.size(), "every byte reported");
+    const protocol::ReceiverSnapshot snapshot = state.Snapshot(1);
+    Require(snapshot.Satellites.size() <= protocol::ReceiverState::kMaxSatellites,
+            "satellites bounded");
+    Require(snapshot.Messages.size() <= protocol::ReceiverState::kMaxMessageTypes + 1,
+            "message types bounded");
+}
+
+// The input as the payload of a message the decoders know, with a length
+// its layout has, and as the fields of an NMEA sentence.
+void CheckKnownMessages(const std::string& input) {
+    if (input.size() < 2)
+        return;
+    const auto layouts = protocol::UbxLayouts();
+    const protocol::UbxLayout& layout =
+        layouts[static_cast<unsigned char>(input[0]) % layouts.size()];
+    std::string payload = input.substr(2);
+    const std::size_t blocks = layout.BlockSize ? static_cast<unsigned char>(input[1]) % 40 : 0;
+    payload.resize(layout.Length + blocks * layout.BlockSize);
+    if (layout.CountOffset >= 0 && payload.size() > std::size_t(layout.CountOffset))
+        payload[static_cast<std::size_t>(layout.CountOffset)] = static_cast<char>(blocks);
+    const TBufToSend frame = BuildUbxFrame(
+        MakeUbxPacket(layout.Class, layout.Id, TPayload(payload.begin(), payload.end())));
+    const protocol::Decoded ubx = DecodeExactly(ToByteString(frame), true);
+    Require(ubx.Fields.size() <= 16 * (payload.size() + 2), "UBX fields bounded");
+
+    std::string body;
+    for (char c : input)
+        body += (c >= 0x20 && c <= 0x7E && c != '$' && c != '*') ? c : ',';
+    const std::string sentence = AppendNmeaChecksum("$" + body + "*") + "\r\n";
+    const protocol::Decoded nmea = DecodeExactly(sentence, false);
+    Require(nmea.Fields.size() <= sentence.size(), "NMEA fields bounded");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -90,5 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSplit(input);
     CheckByteList(input);
     CheckSentencesAndFrames(input);
+    CheckFramerDecodersAndState(input);
+    CheckKnownMessages(input);
     return 0;
 }

@@ -1,4 +1,6 @@
+#include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
+#include "tests/protocol/StreamBytes.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -158,7 +160,10 @@ TEST(RenderChunk, EachViewOfReceivedChunks) {
         {"NUL and high bytes, Decimal", "\0\xB5\xFF"s, ViewMode::vmDecimal, {"0-181-255-"}},
         {"NUL and high bytes, Hexa", "\0\xB5\x0F"s, ViewMode::vmHexa, {"0-B5-F-"}},
         {"NUL named in ASCII", "A\0B"s, ViewMode::vmASCII, {"A<NUL>B"}},
-        {"NUL ends NMEA", "$GPGGA\0,1\r\n$GPZDA\r\n"s, ViewMode::vmNMEA, {"$GPGGA"}},
+        {"NUL cuts NMEA like a blank",
+         "$GPGGA\0,1\r\n$GPZDA\r\n"s,
+         ViewMode::vmNMEA,
+         {"$GPGGA", ",1", "$GPZDA"}},
         {"bar and blank cut ASCII lines",
          "a|b c\r\n",
          ViewMode::vmASCII,
@@ -271,4 +276,53 @@ TEST(DecodeChunk, WatchesAndDataPaneForOneChunk) {
         DecodeChunk("\xB5\x62\x05\x01"s, ViewMode::vmUBX, kNmeaWatchGga, kPubxWatchInitial);
     EXPECT_TRUE(ubx.FoundUbx);
     EXPECT_FALSE(ubx.DataLines.has_value());
+}
+
+TEST(ReceiveText, LeavesOutUbxFramesAcrossChunksAndReadsNulAsBlank) {
+    const std::string frame = UbxBytes(0x0A, 0x04, "$GPGGA,9*00\r\n\xB5\x62\0");
+    const std::string ack = UbxBytes(0x05, 0x01, "\x06\x13");
+    const std::string broken = ack.substr(0, ack.size() - 1) + "x";
+    std::string brokenShown = broken;
+    std::replace(brokenShown.begin(), brokenShown.end(), '\0', ' ');
+    const std::string stray = "\xB5\x62\x01\x07\x00\x10"; // claims 4 KiB, never sent
+    struct Case {
+        const char* legend;
+        std::vector<std::string> chunks;
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"frame between sentences", {"$A\r\n" + frame + "$B\r\n"}, {"$A\r\n$B\r\n"}},
+        {"frame cut between chunks",
+         {"$A\r\n" + frame.substr(0, 5), frame.substr(5) + "$B\r\n"},
+         {"$A\r\n", "$B\r\n"}},
+        {"broken frame is shown", {"$A" + broken}, {"$A" + brokenShown}},
+        {"stray header hides one chunk end only",
+         {"$A\r\n" + stray, "$B\r\n", "$C\r\n"},
+         {"$A\r\n", "$B\r\n", "$C\r\n"}},
+        {"NUL cuts like a blank", {"$A\0$B\r\n"s}, {"$A $B\r\n"}},
+        {"sync byte alone is text", {"\xB5x\r\n"}, {"\xB5x\r\n"}},
+    };
+    for (const auto& c : cases) {
+        TReceiveTextFilter filter;
+        std::vector<std::string> texts;
+        for (const auto& chunk : c.chunks)
+            texts.push_back(filter.Text(chunk));
+        EXPECT_EQ(texts, c.texts) << c.legend;
+    }
+}
+
+TEST(DecodeChunk, MixedUbxAndNmeaReachTheNmeaViewAndWatches) {
+    const std::string frame = UbxBytes(0x01, 0x07, std::string(92, '\0'));
+    const std::string chunk =
+        "$GPRMC,1\r\n" + frame + "$GPGGA,2\r\n$PUBX,00,3\r\n" + frame + "\"a\r\nb\"\r\n";
+    TReceiveTextFilter filter;
+    const TChunkDisplay nmea =
+        DecodeChunk(chunk, ViewMode::vmNMEA, kNmeaWatchGga, "$PUBX,00", filter);
+    EXPECT_EQ(nmea.DataLines, (TLines{"$GPRMC,1", "$GPGGA,2", "$PUBX,00,3", "a<CR><LF>b"}));
+    EXPECT_EQ(nmea.NmeaWatchLines, (TLines{"$GPGGA,2"}));
+    EXPECT_EQ(nmea.PubxWatchLines, (TLines{"$PUBX,00,3"}));
+    const TChunkDisplay hexa = DecodeChunk(chunk, ViewMode::vmHexa, kNmeaWatchGga, "$PUBX", filter);
+    EXPECT_EQ(hexa.PubxWatchLines, (TLines{"$PUBX,00,3"}));
+    EXPECT_EQ(hexa.DataLines, RenderChunk(chunk, ViewMode::vmHexa))
+        << "other views show every byte";
 }

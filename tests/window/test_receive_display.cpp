@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -80,8 +81,9 @@ private slots:
             << int(Decimal) << QByteArray("\r\n$G\r\n") << QStringList{"13-10-36-71", ""};
         QTest::newRow("Hexa NUL and high byte")
             << int(Hexa) << QByteArray("\xB5\x00\x0D\x0A", 4) << QStringList{"B5-0", ""};
-        QTest::newRow("NMEA stops at NUL")
-            << int(Nmea) << QByteArray("$GPGGA,1\0$GPZDA,2\r\n", 19) << QStringList{"$GPGGA,1"};
+        QTest::newRow("NMEA reads past NUL")
+            << int(Nmea) << QByteArray("$GPGGA,1\0$GPZDA,2\r\n", 19)
+            << QStringList{"$GPGGA,1", "$GPZDA,2"};
     }
     void chunkShowsInTheChosenView() {
         QFETCH(int, mode);
@@ -98,14 +100,38 @@ private slots:
         const QStringList shown = data();
         setView(Ubx);
         QVERIFY(deliver(QByteArray("\xB5\x62\x06\x13\x00\x00\x19\x51", 8)));
-        QCOMPARE(catcher.boxes().size(), size_t(1));
+        QVERIFY(catcher.waitFor(1));
         QCOMPARE(catcher.boxes()[0].text, QString("Found UBX"));
         QCOMPARE(catcher.boxes()[0].title, QString("ZEPO Monitor"));
         QCOMPARE(data(), shown);
         QVERIFY(deliver("$\xB5\x62"));
-        QCOMPARE(catcher.boxes().size(), size_t(1));
         QVERIFY(deliver(QByteArray("\xB5\x00", 2)));
+        QVERIFY(catcher.waitFor(2));
         QCOMPARE(catcher.boxes().size(), size_t(2));
+    }
+
+    // The notice waits for the user, reception does not: chunks go on being
+    // shown while it is up, and it stays the only one.
+    void foundUbxNoticeLetsReceptionGoOn() {
+        setView(Ubx);
+        const QByteArray frame("\xB5\x62\x05\x01\x02\x00\x06\x13\x21\x4A", 10);
+        QVERIFY(deliver(frame));
+        QVERIFY(deliver(frame));
+        setView(Nmea);
+        QVERIFY(deliver(TwoSentences));
+        QCOMPARE(data(), QStringList({"$GPGGA,1", "$GPZDA,2"}));
+        const auto notices = [this] {
+            int shown = 0;
+            for (const auto* box : form_->findChildren<QMessageBox*>())
+                shown += box->isVisible() ? 1 : 0;
+            return shown;
+        };
+        QCOMPARE(notices(), 1);
+        ModalBoxCatcher catcher;
+        QVERIFY(catcher.waitFor(1));
+        setView(Ubx);
+        QVERIFY(deliver(frame));
+        QVERIFY(catcher.waitFor(2));
     }
 
     void watchesCollectTheirLines() {

@@ -142,7 +142,8 @@ private slots:
             chunk += "$PUBX,00," + std::to_string(n % 100000) + "\r\n";
         chunk.resize(std::size_t(size));
         const auto view = static_cast<ViewMode>(mode);
-        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "", "$PUBX,00");
+        TReceiveTextFilter filter;
+        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "", "$PUBX,00", filter);
         const TChunkDisplay full = DecodeChunk(chunk, view, "", "$PUBX,00");
         // The watches see every line, whatever the pane shows.
         QCOMPARE(shown.PubxWatchLines, full.PubxWatchLines);
