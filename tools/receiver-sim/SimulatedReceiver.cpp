@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kMaxRate = 255;
-constexpr std::uint32_t kBootMillis = 4210; // time from power-up to the first epoch
 
 std::vector<std::string_view> SplitFields(std::string_view body) {
     std::vector<std::string_view> fields;
@@ -33,11 +32,19 @@ int ParseRate(std::string_view field) {
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
-    : settings_(settings), model_(settings.startUtc, settings.seed),
+    : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
-                [this](const UbxMessage& message) { TakeFrame(message); }}) {
-    for (std::string_view id : kStandardMessages)
-        rates_.emplace(id, 1);
+                [this](const UbxMessage& message) { TakeFrame(message); }}),
+      dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly) {
+    for (size_t k = 0; k < kOutputMessageCount; ++k) {
+        const OutputMessage& message = kOutputMessages[k];
+        if (message.ubxClass == kNmeaStandardClass)
+            rates_[k] = 1;
+        else if (message.protocol() == OutputProtocol::Ubx)
+            rates_[k] = settings.interleaveUbx ? 1 : 0;
+        else if (message.name == "PUBX,00")
+            rates_[k] = settings.positionEachEpoch ? 1 : 0;
+    }
 }
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
@@ -45,24 +52,16 @@ std::vector<std::string> SimulatedReceiver::NextEpoch() {
         model_.Advance();
     const NavigationSolution& solution = model_.Current();
     std::vector<std::string> messages;
-    if (settings_.interleaveUbx)
-        messages.push_back(NavPosllhFrame(solution));
-    for (std::string_view id : kStandardMessages) {
-        const int rate = rates_.find(id)->second;
-        if (rate > 0 && epochs_ % rate == 0)
-            std::ranges::move(StandardMessage(id, solution), std::back_inserter(messages));
-        if (settings_.interleaveUbx && id == "GGA")
-            messages.push_back(
-                NavStatusFrame(solution, kBootMillis + static_cast<std::uint32_t>(epochs_) * 1000));
-    }
-    if (settings_.positionEachEpoch)
-        messages.push_back(Pubx00Position(solution));
+    for (size_t k = 0; k < kOutputMessageCount; ++k)
+        if (rates_[k] > 0 && epochs_ % rates_[k] == 0)
+            std::ranges::move(BuildOutputMessage(kOutputMessages[k], solution, dialect_),
+                              std::back_inserter(messages));
     ++epochs_;
     return messages;
 }
 
 std::vector<std::string> SimulatedReceiver::Banner() const {
-    return BannerSentences();
+    return BannerSentences(dialect_);
 }
 
 std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
@@ -70,9 +69,9 @@ std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
     return std::exchange(answers_, {});
 }
 
-int SimulatedReceiver::MessageRate(std::string_view id) const {
-    const auto found = rates_.find(id);
-    return found == rates_.end() ? -1 : found->second;
+int SimulatedReceiver::MessageRate(std::string_view name) const {
+    const auto found = FindOutputMessage(name);
+    return found ? rates_[*found] : -1;
 }
 
 void SimulatedReceiver::TakeSentence(std::string_view line) {
@@ -96,13 +95,13 @@ void SimulatedReceiver::TakeSentence(std::string_view line) {
 void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
     if (fields.size() != 8 && fields.size() != 9)
         return;
-    const auto rate = rates_.find(fields[2]);
-    if (rate == rates_.end())
+    const auto message = FindOutputMessage(fields[2]);
+    if (!message || kOutputMessages[*message].ubxClass != kNmeaStandardClass)
         return;
     const bool valid = std::all_of(fields.begin() + 3, fields.begin() + 8,
                                    [](std::string_view field) { return ParseRate(field) >= 0; });
     if (valid)
-        rate->second = ParseRate(fields[4]);
+        rates_[*message] = ParseRate(fields[4]);
 }
 
 void SimulatedReceiver::TakeFrame(const UbxMessage& message) {

@@ -12,10 +12,11 @@
 
 #include "tools/receiver-sim/CommandScanner.h"
 #include "tools/receiver-sim/NavigationModel.h"
+#include "tools/receiver-sim/OutputMessages.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
+#include <array>
 #include <ctime>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,9 @@
 struct ReceiverSettings {
     std::time_t startUtc = 0;
     unsigned seed = 1;
-    bool interleaveUbx = false;     // NAV-POSLLH and NAV-STATUS within each epoch
+    bool interleaveUbx = false;     // the UBX navigation messages within each epoch
     bool positionEachEpoch = false; // a PUBX 00 sentence closing each epoch
+    bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
 };
 
 class SimulatedReceiver {
@@ -42,9 +44,9 @@ public:
     // bytes complete, in order, each one complete sentence or frame.
     std::vector<std::string> Receive(std::string_view bytes);
 
-    // Every how many epochs the standard message goes out (0 = never), or -1
-    // for an identifier this receiver does not send.
-    int MessageRate(std::string_view id) const;
+    // Every how many epochs the message ("GGA", "NAV-PVT") goes out (0 =
+    // never), or -1 for a message this receiver does not send.
+    int MessageRate(std::string_view name) const;
     const AntennaSettings& Antenna() const { return antenna_; }
     const NavigationSolution& LastEpoch() const { return model_.Current(); }
 
@@ -56,7 +58,8 @@ private:
     ReceiverSettings settings_;
     NavigationModel model_;
     CommandScanner scanner_;
-    std::map<std::string, int, std::less<>> rates_;
+    NmeaDialect dialect_;
+    std::array<int, kOutputMessageCount> rates_{};
     AntennaSettings antenna_;
     long epochs_ = 0;
     std::vector<std::string> answers_;

@@ -3,12 +3,15 @@
 #include <charconv>
 
 const char* const kSimulatorUsage =
-    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--ubx] [--rate N]\n"
+    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rate N]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
     "  --baud N     line rate the output is paced to, in bits per second (default 9600)\n"
-    "  --ubx        interleave UBX NAV-POSLLH and NAV-STATUS frames with the NMEA output\n"
+    "  --gnss       track GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS and speak NMEA 4.11\n"
+    "               (GN, GP, GL, GA, GB, GQ talkers) instead of GPS alone with GP talkers\n"
+    "  --ubx        interleave the UBX NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP and\n"
+    "               NAV-SAT frames of each epoch with the NMEA output\n"
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
     "  --help       show this text\n"
@@ -69,8 +72,12 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--rate") {
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
-        } else if ((name == "--ubx" || name == "--help" || name == "-h") && !value) {
-            (name == "--ubx" ? options.ubx : options.help) = true;
+        } else if (name == "--ubx" && !value) {
+            options.ubx = true;
+        } else if (name == "--gnss" && !value) {
+            options.gnss = true;
+        } else if ((name == "--help" || name == "-h") && !value) {
+            options.help = true;
         } else {
             throw EUsageError("unknown option \"" + arguments[k] + "\"");
         }
