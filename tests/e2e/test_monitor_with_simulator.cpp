@@ -65,6 +65,8 @@ void UseTheWindow() {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
     ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
+    // The simulator talks at 115200 baud; at any other rate the window would hear noise.
+    ASSERT_TRUE(ClickListItem(form.tabComPort->lstBaudRate, "115200"));
     Click(form.tabComPort->btnOpen);
     ASSERT_EQ(form.portSerial.IsConnected(), MakeCommPort(13));
 

@@ -365,7 +365,8 @@ TEST(ReceiverOutput, NmeaAndUbxOfOneEpochDescribeTheSameFix) {
             EXPECT_NEAR(Field(dop, 10, 2) / 100.0, std::stod(gsa[17]), 0.011); // VDOP
             EXPECT_EQ(Field(payloads["01 03"], 4, 1), 3);                      // NAV-STATUS 3D
         }
-        if (multiGnss)
+        if (multiGnss) {
             EXPECT_GT(mostUsed, 12);
+        }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "tools/receiver-sim/GpsTime.h"
 #include "tools/receiver-sim/NmeaFields.h"
+#include "tools/receiver-sim/ReceiverIdentity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -212,8 +213,15 @@ std::vector<std::string> StandardMessage(std::string_view id, const NavigationSo
 
 std::vector<std::string> BannerSentences(NmeaDialect dialect) {
     std::vector<std::string> banner;
-    for (const char* text : {"u-blox ag - www.u-blox.com", "HW  UBX-G70xx   00070000",
-                             "PROTVER 14.00", "ANTSTATUS=OK", "ZEPO receiver simulator"})
+    const std::string texts[] = {"u-blox ag - www.u-blox.com",
+                                 "HW " + std::string(kHardwareName) + " " +
+                                     std::string(kHardwareVersion),
+                                 std::string(kSoftwareVersion),
+                                 std::string(kVersionExtensions[0]),
+                                 std::string(kVersionExtensions[1]),
+                                 "ANTSTATUS=OK",
+                                 "ZEPO receiver simulator"};
+    for (const std::string& text : texts)
         banner.push_back(NmeaSentence(Talker(dialect) + "TXT,01,01,02," + text));
     return banner;
 }

@@ -35,32 +35,34 @@ SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
     : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
-      dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly) {
-    for (size_t k = 0; k < kOutputMessageCount; ++k) {
-        const OutputMessage& message = kOutputMessages[k];
-        if (message.ubxClass == kNmeaStandardClass)
-            rates_[k] = 1;
-        else if (message.protocol() == OutputProtocol::Ubx)
-            rates_[k] = settings.interleaveUbx ? 1 : 0;
-        else if (message.name == "PUBX,00")
-            rates_[k] = settings.positionEachEpoch ? 1 : 0;
-    }
+      dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
+      defaults_(
+          DefaultConfig(settings.lineBaud, settings.interleaveUbx, settings.positionEachEpoch)) {
+    defaults_.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
+    permanent_ = config_ = defaults_;
 }
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
     if (epochs_ > 0)
-        model_.Advance();
-    const NavigationSolution& solution = model_.Current();
-    std::vector<std::string> messages;
-    for (size_t k = 0; k < kOutputMessageCount; ++k)
-        if (rates_[k] > 0 && epochs_ % rates_[k] == 0)
-            std::ranges::move(BuildOutputMessage(kOutputMessages[k], solution, dialect_),
-                              std::back_inserter(messages));
+        model_.Advance(config_.EpochPeriod());
     ++epochs_;
+    std::vector<std::string> messages;
+    if (!navigating_)
+        return messages;
+    const NavigationSolution& solution = model_.Current();
+    for (size_t k = 0; k < kOutputMessageCount; ++k) {
+        const int rate = config_.rates[k][kLinePort];
+        if (rate > 0 && (epochs_ - 1) % rate == 0)
+            for (std::string& message : BuildOutputMessage(kOutputMessages[k], solution, dialect_))
+                if (Sends(message))
+                    messages.push_back(std::move(message));
+    }
     return messages;
 }
 
 std::vector<std::string> SimulatedReceiver::Banner() const {
+    if (!Sends("$"))
+        return {};
     return BannerSentences(dialect_);
 }
 
@@ -71,21 +73,33 @@ std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
 
 int SimulatedReceiver::MessageRate(std::string_view name) const {
     const auto found = FindOutputMessage(name);
-    return found ? rates_[*found] : -1;
+    return found ? config_.rates[*found][kLinePort] : -1;
+}
+
+void SimulatedReceiver::Answer(std::string message) {
+    if (Sends(message))
+        answers_.push_back(std::move(message));
+}
+
+bool SimulatedReceiver::Sends(std::string_view message) const {
+    const std::uint16_t protocol = message.starts_with('$') ? kProtocolNmea : kProtocolUbx;
+    return (config_.Line().outProtoMask & protocol) != 0;
 }
 
 void SimulatedReceiver::TakeSentence(std::string_view line) {
+    if (!(config_.Line().inProtoMask & kProtocolNmea))
+        return;
     const std::string_view body = CheckedSentenceBody(line);
     const std::vector<std::string_view> fields = SplitFields(body);
     if (fields.size() < 2 || fields[0] != "PUBX")
         return;
     const NavigationSolution& solution = model_.Current();
     if (fields.size() == 2 && fields[1] == "00")
-        answers_.push_back(Pubx00Position(solution));
+        Answer(Pubx00Position(solution));
     else if (fields.size() == 2 && fields[1] == "03")
-        answers_.push_back(Pubx03SatelliteStatus(solution));
+        Answer(Pubx03SatelliteStatus(solution));
     else if (fields.size() == 2 && fields[1] == "04")
-        answers_.push_back(Pubx04TimeOfDay(solution));
+        Answer(Pubx04TimeOfDay(solution));
     else if (fields[1] == "40")
         SetRate(fields);
 }
@@ -100,23 +114,9 @@ void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
         return;
     const bool valid = std::all_of(fields.begin() + 3, fields.begin() + 8,
                                    [](std::string_view field) { return ParseRate(field) >= 0; });
-    if (valid)
-        rates_[*message] = ParseRate(fields[4]);
-}
-
-void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
-    const bool cfgAnt = message.ubxClass == kUbxClassCfg && message.id == kUbxIdCfgAnt;
-    if (cfgAnt && message.payload.empty()) {
-        answers_.push_back(CfgAntFrame(antenna_));
-    } else if (cfgAnt && message.payload.size() == 4) {
-        const auto byte = [&](size_t k) {
-            return static_cast<std::uint16_t>(static_cast<unsigned char>(message.payload[k]));
-        };
-        antenna_.flags = static_cast<std::uint16_t>(byte(0) | byte(1) << 8);
-        antenna_.pins = static_cast<std::uint16_t>(byte(2) | byte(3) << 8);
-    } else {
-        answers_.push_back(AckFrame(false, message.ubxClass, message.id));
+    if (!valid)
         return;
-    }
-    answers_.push_back(AckFrame(true, message.ubxClass, message.id));
+    for (int port = 0; port < kPortCount; ++port)
+        config_.rates[*message][static_cast<size_t>(port)] =
+            static_cast<std::uint8_t>(ParseRate(fields[3 + static_cast<size_t>(port)]));
 }
