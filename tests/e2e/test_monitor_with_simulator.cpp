@@ -68,7 +68,9 @@ void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) 
         form.show();
         form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
         if (QTest::qWaitForWindowExposed(&form) &&
-            ClickListItem(form.tabComPort->lstPorts, "COM" + QString::number(number))) {
+            ClickListItem(form.tabComPort->lstPorts, "COM" + QString::number(number)) &&
+            // The simulator talks at 115200 baud; at any other rate the window hears noise.
+            ClickListItem(form.tabComPort->lstBaudRate, "115200")) {
             Click(form.tabComPort->btnOpen);
             if (form.portSerial.IsConnected() == MakeCommPort(number))
                 checks(form);

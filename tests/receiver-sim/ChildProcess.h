@@ -24,7 +24,7 @@ public:
     pid_t pid() const { return pid_; }
     void Signal(int signal);
     // The exit code once the program has ended (128 + the signal's number when
-// a signal ended it), or -1 if it runs on past the timeout.
+    // a signal ended it), or -1 if it runs on past the timeout.
     int WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::string Output() const;
     std::string Errors() const;

@@ -38,6 +38,13 @@ void PortEnd::ReadFor(int ms) {
         received_.append(buffer, static_cast<size_t>(n));
 }
 
+void PortEnd::SetBaud(int baud) {
+    termios settings{};
+    tcgetattr(fd_, &settings);
+    cfsetspeed(&settings, baud == 115200 ? B115200 : baud == 38400 ? B38400 : B9600);
+    tcsetattr(fd_, TCSANOW, &settings);
+}
+
 const std::string& PortEnd::Received() {
     ReadFor(0);
     return received_;

@@ -15,6 +15,8 @@ public:
     PortEnd& operator=(const PortEnd&) = delete;
 
     void Write(const std::string& bytes);
+    // Listens and talks at this rate from now on (9600, 38400 or 115200 baud).
+    void SetBaud(int baud);
     // Everything received so far, reading what is queued first.
     const std::string& Received();
     // Reads until done(received) holds or the timeout passes; returns done's last verdict.

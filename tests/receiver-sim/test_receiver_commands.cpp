@@ -16,6 +16,35 @@ const std::string kCfgAntSet = ToByteString(CfgAntSetFrame());
 const std::string kCfgMsgPoll =
     ToByteString(BuildUbxFrame(MakeUbxPacket(0x06, 0x01, {0xF0, 0x00})));
 
+std::string Ubx(std::uint8_t ubxClass, std::uint8_t id, TPayload payload = {}) {
+    return ToByteString(BuildUbxFrame(MakeUbxPacket(ubxClass, id, std::move(payload))));
+}
+
+// A CFG-PRT set for UART1: 8N1, the given rate and protocol masks.
+std::string PortSet(std::uint32_t baud, std::uint8_t in = 0x07, std::uint8_t out = 0x03) {
+    return Ubx(0x06, 0x00,
+               {0x01,
+                0,
+                0,
+                0,
+                0xC0,
+                0x08,
+                0,
+                0,
+                std::uint8_t(baud),
+                std::uint8_t(baud >> 8),
+                std::uint8_t(baud >> 16),
+                0,
+                in,
+                0,
+                out,
+                0,
+                0,
+                0,
+                0,
+                0});
+}
+
 std::string Corrupted(std::string frame) {
     frame.back() ^= 0x01;
     return frame;
@@ -85,37 +114,131 @@ TEST(CommandScanner, FindsEveryIntactCommandWhateverThePiecesAndTheNoise) {
     }
 }
 
-TEST(SimulatedReceiver, AnswersEachPollAndIgnoresBrokenCommands) {
+namespace {
+// An answer as the tables below expect it: a sentence by its kind, a UBX
+// frame as "UBX class id: payload" or, when long, by its payload length.
+std::string Describe(const std::string& answer) {
+    if (answer.starts_with("$"))
+        return answer.substr(0, answer.find_first_of(",*", 6));
+    const std::string payload = FramePayload(answer);
+    return "UBX " + Hex(answer.substr(2, 2)) +
+           (payload.size() <= 20 ? ": " + Hex(payload)
+                                 : " (" + std::to_string(payload.size()) + " bytes)");
+}
+} // namespace
+
+TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
+    const std::string ack = "UBX 05 01: ", nak = "UBX 05 00: ";
+    const std::string rate1s = "UBX 06 08: E8 03 01 00 01 00";
+    const std::string rate200ms = "UBX 06 08: C8 00 01 00 01 00";
+    const std::string uart9600 =
+        "UBX 06 00: 01 00 00 00 C0 08 00 00 80 25 00 00 07 00 03 00 00 00 00 00";
+    const std::string cfgSaveNav = Ubx(0x06, 0x09, {0, 0, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0});
+    const std::string cfgLoadAll =
+        Ubx(0x06, 0x09, {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0x17});
+    const std::string cfgRevert = Ubx(0x06, 0x09, {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0});
+    const std::string ratePoll = Ubx(0x06, 0x08), prtPoll = Ubx(0x06, 0x00);
+    const std::string rate200 = Ubx(0x06, 0x08, {200, 0, 1, 0, 1, 0});
+    const std::string rate500 = Ubx(0x06, 0x08, {0xF4, 1, 1, 0, 1, 0});
+    const std::vector<std::string> banner(7, "$GPTXT");
+    auto then = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
     struct Case {
-        std::string command;
+        const char* legend;
+        std::string commands;
         std::vector<std::string> answers;
     };
     const Case cases[] = {
-        {std::string(kPubxPollLatLon), {"$PUBX,00"}},
-        {std::string(kPubxPollSatStat), {"$PUBX,03"}},
-        {std::string(kPubxPollTime), {"$PUBX,04"}},
-        {"$PUBX,00*34\r\n", {}}, // wrong checksum
-        {"$PUBX,00\r\n", {}},    // no checksum
-        {AppendNmeaChecksum("$PUBX,00,1*") + "\r\n", {}},
-        {AppendNmeaChecksum("$GPGGA*") + "\r\n", {}},
-        {kCfgAntPoll, {"UBX 06 13", "UBX 05 01"}},
-        {kCfgAntSet, {"UBX 05 01"}},
-        {kCfgMsgPoll, {"UBX 05 00"}},
-        {ToByteString(BuildUbxFrame(MakeUbxPacket(0x06, 0x13, {1, 2}))), {"UBX 05 00"}},
-        {Corrupted(kCfgAntPoll), {}},
+        {"PUBX polls",
+         std::string(kPubxPollLatLon) + std::string(kPubxPollSatStat) + std::string(kPubxPollTime),
+         {"$PUBX,00", "$PUBX,03", "$PUBX,04"}},
+        {"wrong checksum", "$PUBX,00*34\r\n", {}},
+        {"no checksum", "$PUBX,00\r\n", {}},
+        {"unknown sentences",
+         AppendNmeaChecksum("$PUBX,00,1*") + "\r\n" + AppendNmeaChecksum("$GPGGA*") + "\r\n",
+         {}},
+        {"broken frame", Corrupted(kCfgAntPoll), {}},
+        {"CFG-ANT poll", kCfgAntPoll, {"UBX 06 13: 1B 00 51 82", ack + "06 13"}},
+        {"CFG-ANT set, poll",
+         kCfgAntSet + kCfgAntPoll,
+         {ack + "06 13", "UBX 06 13: 0B 00 0F 64", ack + "06 13"}},
+        {"CFG-ANT of two bytes", Ubx(0x06, 0x13, {1, 2}), {nak + "06 13"}},
+        {"CFG-PRT poll of the line", prtPoll, {uart9600, ack + "06 00"}},
+        {"CFG-PRT poll of USB",
+         Ubx(0x06, 0x00, {3}),
+         {"UBX 06 00: 03 00 00 00 00 00 00 00 00 00 00 00 07 00 03 00 00 00 00 00", ack + "06 00"}},
+        {"CFG-PRT poll of no port", Ubx(0x06, 0x00, {7}), {nak + "06 00"}},
+        {"CFG-PRT set 115200, poll",
+         PortSet(115200) + prtPoll,
+         {ack + "06 00", "UBX 06 00: 01 00 00 00 C0 08 00 00 00 C2 01 00 07 00 03 00 00 00 00 00",
+          ack + "06 00"}},
+        {"CFG-PRT set 300 baud refused",
+         PortSet(300) + prtPoll,
+         {nak + "06 00", uart9600, ack + "06 00"}},
+        {"CFG-PRT of five bytes", Ubx(0x06, 0x00, {1, 0, 0, 0, 0}), {nak + "06 00"}},
+        {"NMEA output off",
+         PortSet(9600, 0x07, 0x01) + std::string(kPubxPollLatLon) + ratePoll,
+         {ack + "06 00", rate1s, ack + "06 08"}},
+        {"UBX input off",
+         PortSet(9600, 0x02) + ratePoll + std::string(kPubxPollLatLon),
+         {ack + "06 00", "$PUBX,00"}},
+        {"CFG-MSG poll",
+         Ubx(0x06, 0x01, {0x01, 0x07}),
+         {"UBX 06 01: 01 07 00 00 00 00 00 00", ack + "06 01"}},
+        {"CFG-MSG set for the line, poll",
+         Ubx(0x06, 0x01, {0xF0, 0x00, 0}) + Ubx(0x06, 0x01, {0xF0, 0x00}),
+         {ack + "06 01", "UBX 06 01: F0 00 00 00 00 00 00 00", ack + "06 01"}},
+        {"CFG-MSG set for every port, poll",
+         Ubx(0x06, 0x01, {0x01, 0x07, 0, 2, 0, 1, 0, 0}) + Ubx(0x06, 0x01, {0x01, 0x07}),
+         {ack + "06 01", "UBX 06 01: 01 07 00 02 00 01 00 00", ack + "06 01"}},
+        {"CFG-MSG of a message not sent", Ubx(0x06, 0x01, {0x01, 0x99}), {nak + "06 01"}},
+        {"CFG-RATE poll", ratePoll, {rate1s, ack + "06 08"}},
+        {"CFG-RATE set, poll", rate200 + ratePoll, {ack + "06 08", rate200ms, ack + "06 08"}},
+        {"CFG-RATE of 10 ms refused", Ubx(0x06, 0x08, {10, 0, 1, 0, 1, 0}), {nak + "06 08"}},
+        {"CFG-CFG save, change, load",
+         rate200 + cfgSaveNav + rate500 + cfgLoadAll + ratePoll,
+         {ack + "06 08", ack + "06 09", ack + "06 08", ack + "06 09", rate200ms, ack + "06 08"}},
+        {"CFG-CFG revert to defaults",
+         rate200 + cfgSaveNav + cfgRevert + ratePoll,
+         {ack + "06 08", ack + "06 09", ack + "06 09", rate1s, ack + "06 08"}},
+        {"CFG-CFG of four bytes", Ubx(0x06, 0x09, {0, 0, 0, 0}), {nak + "06 09"}},
+        {"software reset: banner, unsaved changes lost",
+         rate200 + Ubx(0x06, 0x04, {0xFF, 0xFF, 1, 0}) + ratePoll,
+         then(then({ack + "06 08"}, banner), {rate1s, ack + "06 08"})},
+        {"reset after save keeps the saved setting",
+         rate200 + cfgSaveNav + Ubx(0x06, 0x04, {0, 0, 1, 0}) + ratePoll,
+         then(then({ack + "06 08", ack + "06 09"}, banner), {rate200ms, ack + "06 08"})},
+        {"GNSS-only reset: no answer", Ubx(0x06, 0x04, {1, 0, 2, 0}), {}},
+        {"CFG-RST of two bytes", Ubx(0x06, 0x04, {0, 0}), {nak + "06 04"}},
+        {"MON-VER poll", Ubx(0x0A, 0x04), {"UBX 0A 04 (190 bytes)"}},
+        {"NAV-PVT and NAV-SAT polls",
+         Ubx(0x01, 0x07) + Ubx(0x01, 0x35),
+         {"UBX 01 07 (92 bytes)", "UBX 01 35 (152 bytes)"}},
+        {"NAV-PVT with a payload", Ubx(0x01, 0x07, {0}), {nak + "01 07"}},
+        {"unknown message", Ubx(0x02, 0x15), {nak + "02 15"}},
+        {"unknown CFG message", Ubx(0x06, 0x3E), {nak + "06 3E"}},
     };
     for (const Case& c : cases) {
         SimulatedReceiver receiver = NewReceiver();
-        EXPECT_EQ(Kinds(receiver.Receive(c.command)), c.answers) << Hex(c.command);
+        std::vector<std::string> answers;
+        for (const std::string& answer : receiver.Receive(c.commands))
+            answers.push_back(Describe(answer));
+        EXPECT_EQ(answers, c.answers) << c.legend;
     }
 }
 
-TEST(SimulatedReceiver, AcknowledgementsNameTheAcknowledgedMessage) {
+TEST(SimulatedReceiver, AcknowledgementsAndVersionInTheReceiversLayout) {
     SimulatedReceiver receiver = NewReceiver();
-    auto answers = receiver.Receive(kCfgMsgPoll + kCfgAntSet);
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(Hex(answers[0]), "B5 62 05 00 02 00 06 01 0E 33");
+    auto answers = receiver.Receive(Ubx(0x06, 0x3E) + kCfgAntSet + Ubx(0x0A, 0x04));
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_EQ(Hex(answers[0]), "B5 62 05 00 02 00 06 3E 4B 70");
     EXPECT_EQ(Hex(answers[1]), "B5 62 05 01 02 00 06 13 21 4A");
+    const std::string version = FramePayload(answers[2]);
+    EXPECT_EQ(version.substr(0, 30), std::string("ROM CORE 3.01 (107888)") + std::string(8, '\0'));
+    EXPECT_EQ(version.substr(30, 10), std::string("00080000") + std::string(2, '\0'));
+    EXPECT_EQ(version.substr(40, 30), std::string("FWVER=SPG 4.04") + std::string(16, '\0'));
 }
 
 TEST(SimulatedReceiver, RateCommandSetsSerialPortOneRate) {
@@ -156,4 +279,42 @@ TEST(SimulatedReceiver, RatesDecideWhichEpochsCarryAMessage) {
     EXPECT_EQ(epochs,
               (std::vector<std::string>{"RMC VTG GGA GSA GLL ZDA ", "VTG GGA GSA GLL ZDA ",
                                         "RMC VTG GGA GSA GLL ZDA ", "VTG GGA GSA GLL ZDA "}));
+}
+
+TEST(SimulatedReceiver, ConfigurationAndRestartsShapeTheEpochs) {
+    SimulatedReceiver receiver = NewReceiver();
+    std::vector<std::string> messages;
+    auto epoch = [&] {
+        messages = receiver.NextEpoch();
+        std::string kinds;
+        for (const std::string& message : messages)
+            kinds += Describe(message).substr(0, 9) + " ";
+        return kinds;
+    };
+    EXPECT_EQ(epoch(), "$GPRMC $GPVTG $GPGGA $GPGSA $GPGSV $GPGSV $GPGSV $GPGLL $GPZDA ");
+    // Five epochs a second; NAV-PVT on, GSV and RMC off.
+    receiver.Receive(Ubx(0x06, 0x08, {200, 0, 1, 0, 1, 0}) + Ubx(0x06, 0x01, {0x01, 0x07, 1}) +
+                     Ubx(0x06, 0x01, {0xF0, 0x03, 0}) + Ubx(0x06, 0x01, {0xF0, 0x04, 0}));
+    EXPECT_EQ(epoch(), "UBX 01 07 $GPVTG $GPGGA $GPGSA $GPGLL $GPZDA ");
+    EXPECT_TRUE(messages[2].starts_with("$GPGGA,083559.20,")) << messages[2];
+
+    // A cold start loses the fix for some seconds; GGA and NAV-PVT agree on it.
+    receiver.Receive(Ubx(0x06, 0x04, {0xFF, 0xFF, 2, 0}));
+    int epochsWithoutFix = 0;
+    bool regained = false;
+    for (int k = 0; k < 100; ++k) {
+        epoch();
+        const bool pvtFix = FramePayload(messages.at(0))[20] == 3;
+        EXPECT_EQ(pvtFix, messages.at(2).find(",,,,,0,00,") == std::string::npos) << messages[2];
+        EXPECT_FALSE(regained && !pvtFix) << "the fix came back and went again";
+        regained = regained || pvtFix;
+        epochsWithoutFix += !pvtFix;
+    }
+    EXPECT_GE(epochsWithoutFix, 25); // at least 5 s
+    EXPECT_TRUE(regained);
+
+    receiver.Receive(Ubx(0x06, 0x04, {0, 0, 8, 0})); // GNSS stop
+    EXPECT_EQ(epoch(), "");
+    receiver.Receive(Ubx(0x06, 0x04, {0, 0, 9, 0})); // GNSS start
+    EXPECT_NE(epoch(), "");
 }

@@ -28,8 +28,9 @@ size_t Count(const std::string& text, std::string_view what) {
 // Runs the receiver on the device side of a PtyPeer until destroyed.
 class RunningReceiver {
 public:
-    RunningReceiver(const LineSettings& line, bool mixed = false)
-        : receiver_({1039422959, 2, mixed, mixed}), thread_([this, line] {
+    RunningReceiver(const LineSettings& line, bool mixed = false,
+                    std::chrono::milliseconds epochPeriod = 100ms)
+        : receiver_({1039422959, 2, mixed, mixed, false, 9600, epochPeriod}), thread_([this, line] {
               ReceiverLine(peer_.masterFd(), receiver_, line)
                   .Run({[this] { return stop_.load(); },
                         [this](bool up) {
@@ -65,7 +66,7 @@ private:
 };
 
 LineSettings Fast() {
-    return {1e6, false, 100ms};
+    return {1e6, false};
 }
 } // namespace
 
@@ -77,7 +78,7 @@ TEST(ReceiverLine, BannerThenEpochsEveryByteIntact) {
     EXPECT_TRUE(traffic.faults.empty()) << traffic.faults.front();
     ASSERT_GE(traffic.sentences.size(), 5u);
     EXPECT_TRUE(traffic.sentences.front().starts_with("$GPTXT,01,01,02,u-blox ag"));
-    EXPECT_EQ(traffic.SentencesStartingWith("$GPTXT").size(), 5u);
+    EXPECT_EQ(traffic.SentencesStartingWith("$GPTXT").size(), 7u);
 }
 
 TEST(ReceiverLine, EachCommandIsAnsweredOnTheLine) {
@@ -124,7 +125,7 @@ TEST(ReceiverLine, RateCommandChangesWhatIsEmitted) {
 
 TEST(ReceiverLine, OutputNeverOutrunsTheLineRate) {
     const double bytesPerSecond = 960; // 9600 baud
-    RunningReceiver running({bytesPerSecond, false, 1000ms});
+    RunningReceiver running({bytesPerSecond, false}, false, 1000ms);
     PortEnd port(running.peer().devicePath());
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(port.ReadUntil([](const std::string& r) { return r.size() >= 400; }));
@@ -135,7 +136,7 @@ TEST(ReceiverLine, OutputNeverOutrunsTheLineRate) {
 }
 
 TEST(ReceiverLine, ContinuousModeStreamsMixedTrafficAtTheGivenRate) {
-    RunningReceiver running({200000, true, 1000ms}, true);
+    RunningReceiver running({200000, true}, true);
     PortEnd port(running.peer().devicePath());
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(port.ReadUntil([](const std::string& r) { return r.size() >= 100000; }));
@@ -145,11 +146,11 @@ TEST(ReceiverLine, ContinuousModeStreamsMixedTrafficAtTheGivenRate) {
     const ReceivedTraffic traffic = SplitTraffic(port.Received());
     EXPECT_TRUE(traffic.faults.empty()) << traffic.faults.front();
     EXPECT_GT(traffic.SentencesStartingWith("$GPGGA").size(), 50u);
-    // Each epoch: NAV-POSLLH, NMEA with NAV-STATUS after GGA, PUBX 00 last; the read may end
-    // mid-epoch.
+    // Each epoch: NMEA with five UBX navigation frames between its sentences, PUBX 00 last;
+    // the read may end mid-epoch.
     const double epochs = static_cast<double>(traffic.SentencesStartingWith("$GPGGA").size());
     EXPECT_NEAR(static_cast<double>(traffic.SentencesStartingWith("$PUBX,00").size()), epochs, 1);
-    EXPECT_NEAR(static_cast<double>(traffic.frames.size()), 2 * epochs, 2);
+    EXPECT_NEAR(static_cast<double>(traffic.frames.size()), 5 * epochs, 5);
 }
 
 TEST(ReceiverLine, LineGoesDownWhenThePortIsClosedAndUpWhenReopened) {
@@ -169,10 +170,48 @@ TEST(ReceiverLine, LineGoesDownWhenThePortIsClosedAndUpWhenReopened) {
 
 TEST(ReceiverLine, IdlesWhileNobodyHoldsThePort) {
     for (const bool continuous : {false, true}) {
-        RunningReceiver running({200000, continuous, 100ms}, continuous);
+        RunningReceiver running({200000, continuous}, continuous);
         running.peer().closeSlave();
         const auto before = running.cpuTime();
         std::this_thread::sleep_for(1s);
         EXPECT_LT(running.cpuTime() - before, 100ms) << (continuous ? "continuous" : "paced");
     }
+}
+
+// A pty carries no rate, but the simulator reads the rate the port end set:
+// at any other rate the port end hears noise, never a sentence or a frame,
+// and its commands are not understood. CFG-PRT moves the receiver to a new
+// rate once its acknowledgement has gone out at the old one.
+TEST(ReceiverLine, WrongRateGivesNoiseAndCfgPrtMovesTheRate) {
+    RunningReceiver running(Fast()); // a receiver at 9600 baud
+    PortEnd port(running.peer().devicePath());
+    auto noiseOnly = [&] {
+        port.Clear();
+        port.ReadUntil([](const std::string& r) { return r.size() >= 500; });
+        const ReceivedTraffic traffic = SplitTraffic(port.Received());
+        return traffic.sentences.empty() && traffic.frames.empty() &&
+               port.Received().find_first_of("$\xB5") == std::string::npos;
+    };
+    ASSERT_TRUE(port.ReadUntil([](const std::string& r) { return Count(r, "$GPGGA") >= 2; }));
+
+    port.SetBaud(115200);
+    EXPECT_TRUE(noiseOnly());
+    port.Write(ToByteString(CfgAntPollFrame())); // sent at the wrong rate: not understood
+    EXPECT_TRUE(noiseOnly());
+
+    port.SetBaud(9600);
+    const std::string portSet = ToByteString(BuildUbxFrame(MakeUbxPacket(
+        0x06, 0x00, {1, 0, 0, 0, 0xC0, 0x08, 0, 0, 0x00, 0xC2, 0x01, 0, 7, 0, 3, 0, 0, 0, 0, 0})));
+    const std::string ack("\xB5\x62\x05\x01\x02\x00\x06\x00\x0E\x37", 10);
+    port.Clear();
+    port.Write(portSet);
+    ASSERT_TRUE(port.ReadUntil([&](const std::string& r) { return Count(r, ack) == 1; }));
+    EXPECT_EQ(Count(port.Received(), "\xB5\x62\x06\x13"), 0u); // the garbled poll got nothing
+    EXPECT_TRUE(noiseOnly());                                  // the receiver now talks at 115200
+
+    port.SetBaud(115200);
+    port.Clear();
+    ASSERT_TRUE(port.ReadUntil([](const std::string& r) { return Count(r, "$GPZDA") >= 2; }));
+    const std::string clean = port.Received().substr(port.Received().find("$GPZDA"));
+    EXPECT_TRUE(SplitTraffic(clean).faults.empty()) << SplitTraffic(clean).faults.front();
 }

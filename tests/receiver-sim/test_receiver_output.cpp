@@ -24,29 +24,44 @@ const std::string kLon = R"(\d{5}\.\d{5},[EW])";
 const std::string kTime = R"(\d{6}\.00)";
 const std::string kCs = R"(\*[0-9A-F]{2})";
 
-const std::map<std::string, std::regex>& Layouts() {
-    static const std::map<std::string, std::regex> layouts = {
-        {"$GPRMC", std::regex("\\$GPRMC," + kTime + ",A," + kLat + "," + kLon +
-                              R"(,\d+\.\d{3},\d+\.\d{2},\d{6},,,A)" + kCs)},
-        {"$GPVTG", std::regex(R"(\$GPVTG,\d+\.\d{2},T,,M,\d+\.\d{3},N,\d+\.\d{3},K,A)" + kCs)},
-        {"$GPGGA", std::regex("\\$GPGGA," + kTime + "," + kLat + "," + kLon +
-                              R"(,1,\d{2},\d+\.\d{2},-?\d+\.\d,M,-?\d+\.\d,M,,)" + kCs)},
-        {"$GPGSA",
-         std::regex(R"(\$GPGSA,A,3,(\d{2})?(,(\d{2})?){11},\d+\.\d{2},\d+\.\d{2},\d+\.\d{2})" +
-                    kCs)},
-        {"$GPGSV",
-         std::regex(R"(\$GPGSV,[1-9],[1-9],\d{2}(,\d{2},\d{2},\d{3},(\d{2})?){1,4})" + kCs)},
-        {"$GPGLL", std::regex("\\$GPGLL," + kLat + "," + kLon + "," + kTime + ",A,A" + kCs)},
-        {"$GPZDA", std::regex("\\$GPZDA," + kTime + R"(,\d{2},\d{2},\d{4},00,00)" + kCs)},
-        {"$GPTXT", std::regex(R"(\$GPTXT,01,01,02,[ -~]+)" + kCs)},
+// The layout of each kind of sentence, keyed by its first six characters
+// ("$PUBX,nn" for PUBX); a multi-GNSS receiver adds NMEA 4.11's system and
+// signal ids and RMC's navigational status.
+std::map<std::string, std::regex> Layouts(bool multiGnss) {
+    const std::string gn = multiGnss ? "GN" : "GP";
+    const std::string systemId = multiGnss ? ",[1-5]" : "";
+    const std::string signalId = multiGnss ? ",[17]" : "";
+    std::map<std::string, std::regex> layouts = {
+        {"$" + gn + "RMC",
+         std::regex("\\$" + gn + "RMC," + kTime + ",A," + kLat + "," + kLon +
+                    R"(,\d+\.\d{3},\d+\.\d{2},\d{6},,,A)" + (multiGnss ? ",V" : "") + kCs)},
+        {"$" + gn + "VTG",
+         std::regex("\\$" + gn + R"(VTG,\d+\.\d{2},T,,M,\d+\.\d{3},N,\d+\.\d{3},K,A)" + kCs)},
+        {"$" + gn + "GGA",
+         std::regex("\\$" + gn + "GGA," + kTime + "," + kLat + "," + kLon +
+                    R"(,1,(0\d|1[0-2]),\d+\.\d{2},-?\d+\.\d,M,-?\d+\.\d,M,,)" + kCs)},
+        {"$" + gn + "GSA",
+         std::regex("\\$" + gn + R"(GSA,A,3,(\d{2})?(,(\d{2})?){11},\d+\.\d{2},\d+\.\d{2},)" +
+                    R"(\d+\.\d{2})" + systemId + kCs)},
+        {"$" + gn + "GLL",
+         std::regex("\\$" + gn + "GLL," + kLat + "," + kLon + "," + kTime + ",A,A" + kCs)},
+        {"$" + gn + "ZDA",
+         std::regex("\\$" + gn + "ZDA," + kTime + R"(,\d{2},\d{2},\d{4},00,00)" + kCs)},
+        {"$" + gn + "TXT", std::regex("\\$" + gn + R"(TXT,01,01,02,[ -~]+)" + kCs)},
         {"$PUBX,00",
          std::regex("\\$PUBX,00," + kTime + R"(,\d{4}\.\d{6},[NS],\d{5}\.\d{6},[EW],)" +
                     R"(-?\d+\.\d{3},G3,\d+\.\d,\d+\.\d,\d+\.\d{3},\d+\.\d{2},-?\d+\.\d{3},,)" +
                     R"(\d+\.\d{2},\d+\.\d{2},\d+\.\d{2},\d+,0,0)" + kCs)},
-        {"$PUBX,03", std::regex(R"(\$PUBX,03,\d+(,\d{2},[Ue-],\d{3},\d{2},\d{2},\d{3})+)" + kCs)},
+        {"$PUBX,03", std::regex(R"(\$PUBX,03,\d+(,\d{2,3},[Ue-],\d{3},\d{2},\d{2},\d{3})+)" + kCs)},
         {"$PUBX,04", std::regex("\\$PUBX,04," + kTime +
                                 R"(,\d{6},\d+\.00,\d+,\d+D?,-?\d+,-?\d+\.\d{3},\d+,)" + kCs)},
     };
+    for (const char* talker :
+         multiGnss ? std::vector{"GP", "GL", "GA", "GB", "GQ"} : std::vector{"GP"})
+        layouts.emplace(std::string("$") + talker + "GSV",
+                        std::regex(std::string("\\$") + talker +
+                                   R"(GSV,[1-9],[1-9],\d{2}(,\d{2},\d{2},\d{3},(\d{2})?){1,4})" +
+                                   signalId + kCs));
     return layouts;
 }
 
@@ -78,11 +93,11 @@ ReceivedTraffic EpochTraffic(SimulatedReceiver& receiver) {
     return SplitTraffic(bytes);
 }
 
-void ExpectLayout(const std::string& sentence) {
+void ExpectLayout(const std::map<std::string, std::regex>& layouts, const std::string& sentence) {
     const std::string key =
         sentence.starts_with("$PUBX") ? sentence.substr(0, 8) : sentence.substr(0, 6);
-    const auto layout = Layouts().find(key);
-    ASSERT_NE(layout, Layouts().end()) << sentence;
+    const auto layout = layouts.find(key);
+    ASSERT_NE(layout, layouts.end()) << sentence;
     EXPECT_TRUE(std::regex_match(sentence, layout->second)) << sentence;
 }
 } // namespace
@@ -110,29 +125,36 @@ TEST(ReceiverFields, CoordinatesTimesAndNumbersInReceiverForm) {
 }
 
 TEST(ReceiverOutput, EverySentenceIntactAndLaidOutAsTheReceiverSendsIt) {
-    SimulatedReceiver receiver({kStart, 7, true, true});
-    std::string bytes;
-    for (const std::string& s : receiver.Banner())
-        bytes += s;
-    for (int epoch = 0; epoch < 600; ++epoch) {
-        for (const std::string& message : receiver.NextEpoch())
-            bytes += message;
-        if (epoch % 100 == 0)
-            for (const std::string& answer :
-                 receiver.Receive("$PUBX,00*33\r\n$PUBX,03*30\r\n$PUBX,04*37\r\n"))
-                bytes += answer;
+    for (const bool multiGnss : {false, true}) {
+        SCOPED_TRACE(multiGnss ? "multi-GNSS" : "GPS alone");
+        SimulatedReceiver receiver({kStart, 7, true, true, multiGnss});
+        const auto layouts = Layouts(multiGnss);
+        std::string bytes;
+        for (const std::string& s : receiver.Banner())
+            bytes += s;
+        for (int epoch = 0; epoch < 600; ++epoch) {
+            for (const std::string& message : receiver.NextEpoch())
+                bytes += message;
+            if (epoch % 100 == 0)
+                for (const std::string& answer :
+                     receiver.Receive("$PUBX,00*33\r\n$PUBX,03*30\r\n$PUBX,04*37\r\n"))
+                    bytes += answer;
+        }
+        const ReceivedTraffic traffic = SplitTraffic(bytes);
+        EXPECT_TRUE(traffic.faults.empty()) << traffic.faults.front();
+        EXPECT_TRUE(traffic.unfinished.empty());
+        std::set<std::string> kinds;
+        for (const std::string& sentence : traffic.sentences) {
+            ExpectLayout(layouts, sentence);
+            kinds.insert(sentence.substr(0, sentence.find(',')).substr(0, 6));
+        }
+        std::set<std::string> expected = {"$PUBX"};
+        for (const auto& [key, layout] : layouts)
+            expected.insert(key.substr(0, key.find(',')));
+        EXPECT_EQ(kinds, expected);
+        // NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP and NAV-SAT each epoch
+        EXPECT_EQ(traffic.frames.size(), 3000u);
     }
-    const ReceivedTraffic traffic = SplitTraffic(bytes);
-    EXPECT_TRUE(traffic.faults.empty()) << traffic.faults.front();
-    EXPECT_TRUE(traffic.unfinished.empty());
-    std::set<std::string> kinds;
-    for (const std::string& sentence : traffic.sentences) {
-        ExpectLayout(sentence);
-        kinds.insert(sentence.substr(0, sentence.find(',')));
-    }
-    EXPECT_EQ(kinds, (std::set<std::string>{"$GPGGA", "$GPGLL", "$GPGSA", "$GPGSV", "$GPRMC",
-                                            "$GPTXT", "$GPVTG", "$GPZDA", "$PUBX"}));
-    EXPECT_EQ(traffic.frames.size(), 1200u); // NAV-POSLLH and NAV-STATUS each epoch
 }
 
 TEST(ReceiverOutput, SentencesOfOneEpochAgree) {
@@ -217,24 +239,134 @@ TEST(ReceiverOutput, PubxTimeAnswerCarriesWeekAndTimeOfWeek) {
     EXPECT_EQ(fields[5], "1196");
 }
 
-TEST(ReceiverOutput, UbxNavigationFramesMatchTheNmeaPosition) {
-    SimulatedReceiver receiver({kStart, 5, true, false});
-    const ReceivedTraffic traffic = EpochTraffic(receiver);
-    ASSERT_EQ(traffic.frames.size(), 2u);
-    EXPECT_EQ(Hex(traffic.frames[0].substr(0, 6)), "B5 62 01 02 1C 00"); // NAV-POSLLH, 28 bytes
-    EXPECT_EQ(Hex(traffic.frames[1].substr(0, 6)), "B5 62 01 03 10 00"); // NAV-STATUS, 16 bytes
-    const std::string posllh = FramePayload(traffic.frames[0]);
-    auto i32 = [&](size_t at) {
-        std::int32_t v = 0;
-        for (int k = 3; k >= 0; --k)
-            v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) << 8 |
-                                          static_cast<unsigned char>(posllh[at + k]));
-        return v;
-    };
-    const auto gga = Fields(traffic.SentencesStartingWith("$GPGGA").at(0));
-    EXPECT_NEAR(i32(4) * 1e-7, Degrees(gga[4], gga[5], 3), 1e-6);
-    EXPECT_NEAR(i32(8) * 1e-7, Degrees(gga[2], gga[3], 2), 1e-6);
-    EXPECT_NEAR(i32(16) / 1000.0, std::stod(gga[9]), 0.05);
-    EXPECT_EQ(i32(0), (117359 + 18) * 1000); // GPS time of week in ms
-    EXPECT_EQ(FramePayload(traffic.frames[1]).substr(0, 4), posllh.substr(0, 4));
+namespace {
+// A little-endian integer of a UBX payload.
+std::int64_t Field(const std::string& payload, size_t at, int bytes, bool isSigned = true) {
+    std::uint64_t value = 0;
+    for (int k = bytes - 1; k >= 0; --k)
+        value = value << 8 | static_cast<unsigned char>(payload.at(at + k));
+    if (isSigned && (value >> (8 * bytes - 1)) != 0)
+        return static_cast<std::int64_t>(value) - (std::int64_t{1} << (8 * bytes));
+    return static_cast<std::int64_t>(value);
+}
+
+// Each satellite of the epoch as "talker number" -> "elevation azimuth C/N0 used",
+// from GSV and GSA, and from NAV-SAT.
+using Sky = std::map<std::string, std::string>;
+
+Sky SkyFromNmea(const ReceivedTraffic& traffic) {
+    const std::map<std::string, std::string> talkerOfSystem = {
+        {"1", "GP"}, {"2", "GL"}, {"3", "GA"}, {"4", "GB"}, {"5", "GQ"}};
+    std::set<std::string> used;
+    for (const std::string& gsa : traffic.sentences) {
+        if (gsa.substr(3, 3) != "GSA")
+            continue;
+        const auto f = Fields(gsa);
+        const std::string talker = f.size() > 18 ? talkerOfSystem.at(f[18]) : "GP";
+        for (size_t k = 3; k < 15; ++k)
+            if (!f[k].empty())
+                used.insert(talker + " " + std::to_string(std::stoi(f[k])));
+    }
+    Sky sky;
+    for (const std::string& gsv : traffic.sentences) {
+        if (gsv.substr(3, 3) != "GSV")
+            continue;
+        const auto f = Fields(gsv);
+        for (size_t k = 4; k + 3 < f.size(); k += 4) {
+            const std::string key = gsv.substr(1, 2) + " " + std::to_string(std::stoi(f[k]));
+            sky[key] = std::to_string(std::stoi(f[k + 1])) + " " +
+                       std::to_string(std::stoi(f[k + 2])) + " " + f[k + 3] + " " +
+                       (used.contains(key) ? "U" : "-");
+        }
+    }
+    return sky;
+}
+
+Sky SkyFromNavSat(const std::string& sat) {
+    Sky sky;
+    for (size_t at = 8; at + 12 <= sat.size(); at += 12) {
+        const int svId = static_cast<int>(Field(sat, at + 1, 1, false));
+        const auto [talker, number] = [&]() -> std::pair<std::string, int> {
+            switch (Field(sat, at, 1, false)) {
+            case 0:
+                return {"GP", svId};
+            case 1:
+                return {"GP", svId - 87};
+            case 2:
+                return {"GA", svId};
+            case 3:
+                return {"GB", svId};
+            case 5:
+                return {"GQ", svId};
+            case 6:
+                return {"GL", svId + 64};
+            default:
+                return {"??", svId};
+            }
+        }();
+        const std::int64_t cno = Field(sat, at + 2, 1, false);
+        sky[talker + " " + std::to_string(number)] =
+            std::to_string(Field(sat, at + 3, 1)) + " " + std::to_string(Field(sat, at + 4, 2)) +
+            " " + (cno > 0 ? Padded(static_cast<int>(cno), 2) : "") + " " +
+            ((Field(sat, at + 8, 4, false) & 0x08) ? "U" : "-");
+    }
+    return sky;
+}
+} // namespace
+
+TEST(ReceiverOutput, NmeaAndUbxOfOneEpochDescribeTheSameFix) {
+    for (const bool multiGnss : {false, true}) {
+        SCOPED_TRACE(multiGnss ? "multi-GNSS" : "GPS alone");
+        SimulatedReceiver receiver({kStart, 5, true, false, multiGnss});
+        int mostUsed = 0;
+        for (int epoch = 0; epoch < 300; ++epoch) {
+            const ReceivedTraffic traffic = EpochTraffic(receiver);
+            if (epoch % 15 != 0)
+                continue;
+            std::map<std::string, std::string> payloads; // "01 07" -> payload
+            for (const std::string& frame : traffic.frames)
+                payloads[Hex(frame.substr(2, 2))] = FramePayload(frame);
+            ASSERT_EQ(payloads.size(), 5u);
+            const std::string& pvt = payloads["01 07"];
+            ASSERT_EQ(pvt.size(), 92u);
+            const std::string gn = multiGnss ? "$GN" : "$GP";
+            const auto gga = Fields(traffic.SentencesStartingWith(gn + "GGA").at(0));
+            const auto rmc = Fields(traffic.SentencesStartingWith(gn + "RMC").at(0));
+
+            // GPS time of week, 18 leap seconds ahead of UTC, in every frame.
+            const std::int64_t tow = (117359 + 18 + epoch) * 1000LL;
+            for (const auto& [id, payload] : payloads)
+                EXPECT_EQ(Field(payload, 0, 4, false), tow) << id;
+            char utc[32];
+            std::snprintf(utc, sizeof utc, "%02d%02d%02d.00 %02d%02d%02d", int(Field(pvt, 8, 1)),
+                          int(Field(pvt, 9, 1)), int(Field(pvt, 10, 1)), int(Field(pvt, 7, 1)),
+                          int(Field(pvt, 6, 1)), int(Field(pvt, 4, 2) % 100));
+            EXPECT_EQ(utc, gga[1] + " " + rmc[9]);
+
+            EXPECT_EQ(Field(pvt, 20, 1), 3); // 3D fix
+            EXPECT_NEAR(Field(pvt, 24, 4) * 1e-7, Degrees(gga[4], gga[5], 3), 1e-6);
+            EXPECT_NEAR(Field(pvt, 28, 4) * 1e-7, Degrees(gga[2], gga[3], 2), 1e-6);
+            EXPECT_NEAR(Field(pvt, 36, 4) / 1000.0, std::stod(gga[9]), 0.05);
+            EXPECT_EQ(payloads["01 02"].substr(4, 8), pvt.substr(24, 8)); // NAV-POSLLH lon, lat
+            EXPECT_NEAR(Field(pvt, 60, 4) / 1000.0 * 3600 / 1852, std::stod(rmc[7]), 0.002);
+
+            const Sky sky = SkyFromNmea(traffic);
+            EXPECT_EQ(SkyFromNavSat(payloads["01 35"]), sky);
+            const auto used = std::ranges::count_if(
+                sky, [](const auto& entry) { return entry.second.ends_with("U"); });
+            EXPECT_EQ(Field(pvt, 23, 1), used);
+            EXPECT_EQ(std::stoi(gga[7]), std::min<long>(used, 12)); // GGA stops at 12
+            mostUsed = std::max(mostUsed, static_cast<int>(used));
+
+            const auto gsa = Fields(traffic.SentencesStartingWith(gn + "GSA").at(0));
+            const std::string& dop = payloads["01 04"];
+            EXPECT_NEAR(Field(dop, 6, 2) / 100.0, std::stod(gsa[15]), 0.011);  // PDOP
+            EXPECT_NEAR(Field(dop, 12, 2) / 100.0, std::stod(gsa[16]), 0.011); // HDOP
+            EXPECT_NEAR(Field(dop, 10, 2) / 100.0, std::stod(gsa[17]), 0.011); // VDOP
+            EXPECT_EQ(Field(payloads["01 03"], 4, 1), 3);                      // NAV-STATUS 3D
+        }
+        if (multiGnss) {
+            EXPECT_GT(mostUsed, 12);
+        }
+    }
 }

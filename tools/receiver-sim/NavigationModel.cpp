@@ -12,8 +12,18 @@ constexpr double kSpeed = 8.0;          // metres per second
 constexpr double kMetresPerDegree = 111320.0;
 constexpr double kBaseAltitude = 499.6;
 constexpr double kGeoidSeparation = 48.0;
-constexpr int kHighestPrn = 32;
-constexpr int kMaxLockTime = 64;
+constexpr double kMaxLockTime = 64;
+constexpr double kGeostationary = 1e12; // seconds "above the horizon"
+
+// The receiver was switched on before the simulation starts and has had its
+// fix for a while.
+constexpr std::int64_t kUpBeforeStartMs = 32710;
+constexpr std::uint32_t kFirstTimeToFixMs = 28500;
+
+// Time without a fix after each kind of restart; a cold start also spends
+// the first part of it searching an empty sky.
+constexpr std::int64_t kOutageMs[] = {1000, 5000, 12000};
+constexpr std::int64_t kColdSearchMs = 4000;
 
 double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
@@ -33,34 +43,68 @@ int NavigationSolution::usedCount() const {
                                           [](const SatelliteView& s) { return s.used; }));
 }
 
-NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed)
-    : random_(seed), startUtc_(startUtc) {
-    while (static_cast<int>(passes_.size()) < kSatellitesInView) {
-        // Satellites already in view at start sit anywhere along their pass.
-        Pass pass = NewPass();
-        pass.elapsed = std::uniform_real_distribution<double>(0.15, 0.85)(random_) * pass.duration;
-        pass.lockTime = kMaxLockTime;
-        passes_.push_back(pass);
+NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss)
+    : random_(seed), startUtc_(startUtc), restartedAtMs_(-kUpBeforeStartMs),
+      timeToFirstFixMs_(kFirstTimeToFixMs) {
+    if (multiGnss)
+        constellations_ = {{Gnss::Gps, 1, 32, 10},    {Gnss::Sbas, 120, 158, 2},
+                           {Gnss::Galileo, 1, 36, 7}, {Gnss::BeiDou, 1, 37, 6},
+                           {Gnss::Qzss, 1, 10, 1},    {Gnss::Glonass, 1, 24, 7}};
+    else
+        constellations_ = {{Gnss::Gps, 1, 32, kSatellitesInView}};
+    for (const Constellation& constellation : constellations_) {
+        for (int k = 0; k < constellation.inView; ++k) {
+            // Satellites already in view at start sit anywhere along their pass.
+            Pass pass = NewPass(constellation);
+            if (pass.duration < kGeostationary)
+                pass.elapsed =
+                    std::uniform_real_distribution<double>(0.15, 0.85)(random_) * pass.duration;
+            pass.lockTime = kMaxLockTime;
+            passes_.push_back(pass);
+        }
     }
     Compute();
 }
 
-const NavigationSolution& NavigationModel::Advance() {
-    ++seconds_;
+const NavigationSolution& NavigationModel::Advance(std::chrono::milliseconds period) {
+    elapsedMs_ += period.count();
+    const double seconds = static_cast<double>(period.count()) / 1000.0;
     for (Pass& pass : passes_) {
-        pass.elapsed += 1;
-        if (pass.elapsed >= pass.duration)
-            pass = NewPass();
-        else
-            pass.lockTime = std::min(pass.lockTime + 1, kMaxLockTime);
+        pass.elapsed += seconds;
+        if (pass.elapsed >= pass.duration) {
+            const auto constellation =
+                std::ranges::find(constellations_, pass.system, &Constellation::system);
+            pass = NewPass(*constellation);
+        } else {
+            pass.lockTime = std::min(pass.lockTime + seconds, kMaxLockTime);
+        }
     }
     Compute();
     return current_;
 }
 
-NavigationModel::Pass NavigationModel::NewPass() {
+void NavigationModel::Restart(StartKind kind) {
+    restartedAtMs_ = elapsedMs_;
+    fixFromMs_ = elapsedMs_ + kOutageMs[static_cast<int>(kind)];
+    searchUntilMs_ = kind == StartKind::Cold ? elapsedMs_ + kColdSearchMs : elapsedMs_;
+    timeToFirstFixMs_ = 0;
+    for (Pass& pass : passes_)
+        pass.lockTime = 0;
+    Compute();
+}
+
+NavigationModel::Pass NavigationModel::NewPass(const Constellation& constellation) {
     Pass pass;
-    pass.prn = UnusedPrn();
+    pass.system = constellation.system;
+    pass.prn = UnusedPrn(constellation);
+    if (constellation.system == Gnss::Sbas) {
+        // Hangs over the equator, south of the receiver, never setting.
+        pass.riseAzimuth = std::uniform_real_distribution<double>(140, 220)(random_);
+        pass.peakElevation = std::uniform_real_distribution<double>(25, 35)(random_);
+        pass.duration = kGeostationary;
+        pass.elapsed = kGeostationary / 2;
+        return pass;
+    }
     pass.riseAzimuth = std::uniform_real_distribution<double>(0, 360)(random_);
     pass.sweep = std::uniform_real_distribution<double>(60, 160)(random_) *
                  (std::bernoulli_distribution(0.5)(random_) ? 1 : -1);
@@ -69,11 +113,12 @@ NavigationModel::Pass NavigationModel::NewPass() {
     return pass;
 }
 
-int NavigationModel::UnusedPrn() {
+int NavigationModel::UnusedPrn(const Constellation& constellation) {
     std::vector<int> free;
-    for (int prn = 1; prn <= kHighestPrn; ++prn) {
-        const bool taken = std::any_of(passes_.begin(), passes_.end(),
-                                       [prn](const Pass& p) { return p.prn == prn; });
+    for (int prn = constellation.firstPrn; prn <= constellation.lastPrn; ++prn) {
+        const bool taken = std::ranges::any_of(passes_, [&](const Pass& p) {
+            return p.system == constellation.system && p.prn == prn;
+        });
         if (!taken)
             free.push_back(prn);
     }
@@ -82,8 +127,14 @@ int NavigationModel::UnusedPrn() {
 
 void NavigationModel::Compute() {
     NavigationSolution& s = current_;
-    const double t = static_cast<double>(seconds_);
-    s.utc = startUtc_ + seconds_;
+    const double t = static_cast<double>(elapsedMs_) / 1000.0;
+    s.utc = startUtc_ + static_cast<std::time_t>(elapsedMs_ / 1000);
+    s.millisecond = static_cast<int>(elapsedMs_ % 1000);
+    s.fix = elapsedMs_ >= fixFromMs_;
+    s.millisSinceStart = static_cast<std::uint32_t>(elapsedMs_ - restartedAtMs_);
+    if (s.fix && timeToFirstFixMs_ == 0)
+        timeToFirstFixMs_ = std::max<std::uint32_t>(1, s.millisSinceStart);
+    s.timeToFirstFixMs = timeToFirstFixMs_;
 
     const double angle = kSpeed / kCircleRadius * t;
     const double north = kCircleRadius * std::cos(angle);
@@ -98,22 +149,29 @@ void NavigationModel::Compute() {
 
     std::uniform_int_distribution<int> flicker(-2, 2);
     s.satellites.clear();
-    for (const Pass& pass : passes_) {
-        SatelliteView view;
-        view.prn = pass.prn;
-        const double progress = pass.elapsed / pass.duration;
-        view.elevation = static_cast<int>(
-            std::lround(pass.peakElevation * std::sin(std::numbers::pi * progress)));
-        view.azimuth =
-            static_cast<int>(std::lround(Wrap360(pass.riseAzimuth + pass.sweep * progress))) % 360;
-        view.cno =
-            std::clamp(22 + static_cast<int>(view.elevation * 0.3) + flicker(random_), 0, 54);
-        view.lockTime = pass.lockTime;
-        view.used = view.elevation >= 10 && view.cno >= 25;
-        s.satellites.push_back(view);
+    if (elapsedMs_ >= searchUntilMs_) {
+        for (const Pass& pass : passes_) {
+            SatelliteView view;
+            view.system = pass.system;
+            view.prn = pass.prn;
+            const double progress = pass.elapsed / pass.duration;
+            view.elevation = static_cast<int>(
+                std::lround(pass.peakElevation * std::sin(std::numbers::pi * progress)));
+            view.azimuth =
+                static_cast<int>(std::lround(Wrap360(pass.riseAzimuth + pass.sweep * progress))) %
+                360;
+            view.cno =
+                std::clamp(22 + static_cast<int>(view.elevation * 0.3) + flicker(random_), 0, 54);
+            view.lockTime = static_cast<int>(pass.lockTime);
+            // SBAS satellites bring corrections, not ranges for the solution.
+            view.used =
+                s.fix && pass.system != Gnss::Sbas && view.elevation >= 10 && view.cno >= 25;
+            s.satellites.push_back(view);
+        }
     }
-    std::sort(s.satellites.begin(), s.satellites.end(),
-              [](const SatelliteView& a, const SatelliteView& b) { return a.prn < b.prn; });
+    std::ranges::sort(s.satellites, [](const SatelliteView& a, const SatelliteView& b) {
+        return std::pair(a.system, a.prn) < std::pair(b.system, b.prn);
+    });
 
     const int used = std::max(s.usedCount(), 4);
     s.hdop = 0.55 + 4.5 / used;

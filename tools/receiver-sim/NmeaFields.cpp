@@ -52,9 +52,9 @@ std::string LongitudeFields(double degrees, int minuteDecimals) {
     return AngleFields(degrees, 3, minuteDecimals, 'E', 'W');
 }
 
-std::string TimeField(std::time_t utc) {
+std::string TimeField(std::time_t utc, int millisecond) {
     const std::tm t = Utc(utc);
-    return Printf("%02d%02d%02d.00", t.tm_hour, t.tm_min, t.tm_sec);
+    return Printf("%02d%02d%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec, millisecond / 10);
 }
 
 std::string DateField(std::time_t utc) {

@@ -1,8 +1,8 @@
 #pragma once
 // Field formats of the receiver's NMEA output: fixed decimals, zero-padded
 // integers, latitude as ddmm.mmmmm and longitude as dddmm.mmmmm with their
-// hemisphere, UTC time as hhmmss.ss and date as ddmmyy; and the framing of a
-// body into a sentence with its checksum and CR LF.
+// hemisphere, UTC time as hhmmss.ss (hundredths of a second) and date as ddmmyy; and the framing of
+// a body into a sentence with its checksum and CR LF.
 
 #include <ctime>
 #include <string>
@@ -14,7 +14,7 @@ std::string Padded(int value, int width);
 std::string LatitudeFields(double degrees, int minuteDecimals);
 // "00833.91590,E" for 8.565265 with five decimals of minutes.
 std::string LongitudeFields(double degrees, int minuteDecimals);
-std::string TimeField(std::time_t utc);
+std::string TimeField(std::time_t utc, int millisecond = 0);
 std::string DateField(std::time_t utc);
 
 // "$" + body + "*" + checksum + CR LF.

@@ -2,7 +2,9 @@
 
 #include "tools/receiver-sim/GpsTime.h"
 #include "tools/receiver-sim/NmeaFields.h"
+#include "tools/receiver-sim/ReceiverIdentity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -11,6 +13,27 @@ constexpr double kKnotsPerMetrePerSecond = 3600.0 / 1852.0;
 constexpr double kKmhPerMetrePerSecond = 3.6;
 constexpr size_t kSatellitesPerGsv = 4;
 constexpr size_t kGsaChannels = 12;
+constexpr int kGgaMaxUsed = 12;
+const std::string kNoDop = "99.99";
+
+// One constellation as NMEA 4.11 reports it: its GSV talker, its GSA system
+// id, the signal id of its L1 signal, and the UBX constellations it covers.
+struct NmeaSystem {
+    std::string_view talker;
+    std::string_view systemId;
+    std::string_view signalId;
+    Gnss first, second;
+    bool Covers(Gnss system) const { return system == first || system == second; }
+};
+
+constexpr NmeaSystem kNmeaSystems[] = {{"GP", "1", "1", Gnss::Gps, Gnss::Sbas},
+                                       {"GL", "2", "1", Gnss::Glonass, Gnss::Glonass},
+                                       {"GA", "3", "7", Gnss::Galileo, Gnss::Galileo},
+                                       {"GB", "4", "1", Gnss::BeiDou, Gnss::BeiDou},
+                                       {"GQ", "5", "1", Gnss::Qzss, Gnss::Qzss}};
+
+// GPS alone: every satellite under GP, no system or signal ids.
+constexpr NmeaSystem kGpsAlone = {"GP", "", "", Gnss::Gps, Gnss::Gps};
 
 std::string Join(std::initializer_list<std::string> fields) {
     std::string body;
@@ -22,111 +45,203 @@ std::string Join(std::initializer_list<std::string> fields) {
     return body;
 }
 
-std::string Gga(const NavigationSolution& s) {
+// Talker of the sentences about the combined solution.
+std::string Talker(NmeaDialect dialect) {
+    return dialect == NmeaDialect::MultiGnss ? "GN" : "GP";
+}
+
+std::string Position(const NavigationSolution& s) {
+    if (!s.fix)
+        return ",,,";
+    return LatitudeFields(s.latitude, 5) + ',' + LongitudeFields(s.longitude, 5);
+}
+
+// The position mode that ends RMC, VTG and GLL: autonomous, or no fix.
+std::string Mode(const NavigationSolution& s) {
+    return s.fix ? "A" : "N";
+}
+
+std::string Gga(const NavigationSolution& s, NmeaDialect dialect) {
+    if (!s.fix)
+        return NmeaSentence(Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond),
+                                  Position(s), "0", "00", kNoDop, "", "", "", "", "", ""}));
     return NmeaSentence(
-        Join({"GPGGA", TimeField(s.utc), LatitudeFields(s.latitude, 5),
-              LongitudeFields(s.longitude, 5), "1", Padded(s.usedCount(), 2), Fixed(s.hdop, 2),
+        Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond), Position(s), "1",
+              Padded(std::min(s.usedCount(), kGgaMaxUsed), 2), Fixed(s.hdop, 2),
               Fixed(s.altitudeMsl, 1), "M", Fixed(s.geoidSeparation, 1), "M", "", ""}));
 }
 
-std::string Gll(const NavigationSolution& s) {
-    return NmeaSentence(Join({"GPGLL", LatitudeFields(s.latitude, 5),
-                              LongitudeFields(s.longitude, 5), TimeField(s.utc), "A", "A"}));
+std::string Gll(const NavigationSolution& s, NmeaDialect dialect) {
+    return NmeaSentence(Join({Talker(dialect) + "GLL", Position(s), TimeField(s.utc, s.millisecond),
+                              s.fix ? "A" : "V", Mode(s)}));
 }
 
-std::string Gsa(const NavigationSolution& s) {
-    std::string body = "GPGSA,A,3";
+std::string GsaOf(const NavigationSolution& s, const NmeaSystem& system, NmeaDialect dialect) {
+    std::string body = Talker(dialect) + "GSA,A," + (s.fix ? "3" : "1");
     size_t channels = 0;
     for (const SatelliteView& sat : s.satellites) {
-        if (sat.used && channels < kGsaChannels) {
-            body += ',' + Padded(sat.prn, 2);
+        if (sat.used && system.Covers(sat.system) && channels < kGsaChannels) {
+            body += ',' + Padded(NmeaSatelliteNumber(sat), 2);
             ++channels;
         }
     }
     for (; channels < kGsaChannels; ++channels)
         body += ',';
-    body += ',' + Join({Fixed(s.pdop, 2), Fixed(s.hdop, 2), Fixed(s.vdop, 2)});
+    if (s.fix)
+        body += ',' + Join({Fixed(s.pdop, 2), Fixed(s.hdop, 2), Fixed(s.vdop, 2)});
+    else
+        body += ',' + Join({kNoDop, kNoDop, kNoDop});
+    if (!system.systemId.empty())
+        body += ',' + std::string(system.systemId);
     return NmeaSentence(body);
 }
 
-std::vector<std::string> Gsv(const NavigationSolution& s) {
-    const size_t count = s.satellites.size();
+std::vector<std::string> GsvOf(const NavigationSolution& s, const NmeaSystem& system) {
+    std::vector<SatelliteView> inView;
+    std::ranges::copy_if(s.satellites, std::back_inserter(inView),
+                         [&](const SatelliteView& sat) { return system.Covers(sat.system); });
+    std::ranges::sort(inView, {}, NmeaSatelliteNumber);
+    const size_t count = inView.size();
     const size_t sentences =
         std::max<size_t>(1, (count + kSatellitesPerGsv - 1) / kSatellitesPerGsv);
     std::vector<std::string> result;
     for (size_t index = 0; index < sentences; ++index) {
-        std::string body = Join({"GPGSV", std::to_string(sentences), std::to_string(index + 1),
-                                 Padded(static_cast<int>(count), 2)});
+        std::string body = Join({std::string(system.talker) + "GSV", std::to_string(sentences),
+                                 std::to_string(index + 1), Padded(static_cast<int>(count), 2)});
         for (size_t k = index * kSatellitesPerGsv;
              k < std::min(count, (index + 1) * kSatellitesPerGsv); ++k) {
-            const SatelliteView& sat = s.satellites[k];
-            body += ',' + Join({Padded(sat.prn, 2), Padded(sat.elevation, 2),
+            const SatelliteView& sat = inView[k];
+            body += ',' + Join({Padded(NmeaSatelliteNumber(sat), 2), Padded(sat.elevation, 2),
                                 Padded(sat.azimuth, 3), sat.cno > 0 ? Padded(sat.cno, 2) : ""});
         }
+        if (!system.signalId.empty())
+            body += ',' + std::string(system.signalId);
         result.push_back(NmeaSentence(body));
     }
     return result;
 }
 
-std::string Rmc(const NavigationSolution& s) {
-    return NmeaSentence(
-        Join({"GPRMC", TimeField(s.utc), "A", LatitudeFields(s.latitude, 5),
-              LongitudeFields(s.longitude, 5), Fixed(s.speed * kKnotsPerMetrePerSecond, 3),
-              Fixed(s.course, 2), DateField(s.utc), "", "", "A"}));
+std::vector<std::string> Gsa(const NavigationSolution& s, NmeaDialect dialect) {
+    if (dialect == NmeaDialect::GpsOnly)
+        return {GsaOf(s, kGpsAlone, dialect)};
+    std::vector<std::string> result;
+    for (const NmeaSystem& system : kNmeaSystems)
+        result.push_back(GsaOf(s, system, dialect));
+    return result;
 }
 
-std::string Vtg(const NavigationSolution& s) {
-    return NmeaSentence(Join({"GPVTG", Fixed(s.course, 2), "T", "", "M",
+std::vector<std::string> Gsv(const NavigationSolution& s, NmeaDialect dialect) {
+    if (dialect == NmeaDialect::GpsOnly)
+        return GsvOf(s, kGpsAlone);
+    std::vector<std::string> result;
+    for (const NmeaSystem& system : kNmeaSystems)
+        std::ranges::move(GsvOf(s, system), std::back_inserter(result));
+    return result;
+}
+
+std::string Rmc(const NavigationSolution& s, NmeaDialect dialect) {
+    std::string body =
+        Join({Talker(dialect) + "RMC", TimeField(s.utc, s.millisecond), s.fix ? "A" : "V",
+              Position(s), s.fix ? Fixed(s.speed * kKnotsPerMetrePerSecond, 3) : "",
+              s.fix ? Fixed(s.course, 2) : "", DateField(s.utc), "", "", Mode(s)});
+    if (dialect == NmeaDialect::MultiGnss)
+        body += ",V"; // navigational status: not given
+    return NmeaSentence(body);
+}
+
+std::string Vtg(const NavigationSolution& s, NmeaDialect dialect) {
+    if (!s.fix)
+        return NmeaSentence(Talker(dialect) + "VTG,,,,,,,,,N");
+    return NmeaSentence(Join({Talker(dialect) + "VTG", Fixed(s.course, 2), "T", "", "M",
                               Fixed(s.speed * kKnotsPerMetrePerSecond, 3), "N",
                               Fixed(s.speed * kKmhPerMetrePerSecond, 3), "K", "A"}));
 }
 
-std::string Zda(const NavigationSolution& s) {
+std::string Zda(const NavigationSolution& s, NmeaDialect dialect) {
     std::tm t{};
     gmtime_r(&s.utc, &t);
-    return NmeaSentence(Join({"GPZDA", TimeField(s.utc), Padded(t.tm_mday, 2),
-                              Padded(t.tm_mon + 1, 2), Padded(t.tm_year + 1900, 4), "00", "00"}));
+    return NmeaSentence(
+        Join({Talker(dialect) + "ZDA", TimeField(s.utc, s.millisecond), Padded(t.tm_mday, 2),
+              Padded(t.tm_mon + 1, 2), Padded(t.tm_year + 1900, 4), "00", "00"}));
 }
 
-template <std::string (*Build)(const NavigationSolution&)>
-std::vector<std::string> One(const NavigationSolution& s) {
-    return {Build(s)};
+template <std::string (*Build)(const NavigationSolution&, NmeaDialect)>
+std::vector<std::string> One(const NavigationSolution& s, NmeaDialect dialect) {
+    return {Build(s, dialect)};
+}
+
+// The number PUBX,03 gives a satellite: u-blox's single numbering across
+// constellations.
+int PubxSatelliteNumber(const SatelliteView& sat) {
+    switch (sat.system) {
+    case Gnss::Galileo:
+        return 210 + sat.prn;
+    case Gnss::BeiDou:
+        return sat.prn <= 5 ? 158 + sat.prn : 27 + sat.prn;
+    case Gnss::Qzss:
+        return 192 + sat.prn;
+    case Gnss::Glonass:
+        return 64 + sat.prn;
+    default:
+        return sat.prn;
+    }
 }
 } // namespace
 
-std::vector<std::string> StandardMessage(std::string_view id, const NavigationSolution& s) {
-    using Builder = std::vector<std::string> (*)(const NavigationSolution&);
+int NmeaSatelliteNumber(const SatelliteView& sat) {
+    switch (sat.system) {
+    case Gnss::Sbas:
+        return sat.prn - 87;
+    case Gnss::Glonass:
+        return 64 + sat.prn;
+    default:
+        return sat.prn;
+    }
+}
+
+std::vector<std::string> StandardMessage(std::string_view id, const NavigationSolution& s,
+                                         NmeaDialect dialect) {
+    using Builder = std::vector<std::string> (*)(const NavigationSolution&, NmeaDialect);
     static constexpr std::pair<std::string_view, Builder> kBuilders[] = {
-        {"RMC", One<Rmc>}, {"VTG", One<Vtg>}, {"GGA", One<Gga>}, {"GSA", One<Gsa>},
+        {"RMC", One<Rmc>}, {"VTG", One<Vtg>}, {"GGA", One<Gga>}, {"GSA", Gsa},
         {"GSV", Gsv},      {"GLL", One<Gll>}, {"ZDA", One<Zda>}};
     for (const auto& [name, build] : kBuilders)
         if (name == id)
-            return build(s);
+            return build(s, dialect);
     return {};
 }
 
-std::vector<std::string> BannerSentences() {
+std::vector<std::string> BannerSentences(NmeaDialect dialect) {
     std::vector<std::string> banner;
-    for (const char* text : {"u-blox ag - www.u-blox.com", "HW  UBX-G70xx   00070000",
-                             "PROTVER 14.00", "ANTSTATUS=OK", "ZEPO receiver simulator"})
-        banner.push_back(NmeaSentence(std::string("GPTXT,01,01,02,") + text));
+    const std::string texts[] = {"u-blox ag - www.u-blox.com",
+                                 "HW " + std::string(kHardwareName) + " " +
+                                     std::string(kHardwareVersion),
+                                 std::string(kSoftwareVersion),
+                                 std::string(kVersionExtensions[0]),
+                                 std::string(kVersionExtensions[1]),
+                                 "ANTSTATUS=OK",
+                                 "ZEPO receiver simulator"};
+    for (const std::string& text : texts)
+        banner.push_back(NmeaSentence(Talker(dialect) + "TXT,01,01,02," + text));
     return banner;
 }
 
 std::string Pubx00Position(const NavigationSolution& s) {
-    return NmeaSentence(Join({"PUBX,00", TimeField(s.utc), LatitudeFields(s.latitude, 6),
-                              LongitudeFields(s.longitude, 6), Fixed(s.altitudeEllipsoid(), 3),
-                              "G3", Fixed(s.horizontalAccuracy, 1), Fixed(s.verticalAccuracy, 1),
-                              Fixed(s.speed * kKmhPerMetrePerSecond, 3), Fixed(s.course, 2),
-                              Fixed(-s.verticalSpeed, 3), "", Fixed(s.hdop, 2), Fixed(s.vdop, 2),
-                              Fixed(s.tdop, 2), std::to_string(s.usedCount()), "0", "0"}));
+    return NmeaSentence(
+        Join({"PUBX,00", TimeField(s.utc, s.millisecond), LatitudeFields(s.latitude, 6),
+              LongitudeFields(s.longitude, 6), Fixed(s.altitudeEllipsoid(), 3), s.fix ? "G3" : "NF",
+              Fixed(s.horizontalAccuracy, 1), Fixed(s.verticalAccuracy, 1),
+              Fixed(s.speed * kKmhPerMetrePerSecond, 3), Fixed(s.course, 2),
+              Fixed(-s.verticalSpeed, 3), "", Fixed(s.hdop, 2), Fixed(s.vdop, 2), Fixed(s.tdop, 2),
+              std::to_string(s.usedCount()), "0", "0"}));
 }
 
 std::string Pubx03SatelliteStatus(const NavigationSolution& s) {
     std::string body = "PUBX,03," + std::to_string(s.satellites.size());
     for (const SatelliteView& sat : s.satellites)
-        body += ',' + Join({Padded(sat.prn, 2), sat.used ? "U" : "e", Padded(sat.azimuth, 3),
-                            Padded(sat.elevation, 2), Padded(sat.cno, 2), Padded(sat.lockTime, 3)});
+        body += ',' + Join({Padded(PubxSatelliteNumber(sat), 2), sat.used ? "U" : "e",
+                            Padded(sat.azimuth, 3), Padded(sat.elevation, 2), Padded(sat.cno, 2),
+                            Padded(sat.lockTime, 3)});
     return NmeaSentence(body);
 }
 
@@ -136,9 +251,9 @@ std::string Pubx04TimeOfDay(const NavigationSolution& s) {
     const double drift = -2660.664 + 3.0 * std::sin(static_cast<double>(s.utc) / 300.0);
     const double bias =
         std::fmod(std::fabs(drift) * static_cast<double>(sinceGpsEpoch % 100000), 1e6);
-    return NmeaSentence(
-        Join({"PUBX,04", TimeField(s.utc), DateField(s.utc),
-              Fixed(static_cast<double>(UtcTimeOfWeek(s.utc)), 2), std::to_string(UtcWeek(s.utc)),
-              std::to_string(kGpsLeapSeconds), std::to_string(std::lround(bias)), Fixed(drift, 3),
-              std::to_string(20 + s.utc % 30), ""}));
+    return NmeaSentence(Join(
+        {"PUBX,04", TimeField(s.utc, s.millisecond), DateField(s.utc),
+         Fixed(static_cast<double>(UtcTimeOfWeek(s.utc)) + s.millisecond / 1000.0, 2),
+         std::to_string(UtcWeek(s.utc)), std::to_string(kGpsLeapSeconds),
+         std::to_string(std::lround(bias)), Fixed(drift, 3), std::to_string(20 + s.utc % 30), ""}));
 }

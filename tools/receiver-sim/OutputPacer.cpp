@@ -17,6 +17,12 @@ std::size_t OutputPacer::Allowance(Clock::time_point now) {
     return static_cast<std::size_t>(credit_);
 }
 
+void OutputPacer::SetRate(double bytesPerSecond) {
+    bytesPerSecond_ = bytesPerSecond;
+    burst_ = std::max(1.0, bytesPerSecond * kBurstSeconds);
+    credit_ = std::min(credit_, burst_);
+}
+
 void OutputPacer::Spend(std::size_t bytes) {
     credit_ -= static_cast<double>(bytes);
 }

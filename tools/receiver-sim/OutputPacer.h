@@ -14,6 +14,8 @@ public:
 
     // Bytes that may go out at `now`.
     std::size_t Allowance(Clock::time_point now);
+    // From now on, lets bytes out at this rate.
+    void SetRate(double bytesPerSecond);
     void Spend(std::size_t bytes);
     // How long until one more byte may go out (zero when one may now).
     Clock::duration UntilNextByte() const;

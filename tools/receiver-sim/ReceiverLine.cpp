@@ -1,5 +1,7 @@
 #include "tools/receiver-sim/ReceiverLine.h"
 
+#include "tools/receiver-sim/LineRate.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -15,10 +17,13 @@ int CeilMs(std::chrono::steady_clock::duration wait) {
 } // namespace
 
 ReceiverLine::ReceiverLine(int fd, SimulatedReceiver& receiver, const LineSettings& settings)
-    : fd_(fd), receiver_(receiver), settings_(settings) {}
+    : fd_(fd), receiver_(receiver), settings_(settings), startRate_(receiver.LineBaud()),
+      talkRate_(startRate_) {}
 
 void ReceiverLine::Run(const LineHooks& hooks) {
     OutputPacer pacer(settings_.bytesPerSecond, Clock::now());
+    if (!settings_.continuous)
+        SetPortLineRate(fd_, talkRate_);
     Clock::time_point nextEpoch = Clock::now();
     bool up = false;
     while (!hooks.stopRequested()) {
@@ -34,9 +39,9 @@ void ReceiverLine::Run(const LineHooks& hooks) {
         const Clock::time_point now = Clock::now();
         if (!settings_.continuous && now >= nextEpoch) {
             QueueEpoch(up);
-            nextEpoch += settings_.epochInterval;
+            nextEpoch += receiver_.EpochPeriod();
             if (nextEpoch < now) // stalled: carry on from now rather than catch up in a burst
-                nextEpoch = now + settings_.epochInterval;
+                nextEpoch = now + receiver_.EpochPeriod();
         }
         if (!up) {
             poll(nullptr, 0, settings_.continuous ? kMaxWaitMs : CeilMs(nextEpoch - now));
@@ -45,6 +50,7 @@ void ReceiverLine::Run(const LineHooks& hooks) {
         if (settings_.continuous && !HasOutput())
             QueueEpoch(true);
         SendPaced(pacer);
+        FollowRateChange(pacer);
         pollfd line{fd_, static_cast<short>(POLLIN | (blocked_ ? POLLOUT : 0)), 0};
         if (poll(&line, 1, PollTimeoutMs(pacer, nextEpoch)) > 0 && (line.revents & POLLIN))
             TakeInput();
@@ -58,12 +64,15 @@ bool ReceiverLine::LineIsUp() const {
 
 void ReceiverLine::TakeInput() {
     char buffer[4096];
+    // Commands sent at the wrong rate arrive as noise and are not understood.
+    const bool understood = !WrongListenRate();
     for (;;) {
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n <= 0)
             return;
-        std::ranges::move(receiver_.Receive(std::string_view(buffer, static_cast<size_t>(n))),
-                          std::back_inserter(answers_));
+        if (understood)
+            std::ranges::move(receiver_.Receive(std::string_view(buffer, static_cast<size_t>(n))),
+                              std::back_inserter(answers_));
     }
 }
 
@@ -94,19 +103,44 @@ bool ReceiverLine::NextMessage() {
 void ReceiverLine::SendPaced(OutputPacer& pacer) {
     blocked_ = false;
     std::size_t allowance = pacer.Allowance(Clock::now());
+    const std::optional<std::uint32_t> wrongRate = WrongListenRate();
     while (allowance > 0) {
         if (sent_ == sending_.size() && !NextMessage())
             return;
-        const std::size_t chunk = std::min(allowance, sending_.size() - sent_);
-        const ssize_t n = write(fd_, sending_.data() + sent_, chunk);
+        std::size_t chunk = std::min(allowance, sending_.size() - sent_);
+        const std::string_view bytes(sending_.data() + sent_, chunk);
+        // Noise stands for the whole chunk, however much of it the peer takes.
+        const std::string noise = wrongRate ? noise_.Garble(bytes, talkRate_, *wrongRate) : "";
+        const ssize_t n = wrongRate ? (noise.empty() ? 1 : write(fd_, noise.data(), noise.size()))
+                                    : write(fd_, bytes.data(), bytes.size());
         if (n <= 0) {
             blocked_ = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
             return;
         }
-        sent_ += static_cast<std::size_t>(n);
-        allowance -= static_cast<std::size_t>(n);
-        pacer.Spend(static_cast<std::size_t>(n));
+        if (!wrongRate)
+            chunk = static_cast<std::size_t>(n);
+        sent_ += chunk;
+        allowance -= chunk;
+        pacer.Spend(chunk);
     }
+}
+
+void ReceiverLine::FollowRateChange(OutputPacer& pacer) {
+    const std::uint32_t wanted = receiver_.LineBaud();
+    if (wanted == talkRate_ || !answers_.empty() || sent_ < sending_.size())
+        return;
+    talkRate_ = wanted;
+    if (!settings_.continuous)
+        pacer.SetRate(settings_.bytesPerSecond * wanted / startRate_);
+}
+
+std::optional<std::uint32_t> ReceiverLine::WrongListenRate() const {
+    if (settings_.continuous)
+        return std::nullopt;
+    const std::optional<std::uint32_t> listening = PortLineRate(fd_);
+    if (!listening || RatesAgree(talkRate_, *listening))
+        return std::nullopt;
+    return listening;
 }
 
 void ReceiverLine::DropOutput() {

@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kMaxRate = 255;
-constexpr std::uint32_t kBootMillis = 4210; // time from power-up to the first epoch
 
 std::vector<std::string_view> SplitFields(std::string_view body) {
     std::vector<std::string_view> fields;
@@ -33,36 +32,38 @@ int ParseRate(std::string_view field) {
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
-    : settings_(settings), model_(settings.startUtc, settings.seed),
+    : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
-                [this](const UbxMessage& message) { TakeFrame(message); }}) {
-    for (std::string_view id : kStandardMessages)
-        rates_.emplace(id, 1);
+                [this](const UbxMessage& message) { TakeFrame(message); }}),
+      dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
+      defaults_(
+          DefaultConfig(settings.lineBaud, settings.interleaveUbx, settings.positionEachEpoch)) {
+    defaults_.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
+    permanent_ = config_ = defaults_;
 }
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
     if (epochs_ > 0)
-        model_.Advance();
-    const NavigationSolution& solution = model_.Current();
-    std::vector<std::string> messages;
-    if (settings_.interleaveUbx)
-        messages.push_back(NavPosllhFrame(solution));
-    for (std::string_view id : kStandardMessages) {
-        const int rate = rates_.find(id)->second;
-        if (rate > 0 && epochs_ % rate == 0)
-            std::ranges::move(StandardMessage(id, solution), std::back_inserter(messages));
-        if (settings_.interleaveUbx && id == "GGA")
-            messages.push_back(
-                NavStatusFrame(solution, kBootMillis + static_cast<std::uint32_t>(epochs_) * 1000));
-    }
-    if (settings_.positionEachEpoch)
-        messages.push_back(Pubx00Position(solution));
+        model_.Advance(config_.EpochPeriod());
     ++epochs_;
+    std::vector<std::string> messages;
+    if (!navigating_)
+        return messages;
+    const NavigationSolution& solution = model_.Current();
+    for (size_t k = 0; k < kOutputMessageCount; ++k) {
+        const int rate = config_.rates[k][kLinePort];
+        if (rate > 0 && (epochs_ - 1) % rate == 0)
+            for (std::string& message : BuildOutputMessage(kOutputMessages[k], solution, dialect_))
+                if (Sends(message))
+                    messages.push_back(std::move(message));
+    }
     return messages;
 }
 
 std::vector<std::string> SimulatedReceiver::Banner() const {
-    return BannerSentences();
+    if (!Sends("$"))
+        return {};
+    return BannerSentences(dialect_);
 }
 
 std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
@@ -70,23 +71,35 @@ std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
     return std::exchange(answers_, {});
 }
 
-int SimulatedReceiver::MessageRate(std::string_view id) const {
-    const auto found = rates_.find(id);
-    return found == rates_.end() ? -1 : found->second;
+int SimulatedReceiver::MessageRate(std::string_view name) const {
+    const auto found = FindOutputMessage(name);
+    return found ? config_.rates[*found][kLinePort] : -1;
+}
+
+void SimulatedReceiver::Answer(std::string message) {
+    if (Sends(message))
+        answers_.push_back(std::move(message));
+}
+
+bool SimulatedReceiver::Sends(std::string_view message) const {
+    const std::uint16_t protocol = message.starts_with('$') ? kProtocolNmea : kProtocolUbx;
+    return (config_.Line().outProtoMask & protocol) != 0;
 }
 
 void SimulatedReceiver::TakeSentence(std::string_view line) {
+    if (!(config_.Line().inProtoMask & kProtocolNmea))
+        return;
     const std::string_view body = CheckedSentenceBody(line);
     const std::vector<std::string_view> fields = SplitFields(body);
     if (fields.size() < 2 || fields[0] != "PUBX")
         return;
     const NavigationSolution& solution = model_.Current();
     if (fields.size() == 2 && fields[1] == "00")
-        answers_.push_back(Pubx00Position(solution));
+        Answer(Pubx00Position(solution));
     else if (fields.size() == 2 && fields[1] == "03")
-        answers_.push_back(Pubx03SatelliteStatus(solution));
+        Answer(Pubx03SatelliteStatus(solution));
     else if (fields.size() == 2 && fields[1] == "04")
-        answers_.push_back(Pubx04TimeOfDay(solution));
+        Answer(Pubx04TimeOfDay(solution));
     else if (fields[1] == "40")
         SetRate(fields);
 }
@@ -96,28 +109,14 @@ void SimulatedReceiver::TakeSentence(std::string_view line) {
 void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
     if (fields.size() != 8 && fields.size() != 9)
         return;
-    const auto rate = rates_.find(fields[2]);
-    if (rate == rates_.end())
+    const auto message = FindOutputMessage(fields[2]);
+    if (!message || kOutputMessages[*message].ubxClass != kNmeaStandardClass)
         return;
     const bool valid = std::all_of(fields.begin() + 3, fields.begin() + 8,
                                    [](std::string_view field) { return ParseRate(field) >= 0; });
-    if (valid)
-        rate->second = ParseRate(fields[4]);
-}
-
-void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
-    const bool cfgAnt = message.ubxClass == kUbxClassCfg && message.id == kUbxIdCfgAnt;
-    if (cfgAnt && message.payload.empty()) {
-        answers_.push_back(CfgAntFrame(antenna_));
-    } else if (cfgAnt && message.payload.size() == 4) {
-        const auto byte = [&](size_t k) {
-            return static_cast<std::uint16_t>(static_cast<unsigned char>(message.payload[k]));
-        };
-        antenna_.flags = static_cast<std::uint16_t>(byte(0) | byte(1) << 8);
-        antenna_.pins = static_cast<std::uint16_t>(byte(2) | byte(3) << 8);
-    } else {
-        answers_.push_back(AckFrame(false, message.ubxClass, message.id));
+    if (!valid)
         return;
-    }
-    answers_.push_back(AckFrame(true, message.ubxClass, message.id));
+    for (int port = 0; port < kPortCount; ++port)
+        config_.rates[*message][static_cast<size_t>(port)] =
+            static_cast<std::uint8_t>(ParseRate(fields[3 + static_cast<size_t>(port)]));
 }

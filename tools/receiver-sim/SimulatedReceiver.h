@@ -2,20 +2,27 @@
 // The simulated receiver without its line: what it sends each navigation
 // epoch, and how it answers the commands it takes in.
 //
-// Answers: "$PUBX,00", "$PUBX,03" and "$PUBX,04" polls with a PUBX 00, 03 or
-// 04 sentence; "$PUBX,40,<msg>,<rddc>,<rus1>,<rus2>,<rusb>,<rspi>[,0]" sets
-// how often <msg> goes out (every rus1-th epoch, 0 = never; the simulated
-// line is serial port 1) and is not answered; a UBX CFG-ANT poll with a
-// CFG-ANT frame and ACK-ACK; a CFG-ANT set by storing flags and pins and
-// ACK-ACK; any other intact UBX frame with ACK-NAK. Sentences with a wrong or
+// NMEA: "$PUBX,00", "$PUBX,03" and "$PUBX,04" polls are answered with a PUBX
+// 00, 03 or 04 sentence; "$PUBX,40,<msg>,<rddc>,<rus1>,<rus2>,<rusb>,<rspi>[,0]"
+// sets how often the standard message <msg> goes out on each port (every
+// n-th epoch, 0 = never) and is not answered. Sentences with a wrong or
 // missing checksum, unknown sentences and broken frames get no answer.
+//
+// UBX, as a u-blox receiver answers: a CFG poll with the CFG message and
+// ACK-ACK, a CFG set with ACK-ACK once taken or ACK-NAK when refused (CFG-PRT,
+// CFG-MSG, CFG-RATE, CFG-ANT, CFG-CFG); CFG-RST restarts the receiver without
+// an answer; MON-VER and the navigation messages are answered with the
+// message alone; anything else with ACK-NAK. The port settings of the line
+// (UART1) decide which protocols it takes and sends and the rate it talks at.
 
 #include "tools/receiver-sim/CommandScanner.h"
 #include "tools/receiver-sim/NavigationModel.h"
+#include "tools/receiver-sim/OutputMessages.h"
+#include "tools/receiver-sim/ReceiverConfig.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
+#include <chrono>
 #include <ctime>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +30,11 @@
 struct ReceiverSettings {
     std::time_t startUtc = 0;
     unsigned seed = 1;
-    bool interleaveUbx = false;     // NAV-POSLLH and NAV-STATUS within each epoch
+    bool interleaveUbx = false;     // the UBX navigation messages within each epoch
     bool positionEachEpoch = false; // a PUBX 00 sentence closing each epoch
+    bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
+    std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
+    std::chrono::milliseconds measurementPeriod{1000};
 };
 
 class SimulatedReceiver {
@@ -32,7 +42,8 @@ public:
     explicit SimulatedReceiver(const ReceiverSettings& settings);
 
     // The messages of the next navigation epoch in output order, each one
-    // complete sentence or frame. The first call gives the starting epoch.
+    // complete sentence or frame. The first call gives the starting epoch;
+    // each later one moves the receiver on by the epoch period.
     std::vector<std::string> NextEpoch();
 
     // The TXT sentences a receiver prints as its line comes up.
@@ -42,22 +53,36 @@ public:
     // bytes complete, in order, each one complete sentence or frame.
     std::vector<std::string> Receive(std::string_view bytes);
 
-    // Every how many epochs the standard message goes out (0 = never), or -1
-    // for an identifier this receiver does not send.
-    int MessageRate(std::string_view id) const;
-    const AntennaSettings& Antenna() const { return antenna_; }
+    // Every how many epochs the message ("GGA", "NAV-PVT") goes out on the
+    // line (0 = never), or -1 for a message this receiver does not send.
+    int MessageRate(std::string_view name) const;
+    const AntennaSettings& Antenna() const { return config_.antenna; }
     const NavigationSolution& LastEpoch() const { return model_.Current(); }
+    // The rate the line talks at and the time between epochs, as configured now.
+    std::uint32_t LineBaud() const { return config_.Line().baudRate; }
+    std::chrono::milliseconds EpochPeriod() const { return config_.EpochPeriod(); }
 
 private:
     void TakeSentence(std::string_view line);
     void TakeFrame(const UbxMessage& message);
     void SetRate(const std::vector<std::string_view>& fields);
+    // Each returns whether the command was taken (ACK-ACK) or refused (ACK-NAK).
+    bool TakePortCommand(const std::string& payload);
+    bool TakeMessageCommand(const std::string& payload);
+    bool TakeRateCommand(const std::string& payload);
+    bool TakeAntennaCommand(const std::string& payload);
+    bool TakeConfigurationCommand(const std::string& payload);
+    void TakeReset(const std::string& payload);
+    // Queues an answer if the line's output protocols let it out.
+    void Answer(std::string message);
+    bool Sends(std::string_view message) const;
 
     ReceiverSettings settings_;
     NavigationModel model_;
     CommandScanner scanner_;
-    std::map<std::string, int, std::less<>> rates_;
-    AntennaSettings antenna_;
+    NmeaDialect dialect_;
+    ReceiverConfig defaults_, permanent_, config_;
+    bool navigating_ = true; // false while GNSS is stopped
     long epochs_ = 0;
     std::vector<std::string> answers_;
 };

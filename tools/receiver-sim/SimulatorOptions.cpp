@@ -3,19 +3,29 @@
 #include <charconv>
 
 const char* const kSimulatorUsage =
-    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--ubx] [--rate N]\n"
+    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rate N]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
-    "  --baud N     line rate the output is paced to, in bits per second (default 9600)\n"
-    "  --ubx        interleave UBX NAV-POSLLH and NAV-STATUS frames with the NMEA output\n"
+    "  --baud N     rate it starts talking at, in bits per second (default 9600)\n"
+    "  --gnss       track GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS and speak NMEA 4.11\n"
+    "               (GN, GP, GL, GA, GB, GQ talkers) instead of GPS alone with GP talkers\n"
+    "  --ubx        interleave the UBX NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP and\n"
+    "               NAV-SAT frames of each epoch with the NMEA output\n"
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
     "  --help       show this text\n"
     "  --version    show the program's version\n"
     "\n"
-    "It answers $PUBX,00 / 03 / 04 polls, takes $PUBX,40 rate commands, answers\n"
-    "the UBX CFG-ANT poll and set with ACK-ACK and other UBX frames with ACK-NAK.\n"
+    "It answers $PUBX,00 / 03 / 04 polls and takes $PUBX,40 rate commands. UBX:\n"
+    "CFG-PRT, CFG-MSG, CFG-RATE and CFG-ANT polls with the message and ACK-ACK;\n"
+    "their sets, and CFG-CFG save / load / revert (kept for the run), with ACK-ACK\n"
+    "or ACK-NAK; CFG-RST restarts it unanswered (a cold start loses the fix for\n"
+    "some seconds); MON-VER and NAV polls with the message; anything else with\n"
+    "ACK-NAK. It talks at its UART1 rate (--baud, then CFG-PRT): a program whose\n"
+    "port is set to another rate receives noise and is not understood (not with\n"
+    "--rate, which has no line rate).\n"
+    "\n"
     "It ends on Ctrl+C, SIGTERM, or when the program that opened its port exits.\n";
 
 namespace {
@@ -72,6 +82,8 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--ubx" && !value) {
             options.ubx = true;
+        } else if (name == "--gnss" && !value) {
+            options.gnss = true;
         } else if ((name == "--help" || name == "-h") && !value) {
             options.help = true;
         } else if (name == "--version" && !value) {

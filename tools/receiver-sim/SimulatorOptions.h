@@ -10,6 +10,7 @@ struct SimulatorOptions {
     std::string port = "COM13";
     long baud = 9600;
     bool ubx = false;
+    bool gnss = false;        // several constellations instead of GPS alone
     std::optional<long> rate; // bytes per second of continuous mixed traffic
     bool help = false;
     bool version = false;

@@ -1,8 +1,9 @@
 #pragma once
-// UBX frames the receiver sends: navigation messages it may interleave with
-// its NMEA output, the CFG-ANT answer to a poll, and the ACK-ACK / ACK-NAK
-// that acknowledge a received UBX message. Each is returned as the bytes of
-// one complete frame.
+// UBX frames the receiver sends: the navigation messages of an epoch, the
+// CFG-ANT answer to a poll, and the ACK-ACK / ACK-NAK that acknowledge a
+// received UBX message. Each is returned as the bytes of one complete frame.
+// Navigation messages carry GPS time (time of week in ms), the calendar
+// fields of NAV-PVT UTC.
 
 #include "tools/receiver-sim/NavigationModel.h"
 
@@ -12,8 +13,12 @@
 inline constexpr std::uint8_t kUbxClassNav = 0x01;
 inline constexpr std::uint8_t kUbxClassAck = 0x05;
 inline constexpr std::uint8_t kUbxClassCfg = 0x06;
+inline constexpr std::uint8_t kUbxClassMon = 0x0A;
 inline constexpr std::uint8_t kUbxIdNavPosllh = 0x02;
 inline constexpr std::uint8_t kUbxIdNavStatus = 0x03;
+inline constexpr std::uint8_t kUbxIdNavDop = 0x04;
+inline constexpr std::uint8_t kUbxIdNavPvt = 0x07;
+inline constexpr std::uint8_t kUbxIdNavSat = 0x35;
 inline constexpr std::uint8_t kUbxIdAckNak = 0x00;
 inline constexpr std::uint8_t kUbxIdAckAck = 0x01;
 inline constexpr std::uint8_t kUbxIdCfgAnt = 0x13;
@@ -24,7 +29,17 @@ struct AntennaSettings {
     friend bool operator==(const AntennaSettings&, const AntennaSettings&) = default;
 };
 
+// A frame of the given class and id around the payload bytes.
+std::string UbxFrame(std::uint8_t ubxClass, std::uint8_t id, std::string_view payload);
+
+// Little-endian field writers for payloads.
+void PutUnsigned(std::string& payload, std::uint32_t value, int bytes);
+void PutSigned(std::string& payload, double value, int bytes = 4); // rounded
+
 std::string NavPosllhFrame(const NavigationSolution& solution);
-std::string NavStatusFrame(const NavigationSolution& solution, std::uint32_t millisSinceStart);
+std::string NavStatusFrame(const NavigationSolution& solution);
+std::string NavDopFrame(const NavigationSolution& solution);
+std::string NavPvtFrame(const NavigationSolution& solution);
+std::string NavSatFrame(const NavigationSolution& solution);
 std::string CfgAntFrame(const AntennaSettings& antenna);
 std::string AckFrame(bool acknowledged, std::uint8_t ackedClass, std::uint8_t ackedId);

@@ -95,6 +95,8 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.seed = std::random_device{}();
     receiverSettings.interleaveUbx = options.ubx || options.rate.has_value();
     receiverSettings.positionEachEpoch = options.rate.has_value();
+    receiverSettings.multiGnss = options.gnss;
+    receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
     SimulatedReceiver receiver(receiverSettings);
 
     LineSettings lineSettings;
@@ -106,7 +108,7 @@ int Simulate(const SimulatorOptions& options) {
                       ? std::to_string(*options.rate) + " bytes per second of mixed traffic"
                       : std::to_string(options.baud) + " baud" +
                             (options.ubx ? ", UBX interleaved" : ""))
-              << ". Ctrl+C ends it." << std::endl;
+              << (options.gnss ? ", multi-GNSS" : ", GPS only") << ". Ctrl+C ends it." << std::endl;
 
     PeerWatch peers(pty->devicePath);
     bool peerExited = false;

@@ -1,0 +1,46 @@
+#pragma once
+// The messages the receiver can send each epoch, in the order it sends them,
+// each with the class and id that CFG-MSG names it by: UBX navigation
+// messages, the standard NMEA sentences (class F0) and the PUBX messages
+// (class F1). The UBX frames sit between the NMEA sentences so that a
+// monitor meets a mixed stream.
+
+#include "tools/receiver-sim/NavigationModel.h"
+#include "tools/receiver-sim/NmeaOutput.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class OutputProtocol { Ubx, Nmea };
+
+struct OutputMessage {
+    std::string_view name; // "GGA", "PUBX,00", "NAV-PVT"
+    std::uint8_t ubxClass;
+    std::uint8_t id;
+    OutputProtocol protocol() const {
+        return ubxClass >= 0xF0 ? OutputProtocol::Nmea : OutputProtocol::Ubx;
+    }
+};
+
+inline constexpr std::uint8_t kNmeaStandardClass = 0xF0;
+inline constexpr std::uint8_t kPubxClass = 0xF1;
+
+inline constexpr OutputMessage kOutputMessages[] = {
+    {"NAV-POSLLH", 0x01, 0x02}, {"NAV-PVT", 0x01, 0x07}, {"RMC", 0xF0, 0x04},
+    {"VTG", 0xF0, 0x05},        {"GGA", 0xF0, 0x00},     {"NAV-STATUS", 0x01, 0x03},
+    {"GSA", 0xF0, 0x02},        {"NAV-DOP", 0x01, 0x04}, {"GSV", 0xF0, 0x03},
+    {"NAV-SAT", 0x01, 0x35},    {"GLL", 0xF0, 0x01},     {"ZDA", 0xF0, 0x08},
+    {"PUBX,00", 0xF1, 0x00},    {"PUBX,03", 0xF1, 0x03}, {"PUBX,04", 0xF1, 0x04}};
+inline constexpr size_t kOutputMessageCount = std::size(kOutputMessages);
+
+// Index into kOutputMessages, by name or by class and id.
+std::optional<size_t> FindOutputMessage(std::string_view name);
+std::optional<size_t> FindOutputMessage(std::uint8_t ubxClass, std::uint8_t id);
+
+// The sentences or frame of the message for the solution.
+std::vector<std::string> BuildOutputMessage(const OutputMessage& message,
+                                            const NavigationSolution& solution,
+                                            NmeaDialect dialect);
