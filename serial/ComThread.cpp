@@ -1,137 +1,146 @@
 #include "serial/ComThread.h"
 
-#include "serial/DeviceMap.h"
 #include "serial/GuiThreadCall.h"
 #include "serial/PosixDevice.h"
+#include "serial/ReaderContext.h"
 #include "serial/ReceiveLog.h"
-#include "serial/SerialPort.h"
 
 #include <chrono>
 
-TComThread::TComThread(TSerialPort& owner) : Owner(owner) {
-    Owner.ConnectedTo = spNone;
-    std::unique_ptr<PosixDevice> device =
-        PosixDevice::Open(DevicePathOfPort(Owner.FPort), openError_);
-    if (!device)
-        return;
-    ComDevice = std::move(device);
-    // A refused setting leaves the port open with what the device kept.
-    Owner.ApplyLineSettings(ComDevice.get());
-    Owner.ApplyTimeouts(ComDevice.get());
-    Owner.ApplyBufferSizes(ComDevice.get());
-    Owner.ConnectedTo = StringToCommPort(Owner.FPort);
-    try {
-        Dispatch([this] {
-            if (Owner.OnConnect && Owner.ConnectedTo != spNone)
-                Owner.OnConnect(&Owner, Owner.ConnectedTo);
-        });
-    } catch (...) {
-        // A failing connect handler leaves no port open behind the error.
-        Release();
-        throw;
-    }
-}
+TComThread::TComThread(std::shared_ptr<ReaderContext> context)
+    : context_(std::move(context)), pump_(*context_, [this] { NotifyDeviceGone(); }) {}
 
 TComThread::~TComThread() {
     RequestStop();
     Join();
 }
 
+void TComThread::StartReading(TThreadPriority priority) {
+    pump_.Start(priority);
+    Start(priority);
+}
+
 void TComThread::RequestStop() {
-    std::lock_guard lock(stopMutex_);
+    std::lock_guard lock(wakeMutex_);
     stopRequested_ = true;
-    stopSignal_.notify_all();
+    wake_.notify_all();
+}
+
+void TComThread::SetPriority(TThreadPriority priority) {
+    WorkerThread::SetPriority(priority);
+    pump_.SetPriority(priority);
 }
 
 bool TComThread::StopRequested() {
-    std::lock_guard lock(stopMutex_);
+    std::lock_guard lock(wakeMutex_);
     return stopRequested_;
 }
 
+bool TComThread::DeviceGone() {
+    std::lock_guard lock(wakeMutex_);
+    return deviceGone_;
+}
+
+void TComThread::NotifyDeviceGone() {
+    std::lock_guard lock(wakeMutex_);
+    deviceGone_ = true;
+    wake_.notify_all();
+}
+
 void TComThread::Dispatch(const std::function<void()>& call) {
-    if (Owner.FNeedSynchronization)
+    if (context_->settings->synchronised)
         RunOnGuiThread(call);
     else
         call();
 }
 
 void TComThread::Run() {
-    while (!StopRequested() && ComDevice->IsOpen()) {
-        PollLineStatus();
-        bool backlog = false;
-        if (!StopRequested() && ComDevice->IsOpen())
-            backlog = PollReceive();
-        // A full queue means bytes arrive faster than one queue per Delay:
-        // poll again at once so that the driver never has to drop any.
-        if (!backlog && !StopRequested() && ComDevice->IsOpen())
-            SleepDelay();
+    while (!StopRequested()) {
+        const bool gone = DeviceGone();
+        if (!gone)
+            PollLineStatus();
+        // What came before the device went away is still delivered.
+        DeliverReceived();
+        if (gone)
+            break;
+        SleepDelay();
     }
     Release();
 }
 
 void TComThread::PollLineStatus() {
     try {
-        const TLineStatusSet lines = ComDevice->LineStatus();
-        if (lines == Owner.FLineStatus)
+        const TLineStatusSet lines = context_->device->LineStatus();
+        if (lines == context_->lineStatus.load())
             return;
-        Owner.FLineStatus = lines;
-        Dispatch([this] {
-            if (Owner.OnLineStatusChange)
-                Owner.OnLineStatusChange(&Owner, Owner.FLineStatus);
+        context_->lineStatus = lines;
+        Dispatch([this, lines] {
+            if (!context_->retired)
+                context_->events.lineStatusChange(lines);
         });
     } catch (...) {
         // Handler failures must not stop the reader.
     }
 }
 
-bool TComThread::PollReceive() {
-    bool backlog = false;
-    try {
-        if (ComDevice->BytesQueued() == 0 || StopRequested())
-            return false;
-        Owner.FIsReceiving = true;
-        std::string chunk;
-        backlog = ComDevice->ReadQueued(chunk);
-        if (!chunk.empty()) {
-            {
-                std::lock_guard tapLock(Owner.receiveTapMutex_);
-                if (Owner.receiveTap_)
-                    Owner.receiveTap_(chunk.data(), chunk.size());
-            }
-            Owner.FReadBuffer = std::move(chunk);
-            Dispatch([this] {
-                if (Owner.OnReceive)
-                    Owner.OnReceive(&Owner, Owner.FReadBuffer);
+void TComThread::DeliverReceived() {
+    if (StopRequested())
+        return;
+    const ReceiveBuffer::Taken taken = context_->received.TakeAll();
+    const std::string& chunk = taken.bytes;
+    const std::uint64_t dropped = taken.dropped;
+    if (!chunk.empty()) {
+        context_->receiving = true;
+        try {
+            Dispatch([this, &chunk] {
+                if (!context_->retired)
+                    context_->events.receive(chunk);
             });
-            if (Owner.FLogInput)
-                WriteToLogFile(Owner.LogFile(), Owner.FLogDateTime, Owner.FReadBuffer);
+            const ReaderSettings& settings = *context_->settings;
+            if (settings.logInput)
+                WriteToLogFile(settings.LogFile(), settings.logDateTime, chunk);
+        } catch (...) {
+            // A failing handler or log loses nothing but its own step.
         }
-    } catch (...) {
-        // A failing handler or log loses nothing but its own step.
+        context_->receiving = false;
     }
-    Owner.FIsReceiving = false;
-    return backlog;
+    if (dropped == 0)
+        return;
+    try {
+        Dispatch([this, dropped] {
+            if (!context_->retired)
+                context_->events.overflow(dropped);
+        });
+    } catch (...) {
+        // As for the receive handler.
+    }
 }
 
 void TComThread::SleepDelay() {
-    std::unique_lock lock(stopMutex_);
-    stopSignal_.wait_for(lock, std::chrono::milliseconds(Owner.FDelay.load()),
-                         [this] { return stopRequested_; });
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(context_->settings->delay.load()),
+                   [this] { return stopRequested_ || deviceGone_; });
 }
 
 void TComThread::Release() {
-    try {
-        Dispatch([this] {
-            const TCommPort port = Owner.ConnectedTo;
-            if (Owner.OnDisconnect && port != spNone)
-                Owner.OnDisconnect(&Owner, port);
-        });
-    } catch (...) {
-        // The device is released whatever the handler does.
+    pump_.Stop();
+    // A device that vanished while nobody was closing it is reported as lost;
+    // a Close racing the loss is just a Close.
+    bool lost = false;
+    {
+        std::lock_guard lock(wakeMutex_);
+        lost = deviceGone_ && !stopRequested_;
     }
-    if (ComDevice) {
-        ComDevice->PurgeAll();
-        ComDevice->Close();
+    const ConnectionEvents& events = context_->events;
+    for (const auto* event : {lost ? &events.deviceLost : nullptr, &events.disconnect}) {
+        try {
+            if (event != nullptr)
+                Dispatch(*event);
+        } catch (...) {
+            // The device is released whatever the handlers do.
+        }
     }
-    Owner.ConnectedTo = spNone;
+    context_->device->PurgeAll();
+    context_->device->Close();
+    events.ended();
 }

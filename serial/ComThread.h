@@ -1,51 +1,52 @@
 #pragma once
-// TComThread: the reader of one open connection. Its constructor opens and
-// configures the device and reports the connection; once started it polls
-// every Delay ms for modem-line changes and received bytes and hands them to
-// the component's events; on leaving its loop it reports the disconnection,
-// purges the queues and releases the device.
+// TComThread: the reader of one open connection. A receive pump takes the
+// bytes off the device as they arrive; this thread wakes every Delay ms,
+// reports modem-line changes and hands everything received since the last
+// chunk to the component's handlers as one chunk, then any overflow of the
+// receive buffer. When asked to stop, or when the device is gone, it reports
+// the end (the device's loss first, then the disconnection), purges the
+// queues and releases the device. It works on the connection's context only.
 
-#include "serial/SerialTypes.h"
+#include "serial/ReceivePump.h"
 #include "serial/WorkerThread.h"
 
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 
-class PosixDevice;
-class TSerialPort;
+struct ReaderContext;
 
 class TComThread : public WorkerThread {
 public:
-    // Runs on the thread that opens the port. On failure the component stays
-    // unconnected and OpenError() tells why.
-    explicit TComThread(TSerialPort& owner);
+    explicit TComThread(std::shared_ptr<ReaderContext> context);
     ~TComThread() override;
 
-    // The open device; null when the open failed.
-    std::shared_ptr<PosixDevice> GetPortHandle() const { return ComDevice; }
-    const std::string& OpenError() const { return openError_; }
+    const ReaderContext& Context() const { return *context_; }
 
+    // Starts the pump and this thread's loop.
+    void StartReading(TThreadPriority priority);
     // Asks the loop to end; it wakes from its sleep at once.
     void RequestStop();
+    void SetPriority(TThreadPriority priority);
 
 protected:
     void Run() override;
 
 private:
     bool StopRequested();
+    bool DeviceGone();
+    void NotifyDeviceGone();
     void Dispatch(const std::function<void()>& call);
     void PollLineStatus();
-    bool PollReceive(); // true when the receive queue was full
+    void DeliverReceived();
     void SleepDelay();
     void Release();
 
-    TSerialPort& Owner;
-    std::shared_ptr<PosixDevice> ComDevice;
-    std::string openError_;
-    std::mutex stopMutex_;
-    std::condition_variable stopSignal_;
+    const std::shared_ptr<ReaderContext> context_;
+    ReceivePump pump_;
+    std::mutex wakeMutex_;
+    std::condition_variable wake_;
     bool stopRequested_ = false;
+    bool deviceGone_ = false;
 };

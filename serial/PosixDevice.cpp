@@ -11,18 +11,19 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+struct PosixDevice::SavedSettings {
+    termios2 tio;
+};
+
 namespace {
-constexpr ssize_t kFullQueue = 4095;
-constexpr int kRefillWaitMs = 20;
 constexpr int kPollSliceMs = 50;
 constexpr std::uint64_t kLongestWriteMs = std::uint64_t{1} << 40;
-// Bounds one chunk when a device keeps the queue full without a pause.
-constexpr std::size_t kLargestChunk = 1 << 20;
 
 struct RateConstant {
     std::int32_t rate;
@@ -122,6 +123,9 @@ std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::str
     // Root passes TIOCEXCL, so the lock is what keeps a second opener out.
     else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         cause = errno == EWOULDBLOCK ? EBUSY : errno;
+    const int closeWake = cause == 0 ? eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1;
+    if (cause == 0 && closeWake < 0)
+        cause = errno;
     if (cause != 0) {
         if (cause != EBUSY)
             ioctl(fd, TIOCNXCL);
@@ -129,19 +133,31 @@ std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::str
         error = SystemErrorText(cause);
         return nullptr;
     }
-    return std::unique_ptr<PosixDevice>(new PosixDevice(fd));
+    return std::unique_ptr<PosixDevice>(new PosixDevice(fd, closeWake));
+}
+
+PosixDevice::PosixDevice(int fd, int closeWake) : fd_(fd), closeWake_(closeWake) {
+    auto saved = std::make_unique<SavedSettings>();
+    if (ioctl(fd, TCGETS2, &saved->tio) == 0)
+        savedSettings_ = std::move(saved);
 }
 
 PosixDevice::~PosixDevice() {
     Close();
+    ::close(closeWake_);
 }
 
 void PosixDevice::Close() {
     closing_ = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t woken = ::write(closeWake_, &one, sizeof one);
     std::unique_lock lock(inUse_);
     const int fd = fd_.exchange(-1);
     if (fd < 0)
         return;
+    // The next user of the device finds it as this program found it.
+    if (savedSettings_)
+        ioctl(fd, TCSETS2, &savedSettings_->tio);
     ioctl(fd, TIOCNXCL);
     ::close(fd);
 }
@@ -175,40 +191,35 @@ bool PosixDevice::ApplyBufferSizes(std::uint32_t, std::uint32_t) {
     return IsOpen();
 }
 
-std::size_t PosixDevice::BytesQueued() {
+PosixDevice::InputState PosixDevice::WaitForInput(int wakeFd) {
     std::shared_lock lock(inUse_);
-    int queued = 0;
-    if (fd_ < 0 || ioctl(fd_, FIONREAD, &queued) != 0 || queued < 0)
-        return 0;
-    return static_cast<std::size_t>(queued);
+    if (fd_ < 0 || closing_)
+        return InputState::Gone;
+    pollfd fds[3] = {{fd_, POLLIN, 0}, {closeWake_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    while (poll(fds, 3, -1) < 0)
+        if (errno != EINTR)
+            return InputState::Gone;
+    // A hung-up terminal (far end closed, adapter unplugged) also reports
+    // itself readable, for ever: the hang-up decides.
+    if (fds[1].revents != 0 || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return InputState::Gone;
+    if (fds[0].revents & POLLIN)
+        return InputState::Readable;
+    return InputState::Woken;
 }
 
-bool PosixDevice::ReadQueued(std::string& chunk) {
+long PosixDevice::ReadSome(char* buffer, std::size_t size) {
     std::shared_lock lock(inUse_);
-    bool queueWasFull = false;
-    bool sawFullQueue = false;
-    int queued = 0;
-    // The queue holds at most 4095 bytes; what the driver keeps behind a full
-    // queue moves in shortly after a read, so wait for it briefly then.
-    while (fd_ >= 0 && ioctl(fd_, FIONREAD, &queued) == 0) {
-        if (queued <= 0) {
-            pollfd pfd{fd_, POLLIN, 0};
-            if (!queueWasFull || poll(&pfd, 1, kRefillWaitMs) <= 0 ||
-                ioctl(fd_, FIONREAD, &queued) != 0 || queued <= 0)
-                break;
-        }
-        const std::size_t at = chunk.size();
-        chunk.resize(at + static_cast<std::size_t>(queued));
-        const ssize_t got = ::read(fd_, chunk.data() + at, static_cast<std::size_t>(queued));
-        chunk.resize(at + static_cast<std::size_t>(got > 0 ? got : 0));
-        if (got <= 0)
-            break;
-        queueWasFull = got >= kFullQueue;
-        sawFullQueue = sawFullQueue || queueWasFull;
-        if (chunk.size() >= kLargestChunk)
-            break;
-    }
-    return sawFullQueue;
+    if (fd_ < 0)
+        return -1;
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got >= 0)
+        return static_cast<long>(got);
+    // The errors of a device that vanished: EIO for a pty whose far end
+    // closed and for a USB adapter pulled out, ENODEV, ENXIO.
+    if (errno == EIO || errno == ENODEV || errno == ENXIO || errno == EBADF)
+        return -1;
+    return 0;
 }
 
 std::size_t PosixDevice::Write(const char* data, std::size_t size, const std::atomic<bool>* stop,

@@ -4,9 +4,10 @@
 // purge and release. Every other part of the serial unit works through it.
 //
 // Operations may run from several threads at once (the reader, the main
-// thread, sender threads); Close waits for operations in progress and makes
-// a write that is waiting for room give up, so a descriptor is never used
-// after it was closed.
+// thread, sender threads); Close wakes a reader waiting for input, waits for
+// operations in progress and makes a write that is waiting for room give up,
+// so a descriptor is never used after it was closed. The terminal settings
+// the device had when it was opened are put back when it is closed.
 
 #include "serial/SerialTypes.h"
 
@@ -14,7 +15,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <shared_mutex>
 #include <string>
 
@@ -54,12 +54,15 @@ public:
     // Linux sizes its queues itself; accepted when the device is open.
     bool ApplyBufferSizes(std::uint32_t inputBytes, std::uint32_t outputBytes);
 
-    // Reads everything queued, until nothing more is queued (or a megabyte
-    // has come), appending to chunk. Returns true when the queue was found
-    // full: the device sends faster than it is read and more may be waiting.
-    bool ReadQueued(std::string& chunk);
-    // Bytes waiting in the receive queue (0 on failure).
-    std::size_t BytesQueued();
+    enum class InputState { Readable, Woken, Gone };
+    // Blocks until bytes can be read, wakeFd becomes readable (Woken), or the
+    // device has hung up, vanished or been closed (Gone; bytes that came
+    // before a hang-up may still be read). Costs nothing while it waits.
+    InputState WaitForInput(int wakeFd);
+    // Reads what is there without waiting, at most size bytes: the count
+    // read (0 when nothing is there, as a terminal reports it), or -1 when
+    // the device is gone (unplugged, far end closed, released).
+    long ReadSome(char* buffer, std::size_t size);
     // Writes size bytes, waiting for room at most multiplier × size + constant
     // ms (without limit when both are zero); returns how many went out. With
     // stop, the write gives up soon after it turns true; progress follows
@@ -81,10 +84,15 @@ public:
     void Close();
 
 private:
-    explicit PosixDevice(int fd) : fd_(fd) {}
+    PosixDevice(int fd, int closeWake);
     bool ChangeModemLine(int line, bool on);
 
     std::atomic<int> fd_;
+    // Signalled by Close, so that a reader blocked in WaitForInput lets go.
+    const int closeWake_;
+    // The settings found at open, restored at close; null when unreadable.
+    struct SavedSettings;
+    std::unique_ptr<SavedSettings> savedSettings_;
     std::atomic<bool> closing_ = false;
     std::atomic<std::uint32_t> writeMultiplierMs_ = 100;
     std::atomic<std::uint32_t> writeConstantMs_ = 1000;

@@ -1,9 +1,11 @@
-// The connection lifecycle: construction, Open, Close and destruction.
+// The connection lifecycle: construction, Open, Close, the end of a
+// connection and destruction.
 
 #include "serial/SerialPort.h"
 
 #include "serial/ComThread.h"
 #include "serial/PosixDevice.h"
+#include "serial/ReaderContext.h"
 #include "serial/SenderThread.h"
 
 #include <QCoreApplication>
@@ -26,7 +28,9 @@ void FinishThread(WorkerThread& thread) {
 }
 } // namespace
 
-TSerialPort::TSerialPort() = default;
+TSerialPort::TSerialPort()
+    : readerSettings_(std::make_shared<ReaderSettings>()),
+      receiveTap_(std::make_shared<ReceiveTap>()), ownerThread_(std::make_unique<QObject>()) {}
 
 TSerialPort::~TSerialPort() {
     if (ComThread) {
@@ -38,6 +42,10 @@ TSerialPort::~TSerialPort() {
 
 void TSerialPort::Open() {
     ReapThreads(false);
+    // A connection whose device went away may have ended before the owner's
+    // thread heard of it: it is over all the same.
+    if (ComThread && ComThread->IsFinished())
+        EndConnection();
     if (StringToCommPort(FPort) == ConnectedTo)
         return;
     // Close serves GUI events while it waits, which may open a connection of
@@ -47,16 +55,86 @@ void TSerialPort::Open() {
         if (ComThread && StringToCommPort(FPort) == ConnectedTo)
             return;
     }
-    auto reader = std::make_unique<TComThread>(*this);
-    if (ConnectedTo == spNone)
-        throw ESerialPortException("Cannot connect to " + FPort + " . " + reader->OpenError());
+    std::string error;
+    std::shared_ptr<PosixDevice> device = PosixDevice::Open(DevicePathOfPort(FPort), error);
+    if (!device)
+        throw ESerialPortException("Cannot connect to " + FPort + " . " + error);
+    // A refused setting leaves the port open with what the device kept.
+    device->ApplyLineSettings(CurrentLineSettings());
+    ApplyTimeouts(device.get());
+    ApplyBufferSizes(device.get());
+    ConnectedTo = StringToCommPort(FPort);
+    try {
+        if (OnConnect)
+            OnConnect(this, ConnectedTo);
+    } catch (...) {
+        // A failing connect handler leaves no port open behind the error.
+        ConnectedTo = spNone;
+        throw;
+    }
+    StartConnection(std::move(device));
+}
+
+void TSerialPort::StartConnection(std::shared_ptr<PosixDevice> device) {
+    const std::uint64_t number = ++connectionsOpened_;
+    auto context = std::make_shared<ReaderContext>(number, device, readerSettings_, receiveTap_,
+                                                   FReceiveBufferLimit, FLineStatus);
+    context->events = BindEvents(number, ConnectedTo);
     {
         std::lock_guard lock(deviceMutex_);
-        device_ = reader->GetPortHandle();
+        device_ = std::move(device);
+        connection_ = context;
     }
-    ComThread = std::move(reader);
-    ++connectionsOpened_;
-    ComThread->Start(FPriority);
+    ComThread = std::make_unique<TComThread>(std::move(context));
+    ComThread->StartReading(FPriority);
+}
+
+ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort port) {
+    ConnectionEvents events;
+    events.receive = [this, opened = OnReceive](const std::string& chunk) {
+        if (const auto& handler = Current(OnReceive, opened))
+            handler(this, chunk);
+    };
+    events.lineStatusChange = [this, opened = OnLineStatusChange](TLineStatusSet lines) {
+        if (const auto& handler = Current(OnLineStatusChange, opened))
+            handler(this, lines);
+    };
+    events.overflow = [this, opened = OnOverflow](std::uint64_t dropped) {
+        if (const auto& handler = Current(OnOverflow, opened))
+            handler(this, dropped);
+    };
+    events.deviceLost = [this, opened = OnDeviceLost, port] {
+        if (const auto& handler = Current(OnDeviceLost, opened))
+            handler(this, port);
+    };
+    events.disconnect = [this, opened = OnDisconnect, port] {
+        if (const auto& handler = Current(OnDisconnect, opened))
+            handler(this, port);
+    };
+    events.ended = [this, connection, owner = ownerThread_.get()] {
+        QMetaObject::invokeMethod(
+            owner, [this, connection] { ConnectionEnded(connection); }, Qt::QueuedConnection);
+    };
+    return events;
+}
+
+void TSerialPort::ConnectionEnded(std::uint64_t connection) {
+    if (ComThread && ComThread->Context().number == connection)
+        EndConnection();
+    ReapThreads(false);
+}
+
+void TSerialPort::EndConnection() {
+    std::shared_ptr<ReaderContext> ended;
+    {
+        std::lock_guard lock(deviceMutex_);
+        device_.reset();
+        ended = std::move(connection_);
+    }
+    ended->retired = true;
+    FLineStatus = ended->lineStatus;
+    ConnectedTo = spNone;
+    retiredReaders_.push_back(std::move(ComThread));
 }
 
 void TSerialPort::Close() {
@@ -65,18 +143,17 @@ void TSerialPort::Close() {
         return;
     }
     ComThread->RequestStop();
-    // The GUI events served while waiting may close this connection, or close
-    // it and open another; either way nothing is left to do here, and a newer
+    // The GUI events served while waiting may end this connection, or end it
+    // and open another; either way nothing is left to do here, and a newer
     // connection must stay as it is.
     const std::uint64_t connection = connectionsOpened_;
     const auto stillThisConnection = [&] { return ComThread && connectionsOpened_ == connection; };
     // The reader's disconnect event may need this thread, so keep serving it.
     // A handler that closes from inside a synchronised event cannot see the
     // reader end: give up after the bound and let the reader finish later.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(FDelay.load()) +
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Delay()) +
                           std::chrono::milliseconds(4990);
-    while (stillThisConnection() && ConnectedTo != spNone &&
+    while (stillThisConnection() && !ComThread->IsFinished() &&
            std::chrono::steady_clock::now() < deadline) {
         ProcessGuiEvents();
         if (stillThisConnection())
@@ -84,11 +161,14 @@ void TSerialPort::Close() {
     }
     if (!stillThisConnection())
         return;
-    retiredReaders_.push_back(std::move(ComThread));
-    {
+    // Given up: release the device now, so that the port can be opened again
+    // at once; the waiting reader finds it closed when it resumes.
+    if (!ComThread->IsFinished()) {
         std::lock_guard lock(deviceMutex_);
-        device_.reset();
+        device_->PurgeAll();
+        device_->Close();
     }
+    EndConnection();
     ReapThreads(false);
 }
 
@@ -121,4 +201,18 @@ void TSerialPort::ReapThreads(bool waitForAll) {
     std::lock_guard lock(sendersMutex_);
     for (auto& sender : senders)
         senders_.push_back(std::move(sender));
+}
+
+bool TSerialPort::IsReceiving() const {
+    std::lock_guard lock(deviceMutex_);
+    return connection_ && connection_->receiving;
+}
+
+std::uint64_t TSerialPort::DroppedBytes() const {
+    std::lock_guard lock(deviceMutex_);
+    return connection_ ? connection_->received.Dropped() : 0;
+}
+
+void TSerialPort::SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap) {
+    receiveTap_->Set(std::move(tap));
 }

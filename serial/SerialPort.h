@@ -1,8 +1,9 @@
 #pragma once
 // TSerialPort: the serial port component. It keeps the line settings, opens a
-// port for exclusive use, polls it from a reader thread every Delay ms and
-// hands received chunks, modem-line changes, connects and disconnects to its
-// owner through events; writes are synchronous and echoed through OnSend.
+// port for exclusive use, takes received bytes off the device as they arrive
+// and hands them to its owner once every Delay ms as one chunk, along with
+// modem-line changes, connects, disconnects and the loss of the device,
+// through events; writes are synchronous and echoed through OnSend.
 
 #include "serial/DeviceMap.h"
 #include "serial/PortNames.h"
@@ -10,14 +11,21 @@
 #include "serial/SerialTypes.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class PosixDevice;
+class QObject;
+struct ConnectionEvents;
+struct ReaderContext;
+class ReaderSettings;
+class ReceiveTap;
 class TComThread;
 class TSenderThread;
 class TSendJob;
@@ -28,6 +36,7 @@ public:
     using TSendReceiveEvent = std::function<void(TSerialPort* Sender, const std::string& Buffer)>;
     using TLineStatusEvent = std::function<void(TSerialPort* Sender, TLineStatusSet LineStatus)>;
     using TConnectEvent = std::function<void(TSerialPort* Sender, TCommPort Port)>;
+    using TOverflowEvent = std::function<void(TSerialPort* Sender, std::uint64_t DroppedBytes)>;
 
     TSerialPort();
     // Stops a running reader thread and waits for it and for every sender
@@ -36,13 +45,24 @@ public:
     TSerialPort(const TSerialPort&) = delete;
     TSerialPort& operator=(const TSerialPort&) = delete;
 
-    // Events; an empty function means no call. Assign them while closed.
+    // Events; an empty function means no call. A handler called on the
+    // owner's thread is the one assigned at that moment; one called on the
+    // reader's thread (NeedSynchronization off) is the one assigned when the
+    // port was opened.
     TSendReceiveEvent OnReceive;
     TSendReceiveEvent OnSend;
     TLineStatusEvent OnLineStatusChange;
     TConnectEvent OnConnect;
     TConnectEvent OnDisconnect;
-    TConnectEvent OnDeviceLost; // before OnDisconnect when the device went away
+    // The connection ended because the device went away (the far end hung
+    // up, the adapter was unplugged), not because of Close: fired just before
+    // OnDisconnect, by the same rule (on the owner's thread when
+    // NeedSynchronization is set).
+    TConnectEvent OnDeviceLost;
+    // The receive buffer was full (the owner fell ReceiveBufferLimit bytes
+    // behind) and DroppedBytes more bytes could not be kept; fired after the
+    // chunk they would have followed.
+    TOverflowEvent OnOverflow;
 
     // Published properties. Setters of line settings re-apply them at once
     // while the port is open. XonLim, XoffLim, ReplaceParityErrors,
@@ -108,24 +128,34 @@ public:
     void SetOutputBuffer(std::uint32_t value);
     TThreadPriority Priority() const { return FPriority; }
     void SetPriority(TThreadPriority value);
-    std::uint32_t Delay() const { return FDelay; }
-    void SetDelay(std::uint32_t value) { FDelay = value; }
+    std::uint32_t Delay() const;
+    void SetDelay(std::uint32_t value);
     std::string CustomPortName() const { return FCustomPortName; }
     void SetCustomPortName(const std::string& value);
     std::int32_t CustomBaudRate() const { return FCustomBaudRate; }
     void SetCustomBaudRate(std::int32_t value);
-    bool LogInput() const { return FLogInput; }
-    void SetLogInput(bool value) { FLogInput = value; }
-    bool LogDateTime() const { return FLogDateTime; }
-    void SetLogDateTime(bool value) { FLogDateTime = value; }
+    bool LogInput() const;
+    void SetLogInput(bool value);
+    bool LogDateTime() const;
+    void SetLogDateTime(bool value);
     std::string LogFile() const;
     void SetLogFile(const std::string& value);
 
     // Public, not published.
     bool IsSending() const { return FIsSending; }
-    bool IsReceiving() const { return FIsReceiving; }
-    bool NeedSynchronization() const { return FNeedSynchronization; }
-    void SetNeedSynchronization(bool value) { FNeedSynchronization = value; }
+    bool IsReceiving() const;
+    bool NeedSynchronization() const;
+    void SetNeedSynchronization(bool value);
+    // How many received bytes may wait for delivery (64 MiB by default);
+    // taken by the next Open.
+    std::size_t ReceiveBufferLimit() const { return FReceiveBufferLimit; }
+    void SetReceiveBufferLimit(std::size_t value) { FReceiveBufferLimit = value; }
+    // Received bytes the current connection could not keep (0 while closed).
+    std::uint64_t DroppedBytes() const;
+    // Called on the reader's thread with every byte read from the device, in
+    // order, before any delivery (for recording); an empty function removes
+    // it. May be set at any time, also while open, from any thread.
+    void SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap);
     static constexpr double Version() { return 1.54; }
 
     // Conversions that know this component's custom port name and rate.
@@ -165,11 +195,6 @@ public:
     bool ClearInputBuffer();
     bool ClearOutputBuffer();
 
-    // Called on the reader thread with every byte read, in order, before the
-    // chunk is handed to OnReceive; an empty function removes it. Whatever
-    // the GUI does with OnReceive, the tap sees every byte.
-    void SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap);
-
     // Input lines read afresh; False while closed.
     bool GetCTS();
     bool GetDSR();
@@ -177,8 +202,6 @@ public:
     bool GetCD();
 
 private:
-    friend class TComThread;
-
     LineSettings CurrentLineSettings() const;
     bool ApplyLineSettings(PosixDevice* device);
     bool ApplyTimeouts(PosixDevice* device);
@@ -191,6 +214,16 @@ private:
         field = value;
         ReApply();
     }
+    void StartConnection(std::shared_ptr<PosixDevice> device);
+    ConnectionEvents BindEvents(std::uint64_t connection, TCommPort port);
+    // The handler to call now: the current one on the owner's thread, else
+    // the one the connection opened with.
+    template <typename Handler>
+    const Handler& Current(const Handler& live, const Handler& opened) const {
+        return std::this_thread::get_id() == ownerThreadId_ ? live : opened;
+    }
+    void ConnectionEnded(std::uint64_t connection);
+    void EndConnection();
     std::shared_ptr<PosixDevice> OpenDevice() const;
     std::shared_ptr<PosixDevice> DeviceForSending() const; // throws when not open
     bool WithDevice(const std::function<bool(PosixDevice&)>& action) const;
@@ -221,7 +254,6 @@ private:
     bool FDiscardNulls = false;
     bool FDsrSensitivity = false;
     bool FTXContinueOnXoff = false;
-    std::string FReadBuffer;
     TLineStatusSet FLineStatus;
     std::uint32_t FReadIntervalTimeout = 0xFFFFFFFFu;
     std::uint32_t FReadTotalTimeoutMultiplier = 0;
@@ -229,30 +261,32 @@ private:
     std::uint32_t FWriteTotalTimeoutMultiplier = 100;
     std::uint32_t FWriteTotalTimeoutConstant = 1000;
     TThreadPriority FPriority = tpNormal;
-    std::atomic<std::uint32_t> FDelay = 100;
     std::uint32_t FInputBuffer = 4096;
     std::uint32_t FOutputBuffer = 4096;
+    std::size_t FReceiveBufferLimit = std::size_t{64} << 20;
+    // Delay, synchronisation and the receive log, read live by the reader.
+    const std::shared_ptr<ReaderSettings> readerSettings_;
+    const std::shared_ptr<ReceiveTap> receiveTap_;
 
     // The reader of the open connection; null while closed.
     std::unique_ptr<TComThread> ComThread;
-    // Counts the connections made, so that a Close can tell whether the one
-    // it waits for is still the current one.
+    // Numbers the connections made, so that the end of one is told from the
+    // end of another.
     std::uint64_t connectionsOpened_ = 0;
+    // Changed on the owner's thread only; read from any.
     std::atomic<TCommPort> ConnectedTo = spNone;
     std::atomic<bool> FIsSending = false;
-    std::atomic<bool> FIsReceiving = false;
-    std::atomic<bool> FNeedSynchronization = true;
-    std::atomic<bool> FLogInput = false;
-    std::atomic<bool> FLogDateTime = false;
-    std::string FLogFile;
-    mutable std::mutex logFileMutex_;
-    std::function<void(const char*, std::size_t)> receiveTap_;
-    std::mutex receiveTapMutex_;
 
-    // The open device that sends and line operations use; shared with sender
-    // threads so a descriptor is never used after its release.
+    // The open device that sends and line operations use, and the open
+    // connection's context; shared with the threads that use them, so that a
+    // descriptor is never used after its release.
     std::shared_ptr<PosixDevice> device_;
+    std::shared_ptr<ReaderContext> connection_;
     mutable std::mutex deviceMutex_;
+    // Readers tell the owner's thread of their end through this object; calls
+    // posted to it are dropped once the component is gone.
+    const std::unique_ptr<QObject> ownerThread_;
+    const std::thread::id ownerThreadId_ = std::this_thread::get_id();
 
     // Reader threads whose connection ended but that may still be finishing,
     // and sender threads; joined when done and on destruction.

@@ -3,6 +3,7 @@
 
 #include "serial/ComThread.h"
 #include "serial/PosixDevice.h"
+#include "serial/ReaderContext.h"
 #include "serial/SerialPort.h"
 
 namespace {
@@ -94,16 +95,14 @@ void TSerialPort::SetInputBuffer(std::uint32_t value) {
     if (FInputBuffer == value)
         return;
     FInputBuffer = value;
-    if (ComThread)
-        ApplyBufferSizes(ComThread->GetPortHandle().get());
+    ApplyBufferSizes(OpenDevice().get());
 }
 
 void TSerialPort::SetOutputBuffer(std::uint32_t value) {
     if (FOutputBuffer == value)
         return;
     FOutputBuffer = value;
-    if (ComThread)
-        ApplyBufferSizes(ComThread->GetPortHandle().get());
+    ApplyBufferSizes(OpenDevice().get());
 }
 
 void TSerialPort::SetPriority(TThreadPriority value) {
@@ -114,14 +113,44 @@ void TSerialPort::SetPriority(TThreadPriority value) {
         ComThread->SetPriority(value);
 }
 
+std::uint32_t TSerialPort::Delay() const {
+    return readerSettings_->delay;
+}
+
+void TSerialPort::SetDelay(std::uint32_t value) {
+    readerSettings_->delay = value;
+}
+
+bool TSerialPort::NeedSynchronization() const {
+    return readerSettings_->synchronised;
+}
+
+void TSerialPort::SetNeedSynchronization(bool value) {
+    readerSettings_->synchronised = value;
+}
+
+bool TSerialPort::LogInput() const {
+    return readerSettings_->logInput;
+}
+
+void TSerialPort::SetLogInput(bool value) {
+    readerSettings_->logInput = value;
+}
+
+bool TSerialPort::LogDateTime() const {
+    return readerSettings_->logDateTime;
+}
+
+void TSerialPort::SetLogDateTime(bool value) {
+    readerSettings_->logDateTime = value;
+}
+
 std::string TSerialPort::LogFile() const {
-    std::lock_guard lock(logFileMutex_);
-    return FLogFile;
+    return readerSettings_->LogFile();
 }
 
 void TSerialPort::SetLogFile(const std::string& value) {
-    std::lock_guard lock(logFileMutex_);
-    FLogFile = value;
+    readerSettings_->SetLogFile(value);
 }
 
 LineSettings TSerialPort::CurrentLineSettings() const {
@@ -141,17 +170,21 @@ LineSettings TSerialPort::CurrentLineSettings() const {
 }
 
 void TSerialPort::ReApply() {
-    if (ComThread)
-        ApplyLineSettings(ComThread->GetPortHandle().get());
+    if (const std::shared_ptr<PosixDevice> device = OpenDevice())
+        ApplyLineSettings(device.get());
 }
 
 bool TSerialPort::ApplyLineSettings(PosixDevice* device) {
     if (device == nullptr || !device->IsOpen())
         return false;
-    // A change while open throws away what waits unread; at open time (no
-    // reader yet) nothing is discarded.
-    if (ComThread && ComThread->GetPortHandle() && ComThread->GetPortHandle()->IsOpen())
-        device->PurgeInput();
+    // A change throws away what waits undelivered, read or not: it came
+    // under the old settings.
+    device->PurgeInput();
+    {
+        std::lock_guard lock(deviceMutex_);
+        if (connection_)
+            connection_->received.Clear();
+    }
     if (device->ApplyLineSettings(CurrentLineSettings()))
         return true;
     Close();
@@ -165,9 +198,4 @@ bool TSerialPort::ApplyTimeouts(PosixDevice* device) {
 
 bool TSerialPort::ApplyBufferSizes(PosixDevice* device) {
     return device != nullptr && device->ApplyBufferSizes(FInputBuffer, FOutputBuffer);
-}
-
-void TSerialPort::SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap) {
-    std::lock_guard lock(receiveTapMutex_);
-    receiveTap_ = std::move(tap);
 }

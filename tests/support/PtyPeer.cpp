@@ -65,6 +65,12 @@ void PtyPeer::closeSlave() {
     slave_ = -1;
 }
 
+void PtyPeer::unplug() {
+    if (master_ >= 0)
+        close(master_);
+    master_ = -1;
+}
+
 void PtyPeer::write(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {

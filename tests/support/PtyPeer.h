@@ -32,6 +32,10 @@ public:
 
     int masterFd() const { return master_; }
 
+    // Closes the master side, as a receiver's cable being pulled: the port
+    // sees a hang-up. Nothing can be written or read afterwards.
+    void unplug();
+
     // Closes the slave descriptor this object keeps open. While it is open the
     // master never sees a hang-up when the code under test closes the port.
     void closeSlave();

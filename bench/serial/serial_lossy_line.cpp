@@ -1,0 +1,129 @@
+// Loss on a line that behaves like a UART: a writer sends at a fixed byte
+// rate into the pty without ever waiting, and counts every byte the kernel
+// refuses as lost, as a real line overruns. At 115200, 460800 and 921600 baud
+// and 3 Mbaud, a plain poll-and-read loop on the same pty and the component
+// at Delay 1000 and at Delay 10 each take the stream for --seconds (30 by
+// default); printed: bytes offered, refused and delivered, and whether the
+// delivered bytes are the stream in order. Exits 1 when the component lost
+// bytes where the plain loop lost none.
+//
+//   serial_lossy_line [--seconds N]
+
+#include "serial/SerialPort.h"
+#include "tests/support/LossyWriter.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+struct Outcome {
+    LossyWriteResult sent;
+    std::uint64_t delivered = 0;
+    bool inOrder = true;
+};
+
+// Streams at the rate while serve() keeps the reader going, then lets the
+// reader catch up with what was accepted.
+Outcome Run(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration, PatternCheck& check,
+            const std::function<void()>& serve) {
+    std::atomic<bool> writing = true;
+    Outcome outcome;
+    std::thread line([&] {
+        outcome.sent = WriteLossy(peer.masterFd(), rate, duration);
+        writing = false;
+    });
+    while (writing)
+        serve();
+    line.join();
+    const std::uint64_t accepted = outcome.sent.offered - outcome.sent.refused;
+    const auto giveUp = Clock::now() + std::chrono::seconds(3);
+    while (check.Count() < accepted && Clock::now() < giveUp)
+        serve();
+    outcome.delivered = check.Count();
+    outcome.inOrder = check.InOrder();
+    return outcome;
+}
+
+Outcome PlainReadLoop(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration) {
+    const int fd = ::open(peer.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    PatternCheck check;
+    char buffer[65536];
+    const Outcome outcome = Run(peer, rate, duration, check, [&] {
+        pollfd pfd{fd, POLLIN, 0};
+        if (poll(&pfd, 1, 10) > 0) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0)
+                check.Take(buffer, static_cast<std::size_t>(n));
+        }
+    });
+    ::close(fd);
+    return outcome;
+}
+
+Outcome Component(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration,
+                  std::uint32_t delayMs) {
+    TSerialPort port;
+    port.SetPort(spCOM13);
+    port.SetDelay(delayMs);
+    PatternCheck check;
+    port.OnReceive = [&](TSerialPort*, const std::string& chunk) {
+        check.Take(chunk.data(), chunk.size());
+    };
+    port.Open();
+    const Outcome outcome = Run(peer, rate, duration, check, [] {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    });
+    port.Close();
+    return outcome;
+}
+
+void Print(const char* reader, const Outcome& o) {
+    std::printf("  %-18s offered %10llu  refused %9llu  delivered %10llu  %s\n", reader,
+                static_cast<unsigned long long>(o.sent.offered),
+                static_cast<unsigned long long>(o.sent.refused),
+                static_cast<unsigned long long>(o.delivered),
+                o.inOrder ? "in order" : "OUT OF ORDER");
+    std::fflush(stdout);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int seconds = 30;
+    if (argc == 3 && std::string(argv[1]) == "--seconds")
+        seconds = std::max(1, std::atoi(argv[2]));
+    const std::chrono::seconds duration(seconds);
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    peer.announce("COM13");
+
+    bool asGoodAsPlain = true;
+    for (const long baud : {115200L, 460800L, 921600L, 3000000L}) {
+        // 8 data bits with a start and a stop bit: ten bits a byte.
+        const auto rate = static_cast<std::size_t>(baud / 10);
+        std::printf("%ld baud (%zu bytes/s), %d s each:\n", baud, rate, seconds);
+        const Outcome plain = PlainReadLoop(peer, rate, duration);
+        Print("plain read loop", plain);
+        for (const std::uint32_t delay : {1000u, 10u}) {
+            const Outcome o = Component(peer, rate, duration, delay);
+            Print(delay == 1000 ? "Delay 1000 ms" : "Delay 10 ms", o);
+            const bool complete = o.inOrder && o.delivered == o.sent.offered - o.sent.refused;
+            asGoodAsPlain = asGoodAsPlain && complete && o.sent.refused <= plain.sent.refused;
+        }
+    }
+    std::printf("%s\n", asGoodAsPlain ? "PASS: no loss beyond the plain loop's" : "FAIL");
+    return asGoodAsPlain ? 0 : 1;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The thread that takes a connection's bytes off the device the moment they
+// arrive, so that the kernel's small input queue never overflows whatever the
+// line rate and however long a delivery takes. Every read goes to the receive
+// tap, then into the connection's buffer. It blocks in poll while the line is
+// quiet, and tells when the device is gone (the far end hung up, the adapter
+// was unplugged, the descriptor was released).
+
+#include "serial/WorkerThread.h"
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+struct ReaderContext;
+
+class ReceivePump : public WorkerThread {
+public:
+    ReceivePump(ReaderContext& context, std::function<void()> onDeviceGone);
+    ~ReceivePump() override;
+    ReceivePump(const ReceivePump&) = delete;
+    ReceivePump& operator=(const ReceivePump&) = delete;
+
+    // Ends the loop and waits for it; nothing is read after it returns.
+    void Stop();
+
+protected:
+    void Run() override;
+
+private:
+    // Reads until nothing is left; false when the device is gone.
+    bool Drain();
+
+    ReaderContext& context_;
+    const std::function<void()> onDeviceGone_;
+    const int stopWake_;
+    std::vector<char> readBuffer_;
+    std::atomic<bool> stopping_ = false;
+};

@@ -1,0 +1,228 @@
+// Continuous reception and the end of a connection: a line faster than the
+// kernel's queue, the receive buffer's bound, the receive tap, a device that
+// goes away, re-opening from inside a handler and the terminal settings the
+// device gets back.
+
+#include "serial/SerialPort.h"
+#include "tests/serial/SerialTestSupport.h"
+#include "tests/support/LossyWriter.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+using Strings = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
+
+double ProcessCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+class SerialReception : public ::testing::Test {
+protected:
+    SerialReception() {
+        peer.announce("COM13");
+        port.SetPort(spCOM13);
+        port.OnDeviceLost = [this](TSerialPort*, TCommPort p) {
+            lost.push_back(CommPortToString(p, "custom"));
+        };
+    }
+
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    TSerialPort port;
+    EventRecorder recorder{port};
+    Strings lost;
+};
+
+TEST_F(SerialReception, FastLineLosesNothingAndKeepsOneChunkPerDelay) {
+    std::string tapped;
+    std::vector<Clock::time_point> deliveries;
+    port.SetDelay(1000);
+    port.Open();
+    // Set while open: it sees every byte, before the delivery does.
+    port.SetReceiveTap([&](const char* data, std::size_t size) { tapped.append(data, size); });
+    // 300 kB/s for 1.5 s: a pty queue holds a few kB, so a reader that
+    // waits a whole Delay between reads would lose most of it.
+    LossyWriteResult sent;
+    std::thread line(
+        [&] { sent = WriteLossy(peer.masterFd(), 300000, std::chrono::milliseconds(1500)); });
+    const auto start = Clock::now();
+    ASSERT_TRUE(WaitFor([&] {
+        const Strings chunks = recorder.Chunks();
+        if (chunks.size() > deliveries.size())
+            deliveries.push_back(Clock::now());
+        return Clock::now() - start > std::chrono::milliseconds(3500);
+    }));
+    line.join();
+    EXPECT_EQ(sent.refused, 0u);
+    PatternCheck check;
+    check.Take(recorder.Received().data(), recorder.Received().size());
+    EXPECT_EQ(check.Count(), sent.offered);
+    EXPECT_TRUE(check.InOrder());
+    EXPECT_EQ(tapped, recorder.Received());
+    // Delay 1000 over 3.5 s: the first cycle at once, then one per second.
+    EXPECT_LE(recorder.Chunks().size(), 4u);
+    for (std::size_t i = 1; i < deliveries.size(); ++i)
+        EXPECT_GT(deliveries[i] - deliveries[i - 1], std::chrono::milliseconds(800));
+    port.Close();
+}
+
+TEST_F(SerialReception, ConsumerHeldBackPastTheBoundIsToldWhatWasDropped) {
+    std::atomic<bool> holding = false;
+    std::atomic<bool> holdBack = true;
+    std::atomic<std::size_t> tapped = 0;
+    Strings events;
+    std::mutex eventsMutex;
+    TSerialPort held; // ends before the state its handlers use
+    // Lets the held-back handler go however the test ends.
+    const std::unique_ptr<std::atomic<bool>, void (*)(std::atomic<bool>*)> release(
+        &holdBack, [](std::atomic<bool>* flag) { *flag = false; });
+    held.SetPort(spCOM13);
+    held.SetNeedSynchronization(false); // the handler blocks the reader, not the test
+    held.SetReceiveBufferLimit(1000);
+    held.SetDelay(10);
+    held.SetReceiveTap([&](const char*, std::size_t size) { tapped += size; });
+    held.OnReceive = [&](TSerialPort*, const std::string& chunk) {
+        holding = true;
+        while (holdBack)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::lock_guard lock(eventsMutex);
+        events.push_back("chunk " + chunk);
+    };
+    held.OnOverflow = [&](TSerialPort*, std::uint64_t dropped) {
+        std::lock_guard lock(eventsMutex);
+        events.push_back("overflow " + std::to_string(dropped));
+    };
+    held.Open();
+    peer.write("first");
+    ASSERT_TRUE(WaitFor([&] { return holding.load(); }));
+    const std::string kept(1000, 'k');
+    peer.write(kept + std::string(1500, 'x'));
+    ASSERT_TRUE(WaitFor([&] { return tapped == 2505; })); // read on while held back
+    holdBack = false;
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(eventsMutex);
+        return events.size() == 3;
+    }));
+    EXPECT_EQ(events, (Strings{"chunk first", "chunk " + kept, "overflow 1500"}));
+    EXPECT_EQ(held.DroppedBytes(), 1500u);
+    held.Close();
+    EXPECT_EQ(held.DroppedBytes(), 0u);
+}
+
+TEST_F(SerialReception, UnplugEndsTheConnectionAtOnceCloseDoesNotReportALoss) {
+    const struct {
+        const char* what;
+        bool unplug;
+        Strings events;
+        Strings lost;
+    } cases[] = {
+        {"unplug", true, {"connect COM13", "disconnect COM13"}, {"COM13"}},
+        {"close", false, {"connect COM13", "disconnect COM13"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PtyPeer device;
+        device.announce("COM13");
+        EventRecorder recorder(port);
+        lost.clear();
+        port.SetDelay(5000);
+        port.Open();
+        device.write("last words");
+        ASSERT_TRUE(WaitFor([&] { return recorder.Received() == "last words"; }));
+        // An open, quiet port sleeps in poll.
+        const double before = ProcessCpuMs();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_LT(ProcessCpuMs() - before, 100.0);
+        if (c.unplug) {
+            device.write("tail");
+            // Let the tail reach the port's buffer before the cable goes.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            device.unplug();
+            // Noticed long before the next poll cycle is due.
+            ASSERT_TRUE(WaitFor([&] { return port.IsConnected() == spNone; }, 2000));
+            EXPECT_EQ(recorder.Received(), "last wordstail");
+        } else {
+            port.Close();
+        }
+        EXPECT_EQ(recorder.Events(), c.events);
+        EXPECT_EQ(lost, c.lost);
+    }
+    // The same name announced again opens afresh.
+    PtyPeer replugged;
+    replugged.announce("COM13");
+    EventRecorder recorder(port);
+    port.SetDelay(10);
+    port.Open();
+    replugged.write("again");
+    ASSERT_TRUE(WaitFor([&] { return recorder.Received() == "again"; }));
+    port.Close();
+}
+
+TEST_F(SerialReception, CloseAndOpenAnotherPortFromInsideAReceiveHandler) {
+    PtyPeer other;
+    other.announce("COM2");
+    port.SetDelay(10);
+    bool switched = false;
+    port.OnReceive = [&](TSerialPort* sender, const std::string&) {
+        if (switched)
+            return;
+        switched = true;
+        sender->Close(); // gives up: the reader waits for this very handler
+        sender->SetPort(MakeCommPort(2));
+        sender->Open();
+    };
+    port.Open();
+    peer.write("switch");
+    ASSERT_TRUE(WaitFor([&] { return switched && port.IsConnected() == MakeCommPort(2); }, 20000));
+    // The old reader ends once the handler has returned; COM2 stays connected.
+    ASSERT_TRUE(WaitFor([&] { return recorder.Events().size() == 3; }));
+    EXPECT_EQ(recorder.Events(), (Strings{"connect COM13", "connect COM2", "disconnect COM13"}));
+    EXPECT_EQ(port.IsConnected(), MakeCommPort(2));
+    EXPECT_EQ(port.SendString("on two"), 6u);
+    EXPECT_EQ(other.read(6), "on two");
+    port.Close();
+}
+
+TEST_F(SerialReception, TerminalSettingsComeBackAtClose) {
+    const auto readSettings = [&] {
+        const int fd = ::open(peer.devicePath().c_str(), O_RDWR | O_NOCTTY);
+        termios settings{};
+        tcgetattr(fd, &settings);
+        ::close(fd);
+        return settings;
+    };
+    // A device left in a cooked mode at 1200 baud by someone else.
+    {
+        const int fd = ::open(peer.devicePath().c_str(), O_RDWR | O_NOCTTY);
+        termios cooked{};
+        tcgetattr(fd, &cooked);
+        cooked.c_lflag |= ICANON | ECHO;
+        cfsetspeed(&cooked, B1200);
+        tcsetattr(fd, TCSANOW, &cooked);
+        ::close(fd);
+    }
+    const termios found = readSettings();
+    port.SetBaudRate(br115200);
+    port.Open();
+    const termios whileOpen = readSettings();
+    EXPECT_EQ(cfgetospeed(&whileOpen), B115200);
+    port.Close();
+    const termios after = readSettings();
+    EXPECT_EQ(after.c_lflag, found.c_lflag);
+    EXPECT_EQ(after.c_cflag, found.c_cflag);
+    EXPECT_EQ(cfgetospeed(&after), B1200);
+}
+} // namespace
