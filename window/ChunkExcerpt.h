@@ -8,6 +8,7 @@
 // delivers between two polls (a second at 921600 baud is 92,160 bytes) are
 // shown whole, and the NMEA and UBX views are left as they are.
 
+#include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
 
 #include <cstddef>

@@ -26,14 +26,14 @@ constexpr int kRounds = 7;
 std::string MixedTraffic() {
     NavigationModel model(1500000000, 11);
     std::string traffic;
-    for (std::uint32_t epoch = 0; traffic.size() < kTrafficBytes; ++epoch) {
+    while (traffic.size() < kTrafficBytes) {
         const NavigationSolution& s = model.Advance();
         for (auto id : kStandardMessages)
             for (const auto& sentence : StandardMessage(id, s))
                 traffic += sentence;
-        traffic += NavPosllhFrame(s) + NavStatusFrame(s, epoch * 1000);
+        traffic += NavPosllhFrame(s) + NavStatusFrame(s) + NavPvtFrame(s) + NavSatFrame(s) +
+                   NavDopFrame(s);
         traffic += Pubx00Position(s) + Pubx03SatelliteStatus(s);
-        traffic += ToByteString(BuildUbxFrame(MakeUbxPacket(0x01, 0x07, TPayload(92, 0))));
     }
     traffic.resize(kTrafficBytes);
     return traffic;

@@ -299,7 +299,12 @@ TEST(Decoders, SimulatorOutputAgreesWithItsSolution) {
     EXPECT_NEAR(gga.Position->LatitudeDeg, posllh.Position->LatitudeDeg, 1e-5);
     EXPECT_NEAR(gga.Position->LongitudeDeg, posllh.Position->LongitudeDeg, 1e-5);
     EXPECT_NEAR(*gga.Position->HeightEllipsoidM, *posllh.Position->HeightEllipsoidM, 0.1);
-    EXPECT_EQ(DecodeBytes(NavStatusFrame(s, 1000)).Fix->Type, FixType::Fix3D);
+    EXPECT_EQ(DecodeBytes(NavStatusFrame(s)).Fix->Type, FixType::Fix3D);
+    const Decoded pvt = DecodeBytes(NavPvtFrame(s));
+    ASSERT_TRUE(pvt.Position);
+    EXPECT_NEAR(pvt.Position->LatitudeDeg, posllh.Position->LatitudeDeg, 1e-7);
+    EXPECT_NEAR(pvt.Position->LongitudeDeg, posllh.Position->LongitudeDeg, 1e-7);
+    EXPECT_EQ(DecodeBytes(NavSatFrame(s)).Satellites->Satellites.size(), s.satellites.size());
     EXPECT_EQ(FieldValue(DecodeBytes(CfgAntFrame({})), "pins"), "0x8251");
     EXPECT_TRUE(DecodeBytes(AckFrame(true, 0x06, 0x13)).Ack->Acknowledged);
     std::size_t inView = 0;
