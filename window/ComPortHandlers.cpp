@@ -87,6 +87,7 @@ void TComPortPage::btnOpenClick() {
 
 void TComPortPage::btnCloseClick() {
     autoReconnect_->Forget();
+    emit PortStateShown({});
     portSerial.Close();
     ledDataIn->SetChecked(false);
 }
