@@ -143,7 +143,6 @@ void TComPortPage::PortsChanged() {
         if (!chosen.isEmpty() && !found.isEmpty())
             lstPorts->setCurrentItem(found.first());
     }
-    lstPorts->viewport()->update();
     autoReconnect_->PortsChanged();
 }
 
