@@ -42,7 +42,8 @@ void TAutoReconnect::TryReopen() {
         port_.SetNeedSynchronization(true);
         port_.Open();
         lost_ = spNone;
-    } catch (const ESerialPortException&) {
+    } catch (const std::exception&) {
+        // Not ready yet, or gone again: tried again without a box.
         if (--attemptsLeft_ > 0)
             retry_.start();
     }

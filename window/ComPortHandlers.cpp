@@ -87,6 +87,7 @@ void TComPortPage::btnOpenClick() {
 
 void TComPortPage::btnCloseClick() {
     autoReconnect_->Forget();
+    emit PortStateShown({});
     portSerial.Close();
     ledDataIn->SetChecked(false);
 }
@@ -142,7 +143,6 @@ void TComPortPage::PortsChanged() {
         if (!chosen.isEmpty() && !found.isEmpty())
             lstPorts->setCurrentItem(found.first());
     }
-    lstPorts->viewport()->update();
     autoReconnect_->PortsChanged();
 }
 
