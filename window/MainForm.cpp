@@ -8,6 +8,7 @@
 #include "window/NmeaStandardPage.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/ReceiverPage.h"
 #include "window/TextPane.h"
 #include "window/UbxProtocolPage.h"
 
@@ -68,6 +69,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
     pcZEPOMonitor->addTab(ts, "UBX Protocol");
+    tabReceiver = new TReceiverPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabReceiver, "Receiver");
     pcZEPOMonitor->setCurrentWidget(tabUBX);
 
     moData = MakeTextPane(splitter, "moData");

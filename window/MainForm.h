@@ -17,6 +17,7 @@ class TComPortPage;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TReceiverPage;
 class TUbxProtocolPage;
 
 class TMainForm : public QMainWindow {
@@ -34,6 +35,7 @@ public:
     TNmeaStandardPage* tabNMEA;
     TNmeaPubxPage* tabUBX;
     TUbxProtocolPage* ts;
+    TReceiverPage* tabReceiver;
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
