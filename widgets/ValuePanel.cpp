@@ -27,6 +27,10 @@ void TValuePanel::SetValue(const QString& name, const QString& text) {
         row.Label->setText(text);
 }
 
+void TValuePanel::Rewrite(const QString& name, const QString& text) {
+    rows_.at(name).Label->setText(text);
+}
+
 void TValuePanel::MarkStale() {
     const auto now = clock_();
     for (auto& [name, row] : rows_)

@@ -24,6 +24,8 @@ public:
     void AddRow(const QString& name, const QString& caption);
     // Shows text as the row's current value, fresh from now on.
     void SetValue(const QString& name, const QString& text);
+    // Writes the row's value anew (another format) without refreshing it.
+    void Rewrite(const QString& name, const QString& text);
     // Greys out the values not set for kStaleAfter.
     void MarkStale();
 

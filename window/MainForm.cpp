@@ -4,10 +4,12 @@
 #include "window/ComPortPage.h"
 #include "window/Controls.h"
 #include "window/ErrorBox.h"
+#include "window/MessagesPage.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/ReceiverFeed.h"
 #include "window/ReceiverPage.h"
 #include "window/TextPane.h"
 #include "window/UbxProtocolPage.h"
@@ -37,6 +39,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreatePages();
     CreateStatusBar();
     receiveDisplay = new TReceiveDisplay(this, moData, panels_[3], tabComPort, tabNMEA, tabUBX);
+    receiverFeed = new TReceiverFeed(this, tabReceiver, tabMessages);
     BindPortEvents();
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
@@ -71,6 +74,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(ts, "UBX Protocol");
     tabReceiver = new TReceiverPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabReceiver, "Receiver");
+    tabMessages = new TMessagesPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabMessages, "Messages");
     pcZEPOMonitor->setCurrentWidget(tabUBX);
 
     moData = MakeTextPane(splitter, "moData");

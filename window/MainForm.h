@@ -17,6 +17,8 @@ class TComPortPage;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TMessagesPage;
+class TReceiverFeed;
 class TReceiverPage;
 class TUbxProtocolPage;
 
@@ -36,9 +38,11 @@ public:
     TNmeaPubxPage* tabUBX;
     TUbxProtocolPage* ts;
     TReceiverPage* tabReceiver;
+    TMessagesPage* tabMessages;
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
+    TReceiverFeed* receiverFeed;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

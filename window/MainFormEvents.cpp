@@ -6,6 +6,7 @@
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/ReceiverFeed.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,13 +14,19 @@
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
-        RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
+        RunGuarded(this, [&] {
+            receiveDisplay->portSerialReceive(Buffer);
+            receiverFeed->Take(Buffer);
+        });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialConnect(Port); });
     };
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->portSerialDisconnect(Port); });
+        RunGuarded(this, [&] {
+            receiverFeed->EndOfStream();
+            tabComPort->portSerialDisconnect(Port);
+        });
     };
     portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
         RunGuarded(this, [&] { tabComPort->portSerialLineStatusChange(LineStatus); });

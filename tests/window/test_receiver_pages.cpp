@@ -3,6 +3,7 @@
 
 #include "widgets/ValuePanel.h"
 #include "window/HexDump.h"
+#include "window/MessageListModel.h"
 #include "window/PositionText.h"
 
 #include <QtTest>
@@ -16,6 +17,7 @@ private slots:
     void positionText();
     void hexDumpShowsBytesBesideAscii();
     void valuesGoStaleAfterThreeSeconds();
+    void messageListKeepsTheNewestWithinItsBound();
 };
 
 void TestReceiverPages::positionText_data() {
@@ -81,6 +83,44 @@ void TestReceiverPages::valuesGoStaleAfterThreeSeconds() {
     QVERIFY(panel.IsStale("lbB"));
     panel.SetValue("lbA", "3");
     QVERIFY(!panel.IsStale("lbA"));
+}
+
+// Rows as the view sees them: the number each message was added with.
+QList<int> ShownNumbers(const TMessageListModel& model) {
+    QList<int> numbers;
+    for (int row = 0; row < model.rowCount(); ++row)
+        numbers << static_cast<int>(model.At(row).ReceivedMs);
+    return numbers;
+}
+
+void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
+    TMessageListModel model([](const protocol::Message&) { return std::string(); }, 5);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    int next = 0;
+    const auto add = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            model.Add(next++, {protocol::MessageKind::Nmea, "$GPGGA*00\r\n"}, "GPGGA");
+    };
+    add(3);
+    QCOMPARE(model.rowCount(), 0); // shown at the next commit only
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({0, 1, 2}));
+    add(4);
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({2, 3, 4, 5, 6}));
+    QCOMPARE(inserted.count(), 2); // one view update per commit
+
+    model.SetPaused(true);
+    add(7); // more than the bound while paused: the newest wait
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({2, 3, 4, 5, 6}));
+    QCOMPARE(model.Waiting(), 5u);
+    model.SetPaused(false);
+    QCOMPARE(ShownNumbers(model), QList<int>({9, 10, 11, 12, 13}));
+    QCOMPARE(model.index(0, TMessageListModel::colName).data().toString(), QString("GPGGA"));
+
+    model.Clear();
+    QCOMPARE(model.rowCount(), 0);
 }
 
 QTEST_MAIN(TestReceiverPages)
