@@ -4,11 +4,14 @@
 #include "window/ComPortPage.h"
 #include "window/Controls.h"
 #include "window/ErrorBox.h"
+#include "window/MessagesPage.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
 #include "window/PersistedPort.h"
 #include "window/PortWatcher.h"
 #include "window/ReceiveDisplay.h"
+#include "window/ReceiverFeed.h"
+#include "window/ReceiverPage.h"
 #include "window/RecordPage.h"
 #include "window/SessionControl.h"
 #include "window/TextPane.h"
@@ -41,6 +44,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     receiveDisplay = new TReceiveDisplay(this, moData, panels_[3], tabComPort, tabNMEA, tabUBX);
     sessionControl = new TSessionControl(this, portSerial, tabRecord, panels_[4], panels_[5],
                                          tabComPort->moComPort);
+    receiverFeed = new TReceiverFeed(this, tabReceiver, tabMessages);
     BindPortEvents();
     BindSending();
     connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
@@ -82,6 +86,10 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
     pcZEPOMonitor->addTab(ts, "UBX Protocol");
+    tabReceiver = new TReceiverPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabReceiver, "Receiver");
+    tabMessages = new TMessagesPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabMessages, "Messages");
     tabRecord = new TRecordPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     pcZEPOMonitor->setCurrentWidget(tabUBX);

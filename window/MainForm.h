@@ -18,6 +18,9 @@ class TNmeaPubxPage;
 class TPortWatcher;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TMessagesPage;
+class TReceiverFeed;
+class TReceiverPage;
 class TRecordPage;
 class TSessionControl;
 class TUbxProtocolPage;
@@ -44,6 +47,8 @@ public:
     TNmeaStandardPage* tabNMEA;
     TNmeaPubxPage* tabUBX;
     TUbxProtocolPage* ts;
+    TReceiverPage* tabReceiver;
+    TMessagesPage* tabMessages;
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
@@ -51,6 +56,7 @@ public:
     TPortWatcher* portWatcher;
     TRecordPage* tabRecord;
     TSessionControl* sessionControl;
+    TReceiverFeed* receiverFeed;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,6 +6,7 @@
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
+#include "window/ReceiverFeed.h"
 #include "window/SessionControl.h"
 
 #include <QCheckBox>
@@ -17,7 +18,10 @@
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
-        RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
+        RunGuarded(this, [&] {
+            receiveDisplay->portSerialReceive(Buffer);
+            receiverFeed->Take(Buffer);
+        });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] {
@@ -28,7 +32,10 @@ void TMainForm::BindPortEvents() {
     };
     // The port still counts as connected while its disconnect is reported.
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->portSerialDisconnect(Port); });
+        RunGuarded(this, [&] {
+            receiverFeed->EndOfStream();
+            tabComPort->portSerialDisconnect(Port);
+        });
         ShowPortState(spNone);
     };
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {

@@ -211,7 +211,7 @@ private slots:
         QStringList captions;
         for (int index = 0; index < form.pcZEPOMonitor->count(); ++index)
             captions << form.pcZEPOMonitor->tabText(index);
-        // The four pages first; later pages come after them.
+        // The four specified pages come first; pages added later follow them.
         QCOMPARE(captions.mid(0, 4),
                  QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol"}));
         QCOMPARE(form.StatusPanel(0)->text(), QString("CommPort:"));

@@ -1,0 +1,132 @@
+// The Receiver and Messages pages against the receiver simulator on its
+// pseudo-terminal, in NMEA and in --ubx mode: the fix panel shows the
+// simulated time, position and satellites, the pictures one mark per
+// satellite, the message list names, filters and decodes what arrives, and
+// each sentence type comes about once a second. With ZEPO_SCREENSHOT_DIR set,
+// both pages are saved there as PNG files.
+
+#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/WindowTestSupport.h"
+#include "widgets/SignalChart.h"
+#include "widgets/SkyPlot.h"
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/MessagesPage.h"
+#include "window/ReceiverFeed.h"
+#include "window/ReceiverPage.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr int kWaitMs = 15000;
+
+QString Text(const TMainForm& form, const char* name) {
+    auto* label = form.findChild<QLabel*>(name);
+    return label ? label->text() : QString("(no %1)").arg(name);
+}
+
+void Screenshot(QWidget& form, QWidget* page, const QString& name) {
+    const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    form.findChild<QTabWidget*>("pcZEPOMonitor")->setCurrentWidget(page);
+    QTest::qWait(300);
+    form.grab().save(folder + "/" + name + ".png");
+}
+
+class ReceiverPagesWithSimulator : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
+    ScratchEnvironment scratch;
+    std::vector<std::string> arguments{"--baud", "115200"};
+    const std::string mode = GetParam();
+    if (!mode.empty())
+        arguments.push_back(mode);
+    ChildProcess simulator(scratch, kReceiverSimulator, arguments);
+    ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
+
+    int argc = 1;
+    char name[] = "test_receiver_pages_with_simulator";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    TMainForm form;
+    form.resize(1100, 700);
+    form.show();
+    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
+    Click(form.tabComPort->btnOpen);
+    form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
+
+    // Fix panel: the simulated receiver moves a few metres around 47.2853 N
+    // 8.5653 E with 12 satellites in view.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Text(form, "lbFixSatellites").endsWith("/ 12"); }, kWaitMs))
+        << Text(form, "lbFixSatellites").toStdString();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Text(form, "lbFixLatitude").startsWith("47.28"); }, kWaitMs));
+    EXPECT_TRUE(Text(form, "lbFixLatitude").endsWith("° N"));
+    EXPECT_TRUE(Text(form, "lbFixLongitude").startsWith("8.56"));
+    EXPECT_TRUE(Text(form, "lbFixLongitude").endsWith("° E"));
+    EXPECT_EQ(Text(form, "lbFixLatitude").section(' ', 0, 0).section('.', 1).size(), 8)
+        << "seven places and the degree sign";
+    const QDateTime utc = QDateTime::fromString(Text(form, "lbFixTime"), "yyyy-MM-dd HH:mm:ss.zzz");
+    EXPECT_TRUE(utc.isValid()) << Text(form, "lbFixTime").toStdString();
+    EXPECT_FALSE(form.tabReceiver->FixPanel().IsStale("lbFixLatitude"));
+
+    // One mark per satellite in each picture, used ones among them.
+    const TSatelliteMarks& sky = form.tabReceiver->SkyPlot().Satellites();
+    EXPECT_EQ(sky.size(), 12u);
+    EXPECT_TRUE(std::any_of(sky.begin(), sky.end(), [](const auto& s) { return s.Used; }));
+    for (const TSatelliteMark& satellite : sky)
+        EXPECT_FALSE(form.tabReceiver->SignalChart()
+                         .BarOf(satellite.Constellation, satellite.Number)
+                         .isNull());
+    Screenshot(form, form.tabReceiver, QString("receiver-page%1").arg(mode.c_str()));
+
+    // Messages: about one GGA a second after a few seconds of traffic.
+    QTest::qWait(6500);
+    auto* types = form.findChild<QTableWidget*>("tvMessageTypes");
+    bool ggaSeen = false;
+    for (int row = 0; row < types->rowCount(); ++row)
+        if (types->item(row, 0)->text().endsWith("GGA")) {
+            ggaSeen = true;
+            EXPECT_NEAR(types->item(row, 2)->text().toDouble(), 1.0, 0.25);
+            EXPECT_EQ(types->item(row, 4)->text(), "0");
+        }
+    EXPECT_TRUE(ggaSeen);
+
+    auto* list = form.findChild<QTableView*>("tvMessages");
+    form.findChild<QLineEdit*>("edMessageFilter")->setText("gga");
+    QTest::qWait(2 * TReceiverFeed::kRedrawMs);
+    const int rows = list->model()->rowCount();
+    EXPECT_GE(rows, 6);
+    for (int row = 0; row < rows; ++row)
+        EXPECT_TRUE(list->model()
+                        ->index(row, TMessageListModel::colName)
+                        .data()
+                        .toString()
+                        .endsWith("GGA"));
+    list->selectRow(0);
+    auto* fields = form.findChild<QTableWidget*>("tvMessageFields");
+    EXPECT_GT(fields->rowCount(), 5);
+    EXPECT_TRUE(
+        form.findChild<QPlainTextEdit*>("moMessageBytes")->toPlainText().startsWith("0000  24 47"));
+    form.findChild<QLineEdit*>("edMessageFilter")->clear();
+    Screenshot(form, form.tabMessages, QString("messages-page%1").arg(mode.c_str()));
+    form.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReceiverPagesWithSimulator, testing::Values("", "--ubx"));
+} // namespace

@@ -1,0 +1,131 @@
+// The sky plot and the signal chart: each satellite drawn once where its
+// azimuth, elevation and C/N0 put it, in its constellation's colour, used and
+// unused telling apart.
+
+#include "widgets/SignalChart.h"
+#include "widgets/SkyPlot.h"
+
+#include <QtTest>
+
+namespace {
+
+const TSatelliteMarks kSky = {
+    {TConstellation::Gps, 5, 0, 90, 44, true},        // zenith
+    {TConstellation::Glonass, 71, 90, 20, 31, false}, // east, low
+    {TConstellation::Galileo, 12, 225, 45, 38, true}, // south-west
+    {TConstellation::BeiDou, 7, 315, 60, 25, false},  // north-west, high
+    {TConstellation::Gps, 23, 135, 10, 0, false},     // south-east, not tracked
+    {TConstellation::Sbas, 133, 180, -5, 0, false},   // below the horizon
+};
+
+// How close a pixel is to a colour: the largest difference of its channels.
+int Distance(const QColor& a, const QColor& b) {
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                     std::abs(a.blue() - b.blue())});
+}
+
+bool Near(const QPointF& a, const QPointF& b) {
+    return QLineF(a, b).length() < 0.5;
+}
+
+} // namespace
+
+class TestSatellitePictures : public QObject {
+    Q_OBJECT
+private slots:
+    void skyPlotPlacesNorthUpEastRight();
+    void skyPlotDrawsEachSatelliteWhereItIs();
+    void signalChartBarsFollowCn0InGroups();
+};
+
+void TestSatellitePictures::skyPlotPlacesNorthUpEastRight() {
+    TSkyPlot plot;
+    plot.resize(300, 260);
+    const QPointF centre(150, 130);
+    QVERIFY(Near(plot.PositionOf(123, 90), centre));
+    const QPointF north = plot.PositionOf(0, 0), east = plot.PositionOf(90, 0);
+    const double horizon = centre.y() - north.y();
+    QVERIFY(horizon > 100 && horizon < 130); // fits the smaller side
+    QVERIFY(Near(north, centre + QPointF(0, -horizon)));
+    QVERIFY(Near(east, centre + QPointF(horizon, 0)));
+    QVERIFY(Near(plot.PositionOf(180, 45), centre + QPointF(0, horizon / 2)));
+    QVERIFY(Near(plot.PositionOf(270, 60), centre + QPointF(-horizon / 3, 0)));
+}
+
+void TestSatellitePictures::skyPlotDrawsEachSatelliteWhereItIs() {
+    TSkyPlot plot;
+    plot.resize(300, 300);
+    plot.SetSatellites(kSky);
+    const QImage image = plot.grab().toImage();
+    const QColor background = plot.palette().color(QPalette::Base);
+    for (const TSatelliteMark& satellite : kSky) {
+        const QColor colour = LookOf(satellite.Constellation).Colour;
+        const QPointF at = plot.PositionOf(satellite.Azimuth, std::max(0.0, satellite.Elevation));
+        const QColor middle = image.pixelColor(at.toPoint());
+        const QString name =
+            QString("%1 %2").arg(LookOf(satellite.Constellation).Name).arg(satellite.Number);
+        if (satellite.Elevation < 0) {
+            QVERIFY2(Distance(middle, colour) > 60, qPrintable(name + " drawn below the horizon"));
+            continue;
+        }
+        // Used: filled; not used: an outline around the background.
+        const QColor expected = satellite.Used ? colour : background;
+        QVERIFY2(Distance(middle, expected) < 40, qPrintable(name + " centre"));
+        bool outlined = false;
+        for (int dx = -7; dx <= 7; ++dx)
+            outlined |= Distance(image.pixelColor(at.toPoint() + QPoint(dx, 0)), colour) < 40;
+        QVERIFY2(outlined, qPrintable(name + " symbol"));
+    }
+}
+
+void TestSatellitePictures::signalChartBarsFollowCn0InGroups() {
+    TSignalChart chart;
+    chart.resize(400, 200);
+    chart.SetSatellites(kSky);
+    const QImage image = chart.grab().toImage();
+    const QColor background = chart.palette().color(QPalette::Base);
+
+    // Drawn by constellation, then by number, left to right.
+    QList<int> numbers;
+    for (const TSatelliteMark& satellite : chart.Satellites())
+        numbers << satellite.Number;
+    QCOMPARE(numbers, QList<int>({5, 23, 71, 12, 7, 133}));
+    double right = 0;
+    for (const TSatelliteMark& satellite : chart.Satellites()) {
+        const QRectF bar = chart.BarOf(satellite.Constellation, satellite.Number);
+        QVERIFY(bar.left() >= right);
+        right = bar.right();
+    }
+
+    // Heights in proportion to C/N0 on one baseline.
+    const QRectF gps5 = chart.BarOf(TConstellation::Gps, 5);
+    const double perDb = gps5.height() / 44;
+    QVERIFY(perDb > 1);
+    for (const TSatelliteMark& satellite : kSky) {
+        const QRectF bar = chart.BarOf(satellite.Constellation, satellite.Number);
+        QCOMPARE_LT(std::abs(bar.height() - satellite.Cn0 * perDb), 0.5);
+        QCOMPARE(bar.bottom(), gps5.bottom());
+    }
+    QVERIFY(chart.BarOf(TConstellation::Gps, 99).isEmpty());
+
+    // A used bar is filled in the constellation's colour, an unused one is
+    // pale; above each bar is the background.
+    for (const TSatelliteMark& satellite : kSky) {
+        if (satellite.Cn0 == 0)
+            continue;
+        const QRectF bar = chart.BarOf(satellite.Constellation, satellite.Number);
+        const QColor colour = LookOf(satellite.Constellation).Colour;
+        const QColor inside = image.pixelColor(bar.center().toPoint());
+        if (satellite.Used) {
+            QVERIFY(Distance(inside, colour) < 20);
+        } else {
+            QVERIFY(Distance(inside, colour) > 60);
+            QVERIFY(Distance(inside, background) > 20);
+        }
+        const QPoint above(bar.center().x(), bar.top() - 4);
+        QVERIFY(Distance(image.pixelColor(above), background) < 40);
+    }
+}
+
+QTEST_MAIN(TestSatellitePictures)
+#include "test_satellite_pictures.moc"

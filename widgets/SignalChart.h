@@ -1,0 +1,39 @@
+#pragma once
+// Signal strength of each satellite as a bar of its C/N0 (0 to 60 dBHz, higher
+// values drawn at the top), grouped by constellation with the group's name
+// beneath and each satellite's number under its bar. A bar used in the fix is
+// filled in the constellation's colour; one not used is a pale outline.
+
+#include "widgets/SatelliteMarks.h"
+
+#include <QWidget>
+
+class TSignalChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSignalChart(QWidget* parent = nullptr);
+
+    // The satellites in drawing order: by constellation, then by number.
+    const TSatelliteMarks& Satellites() const { return satellites_; }
+    void SetSatellites(const TSatelliteMarks& satellites);
+
+    // The bar of a satellite; empty when the chart does not show it.
+    QRectF BarOf(TConstellation constellation, int number) const;
+
+    QSize sizeHint() const override { return {480, 200}; }
+    QSize minimumSizeHint() const override { return {200, 120}; }
+
+    static constexpr double kFullScale = 60; // dBHz at the top of the chart
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRectF PlotArea() const;
+    double SlotWidth() const;
+    double SlotLeft(std::size_t index) const;
+    QRectF BarAt(std::size_t index) const;
+    void DrawScale(QPainter& painter) const;
+
+    TSatelliteMarks satellites_;
+};

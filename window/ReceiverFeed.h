@@ -1,0 +1,50 @@
+#pragma once
+// The receive feed of the Receiver and Messages pages: the chunks the port
+// delivers (the same the receive display shows) go through one framer and
+// decoder into the receiver state and the message list. Work per chunk is in
+// proportion to the chunk; the pages are redrawn by a timer about ten times a
+// second, so a fast stream never queues drawing on the GUI thread.
+
+#include "protocol/framing/Framer.h"
+#include "protocol/state/ReceiverState.h"
+#include "window/ReceiverPage.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <string_view>
+
+class TMessagesPage;
+
+class TReceiverFeed : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRedrawMs = 100;
+    // Milliseconds since the epoch, stamped on each message as received.
+    using WallClock = std::function<qint64()>;
+
+    TReceiverFeed(QObject* parent, TReceiverPage* receiver, TMessagesPage* messages,
+                  WallClock wallClock = {});
+
+    void Take(std::string_view chunk);
+    // The port closed: bytes still waiting for the rest of a message are
+    // listed as they are, and the next connection starts afresh.
+    void EndOfStream();
+    // Draws what arrived since the last redraw (the timer calls it).
+    void Redraw();
+
+private:
+    void Fold(protocol::Message&& message, qint64 receivedMs);
+
+    TReceiverPage* receiver_;
+    TMessagesPage* messages_;
+    WallClock wallClock_;
+    protocol::Framer framer_;
+    protocol::ReceiverState state_;
+    TReceiverPage::TFresh fresh_;
+    std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
+    QElapsedTimer steady_;
+    QTimer redraw_;
+};
