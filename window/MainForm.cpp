@@ -2,6 +2,7 @@
 
 #include "widgets/NumEdit.h"
 #include "window/ComPortPage.h"
+#include "window/ConfigurePage.h"
 #include "window/Controls.h"
 #include "window/ErrorBox.h"
 #include "window/NmeaPubxPage.h"
@@ -68,6 +69,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
     pcZEPOMonitor->addTab(ts, "UBX Protocol");
+    tabConfigure = new TConfigurePage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabConfigure, "Configure");
     pcZEPOMonitor->setCurrentWidget(tabUBX);
 
     moData = MakeTextPane(splitter, "moData");

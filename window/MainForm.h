@@ -13,10 +13,13 @@ class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class TBaudTasks;
 class TComPortPage;
+class TConfigurePage;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TReceiveDisplay;
+class TUbxCommander;
 class TUbxProtocolPage;
 
 class TMainForm : public QMainWindow {
@@ -34,9 +37,12 @@ public:
     TNmeaStandardPage* tabNMEA;
     TNmeaPubxPage* tabUBX;
     TUbxProtocolPage* ts;
+    TConfigurePage* tabConfigure;
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
     TReceiveDisplay* receiveDisplay;
+    TUbxCommander* ubxCommander;
+    TBaudTasks* baudTasks;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

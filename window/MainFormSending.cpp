@@ -1,11 +1,14 @@
 // The window's sending: the handlers of the send buttons on every page and
 // the echo of each write in the port log.
 
+#include "window/BaudTasks.h"
 #include "window/ComPortPage.h"
+#include "window/ConfigureTasks.h"
 #include "window/MainForm.h"
 #include "window/NmeaPubxSending.h"
 #include "window/NmeaStandardSending.h"
 #include "window/TransmitEcho.h"
+#include "window/UbxCommander.h"
 #include "window/UbxSending.h"
 
 void TMainForm::BindSending() {
@@ -15,5 +18,8 @@ void TMainForm::BindSending() {
     // Each is owned by its page.
     new TNmeaStandardSending(tabNMEA, portSerial);
     new TNmeaPubxSending(tabUBX, portSerial);
-    new TUbxSending(tabComPort, ts, portSerial);
+    ubxCommander = new TUbxCommander(this, portSerial, tabComPort->moComPort);
+    new TUbxSending(tabComPort, ts, *ubxCommander);
+    new TConfigureTasks(tabConfigure, *ubxCommander);
+    baudTasks = new TBaudTasks(tabConfigure, tabComPort, *ubxCommander, portSerial);
 }

@@ -1,10 +1,11 @@
 #include "window/UbxSending.h"
 
 #include "protocol/TransmitEcho.h"
-#include "serial/SerialPort.h"
+#include "protocol/UbxCommands.h"
 #include "widgets/NumEdit.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
+#include "window/UbxCommander.h"
 #include "window/UbxProtocolPage.h"
 
 #include <QComboBox>
@@ -19,8 +20,8 @@ const TUbxVocabularyItem* FindItem(std::span<const TUbxVocabularyItem> items,
 }
 } // namespace
 
-TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TSerialPort& port)
-    : QObject(page), comPort_(comPort), page_(page), portSerial(port) {
+TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TUbxCommander& commander)
+    : QObject(page), comPort_(comPort), page_(page), commander_(commander) {
     for (TNumEdit* field : {page->neLength, page->neCK_A, page->neCK_B}) {
         field->SetDigitsHex(2);
         field->SetEditBase(ebHex);
@@ -30,7 +31,7 @@ TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TSerialP
     connect(comPort->btnPollCFG_ANT, &QPushButton::clicked, this,
             Guarded(comPort, [this] { btnPollCFG_ANTClick(); }));
     connect(comPort->btnGetSetCFG_ANT, &QPushButton::clicked, this,
-            Guarded(comPort, [this] { btnPollCFG_PRTClick(); }));
+            Guarded(comPort, [this] { btnGetSetCFG_ANTClick(); }));
     connect(page->btnPollCFG_PRT, &QPushButton::clicked, this,
             Guarded(page, [this] { btnPollCFG_PRTClick(); }));
     connect(page->btnSend, &QPushButton::clicked, this, Guarded(page, [this] { btnSendClick(); }));
@@ -58,7 +59,11 @@ void TUbxSending::cbClassIDChange() {
         box->setEnabled(ids && ids->box == box);
 }
 
-TBufToSend TUbxSending::ComposedFrame() const {
+void TUbxSending::btnPollCFG_PRTClick() {
+    SendCommand(ubx::CfgPrtPoll());
+}
+
+TUBXPacket TUbxSending::ComposedPacket() const {
     const TUbxVocabularyItem* chosen = ChosenClass();
     if (!chosen)
         throw std::runtime_error("Choose a UBX class in the Class ID list.");
@@ -70,7 +75,7 @@ TBufToSend TUbxSending::ComposedFrame() const {
     const TUbxVocabularyItem* id = FindItem(ids->ids, ids->box);
     if (!id)
         throw std::runtime_error("Choose a message id of class " + name + " in its list.");
-    return BuildUbxFrame(MakeUbxPacket(chosen->Byte, id->Byte));
+    return MakeUbxPacket(chosen->Byte, id->Byte);
 }
 
 void TUbxSending::ShowFrameFields(const TBufToSend& frame) {
@@ -81,12 +86,12 @@ void TUbxSending::ShowFrameFields(const TBufToSend& frame) {
 }
 
 void TUbxSending::btnSendClick() {
-    const TBufToSend frame = ComposedFrame();
-    ShowFrameFields(frame);
-    SendFrame(frame);
+    const TUBXPacket command = ComposedPacket();
+    ShowFrameFields(BuildUbxFrame(command));
+    SendCommand(command);
 }
 
-void TUbxSending::SendFrame(const TBufToSend& frame) {
-    const std::uint32_t count = portSerial.SendData(ToByteString(frame));
+void TUbxSending::SendCommand(const TUBXPacket& command) {
+    const std::uint32_t count = commander_.Send(command);
     comPort_->lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The UBX frame buttons: " Poll CFG-ANT" and "Get/Set CFG-ANT" on the
 // "ComPort" page, "Poll CFG_PRT" and the composer's "Send" on the
-// "UBX Protocol" page. Each writes its frame with SendData and shows the
-// count written in the bytes-sent label of the "ComPort" page.
+// "UBX Protocol" page. Each sends its command through the commander, which
+// follows it to its answer, and shows the count written in the bytes-sent
+// label of the "ComPort" page.
 //
 // The composer: choosing class CFG or AID enables that class's id list (the
 // other is disabled); "Send" writes the poll frame (no payload) of the chosen
@@ -17,16 +18,19 @@
 class QComboBox;
 class TComPortPage;
 class TSerialPort;
+class TUbxCommander;
 class TUbxProtocolPage;
 
 class TUbxSending : public QObject {
     Q_OBJECT
 public:
-    TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TSerialPort& port);
+    TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TUbxCommander& commander);
 
-    void btnPollCFG_ANTClick() { SendFrame(CfgAntPollFrame()); }
-    // Shared by "Poll CFG_PRT" and "Get/Set CFG-ANT": both send CFG-ANT set.
-    void btnPollCFG_PRTClick() { SendFrame(CfgAntSetFrame()); }
+    void btnPollCFG_ANTClick() { SendCommand(CfgAntPollPacket()); }
+    void btnGetSetCFG_ANTClick() { SendCommand(CfgAntSetPacket()); }
+    // Reads the receiver's port settings: the CFG-PRT poll (it once wrote
+    // the CFG-ANT set frame and so changed the antenna settings instead).
+    void btnPollCFG_PRTClick();
     void btnSendClick();
     void cbClassIDChange();
 
@@ -39,11 +43,11 @@ private:
     const TUbxVocabularyItem* ChosenClass() const;
     // None for a class without an id list.
     std::optional<TIdList> IdListOf(const TUbxVocabularyItem& ubxClass) const;
-    TBufToSend ComposedFrame() const;
+    TUBXPacket ComposedPacket() const;
     void ShowFrameFields(const TBufToSend& frame);
-    void SendFrame(const TBufToSend& frame);
+    void SendCommand(const TUBXPacket& command);
 
     TComPortPage* comPort_;
     TUbxProtocolPage* page_;
-    TSerialPort& portSerial;
+    TUbxCommander& commander_;
 };

@@ -178,8 +178,9 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::newRow("Poll CFG-ANT") << "btnPollCFG_ANT" << AntPoll << "Bytes Sent: 8";
         QTest::newRow("Get/Set CFG-ANT") << "btnGetSetCFG_ANT" << AntSet << "Bytes Sent: 12";
-        QTest::newRow("Poll CFG_PRT sends CFG-ANT set")
-            << "btnPollCFG_PRT" << AntSet << "Bytes Sent: 12";
+        QTest::newRow("Poll CFG_PRT sends the CFG-PRT poll")
+            << "btnPollCFG_PRT" << QByteArray("\xB5\x62\x06\x00\x00\x00\x06\x18", 8)
+            << "Bytes Sent: 8";
         QTest::newRow("Poll Lat/Lon")
             << "btnPollLatLon" << QByteArray("$PUBX,00*33\r\n") << "lblSent";
         QTest::newRow("Poll Sat Stat")
