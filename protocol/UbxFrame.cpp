@@ -1,6 +1,5 @@
 #include "protocol/UbxFrame.h"
 
-#include <array>
 #include <limits>
 
 namespace {
@@ -16,45 +15,6 @@ template <typename Bytes> TUbxChecksum Fletcher8(const Bytes& covered) {
 
 constexpr std::uint8_t kClassCfg = 0x06;
 constexpr std::uint8_t kIdCfgAnt = 0x13;
-
-constexpr std::array<TUbxVocabularyItem, 8> kClasses = {{
-    {"NAV", 0x01, "NAV 01  p.157"},
-    {"RXM", 0x02, "RXM 02  p.173"},
-    {"INF", 0x04, "INF 04  p.148"},
-    {"ACK", 0x05, "ACK 05  p.94"},
-    {"CFG", 0x06, "CFG 06  p.107"},
-    {"MON", 0x0A, "MON 0A  p.151"},
-    {"AID", 0x0B, "AID 0B  p.95"},
-    {"TIM", 0x0D, "TIM 0D  p.175"},
-}};
-
-constexpr std::array<TUbxVocabularyItem, 17> kCfgIds = {{
-    {"ANT", 0x13, "ANT   $13 p.107"},
-    {"DAT", 0x06, "DAT   $06 p.110"},
-    {"GNSS", 0x3E, "GNSS  $3E p.112"},
-    {"INF", 0x02, "INF   $02 p.113"},
-    {"ITFM", 0x39, "ITFM  $39 p.115"},
-    {"MSG", 0x01, "MSG   $01 p.116"},
-    {"NAV5", 0x24, "NAV5  $24 p.117"},
-    {"NAVX5", 0x23, "NAVX5 $23 p.119"},
-    {"NMEA", 0x17, "NMEA  $17 p.121"},
-    {"PM2", 0x3B, "PM2   $3B p.127"},
-    {"PRT", 0x00, "PRT   $00 p.129"},
-    {"RATE", 0x08, "RATE  $08 p.138"},
-    {"RINV", 0x34, "RINV  $34 p.139"},
-    {"RXM", 0x11, "RXM   $11 p.141"},
-    {"SBAS", 0x16, "SBAS  $16 p.142"},
-    {"TPS", 0x31, "TPS   $31 p.144"},
-    {"USB", 0x1B, "USB   $1B p.146"},
-}};
-
-constexpr std::array<TUbxVocabularyItem, 5> kAidIds = {{
-    {"ALM", 0x30, "ALM   $30 p.95"},
-    {"DATA", 0x10, "DATA  $10 p.101"},
-    {"EPH", 0x31, "EPH   $31 p.101"},
-    {"HUI", 0x02, "HUI   $02 p.103"},
-    {"INI", 0x01, "INI   $01 p.104"},
-}};
 
 } // namespace
 
@@ -115,29 +75,4 @@ TBufToSend CfgAntPollFrame() {
 
 TBufToSend CfgAntSetFrame() {
     return BuildUbxFrame(CfgAntSetPacket());
-}
-
-std::span<const TUbxVocabularyItem> UbxClasses() {
-    return kClasses;
-}
-
-std::span<const TUbxVocabularyItem> UbxCfgIds() {
-    return kCfgIds;
-}
-
-std::span<const TUbxVocabularyItem> UbxAidIds() {
-    return kAidIds;
-}
-
-const TUbxVocabularyItem* FindUbxItem(std::span<const TUbxVocabularyItem> items,
-                                      std::string_view text) {
-    const auto start = text.find_first_not_of(' ');
-    if (start == std::string_view::npos)
-        return nullptr;
-    text.remove_prefix(start);
-    const std::string_view name = text.substr(0, text.find(' '));
-    for (const auto& item : items)
-        if (item.Name == name)
-            return &item;
-    return nullptr;
 }

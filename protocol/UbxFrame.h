@@ -2,8 +2,8 @@
 // UBX binary frames as the receiver takes them: sync characters 0xB5 0x62,
 // class, id, little-endian payload length, payload, and the 8-bit Fletcher
 // checksum over everything from the class byte to the last payload byte.
-// The monitor only builds frames; on the receive side it merely notices a
-// chunk that starts with the first sync character (ReceiveView.h).
+// Received frames are cut from the stream by protocol::Framer
+// (framing/Framer.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -72,20 +72,3 @@ TBufToSend CfgAntSetFrame();
 inline std::string ToByteString(const TBufToSend& frame) {
     return std::string(frame.begin(), frame.end());
 }
-
-// Class and message-id vocabulary the UBX page lists. Caption is the list
-// item text as shown ("CFG 06  p.107", "ANT   $13 p.107").
-struct TUbxVocabularyItem {
-    std::string_view Name;
-    std::uint8_t Byte;
-    std::string_view Caption;
-};
-
-std::span<const TUbxVocabularyItem> UbxClasses();
-std::span<const TUbxVocabularyItem> UbxCfgIds();
-std::span<const TUbxVocabularyItem> UbxAidIds();
-
-// The item whose name is the first word of text ("CFG", "ANT   $13 p.107",
-// "ALM  $30 p.95" all find their item), or nullptr.
-const TUbxVocabularyItem* FindUbxItem(std::span<const TUbxVocabularyItem> items,
-                                      std::string_view text);

@@ -1,6 +1,6 @@
 #include "window/BaudTasks.h"
 
-#include "protocol/CommandTracker.h"
+#include "protocol/commands/CommandTracker.h"
 #include "serial/SerialPort.h"
 #include "window/ComPortPage.h"
 #include "window/ConfigurePage.h"

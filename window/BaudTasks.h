@@ -8,8 +8,8 @@
 // - "Find Baud" tries the likely rates, about 2 s each, and stays at the
 //   first that carries valid messages, showing what it tried.
 
-#include "protocol/RateProbe.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/RateProbe.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <QObject>
 #include <QTimer>

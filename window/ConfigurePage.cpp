@@ -1,8 +1,8 @@
 #include "window/ConfigurePage.h"
 
-#include "protocol/OutputMessages.h"
-#include "protocol/RateProbe.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/OutputMessages.h"
+#include "protocol/commands/RateProbe.h"
+#include "protocol/commands/UbxCommands.h"
 #include "window/Controls.h"
 #include "window/TextPane.h"
 

@@ -1,7 +1,7 @@
 #include "window/ConfigureTasks.h"
 
-#include "protocol/OutputMessages.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/OutputMessages.h"
+#include "protocol/commands/UbxCommands.h"
 #include "window/ConfigurePage.h"
 #include "window/ErrorBox.h"
 #include "window/TextPane.h"

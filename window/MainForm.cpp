@@ -1,6 +1,7 @@
 #include "window/MainForm.h"
 
 #include "widgets/NumEdit.h"
+#include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
 #include "window/ConfigurePage.h"
 #include "window/Controls.h"

@@ -7,8 +7,10 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class QLabel;
+class TAnswerFeed;
 class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
@@ -57,4 +59,5 @@ private:
     void pcZEPOMonitorChange();
 
     std::array<QLabel*, 4> panels_{};
+    std::unique_ptr<TAnswerFeed> answerFeed_;
 };

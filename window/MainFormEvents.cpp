@@ -1,6 +1,7 @@
 // The main window's own events: start-up, closing, page changes, and the
 // binding of the serial port's events to the pages' handlers.
 
+#include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/MainForm.h"
@@ -14,8 +15,10 @@
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
         RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
+        RunGuarded(this, [&] { answerFeed_->Receive(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
+        answerFeed_->Restart();
         RunGuarded(this, [&] { tabComPort->portSerialConnect(Port); });
     };
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {

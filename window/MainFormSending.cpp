@@ -1,6 +1,7 @@
 // The window's sending: the handlers of the send buttons on every page and
 // the echo of each write in the port log.
 
+#include "window/AnswerFeed.h"
 #include "window/BaudTasks.h"
 #include "window/ComPortPage.h"
 #include "window/ConfigureTasks.h"
@@ -22,4 +23,5 @@ void TMainForm::BindSending() {
     new TUbxSending(tabComPort, ts, *ubxCommander);
     new TConfigureTasks(tabConfigure, *ubxCommander);
     baudTasks = new TBaudTasks(tabConfigure, tabComPort, *ubxCommander, portSerial);
+    answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander, *baudTasks);
 }

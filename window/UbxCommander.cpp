@@ -1,10 +1,32 @@
 #include "window/UbxCommander.h"
 
-#include "protocol/UbxNames.h"
+#include "protocol/UbxVocabulary.h"
+#include "protocol/decoding/Decoder.h"
 #include "serial/SerialPort.h"
 #include "window/TextPane.h"
 
-using namespace std::chrono_literals;
+namespace {
+
+// The outcome as the port log shows it; a polled answer with its fields
+// decoded ("CFG-RATE: answered after 84 ms: measRate 1000 ms, ...").
+QString LogLine(const ubx::TCommandOutcome& outcome) {
+    std::string line = outcome.Text();
+    if (outcome.kind == ubx::TAnswerKind::Answered) {
+        const TBufToSend frame =
+            BuildUbxFrame(MakeUbxPacket(outcome.answerClass, outcome.answerId, outcome.answer));
+        const protocol::Decoded decoded = protocol::DecodeUbx(ToByteString(frame));
+        std::string fields;
+        for (const protocol::Field& field : decoded.Fields) {
+            fields += (fields.empty() ? ": " : ", ") + field.Name + " " + field.Value;
+            if (!field.Unit.empty())
+                fields += " " + field.Unit;
+        }
+        line += decoded.Problem.empty() ? fields : " (" + decoded.Problem + ")";
+    }
+    return QString::fromStdString(line);
+}
+
+} // namespace
 
 TUbxCommander::TUbxCommander(QObject* parent, TSerialPort& port, QPlainTextEdit* portLog)
     : QObject(parent), portSerial(port), portLog_(portLog) {
@@ -37,7 +59,7 @@ void TUbxCommander::Receive(std::uint8_t ubxClass, std::uint8_t id,
 
 void TUbxCommander::Report(const std::vector<ubx::TCommandOutcome>& outcomes) {
     for (const auto& outcome : outcomes) {
-        AppendLine(portLog_, QString::fromStdString(outcome.Text()));
+        AppendLine(portLog_, LogLine(outcome));
         const auto listener = listeners_.find(outcome.ticket);
         if (listener == listeners_.end())
             continue;

@@ -5,7 +5,7 @@
 // "CFG-PRT: ACK-ACK after 84 ms". The page that sent the command hears the
 // outcome too, to show it next to its button.
 
-#include "protocol/CommandTracker.h"
+#include "protocol/commands/CommandTracker.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,5 +1,6 @@
 #include "window/UbxProtocolPage.h"
 
+#include "protocol/UbxVocabulary.h"
 #include "widgets/NumEdit.h"
 #include "window/Controls.h"
 
@@ -12,17 +13,13 @@
 #include <QVBoxLayout>
 
 namespace {
-const QStringList ClassItems = {"NAV 01  p.157", "RXM 02  p.173", "INF 04  p.148", "ACK 05  p.94",
-                                "CFG 06  p.107", "MON 0A  p.151", "AID 0B  p.95",  "TIM 0D  p.175"};
-
-const QStringList CfgItems = {
-    "ANT   $13 p.107", "DAT   $06 p.110", "GNSS  $3E p.112", "INF   $02 p.113", "ITFM  $39 p.115",
-    "MSG   $01 p.116", "NAV5  $24 p.117", "NAVX5 $23 p.119", "NMEA  $17 p.121", "PM2   $3B p.127",
-    "PRT   $00 p.129", "RATE  $08 p.138", "RINV  $34 p.139", "RXM   $11 p.141", "SBAS  $16 p.142",
-    "TPS   $31 p.144", "USB   $1B p.146"};
-
-const QStringList AidItems = {"ALM   $30 p.95", "DATA  $10 p.101", "EPH   $31 p.101",
-                              "HUI   $02 p.103", "INI   $01 p.104"};
+// The captions of one of the UBX vocabulary's page lists.
+QStringList Captions(std::span<const TUbxVocabularyItem> items) {
+    QStringList captions;
+    for (const auto& item : items)
+        captions << QString::fromLatin1(item.Caption.data(), qsizetype(item.Caption.size()));
+    return captions;
+}
 
 // A frame field; without editorEnabled typing is refused (the arrow keys step).
 TNumEdit* MakeFrameField(QWidget* parent, const QString& name, double value, int maxLength,
@@ -63,13 +60,13 @@ void TUbxProtocolPage::CreateComposer() {
     neSynchChar2 = MakeFrameField(gbPoll, "neSynchChar2", 98, 0, true);
     neSynchChar2->setEnabled(false);
     lblSyncChar2 = MakeLabel(gbPoll, "lblSyncChar2", "p.88");
-    cbClassID = MakeDropDown(gbPoll, "cbClassID", ClassItems, " Class ID", true);
+    cbClassID = MakeDropDown(gbPoll, "cbClassID", Captions(UbxClasses()), " Class ID", true);
     lblClassID = MakeLabel(gbPoll, "lblClassID", " p.90");
     lblSelectID = MakeLabel(gbPoll, "lblSelectID", " Select ID");
-    cbCFG = MakeDropDown(gbPoll, "cbCFG", CfgItems, "ANT   $13 p.107", true);
+    cbCFG = MakeDropDown(gbPoll, "cbCFG", Captions(UbxCfgIds()), "ANT   $13 p.107", true);
     cbCFG->setEnabled(false);
     lblIfCFG = MakeLabel(gbPoll, "lblIfCFG", "If CFG");
-    cbAID = MakeDropDown(gbPoll, "cbAID", AidItems, "ALM  $30 p.95", true);
+    cbAID = MakeDropDown(gbPoll, "cbAID", Captions(UbxAidIds()), "ALM  $30 p.95", true);
     cbAID->setEnabled(false);
     lblIfAID = MakeLabel(gbPoll, "lblIfAID", "if AID");
     neLength = MakeFrameField(gbPoll, "neLength", 0, 2);

@@ -1,7 +1,7 @@
 #include "window/UbxSending.h"
 
 #include "protocol/TransmitEcho.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/UbxCommands.h"
 #include "widgets/NumEdit.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"

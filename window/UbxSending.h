@@ -10,6 +10,7 @@
 // class and id and shows its length and checksum bytes in hexadecimal.
 
 #include "protocol/UbxFrame.h"
+#include "protocol/UbxVocabulary.h"
 
 #include <QObject>
 #include <optional>

@@ -2,8 +2,8 @@
 // the answers a receiver gives (and some it should not), in the order they
 // arrive, and what stays unanswered ends as "no answer".
 
-#include "protocol/CommandTracker.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/CommandTracker.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The rate probe on a hand-turned clock: the search moves on when a rate's
 // time is up, stops at the first valid message, and says what it tried.
 
-#include "protocol/RateProbe.h"
+#include "protocol/commands/RateProbe.h"
 
 #include <gtest/gtest.h>
 

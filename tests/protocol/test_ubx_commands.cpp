@@ -2,8 +2,8 @@
 // receiver's layouts field by field; their answers read back; and the hex
 // entry of the UBX composer.
 
-#include "protocol/HexBytes.h"
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/HexBytes.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -121,33 +121,3 @@ TEST(UbxFrame, LengthFieldThatDisagreesWithPayloadIsRefused) {
     EXPECT_THROW(BuildUbxFrame(shorter), EUbxFrameError);
     EXPECT_THROW(MakeUbxPacket(0x06, 0x13, TPayload(65536)), EUbxFrameError);
 }
-
-TEST(UbxVocabulary, ListsAndLookupByItemText) {
-    ASSERT_EQ(UbxClasses().size(), 8u);
-    ASSERT_EQ(UbxCfgIds().size(), 17u);
-    ASSERT_EQ(UbxAidIds().size(), 5u);
-    EXPECT_EQ(UbxClasses().front().Caption, "NAV 01  p.157");
-    EXPECT_EQ(UbxCfgIds()[7].Caption, "NAVX5 $23 p.119");
-    EXPECT_EQ(UbxAidIds().back().Caption, "INI   $01 p.104");
-
-    struct Case {
-        std::span<const TUbxVocabularyItem> list;
-        const char* text;
-        int byte; // -1: not found
-    };
-    const Case cases[] = {
-        {UbxClasses(), "CFG 06  p.107", 0x06},  {UbxClasses(), "TIM", 0x0D},
-        {UbxClasses(), " Class ID", -1},        {UbxCfgIds(), "ANT   $13 p.107", 0x13},
-        {UbxCfgIds(), "PRT   $00 p.129", 0x00}, {UbxCfgIds(), "NAV", -1},
-        {UbxAidIds(), "ALM  $30 p.95", 0x30},   {UbxAidIds(), "", -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const TUbxVocabularyItem* item = FindUbxItem(c.list, c.text);
-        EXPECT_EQ(item ? item->Byte : -1, c.byte);
-    }
-    // every caption names its own item
-    for (auto list : {UbxClasses(), UbxCfgIds(), UbxAidIds()})
-        for (const auto& item : list)
-            EXPECT_EQ(FindUbxItem(list, item.Caption), &item) << item.Caption;
-}

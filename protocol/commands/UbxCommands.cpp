@@ -1,4 +1,4 @@
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <algorithm>
 

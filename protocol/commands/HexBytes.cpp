@@ -1,4 +1,4 @@
-#include "protocol/HexBytes.h"
+#include "protocol/commands/HexBytes.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "protocol/CommandTracker.h"
+#include "protocol/commands/CommandTracker.h"
 
-#include "protocol/UbxCommands.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "protocol/OutputMessages.h"
+#include "protocol/commands/OutputMessages.h"
 
 #include <array>
 

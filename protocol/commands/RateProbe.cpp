@@ -1,4 +1,4 @@
-#include "protocol/RateProbe.h"
+#include "protocol/commands/RateProbe.h"
 
 TRateProbe::TRateProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,
                        Clock clock)

@@ -1,0 +1,28 @@
+#pragma once
+// Decoders from a framed message to its meaning (Decoded.h). Pure functions:
+// they read only the message's bytes, never past them, whatever the bytes.
+//
+// - NMEA: GGA, RMC, GSA, GSV, GLL, VTG, ZDA, GNS, GST and TXT from any
+//   talker, and PUBX,00, PUBX,03 and PUBX,04; other sentences are named and
+//   their fields listed by position.
+// - UBX: the NAV, ACK, MON, CFG and INF messages listed in UbxDecoder.cpp;
+//   another frame is named from the vocabulary (or "UBX 0x0A-0x04") with its
+//   payload in hex. A known frame of a length its layout does not have says
+//   so in Problem and shows no fields.
+// - A message whose checksum is wrong is named (where its bytes allow) and
+//   decodes to nothing else, so wrong values never reach the receiver state.
+
+#include "protocol/decoding/Decoded.h"
+#include "protocol/framing/Message.h"
+
+#include <string_view>
+
+namespace protocol {
+
+Decoded Decode(const Message& message);
+
+// The parts behind Decode; bytes are the whole sentence or frame.
+Decoded DecodeNmea(std::string_view sentence);
+Decoded DecodeUbx(std::string_view frame);
+
+} // namespace protocol

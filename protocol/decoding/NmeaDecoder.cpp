@@ -1,0 +1,526 @@
+// NMEA and PUBX sentences to fields and typed values. Fields are read by
+// position; a sentence shorter than its layout leaves the missing fields
+// empty and their typed values unset.
+
+#include "protocol/decoding/Decoder.h"
+#include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/Satellites.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <span>
+#include <vector>
+
+namespace protocol {
+namespace {
+
+constexpr double kKnotsToMps = 1852.0 / 3600.0;
+constexpr double kKphToMps = 1.0 / 3.6;
+
+// The comma-separated fields of a sentence, address first, without "$",
+// "*hh" and the line end.
+class Sentence {
+public:
+    explicit Sentence(std::string_view line) {
+        if (!line.empty() && line.front() == '$')
+            line.remove_prefix(1);
+        line = line.substr(0, line.find_first_of("*\r\n"));
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = line.find(',', start);
+            fields_.push_back(line.substr(start, comma - start));
+            if (comma == std::string_view::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    std::string_view operator[](std::size_t i) const {
+        return i < fields_.size() ? fields_[i] : std::string_view();
+    }
+    std::size_t size() const { return fields_.size(); }
+
+private:
+    std::vector<std::string_view> fields_;
+};
+
+std::optional<double> Number(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> Integer(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter, in signed degrees.
+std::optional<double> Angle(std::string_view value, std::string_view hemisphere) {
+    const std::optional<double> raw = Number(value);
+    if (!raw || *raw < 0 || hemisphere.size() != 1 || hemisphere.find_first_of("NSEW") != 0)
+        return std::nullopt;
+    const double degrees = std::floor(*raw / 100);
+    const double angle = degrees + (*raw - degrees * 100) / 60;
+    return hemisphere == "S" || hemisphere == "W" ? -angle : angle;
+}
+
+// "hhmmss.ss" into the time of day.
+void ReadTime(std::string_view text, UtcTime& utc) {
+    if (text.size() < 6)
+        return;
+    const auto hour = Integer(text.substr(0, 2));
+    const auto minute = Integer(text.substr(2, 2));
+    const auto second = Number(text.substr(4));
+    if (hour && minute && second) {
+        utc.Hour = *hour;
+        utc.Minute = *minute;
+        utc.Second = *second;
+    }
+}
+
+// "ddmmyy" into the date.
+void ReadDate(std::string_view text, UtcTime& utc) {
+    if (text.size() != 6)
+        return;
+    const auto day = Integer(text.substr(0, 2));
+    const auto month = Integer(text.substr(2, 2));
+    const auto year = Integer(text.substr(4, 2));
+    if (day && month && year) {
+        utc.Day = *day;
+        utc.Month = *month;
+        utc.Year = *year + (*year < 80 ? 2000 : 1900);
+    }
+}
+
+// Writes the fields shown and the typed values of one sentence.
+class SentenceDecoder {
+public:
+    SentenceDecoder(const Sentence& s, Decoded& d) : s_(s), d_(d) {}
+
+    void Show(std::string_view name, std::size_t index, std::string_view unit = "") {
+        d_.Fields.push_back({std::string(name), std::string(s_[index]), std::string(unit)});
+    }
+    void ShowTime(std::size_t index) {
+        UtcTime utc;
+        ReadTime(s_[index], utc);
+        d_.Fields.push_back({"UTC time", std::string(s_[index]), "hhmmss"});
+        if (utc.Hour)
+            Merge(utc);
+    }
+    void ShowDate(std::size_t index) {
+        UtcTime utc;
+        ReadDate(s_[index], utc);
+        d_.Fields.push_back({"date", std::string(s_[index]), "ddmmyy"});
+        if (utc.Year)
+            Merge(utc);
+    }
+    // Latitude and longitude with their hemispheres from index on; true when both read.
+    bool ShowLatLon(std::size_t index, std::optional<double>& lat, std::optional<double>& lon) {
+        lat = Angle(s_[index], s_[index + 1]);
+        lon = Angle(s_[index + 2], s_[index + 3]);
+        d_.Fields.push_back({"latitude", lat ? FixedText(*lat, 7) : "", "deg"});
+        d_.Fields.push_back({"longitude", lon ? FixedText(*lon, 7) : "", "deg"});
+        return lat && lon;
+    }
+    // The position with the altitude above mean sea level and the geoid
+    // separation at the given fields (their sum is the ellipsoid height).
+    Position PositionAt(double lat, double lon, std::size_t altitude,
+                        std::size_t separation) const {
+        Position position{lat, lon};
+        position.HeightMslM = Num(altitude);
+        if (position.HeightMslM && Num(separation))
+            position.HeightEllipsoidM = *position.HeightMslM + *Num(separation);
+        return position;
+    }
+    std::optional<double> Num(std::size_t index) const { return Number(s_[index]); }
+    std::optional<int> Int(std::size_t index) const { return Integer(s_[index]); }
+
+private:
+    void Merge(const UtcTime& part) {
+        UtcTime& utc = d_.Utc ? *d_.Utc : d_.Utc.emplace();
+        if (part.Year) {
+            utc.Year = part.Year;
+            utc.Month = part.Month;
+            utc.Day = part.Day;
+        }
+        if (part.Hour) {
+            utc.Hour = part.Hour;
+            utc.Minute = part.Minute;
+            utc.Second = part.Second;
+        }
+    }
+    const Sentence& s_;
+    Decoded& d_;
+};
+
+std::string GgaQuality(std::optional<int> quality) {
+    static constexpr const char* kNames[] = {"no fix",    "GPS",       "DGPS",           "PPS",
+                                             "RTK fixed", "RTK float", "dead reckoning", "manual",
+                                             "simulation"};
+    if (!quality || *quality < 0 || *quality > 8)
+        return "unknown";
+    return kNames[*quality];
+}
+
+void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(1);
+    std::optional<double> lat, lon;
+    const bool located = x.ShowLatLon(2, lat, lon);
+    x.Show("quality", 6);
+    x.Show("satellites used", 7);
+    x.Show("HDOP", 8);
+    x.Show("altitude MSL", 9, "m");
+    x.Show("geoid separation", 11, "m");
+    x.Show("age of corrections", 13, "s");
+    x.Show("reference station", 14);
+    const std::optional<int> quality = x.Int(6);
+    FixStatus fix;
+    fix.Quality = GgaQuality(quality);
+    fix.SatellitesUsed = x.Int(7);
+    if (quality == 0)
+        fix.Type = FixType::NoFix;
+    else if (quality == 6)
+        fix.Type = FixType::DeadReckoning;
+    d.Fix = fix;
+    if (located && quality.value_or(0) != 0)
+        d.Position = x.PositionAt(*lat, *lon, 9, 11);
+    Dops dops;
+    dops.Horizontal = x.Num(8);
+    d.Dop = dops;
+}
+
+void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(1);
+    x.Show("status", 2);
+    std::optional<double> lat, lon;
+    const bool located = x.ShowLatLon(3, lat, lon);
+    x.Show("speed", 7, "kn");
+    x.Show("course", 8, "deg");
+    x.ShowDate(9);
+    x.Show("magnetic variation", 10, "deg");
+    x.Show("variation direction", 11);
+    x.Show("mode", 12);
+    x.Show("navigational status", 13);
+    const bool valid = s[2] == "A";
+    if (located && valid)
+        d.Position = Position{*lat, *lon};
+    Motion motion;
+    if (const auto knots = x.Num(7))
+        motion.SpeedMps = *knots * kKnotsToMps;
+    motion.CourseDeg = x.Num(8);
+    d.Motion = motion;
+    FixStatus fix;
+    fix.Quality = valid ? "valid" : "invalid";
+    d.Fix = fix;
+}
+
+void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.Show("operation mode", 1);
+    x.Show("fix mode", 2);
+    const std::optional<int> systemId = x.Int(18);
+    UsedSatellites used;
+    if (systemId)
+        used.System = NmeaSystemId(*systemId);
+    else if (const Constellation system = TalkerSystem(d.Talker); system != Constellation::Unknown)
+        used.System = system;
+    for (std::size_t i = 3; i <= 14; ++i) {
+        if (s[i].empty())
+            continue;
+        x.Show("satellite", i);
+        if (const auto number = x.Int(i))
+            used.Satellites.push_back(
+                NmeaSatellite(used.System.value_or(Constellation::Unknown), *number));
+    }
+    x.Show("PDOP", 15);
+    x.Show("HDOP", 16);
+    x.Show("VDOP", 17);
+    x.Show("system id", 18);
+    d.Used = std::move(used);
+    Dops dops;
+    dops.Position = x.Num(15);
+    dops.Horizontal = x.Num(16);
+    dops.Vertical = x.Num(17);
+    d.Dop = dops;
+    FixStatus fix;
+    const std::optional<int> mode = x.Int(2);
+    if (mode == 1)
+        fix.Type = FixType::NoFix;
+    else if (mode == 2)
+        fix.Type = FixType::Fix2D;
+    else if (mode == 3)
+        fix.Type = FixType::Fix3D;
+    d.Fix = fix;
+}
+
+void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.Show("messages", 1);
+    x.Show("message", 2);
+    x.Show("satellites in view", 3);
+    SatellitePart part;
+    part.Talker = d.Talker;
+    part.Systems = TalkerSystems(d.Talker);
+    part.Count = x.Int(1).value_or(0);
+    part.Index = x.Int(2).value_or(0);
+    part.InView = x.Int(3).value_or(0);
+    const std::size_t groups = s.size() > 4 ? (s.size() - 4) / 4 : 0;
+    if (s.size() > 4 && (s.size() - 4) % 4 == 1) {
+        part.SignalId = x.Int(s.size() - 1);
+        x.Show("signal id", s.size() - 1);
+    }
+    const Constellation system = TalkerSystem(d.Talker);
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::size_t at = 4 + 4 * g;
+        const std::optional<int> number = x.Int(at);
+        if (!number)
+            continue;
+        x.Show("satellite", at);
+        x.Show("elevation", at + 1, "deg");
+        x.Show("azimuth", at + 2, "deg");
+        x.Show("C/N0", at + 3, "dBHz");
+        SatelliteInView sv = NmeaSatellite(system, *number);
+        sv.ElevationDeg = x.Int(at + 1);
+        sv.AzimuthDeg = x.Int(at + 2);
+        sv.Cn0DbHz = x.Int(at + 3);
+        part.Satellites.push_back(sv);
+    }
+    d.GsvPart = std::move(part);
+}
+
+void Gll(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    std::optional<double> lat, lon;
+    const bool located = x.ShowLatLon(1, lat, lon);
+    x.ShowTime(5);
+    x.Show("status", 6);
+    x.Show("mode", 7);
+    if (located && s[6] == "A")
+        d.Position = Position{*lat, *lon};
+}
+
+void Vtg(const Sentence&, SentenceDecoder& x, Decoded& d) {
+    x.Show("course true", 1, "deg");
+    x.Show("course magnetic", 3, "deg");
+    x.Show("speed", 5, "kn");
+    x.Show("speed", 7, "km/h");
+    x.Show("mode", 9);
+    Motion motion;
+    motion.CourseDeg = x.Num(1);
+    if (const auto kph = x.Num(7))
+        motion.SpeedMps = *kph * kKphToMps;
+    else if (const auto knots = x.Num(5))
+        motion.SpeedMps = *knots * kKnotsToMps;
+    d.Motion = motion;
+}
+
+void Zda(const Sentence&, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(1);
+    x.Show("day", 2);
+    x.Show("month", 3);
+    x.Show("year", 4);
+    x.Show("local zone hours", 5, "h");
+    x.Show("local zone minutes", 6, "min");
+    const auto day = x.Int(2), month = x.Int(3), year = x.Int(4);
+    if (d.Utc && day && month && year) {
+        d.Utc->Day = day;
+        d.Utc->Month = month;
+        d.Utc->Year = year;
+    }
+}
+
+void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(1);
+    std::optional<double> lat, lon;
+    const bool located = x.ShowLatLon(2, lat, lon);
+    x.Show("mode", 6);
+    x.Show("satellites used", 7);
+    x.Show("HDOP", 8);
+    x.Show("altitude MSL", 9, "m");
+    x.Show("geoid separation", 10, "m");
+    x.Show("age of corrections", 11, "s");
+    x.Show("reference station", 12);
+    x.Show("navigational status", 13);
+    const std::string_view mode = s[6];
+    const bool fixed = mode.find_first_not_of('N') != std::string_view::npos;
+    if (located && fixed)
+        d.Position = x.PositionAt(*lat, *lon, 9, 10);
+    FixStatus fix;
+    fix.Quality = std::string(mode);
+    fix.SatellitesUsed = x.Int(7);
+    if (!fixed)
+        fix.Type = FixType::NoFix;
+    d.Fix = fix;
+    Dops dops;
+    dops.Horizontal = x.Num(8);
+    d.Dop = dops;
+}
+
+void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(1);
+    x.Show("range RMS", 2, "m");
+    x.Show("major axis", 3, "m");
+    x.Show("minor axis", 4, "m");
+    x.Show("orientation", 5, "deg");
+    x.Show("latitude error", 6, "m");
+    x.Show("longitude error", 7, "m");
+    x.Show("altitude error", 8, "m");
+    Accuracies accuracy;
+    if (const auto latErr = x.Num(6), lonErr = x.Num(7); latErr && lonErr)
+        accuracy.HorizontalM = std::hypot(*latErr, *lonErr);
+    accuracy.VerticalM = x.Num(8);
+    d.Accuracy = accuracy;
+}
+
+void Txt(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.Show("messages", 1);
+    x.Show("message", 2);
+    x.Show("type", 3);
+    x.Show("text", 4);
+    d.Text = std::string(s[4]);
+}
+
+std::optional<FixType> PubxNavStatus(std::string_view status) {
+    if (status == "NF")
+        return FixType::NoFix;
+    if (status == "DR")
+        return FixType::DeadReckoning;
+    if (status == "G2" || status == "D2")
+        return FixType::Fix2D;
+    if (status == "G3" || status == "D3" || status == "RK")
+        return FixType::Fix3D;
+    if (status == "TT")
+        return FixType::TimeOnly;
+    return std::nullopt;
+}
+
+void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.ShowTime(2);
+    std::optional<double> lat, lon;
+    const bool located = x.ShowLatLon(3, lat, lon);
+    x.Show("altitude", 7, "m");
+    x.Show("navigation status", 8);
+    x.Show("horizontal accuracy", 9, "m");
+    x.Show("vertical accuracy", 10, "m");
+    x.Show("speed", 11, "km/h");
+    x.Show("course", 12, "deg");
+    x.Show("vertical velocity", 13, "m/s");
+    x.Show("age of corrections", 14, "s");
+    x.Show("HDOP", 15);
+    x.Show("VDOP", 16);
+    x.Show("TDOP", 17);
+    x.Show("satellites used", 18);
+    x.Show("dead reckoning", 20);
+    const std::optional<FixType> type = PubxNavStatus(s[8]);
+    if (located && type && *type != FixType::NoFix) {
+        Position position{*lat, *lon};
+        position.HeightEllipsoidM = x.Num(7);
+        d.Position = position;
+    }
+    d.Fix = FixStatus{type, std::string(s[8]), x.Int(18)};
+    Accuracies accuracy;
+    accuracy.HorizontalM = x.Num(9);
+    accuracy.VerticalM = x.Num(10);
+    d.Accuracy = accuracy;
+    Motion motion;
+    if (const auto kph = x.Num(11))
+        motion.SpeedMps = *kph * kKphToMps;
+    motion.CourseDeg = x.Num(12);
+    if (const auto down = x.Num(13))
+        motion.ClimbMps = -*down;
+    d.Motion = motion;
+    Dops dops;
+    dops.Horizontal = x.Num(15);
+    dops.Vertical = x.Num(16);
+    dops.Time = x.Num(17);
+    d.Dop = dops;
+}
+
+void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+    x.Show("satellites", 2);
+    SatelliteReport report;
+    const std::size_t count = static_cast<std::size_t>(std::max(0, x.Int(2).value_or(0)));
+    for (std::size_t i = 0; i < count && 3 + 6 * i + 5 < s.size() + 1; ++i) {
+        const std::size_t at = 3 + 6 * i;
+        const std::optional<int> number = x.Int(at);
+        if (!number)
+            continue;
+        x.Show("satellite", at);
+        x.Show("status", at + 1);
+        x.Show("azimuth", at + 2, "deg");
+        x.Show("elevation", at + 3, "deg");
+        x.Show("C/N0", at + 4, "dBHz");
+        x.Show("lock time", at + 5, "s");
+        SatelliteInView sv = NmeaSatellite(Constellation::Unknown, *number);
+        sv.AzimuthDeg = x.Int(at + 2);
+        sv.ElevationDeg = x.Int(at + 3);
+        sv.Cn0DbHz = x.Int(at + 4);
+        sv.Used = s[at + 1] == "U";
+        report.Satellites.push_back(sv);
+    }
+    d.Satellites = std::move(report);
+}
+
+void Pubx04(const Sentence&, SentenceDecoder& x, Decoded&) {
+    x.ShowTime(2);
+    x.ShowDate(3);
+    x.Show("UTC time of week", 4, "s");
+    x.Show("UTC week", 5);
+    x.Show("leap seconds", 6, "s");
+    x.Show("clock bias", 7, "ns");
+    x.Show("clock drift", 8, "ns/s");
+    x.Show("time pulse granularity", 9, "ns");
+}
+
+using SentenceReader = void (*)(const Sentence&, SentenceDecoder&, Decoded&);
+
+struct KnownSentence {
+    std::string_view Type;
+    SentenceReader Read;
+};
+
+constexpr KnownSentence kSentences[] = {
+    {"GGA", Gga}, {"RMC", Rmc}, {"GSA", Gsa}, {"GSV", Gsv}, {"GLL", Gll},
+    {"VTG", Vtg}, {"ZDA", Zda}, {"GNS", Gns}, {"GST", Gst}, {"TXT", Txt},
+};
+
+constexpr KnownSentence kPubx[] = {{"00", Pubx00}, {"03", Pubx03}, {"04", Pubx04}};
+
+SentenceReader FindReader(std::span<const KnownSentence> known, std::string_view type) {
+    for (const auto& sentence : known)
+        if (sentence.Type == type)
+            return sentence.Read;
+    return nullptr;
+}
+
+} // namespace
+
+Decoded DecodeNmea(std::string_view line) {
+    const Sentence s(line);
+    Decoded d;
+    SentenceReader read = nullptr;
+    const std::string_view address = s[0];
+    if (address == "PUBX") {
+        d.Name = "PUBX," + std::string(s[1]);
+        read = FindReader(kPubx, s[1]);
+    } else if (address.size() == 5 && address[0] != 'P') {
+        d.Talker = std::string(address.substr(0, 2));
+        d.Name = std::string(address.substr(2));
+        read = FindReader(kSentences, d.Name);
+    } else {
+        d.Name = PrintableText(address);
+    }
+    SentenceDecoder decoder(s, d);
+    if (read) {
+        read(s, decoder, d);
+    } else {
+        for (std::size_t i = 1; i < s.size(); ++i)
+            decoder.Show(std::to_string(i), i);
+    }
+    return d;
+}
+
+} // namespace protocol

@@ -1,0 +1,423 @@
+#include "protocol/decoding/UbxLayouts.h"
+
+#include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/Satellites.h"
+
+#include <array>
+
+namespace protocol {
+
+std::int64_t UbxPayload::Read(std::size_t offset, UbxType type) const {
+    std::size_t width = 1;
+    if (type == UbxType::U2 || type == UbxType::I2 || type == UbxType::X2)
+        width = 2;
+    else if (type == UbxType::U4 || type == UbxType::I4 || type == UbxType::X4)
+        width = 4;
+    if (offset + width > bytes_.size())
+        return 0;
+    std::uint64_t value = 0;
+    for (std::size_t k = 0; k < width; ++k)
+        value |= std::uint64_t{static_cast<std::uint8_t>(bytes_[offset + k])} << (8 * k);
+    switch (type) {
+    case UbxType::I1:
+        return static_cast<std::int8_t>(value);
+    case UbxType::I2:
+        return static_cast<std::int16_t>(value);
+    case UbxType::I4:
+        return static_cast<std::int32_t>(value);
+    default:
+        return static_cast<std::int64_t>(value);
+    }
+}
+
+namespace {
+
+using T = UbxType;
+constexpr std::uint8_t kNav = 0x01, kInf = 0x04, kAck = 0x05, kCfg = 0x06, kMon = 0x0A;
+
+FixType GpsFix(std::int64_t value) {
+    constexpr std::array<FixType, 6> kFixes = {
+        FixType::NoFix, FixType::DeadReckoning,     FixType::Fix2D,
+        FixType::Fix3D, FixType::GnssDeadReckoning, FixType::TimeOnly};
+    return value >= 0 && value < 6 ? kFixes[value] : FixType::NoFix;
+}
+
+// Fix status flags: gnssFixOK (bit 0) and diffSoln (bit 1).
+std::string FixQuality(std::int64_t flags) {
+    if (!(flags & 0x01))
+        return "invalid";
+    return flags & 0x02 ? "DGNSS" : "valid";
+}
+
+constexpr UbxField kNavPvt[] = {
+    {0, T::U4, "iTOW", 1, "ms"},
+    {4, T::U2, "year"},
+    {6, T::U1, "month"},
+    {7, T::U1, "day"},
+    {8, T::U1, "hour"},
+    {9, T::U1, "min"},
+    {10, T::U1, "sec", 1, "s"},
+    {11, T::X1, "valid"},
+    {12, T::U4, "tAcc", 1, "ns"},
+    {16, T::I4, "nano", 1, "ns"},
+    {20, T::U1, "fixType"},
+    {21, T::X1, "flags"},
+    {22, T::X1, "flags2"},
+    {23, T::U1, "numSV"},
+    {24, T::I4, "lon", 1e-7, "deg", 7},
+    {28, T::I4, "lat", 1e-7, "deg", 7},
+    {32, T::I4, "height", 1e-3, "m", 3},
+    {36, T::I4, "hMSL", 1e-3, "m", 3},
+    {40, T::U4, "hAcc", 1e-3, "m", 3},
+    {44, T::U4, "vAcc", 1e-3, "m", 3},
+    {48, T::I4, "velN", 1e-3, "m/s", 3},
+    {52, T::I4, "velE", 1e-3, "m/s", 3},
+    {56, T::I4, "velD", 1e-3, "m/s", 3},
+    {60, T::I4, "gSpeed", 1e-3, "m/s", 3},
+    {64, T::I4, "headMot", 1e-5, "deg", 5},
+    {68, T::U4, "sAcc", 1e-3, "m/s", 3},
+    {72, T::U4, "headAcc", 1e-5, "deg", 5},
+    {76, T::U2, "pDOP", 0.01, "", 2},
+    {84, T::I4, "headVeh", 1e-5, "deg", 5},
+    {88, T::I2, "magDec", 0.01, "deg", 2},
+    {90, T::U2, "magAcc", 0.01, "deg", 2},
+};
+
+void NavPvt(const UbxPayload& p, Decoded& d) {
+    const std::int64_t valid = p.U1(11);
+    UtcTime utc;
+    if (valid & 0x01) {
+        utc.Year = static_cast<int>(p.U2(4));
+        utc.Month = static_cast<int>(p.U1(6));
+        utc.Day = static_cast<int>(p.U1(7));
+    }
+    if (valid & 0x02) {
+        utc.Hour = static_cast<int>(p.U1(8));
+        utc.Minute = static_cast<int>(p.U1(9));
+        utc.Second = static_cast<double>(p.U1(10)) + static_cast<double>(p.I4(16)) * 1e-9;
+    }
+    d.Utc = utc;
+    const std::int64_t flags = p.U1(21);
+    std::string quality = FixQuality(flags);
+    if (const std::int64_t carrier = (flags >> 6) & 0x03; carrier != 0 && (flags & 0x01))
+        quality = carrier == 1 ? "RTK float" : "RTK fixed";
+    d.Fix = FixStatus{GpsFix(p.U1(20)), quality, static_cast<int>(p.U1(23))};
+    if (flags & 0x01)
+        d.Position = Position{p.I4(28) * 1e-7, p.I4(24) * 1e-7, p.I4(32) * 1e-3, p.I4(36) * 1e-3};
+    d.Motion = Motion{p.I4(60) * 1e-3, p.I4(64) * 1e-5, -p.I4(56) * 1e-3};
+    d.Accuracy = Accuracies{p.U4(40) * 1e-3, p.U4(44) * 1e-3, p.U4(68) * 1e-3, p.U4(72) * 1e-5,
+                            static_cast<double>(p.U4(12))};
+    Dops dops;
+    dops.Position = p.U2(76) * 0.01;
+    d.Dop = dops;
+}
+
+constexpr UbxField kNavPosllh[] = {
+    {0, T::U4, "iTOW", 1, "ms"},       {4, T::I4, "lon", 1e-7, "deg", 7},
+    {8, T::I4, "lat", 1e-7, "deg", 7}, {12, T::I4, "height", 1e-3, "m", 3},
+    {16, T::I4, "hMSL", 1e-3, "m", 3}, {20, T::U4, "hAcc", 1e-3, "m", 3},
+    {24, T::U4, "vAcc", 1e-3, "m", 3},
+};
+
+void NavPosllh(const UbxPayload& p, Decoded& d) {
+    d.Position = Position{p.I4(8) * 1e-7, p.I4(4) * 1e-7, p.I4(12) * 1e-3, p.I4(16) * 1e-3};
+    Accuracies accuracy;
+    accuracy.HorizontalM = p.U4(20) * 1e-3;
+    accuracy.VerticalM = p.U4(24) * 1e-3;
+    d.Accuracy = accuracy;
+}
+
+constexpr UbxField kNavSol[] = {
+    {0, T::U4, "iTOW", 1, "ms"},
+    {4, T::I4, "fTOW", 1, "ns"},
+    {8, T::I2, "week"},
+    {10, T::U1, "gpsFix"},
+    {11, T::X1, "flags"},
+    {12, T::I4, "ecefX", 0.01, "m", 2},
+    {16, T::I4, "ecefY", 0.01, "m", 2},
+    {20, T::I4, "ecefZ", 0.01, "m", 2},
+    {24, T::U4, "pAcc", 0.01, "m", 2},
+    {28, T::I4, "ecefVX", 0.01, "m/s", 2},
+    {32, T::I4, "ecefVY", 0.01, "m/s", 2},
+    {36, T::I4, "ecefVZ", 0.01, "m/s", 2},
+    {40, T::U4, "sAcc", 0.01, "m/s", 2},
+    {44, T::U2, "pDOP", 0.01, "", 2},
+    {47, T::U1, "numSV"},
+};
+
+void NavSol(const UbxPayload& p, Decoded& d) {
+    d.Fix = FixStatus{GpsFix(p.U1(10)), FixQuality(p.U1(11)), static_cast<int>(p.U1(47))};
+    Dops dops;
+    dops.Position = p.U2(44) * 0.01;
+    d.Dop = dops;
+}
+
+constexpr UbxField kNavStatus[] = {
+    {0, T::U4, "iTOW", 1, "ms"},  {4, T::U1, "gpsFix"}, {5, T::X1, "flags"},
+    {6, T::X1, "fixStat"},        {7, T::X1, "flags2"}, {8, T::U4, "ttff", 1, "ms"},
+    {12, T::U4, "msss", 1, "ms"},
+};
+
+void NavStatus(const UbxPayload& p, Decoded& d) {
+    d.Fix = FixStatus{GpsFix(p.U1(4)), FixQuality(p.U1(5)), std::nullopt};
+}
+
+constexpr UbxField kNavDop[] = {
+    {0, T::U4, "iTOW", 1, "ms"},      {4, T::U2, "gDOP", 0.01, "", 2},
+    {6, T::U2, "pDOP", 0.01, "", 2},  {8, T::U2, "tDOP", 0.01, "", 2},
+    {10, T::U2, "vDOP", 0.01, "", 2}, {12, T::U2, "hDOP", 0.01, "", 2},
+    {14, T::U2, "nDOP", 0.01, "", 2}, {16, T::U2, "eDOP", 0.01, "", 2},
+};
+
+void NavDop(const UbxPayload& p, Decoded& d) {
+    d.Dop = Dops{p.U2(4) * 0.01, p.U2(6) * 0.01, p.U2(8) * 0.01, p.U2(10) * 0.01, p.U2(12) * 0.01};
+}
+
+constexpr UbxField kNavVelned[] = {
+    {0, T::U4, "iTOW", 1, "ms"},
+    {4, T::I4, "velN", 0.01, "m/s", 2},
+    {8, T::I4, "velE", 0.01, "m/s", 2},
+    {12, T::I4, "velD", 0.01, "m/s", 2},
+    {16, T::U4, "speed", 0.01, "m/s", 2},
+    {20, T::U4, "gSpeed", 0.01, "m/s", 2},
+    {24, T::I4, "heading", 1e-5, "deg", 5},
+    {28, T::U4, "sAcc", 0.01, "m/s", 2},
+    {32, T::U4, "cAcc", 1e-5, "deg", 5},
+};
+
+void NavVelned(const UbxPayload& p, Decoded& d) {
+    d.Motion = Motion{p.U4(20) * 0.01, p.I4(24) * 1e-5, -p.I4(12) * 0.01};
+    Accuracies accuracy;
+    accuracy.SpeedMps = p.U4(28) * 0.01;
+    accuracy.CourseDeg = p.U4(32) * 1e-5;
+    d.Accuracy = accuracy;
+}
+
+constexpr UbxField kNavTimeutc[] = {
+    {0, T::U4, "iTOW", 1, "ms"}, {4, T::U4, "tAcc", 1, "ns"}, {8, T::I4, "nano", 1, "ns"},
+    {12, T::U2, "year"},         {14, T::U1, "month"},        {15, T::U1, "day"},
+    {16, T::U1, "hour"},         {17, T::U1, "min"},          {18, T::U1, "sec", 1, "s"},
+    {19, T::X1, "valid"},
+};
+
+void NavTimeutc(const UbxPayload& p, Decoded& d) {
+    if (!(p.U1(19) & 0x04)) // validUTC
+        return;
+    d.Utc = UtcTime{static_cast<int>(p.U2(12)),
+                    static_cast<int>(p.U1(14)),
+                    static_cast<int>(p.U1(15)),
+                    static_cast<int>(p.U1(16)),
+                    static_cast<int>(p.U1(17)),
+                    static_cast<double>(p.U1(18)) + static_cast<double>(p.I4(8)) * 1e-9};
+    Accuracies accuracy;
+    accuracy.TimeNs = static_cast<double>(p.U4(4));
+    d.Accuracy = accuracy;
+}
+
+constexpr UbxField kNavTimegps[] = {
+    {0, T::U4, "iTOW", 1, "ms"},  {4, T::I4, "fTOW", 1, "ns"}, {8, T::I2, "week"},
+    {10, T::I1, "leapS", 1, "s"}, {11, T::X1, "valid"},        {12, T::U4, "tAcc", 1, "ns"},
+};
+
+constexpr UbxField kNavClock[] = {
+    {0, T::U4, "iTOW", 1, "ms"},  {4, T::I4, "clkB", 1, "ns"},    {8, T::I4, "clkD", 1, "ns/s"},
+    {12, T::U4, "tAcc", 1, "ns"}, {16, T::U4, "fAcc", 1, "ps/s"},
+};
+
+constexpr UbxField kNavSat[] = {
+    {0, T::U4, "iTOW", 1, "ms"},
+    {4, T::U1, "version"},
+    {5, T::U1, "numSvs"},
+};
+constexpr UbxField kNavSatBlock[] = {
+    {0, T::U1, "gnssId"},         {1, T::U1, "svId"},           {2, T::U1, "cno", 1, "dBHz"},
+    {3, T::I1, "elev", 1, "deg"}, {4, T::I2, "azim", 1, "deg"}, {6, T::I2, "prRes", 0.1, "m", 1},
+    {8, T::X4, "flags"},
+};
+
+// Elevation and azimuth are sent as unknown for a satellite the receiver has
+// no orbit for: elevation outside -90..90, or both zero with no signal.
+void SetDirection(SatelliteInView& sv, std::int64_t elevation, std::int64_t azimuth) {
+    if (elevation < -90 || elevation > 90 || azimuth < 0 || azimuth > 360)
+        return;
+    sv.ElevationDeg = static_cast<int>(elevation);
+    sv.AzimuthDeg = static_cast<int>(azimuth);
+}
+
+void NavSat(const UbxPayload& p, Decoded& d) {
+    SatelliteReport report;
+    for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
+        SatelliteInView sv =
+            GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1)));
+        sv.Cn0DbHz = static_cast<int>(p.U1(at + 2));
+        SetDirection(sv, p.I1(at + 3), p.I2(at + 4));
+        sv.Used = (p.U4(at + 8) & 0x08) != 0;
+        report.Satellites.push_back(sv);
+    }
+    d.Satellites = std::move(report); // every constellation: Systems left empty
+}
+
+constexpr UbxField kNavSvinfo[] = {
+    {0, T::U4, "iTOW", 1, "ms"},
+    {4, T::U1, "numCh"},
+    {5, T::X1, "globalFlags"},
+};
+constexpr UbxField kNavSvinfoBlock[] = {
+    {0, T::U1, "chn"},
+    {1, T::U1, "svid"},
+    {2, T::X1, "flags"},
+    {3, T::X1, "quality"},
+    {4, T::U1, "cno", 1, "dBHz"},
+    {5, T::I1, "elev", 1, "deg"},
+    {6, T::I2, "azim", 1, "deg"},
+    {8, T::I4, "prRes", 0.01, "m", 2},
+};
+
+void NavSvinfo(const UbxPayload& p, Decoded& d) {
+    SatelliteReport report;
+    for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
+        SatelliteInView sv = SvinfoSatellite(static_cast<int>(p.U1(at + 1)));
+        sv.Cn0DbHz = static_cast<int>(p.U1(at + 4));
+        SetDirection(sv, p.I1(at + 5), p.I2(at + 6));
+        sv.Used = (p.U1(at + 2) & 0x01) != 0;
+        report.Satellites.push_back(sv);
+    }
+    d.Satellites = std::move(report);
+}
+
+constexpr UbxField kAckFields[] = {{0, T::X1, "clsID"}, {1, T::X1, "msgID"}};
+
+void AckAck(const UbxPayload& p, Decoded& d) {
+    d.Ack = Acknowledgement{true, static_cast<int>(p.U1(0)), static_cast<int>(p.U1(1))};
+}
+
+void AckNak(const UbxPayload& p, Decoded& d) {
+    d.Ack = Acknowledgement{false, static_cast<int>(p.U1(0)), static_cast<int>(p.U1(1))};
+}
+
+constexpr UbxField kMonVer[] = {{0, T::Text, "swVersion", 1, "", 0, 30},
+                                {30, T::Text, "hwVersion", 1, "", 0, 10}};
+constexpr UbxField kMonVerBlock[] = {{0, T::Text, "extension", 1, "", 0, 30}};
+
+constexpr UbxField kMonHw[] = {
+    {0, T::X4, "pinSel"},    {4, T::X4, "pinBank"},     {8, T::X4, "pinDir"},
+    {12, T::X4, "pinVal"},   {16, T::U2, "noisePerMS"}, {18, T::U2, "agcCnt"},
+    {20, T::U1, "aStatus"},  {21, T::U1, "aPower"},     {22, T::X1, "flags"},
+    {24, T::X4, "usedMask"}, {45, T::U1, "jamInd"},     {48, T::X4, "pinIrq"},
+    {52, T::X4, "pullH"},    {56, T::X4, "pullL"},
+};
+// The u-blox 6 form, with eight more virtual pins.
+constexpr UbxField kMonHw6[] = {
+    {0, T::X4, "pinSel"},    {4, T::X4, "pinBank"},     {8, T::X4, "pinDir"},
+    {12, T::X4, "pinVal"},   {16, T::U2, "noisePerMS"}, {18, T::U2, "agcCnt"},
+    {20, T::U1, "aStatus"},  {21, T::U1, "aPower"},     {22, T::X1, "flags"},
+    {24, T::X4, "usedMask"}, {53, T::U1, "jamInd"},     {56, T::X4, "pinIrq"},
+    {60, T::X4, "pullH"},    {64, T::X4, "pullL"},
+};
+
+constexpr UbxField kCfgPrtPoll[] = {{0, T::U1, "portID"}};
+constexpr UbxField kCfgPrt[] = {
+    {0, T::U1, "portID"},       {2, T::X2, "txReady"},
+    {4, T::X4, "mode"},         {8, T::U4, "baudRate", 1, "Bd"},
+    {12, T::X2, "inProtoMask"}, {14, T::X2, "outProtoMask"},
+    {16, T::X2, "flags"},
+};
+
+constexpr UbxField kCfgRate[] = {
+    {0, T::U2, "measRate", 1, "ms"}, {2, T::U2, "navRate", 1, "cycles"}, {4, T::U2, "timeRef"}};
+
+constexpr UbxField kCfgMsgPoll[] = {{0, T::X1, "msgClass"}, {1, T::X1, "msgID"}};
+constexpr UbxField kCfgMsgCurrent[] = {
+    {0, T::X1, "msgClass"}, {1, T::X1, "msgID"}, {2, T::U1, "rate"}};
+constexpr UbxField kCfgMsgPorts[] = {
+    {0, T::X1, "msgClass"},   {1, T::X1, "msgID"},       {2, T::U1, "rate DDC"},
+    {3, T::U1, "rate UART1"}, {4, T::U1, "rate UART2"},  {5, T::U1, "rate USB"},
+    {6, T::U1, "rate SPI"},   {7, T::U1, "rate port 5"},
+};
+
+constexpr UbxField kCfgAnt[] = {{0, T::X2, "flags"}, {2, T::X2, "pins"}};
+
+constexpr UbxField kCfgNav5[] = {
+    {0, T::X2, "mask"},
+    {2, T::U1, "dynModel"},
+    {3, T::U1, "fixMode"},
+    {4, T::I4, "fixedAlt", 0.01, "m", 2},
+    {8, T::U4, "fixedAltVar", 1e-4, "m^2", 4},
+    {12, T::I1, "minElev", 1, "deg"},
+    {13, T::U1, "drLimit", 1, "s"},
+    {14, T::U2, "pDop", 0.1, "", 1},
+    {16, T::U2, "tDop", 0.1, "", 1},
+    {18, T::U2, "pAcc", 1, "m"},
+    {20, T::U2, "tAcc", 1, "m"},
+    {22, T::U1, "staticHoldThresh", 0.01, "m/s", 2},
+    {23, T::U1, "dgnssTimeout", 1, "s"},
+    {24, T::U1, "cnoThreshNumSVs"},
+    {25, T::U1, "cnoThresh", 1, "dBHz"},
+    {28, T::U2, "staticHoldMaxDist", 1, "m"},
+    {30, T::U1, "utcStandard"},
+};
+
+constexpr UbxField kCfgCfg[] = {
+    {0, T::X4, "clearMask"}, {4, T::X4, "saveMask"}, {8, T::X4, "loadMask"}};
+constexpr UbxField kCfgCfgDevices[] = {{0, T::X4, "clearMask"},
+                                       {4, T::X4, "saveMask"},
+                                       {8, T::X4, "loadMask"},
+                                       {12, T::X1, "deviceMask"}};
+
+constexpr UbxField kCfgRst[] = {{0, T::X2, "navBbrMask"}, {2, T::U1, "resetMode"}};
+
+// A CFG message without payload polls the receiver for its settings.
+constexpr std::span<const UbxField> kPoll{};
+
+// INF messages are text of any length, one byte per character.
+void InfText(const UbxPayload& p, Decoded& d) {
+    d.Text = std::string(p.Bytes());
+    d.Fields.push_back({"text", PrintableText(p.Bytes()), ""});
+}
+
+constexpr UbxLayout kLayouts[] = {
+    {kNav, 0x07, 92, kNavPvt, 0, {}, "", -1, NavPvt},
+    {kNav, 0x02, 28, kNavPosllh, 0, {}, "", -1, NavPosllh},
+    {kNav, 0x06, 52, kNavSol, 0, {}, "", -1, NavSol},
+    {kNav, 0x03, 16, kNavStatus, 0, {}, "", -1, NavStatus},
+    {kNav, 0x04, 18, kNavDop, 0, {}, "", -1, NavDop},
+    {kNav, 0x12, 36, kNavVelned, 0, {}, "", -1, NavVelned},
+    {kNav, 0x21, 20, kNavTimeutc, 0, {}, "", -1, NavTimeutc},
+    {kNav, 0x20, 16, kNavTimegps},
+    {kNav, 0x22, 20, kNavClock},
+    {kNav, 0x35, 8, kNavSat, 12, kNavSatBlock, "SV", 5, NavSat},
+    {kNav, 0x30, 8, kNavSvinfo, 12, kNavSvinfoBlock, "SV", 4, NavSvinfo},
+    {kAck, 0x01, 2, kAckFields, 0, {}, "", -1, AckAck},
+    {kAck, 0x00, 2, kAckFields, 0, {}, "", -1, AckNak},
+    {kMon, 0x04, 40, kMonVer, 30, kMonVerBlock, "ext"},
+    {kMon, 0x09, 60, kMonHw},
+    {kMon, 0x09, 68, kMonHw6},
+    {kCfg, 0x00, 0, kPoll},
+    {kCfg, 0x00, 1, kCfgPrtPoll},
+    {kCfg, 0x00, 20, kCfgPrt},
+    {kCfg, 0x08, 0, kPoll},
+    {kCfg, 0x08, 6, kCfgRate},
+    {kCfg, 0x01, 2, kCfgMsgPoll},
+    {kCfg, 0x01, 3, kCfgMsgCurrent},
+    {kCfg, 0x01, 8, kCfgMsgPorts},
+    {kCfg, 0x13, 0, kPoll},
+    {kCfg, 0x13, 4, kCfgAnt},
+    {kCfg, 0x24, 0, kPoll},
+    {kCfg, 0x24, 36, kCfgNav5},
+    {kCfg, 0x09, 12, kCfgCfg},
+    {kCfg, 0x09, 13, kCfgCfgDevices},
+    {kCfg, 0x04, 4, kCfgRst},
+    {kInf, 0x00, 0, kPoll, 1, {}, "", -1, InfText},
+    {kInf, 0x01, 0, kPoll, 1, {}, "", -1, InfText},
+    {kInf, 0x02, 0, kPoll, 1, {}, "", -1, InfText},
+    {kInf, 0x03, 0, kPoll, 1, {}, "", -1, InfText},
+    {kInf, 0x04, 0, kPoll, 1, {}, "", -1, InfText},
+};
+
+} // namespace
+
+std::span<const UbxLayout> UbxLayouts() {
+    return kLayouts;
+}
+
+} // namespace protocol

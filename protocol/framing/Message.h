@@ -1,0 +1,29 @@
+#pragma once
+// One message cut from the receiver's byte stream by the framer: an NMEA or
+// PUBX sentence, a UBX frame, or a run of bytes that is neither (noise, a
+// frame cut off by the next one).
+
+#include <cstdint>
+#include <string>
+
+namespace protocol {
+
+enum class MessageKind { Nmea, Ubx, Unframed };
+
+// Right or Wrong for a checked message; None for an NMEA sentence sent without
+// "*hh" and for unframed bytes.
+enum class ChecksumState { None, Right, Wrong };
+
+struct Message {
+    MessageKind Kind = MessageKind::Unframed;
+    // The message's bytes as received: an NMEA sentence from "$" to its LF, a
+    // UBX frame from 0xB5 to CK_B.
+    std::string Bytes;
+    // Position of the first byte in the stream, counted from the framer's start.
+    std::uint64_t Offset = 0;
+    ChecksumState Checksum = ChecksumState::None;
+
+    friend bool operator==(const Message&, const Message&) = default;
+};
+
+} // namespace protocol

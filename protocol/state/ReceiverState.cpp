@@ -1,0 +1,187 @@
+#include "protocol/state/ReceiverState.h"
+
+#include "protocol/decoding/Decoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace protocol {
+namespace {
+
+constexpr const char* kOtherTypes = "other";
+
+template <typename T> void Update(std::optional<T>& value, const std::optional<T>& news) {
+    if (news)
+        value = news;
+}
+
+std::string CountedName(const Message& message, const Decoded& decoded) {
+    if (message.Kind == MessageKind::Unframed)
+        return "unframed";
+    return decoded.Talker + decoded.Name;
+}
+
+bool Covers(const std::vector<Constellation>& systems, Constellation system) {
+    return systems.empty() || std::find(systems.begin(), systems.end(), system) != systems.end();
+}
+
+} // namespace
+
+void ReceiverState::Fold(const Message& message, double nowSeconds) {
+    Fold(message, Decode(message), nowSeconds);
+}
+
+void ReceiverState::Fold(const Message& message, const Decoded& decoded, double nowSeconds) {
+    Count(CountedName(message, decoded), message.Checksum == ChecksumState::Wrong, nowSeconds);
+    FoldValues(decoded);
+}
+
+void ReceiverState::Count(const std::string& name, bool checksumWrong, double nowSeconds) {
+    auto counter = counters_.find(name);
+    if (counter == counters_.end())
+        counter = counters_.size() < kMaxMessageTypes ? counters_.try_emplace(name).first
+                                                      : counters_.try_emplace(kOtherTypes).first;
+    Counter& c = counter->second;
+    ++c.Count;
+    c.ChecksumErrors += checksumWrong ? 1 : 0;
+    const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
+    const std::int64_t gap = std::min<std::int64_t>(second - c.Second, c.Buckets.size());
+    if (gap > 0) {
+        // Age the buckets: the oldest fall out, the new seconds start empty.
+        std::rotate(c.Buckets.begin(), c.Buckets.begin() + gap, c.Buckets.end());
+        std::fill(c.Buckets.end() - gap, c.Buckets.end(), 0);
+        c.Second = second;
+    }
+    if (second >= c.Second - static_cast<std::int64_t>(c.Buckets.size()) + 1)
+        ++c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(c.Second - second)];
+}
+
+void ReceiverState::FoldValues(const Decoded& d) {
+    if (d.Utc) {
+        UtcTime& utc = now_.Utc ? *now_.Utc : now_.Utc.emplace();
+        if (d.Utc->Year) {
+            utc.Year = d.Utc->Year;
+            utc.Month = d.Utc->Month;
+            utc.Day = d.Utc->Day;
+        }
+        if (d.Utc->Hour) {
+            utc.Hour = d.Utc->Hour;
+            utc.Minute = d.Utc->Minute;
+            utc.Second = d.Utc->Second;
+        }
+    }
+    if (d.Position) {
+        // A message without heights keeps those last sent.
+        protocol::Position next = *d.Position;
+        if (now_.Position) {
+            if (!next.HeightEllipsoidM)
+                next.HeightEllipsoidM = now_.Position->HeightEllipsoidM;
+            if (!next.HeightMslM)
+                next.HeightMslM = now_.Position->HeightMslM;
+        }
+        now_.Position = next;
+    }
+    if (d.Fix) {
+        Update(now_.Fix.Type, d.Fix->Type);
+        Update(now_.Fix.SatellitesUsed, d.Fix->SatellitesUsed);
+        if (!d.Fix->Quality.empty())
+            now_.Fix.Quality = d.Fix->Quality;
+    }
+    if (d.Dop) {
+        Update(now_.Dop.Geometric, d.Dop->Geometric);
+        Update(now_.Dop.Position, d.Dop->Position);
+        Update(now_.Dop.Time, d.Dop->Time);
+        Update(now_.Dop.Vertical, d.Dop->Vertical);
+        Update(now_.Dop.Horizontal, d.Dop->Horizontal);
+    }
+    if (d.Motion) {
+        Update(now_.Motion.SpeedMps, d.Motion->SpeedMps);
+        Update(now_.Motion.CourseDeg, d.Motion->CourseDeg);
+        Update(now_.Motion.ClimbMps, d.Motion->ClimbMps);
+    }
+    if (d.Accuracy) {
+        Update(now_.Accuracy.HorizontalM, d.Accuracy->HorizontalM);
+        Update(now_.Accuracy.VerticalM, d.Accuracy->VerticalM);
+        Update(now_.Accuracy.SpeedMps, d.Accuracy->SpeedMps);
+        Update(now_.Accuracy.CourseDeg, d.Accuracy->CourseDeg);
+        Update(now_.Accuracy.TimeNs, d.Accuracy->TimeNs);
+    }
+    if (d.Satellites)
+        ReplaceSatellites(d.Satellites->Systems, d.Satellites->Satellites);
+    if (d.GsvPart)
+        FoldGsvPart(*d.GsvPart);
+    if (d.Used)
+        MarkUsed(*d.Used);
+}
+
+void ReceiverState::FoldGsvPart(const SatellitePart& part) {
+    GsvSeries& series = gsv_[part.Talker];
+    if (!series.SignalId)
+        series.SignalId = part.SignalId;
+    if (part.SignalId != series.SignalId)
+        return;
+    if (part.Index == 1)
+        series.Satellites.clear();
+    else if (part.Index != series.Expected)
+        return; // a part went missing: wait for the next series
+    series.Expected = part.Index + 1;
+    for (const auto& sv : part.Satellites)
+        if (series.Satellites.size() < kMaxSatellites)
+            series.Satellites.push_back(sv);
+    if (part.Index < part.Count)
+        return;
+    series.Expected = 0;
+    std::vector<SatelliteInView> satellites = std::move(series.Satellites);
+    series.Satellites.clear();
+    for (auto& sv : satellites) {
+        const auto used = used_.find(sv.System);
+        sv.Used = used != used_.end() && used->second.count(sv.Number) > 0;
+    }
+    ReplaceSatellites(part.Systems, satellites);
+}
+
+void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
+                                      const std::vector<SatelliteInView>& satellites) {
+    std::erase_if(satellites_,
+                  [&](const auto& entry) { return Covers(systems, entry.first.first); });
+    for (const auto& sv : satellites)
+        if (Covers(systems, sv.System) && satellites_.size() < kMaxSatellites)
+            satellites_[{sv.System, sv.Number}] = sv;
+}
+
+void ReceiverState::MarkUsed(const UsedSatellites& used) {
+    // The systems this GSA speaks for: its own, or those of the satellites it lists.
+    std::set<Constellation> systems;
+    if (used.System)
+        systems.insert(*used.System);
+    for (const auto& sv : used.Satellites)
+        systems.insert(sv.System);
+    for (Constellation system : systems)
+        used_[system].clear();
+    for (const auto& sv : used.Satellites)
+        used_[sv.System].insert(sv.Number);
+    for (auto& [key, sv] : satellites_)
+        if (systems.count(key.first))
+            sv.Used = used_[key.first].count(key.second) > 0;
+}
+
+ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
+    ReceiverSnapshot snapshot = now_;
+    for (const auto& [key, sv] : satellites_)
+        snapshot.Satellites.push_back(sv);
+    const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
+    for (const auto& [name, c] : counters_) {
+        // The whole seconds before the current one, as far as the buckets reach.
+        std::uint64_t recent = 0;
+        for (std::int64_t s = second - kRateWindowSeconds; s < second; ++s) {
+            const std::int64_t age = c.Second - s;
+            if (age >= 0 && age < static_cast<std::int64_t>(c.Buckets.size()))
+                recent += c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(age)];
+        }
+        snapshot.Messages.push_back(
+            {name, c.Count, c.ChecksumErrors, static_cast<double>(recent) / kRateWindowSeconds});
+    }
+    return snapshot;
+}
+
+} // namespace protocol
