@@ -5,12 +5,15 @@
 // follows it to its answer, and shows the count written in the bytes-sent
 // label of the "ComPort" page.
 //
-// The composer: choosing class CFG or AID enables that class's id list (the
-// other is disabled); "Send" writes the poll frame (no payload) of the chosen
-// class and id and shows its length and checksum bytes in hexadecimal.
+// The composer: choosing class CFG or AID enables that class's id list, any
+// other class the list of its ids from the vocabulary; a class or id may
+// also be typed in hex ("0A"). The payload is typed in hex. The whole frame,
+// its length and checksum show as they are composed; "Send" writes it, and
+// the receiver's answer shows under it. Bad hex is refused, nothing sent.
 
 #include "protocol/UbxFrame.h"
 #include "protocol/UbxVocabulary.h"
+#include "window/UbxCommander.h"
 
 #include <QObject>
 #include <optional>
@@ -19,7 +22,6 @@
 class QComboBox;
 class TComPortPage;
 class TSerialPort;
-class TUbxCommander;
 class TUbxProtocolPage;
 
 class TUbxSending : public QObject {
@@ -34,6 +36,8 @@ public:
     void btnPollCFG_PRTClick();
     void btnSendClick();
     void cbClassIDChange();
+    // Shows the frame being composed, or why there is none.
+    void ShowComposed();
 
 private:
     // A class's id list and the drop-down that offers it.
@@ -41,12 +45,13 @@ private:
         QComboBox* box;
         std::span<const TUbxVocabularyItem> ids;
     };
-    const TUbxVocabularyItem* ChosenClass() const;
+    std::uint8_t ChosenClassByte() const;
+    std::uint8_t ChosenId(std::uint8_t ubxClass) const;
     // None for a class without an id list.
     std::optional<TIdList> IdListOf(const TUbxVocabularyItem& ubxClass) const;
     TUBXPacket ComposedPacket() const;
     void ShowFrameFields(const TBufToSend& frame);
-    void SendCommand(const TUBXPacket& command);
+    void SendCommand(const TUBXPacket& command, TUbxCommander::TOnSettled onSettled = {});
 
     TComPortPage* comPort_;
     TUbxProtocolPage* page_;
