@@ -63,7 +63,7 @@ void TBaudTasks::ValidMessage() {
 }
 
 void TBaudTasks::btnPollPortClick() {
-    PollPort([] {});
+    PollPort({});
 }
 
 void TBaudTasks::PollPort(const std::function<void()>& then) {
@@ -77,8 +77,11 @@ void TBaudTasks::PollPort(const std::function<void()>& then) {
         }
         polledPort_ = port;
         page_->lblBaudAnswer->setText(OutcomeText(outcome) + ": " + PortText(*port));
-        page_->cbReceiverBaud->setCurrentText(QString::number(port->baudRate));
-        RunGuarded(page_, then);
+        // A poll of its own shows the rate; one before a change keeps the rate chosen.
+        if (then)
+            RunGuarded(page_, then);
+        else
+            page_->cbReceiverBaud->setCurrentText(QString::number(port->baudRate));
     });
 }
 

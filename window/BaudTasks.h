@@ -40,6 +40,7 @@ public:
 
 private:
     using TProbeDone = std::function<void(bool found)>;
+    // Polls CFG-PRT; then, when given, runs once the answer is in.
     void PollPort(const std::function<void()>& then);
     void SetBaud(std::int32_t rate);
     void StartProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,
