@@ -101,7 +101,9 @@ private slots:
         QStringList captions;
         for (int index = 0; index < form.pcZEPOMonitor->count(); ++index)
             captions << form.pcZEPOMonitor->tabText(index);
-        QCOMPARE(captions, QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol"}));
+        // The specified pages first, then the added ones.
+        QCOMPARE(captions, QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol",
+                                        "Configure"}));
         QCOMPARE(form.StatusPanel(0)->text(), QString("CommPort:"));
         QCOMPARE(form.StatusPanel(2)->text(), QString("Message:"));
         auto* rates = form.findChild<QListWidget*>("lstBaudRate");
