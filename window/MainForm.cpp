@@ -1,7 +1,9 @@
 #include "window/MainForm.h"
 
 #include "widgets/NumEdit.h"
+#include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
+#include "window/ConfigurePage.h"
 #include "window/Controls.h"
 #include "window/ErrorBox.h"
 #include "window/MessagesPage.h"
@@ -90,6 +92,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabReceiver, "Receiver");
     tabMessages = new TMessagesPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabMessages, "Messages");
+    tabConfigure = new TConfigurePage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabConfigure, "Configure");
     tabRecord = new TRecordPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     pcZEPOMonitor->setCurrentWidget(tabUBX);

@@ -7,13 +7,17 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class QLabel;
+class TAnswerFeed;
 class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class TBaudTasks;
 class TComPortPage;
+class TConfigurePage;
 class TNmeaPubxPage;
 class TPortWatcher;
 class TNmeaStandardPage;
@@ -23,6 +27,7 @@ class TReceiverFeed;
 class TReceiverPage;
 class TRecordPage;
 class TSessionControl;
+class TUbxCommander;
 class TUbxProtocolPage;
 class TWindowSender;
 
@@ -57,6 +62,9 @@ public:
     TRecordPage* tabRecord;
     TSessionControl* sessionControl;
     TReceiverFeed* receiverFeed;
+    TConfigurePage* tabConfigure;
+    TUbxCommander* ubxCommander;
+    TBaudTasks* baudTasks;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,4 +83,5 @@ private:
 
     std::array<QLabel*, 6> panels_{};
     QLabel* portState_ = nullptr;
+    std::unique_ptr<TAnswerFeed> answerFeed_;
 };

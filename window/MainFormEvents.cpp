@@ -1,6 +1,7 @@
 // The main window's own events: start-up, closing, page changes, and the
 // binding of the serial port's events to the pages' handlers.
 
+#include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/MainForm.h"
@@ -22,8 +23,10 @@ void TMainForm::BindPortEvents() {
             receiveDisplay->portSerialReceive(Buffer);
             receiverFeed->Take(Buffer);
         });
+        RunGuarded(this, [&] { answerFeed_->Receive(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
+        answerFeed_->Restart();
         RunGuarded(this, [&] {
             sessionControl->PortOpened();
             tabComPort->portSerialConnect(Port);

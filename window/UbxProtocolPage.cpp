@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -69,13 +70,29 @@ void TUbxProtocolPage::CreateComposer() {
     cbAID = MakeDropDown(gbPoll, "cbAID", Captions(UbxAidIds()), "ALM  $30 p.95", true);
     cbAID->setEnabled(false);
     lblIfAID = MakeLabel(gbPoll, "lblIfAID", "if AID");
-    neLength = MakeFrameField(gbPoll, "neLength", 0, 2);
+    cbMsgID = MakeDropDown(gbPoll, "cbMsgID", {}, "", true);
+    cbMsgID->setEnabled(false);
+    lblIfOther = MakeLabel(gbPoll, "lblIfOther", "other");
+    // Four digits: a payload may be longer than 255 bytes.
+    neLength = MakeFrameField(gbPoll, "neLength", 0, 4);
     Label1 = MakeLabel(gbPoll, "Label1", "Payload");
     neCK_A = MakeFrameField(gbPoll, "neCK_A", 0, 2);
     lbCk_A = MakeLabel(gbPoll, "lbCk_A", "Ck_A");
     neCK_B = MakeFrameField(gbPoll, "neCK_B", 0, 2);
     lblCK_B = MakeLabel(gbPoll, "lblCK_B", "Ck_B");
     btnSend = MakeButton(gbPoll, "btnSend", "Send");
+    edPayload = MakeLineEdit(gbPoll, "edPayload");
+    edPayload->setPlaceholderText("01 02 0A or 01020A");
+    // Room for the largest payload written "0x00, " a byte, so that a paste
+    // too long is refused as such rather than cut to an odd digit count.
+    edPayload->setMaxLength(6 * 65536 + 6);
+    lblPayloadHex = MakeLabel(gbPoll, "lblPayloadHex", "Payload (hex)");
+    lblFrame = MakeLabel(gbPoll, "lblFrame", "");
+    lblFrame->setFont(FixedPitchFont());
+    lblFrame->setWordWrap(true);
+    lblFrame->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblAnswer = MakeLabel(gbPoll, "lblAnswer", "");
+    lblAnswer->setWordWrap(true);
 }
 
 void TUbxProtocolPage::LayOutComposer() {
@@ -91,8 +108,10 @@ void TUbxProtocolPage::LayOutComposer() {
     idLists->addWidget(cbCFG, 0, 1);
     idLists->addWidget(lblIfAID, 1, 0);
     idLists->addWidget(cbAID, 1, 1);
+    idLists->addWidget(lblIfOther, 2, 0);
+    idLists->addWidget(cbMsgID, 2, 1);
 
-    auto* fields = new QHBoxLayout(gbPoll);
+    auto* fields = new QHBoxLayout;
     fields->addWidget(WithLabelUnder(gbPoll, neSyncChar1, lblSyncChar1), 0, Qt::AlignTop);
     fields->addWidget(WithLabelUnder(gbPoll, neSynchChar2, lblSyncChar2), 0, Qt::AlignTop);
     fields->addLayout(classColumn);
@@ -102,4 +121,13 @@ void TUbxProtocolPage::LayOutComposer() {
     fields->addWidget(WithLabelUnder(gbPoll, neCK_B, lblCK_B), 0, Qt::AlignTop);
     fields->addWidget(btnSend, 0, Qt::AlignTop);
     fields->addStretch();
+
+    auto* payload = new QHBoxLayout;
+    payload->addWidget(lblPayloadHex);
+    payload->addWidget(edPayload, 1);
+    auto* composer = new QVBoxLayout(gbPoll);
+    composer->addLayout(fields);
+    composer->addLayout(payload);
+    composer->addWidget(lblFrame);
+    composer->addWidget(lblAnswer);
 }

@@ -7,6 +7,7 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class TNumEdit;
 
@@ -36,6 +37,14 @@ public:
     TNumEdit* neCK_B;
     QLabel* lblCK_B;
     QPushButton* btnSend;
+    // The composer's reach beyond the CFG and AID lists: the ids of every
+    // other class, the payload in hex, the frame to be sent and the answer.
+    QComboBox* cbMsgID;
+    QLabel* lblIfOther;
+    QLineEdit* edPayload;
+    QLabel* lblPayloadHex;
+    QLabel* lblFrame;
+    QLabel* lblAnswer;
 
 private:
     void CreateComposer();

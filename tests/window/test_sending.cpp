@@ -181,8 +181,9 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::newRow("Poll CFG-ANT") << "btnPollCFG_ANT" << AntPoll << "Bytes Sent: 8";
         QTest::newRow("Get/Set CFG-ANT") << "btnGetSetCFG_ANT" << AntSet << "Bytes Sent: 12";
-        QTest::newRow("Poll CFG_PRT sends CFG-ANT set")
-            << "btnPollCFG_PRT" << AntSet << "Bytes Sent: 12";
+        QTest::newRow("Poll CFG_PRT sends the CFG-PRT poll")
+            << "btnPollCFG_PRT" << QByteArray("\xB5\x62\x06\x00\x00\x00\x06\x18", 8)
+            << "Bytes Sent: 8";
         QTest::newRow("Poll Lat/Lon")
             << "btnPollLatLon" << QByteArray("$PUBX,00*33\r\n") << "lblSent";
         QTest::newRow("Poll Sat Stat")
@@ -226,61 +227,87 @@ private slots:
         QCOMPARE(pubx()->edCKA_CKB->text(), QString("67"));
     }
 
-    void composerSendsThePollOfClassAndId_data() {
+    void composerSendsTheFrameAsShown_data() {
         QTest::addColumn<QString>("ubxClass");
         QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("payload");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QStringList>("fields");
         QTest::newRow("CFG-PRT") << "CFG 06  p.107"
                                  << "PRT   $00 p.129"
-                                 << QByteArray("\xB5\x62\x06\x00\x00\x00\x06\x18", 8)
+                                 << "" << QByteArray("\xB5\x62\x06\x00\x00\x00\x06\x18", 8)
                                  << QStringList{"00", "06", "18"};
-        QTest::newRow("AID-INI") << "AID 0B  p.95"
-                                 << "INI   $01 p.104"
-                                 << QByteArray("\xB5\x62\x0B\x01\x00\x00\x0C\x2F", 8)
-                                 << QStringList{"00", "0C", "2F"};
         QTest::newRow("AID initial text") << "AID 0B  p.95"
+                                          << ""
                                           << "" << QByteArray("\xB5\x62\x0B\x30\x00\x00\x3B\xBC", 8)
                                           << QStringList{"00", "3B", "BC"};
+        QTest::newRow("NAV-PVT from the vocabulary")
+            << "NAV 01  p.157"
+            << "PVT"
+            << "" << QByteArray("\xB5\x62\x01\x07\x00\x00\x08\x19", 8)
+            << QStringList{"00", "08", "19"};
+        QTest::newRow("class and id typed in hex, payload")
+            << "06"
+            << "08"
+            << "C8 00 0100 0x0100"
+            << QByteArray("\xB5\x62\x06\x08\x06\x00\xC8\x00\x01\x00\x01\x00\xDE\x6A", 14)
+            << QStringList{"06", "DE", "6A"};
     }
-    void composerSendsThePollOfClassAndId() {
+    void composerSendsTheFrameAsShown() {
         QFETCH(QString, ubxClass);
         QFETCH(QString, id);
+        QFETCH(QString, payload);
         QFETCH(QByteArray, frame);
         QFETCH(QStringList, fields);
         QVERIFY(!ubx()->cbCFG->isEnabled() && !ubx()->cbAID->isEnabled());
-        chooseItem(ubx()->cbClassID, ubxClass);
-        const bool cfg = ubxClass.startsWith("CFG");
+        ubx()->cbClassID->setEditText(ubxClass);
+        const bool cfg = ubxClass.startsWith("CFG"), aid = ubxClass.startsWith("AID");
         QCOMPARE(ubx()->cbCFG->isEnabled(), cfg);
-        QCOMPARE(ubx()->cbAID->isEnabled(), !cfg);
+        QCOMPARE(ubx()->cbAID->isEnabled(), aid);
+        QCOMPARE(ubx()->cbMsgID->isEnabled(), !cfg && !aid);
         if (!id.isEmpty())
-            chooseItem(cfg ? ubx()->cbCFG : ubx()->cbAID, id);
+            (cfg ? ubx()->cbCFG : aid ? ubx()->cbAID : ubx()->cbMsgID)->setEditText(id);
+        ubx()->edPayload->setText(payload);
+        const QString shown = Echo(frame).mid(11).trimmed();
+        QCOMPARE(ubx()->lblFrame->text(), QString("%1 (%2 bytes)").arg(shown).arg(frame.size()));
         clickOnPage(ubx()->btnSend);
         QCOMPARE(written(), frame.toStdString());
         QCOMPARE(
             QStringList({ubx()->neLength->text(), ubx()->neCK_A->text(), ubx()->neCK_B->text()}),
             fields);
-        QCOMPARE(bytesSent(), QString("Bytes Sent: 8"));
+        QCOMPARE(bytesSent(), QString("Bytes Sent: %1").arg(frame.size()));
         QCOMPARE(portLog().constLast(), Echo(frame));
+        QCOMPARE(ubx()->lblAnswer->text(), QString("Waiting for the answer…"));
     }
 
-    void composerWithoutClassOrIdListSendsNothing() {
+    void composerRefusesWhatItCannotSend() {
         ModalBoxCatcher catcher;
-        clickOnPage(ubx()->btnSend); // " Class ID" still shown
-        chooseItem(ubx()->cbClassID, "NAV 01  p.157");
-        QVERIFY(!ubx()->cbCFG->isEnabled() && !ubx()->cbAID->isEnabled());
-        clickOnPage(ubx()->btnSend);
-        chooseItem(ubx()->cbClassID, "CFG 06  p.107");
-        ubx()->cbCFG->setEditText("XYZ");
-        clickOnPage(ubx()->btnSend);
-        QVERIFY(catcher.waitFor(3));
-        QCOMPARE(catcher.boxes()[0].text, QString("Choose a UBX class in the Class ID list."));
-        QCOMPARE(catcher.boxes()[1].text,
-                 QString("Class NAV has no message id list here: choose class CFG or AID."));
-        QCOMPARE(catcher.boxes()[2].text, QString("Choose a message id of class CFG in its list."));
+        const auto send = [&](const QString& ubxClass, const QString& id, const QString& payload) {
+            ubx()->cbClassID->setEditText(ubxClass);
+            (ubxClass.startsWith("CFG") ? ubx()->cbCFG : ubx()->cbMsgID)->setEditText(id);
+            ubx()->edPayload->setText(payload);
+            clickOnPage(ubx()->btnSend);
+        };
+        send(" Class ID", "", "");
+        send("NAV 01  p.157", "", "");
+        send("CFG 06  p.107", "XYZ", "");
+        send("CFG 06  p.107", "RATE", "01 0x1G");
+        send("CFG 06  p.107", "RATE", "010");
+        send("CFG 06  p.107", "RATE", QString(2 * 65536, 'A'));
+        QVERIFY(catcher.waitFor(6));
+        const QStringList expected = {
+            "Choose a UBX class in the Class ID list or type its byte in hex (\"06\").",
+            "Choose a message id of class NAV in its list or type it in hex (\"07\").",
+            "Choose a message id of class CFG in its list or type it in hex (\"07\").",
+            "\"0x1G\" is not hexadecimal: \"G\" is no hex digit.",
+            "\"010\" has an odd number of hex digits: write every byte as two digits (\"0A\", "
+            "not \"A\").",
+            "The payload holds more than 65535 bytes, the most a UBX frame carries."};
+        for (int index = 0; index < expected.size(); ++index)
+            QCOMPARE(catcher.boxes()[index].text, expected[index]);
+        QCOMPARE(ubx()->lblFrame->text(), expected.constLast());
         QCOMPARE(written(), ""s);
         QCOMPARE(bytesSent(), QString("lblSent"));
-        QCOMPARE(ubx()->neCK_A->text(), QString("00"));
     }
 
     void everySendWithThePortClosedShowsNotOpen_data() {

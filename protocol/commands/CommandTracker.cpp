@@ -1,0 +1,126 @@
+#include "protocol/commands/CommandTracker.h"
+
+#include "protocol/commands/UbxCommands.h"
+
+#include <algorithm>
+
+namespace ubx {
+namespace {
+
+// Polls that carry a payload naming what they poll: CFG-PRT (port id),
+// CFG-MSG (class and id), CFG-INF (protocol id).
+constexpr std::uint8_t kIdCfgInf = 0x02;
+bool IsPollWithSelector(std::uint8_t ubxClass, std::uint8_t id, std::size_t size) {
+    if (ubxClass != kClassCfg)
+        return false;
+    return (id == kIdCfgPrt && size == 1) || (id == kIdCfgMsg && size == 2) ||
+           (id == kIdCfgInf && size == 1);
+}
+
+// The longest answer the timeout allows for on the line (a MON-VER with
+// several extensions).
+constexpr std::size_t kLongAnswerBytes = 300;
+constexpr std::chrono::milliseconds kReceiverAnswerTime{1000};
+
+} // namespace
+
+std::string TCommandOutcome::Text() const {
+    static constexpr const char* kWhat[] = {"ACK-ACK", "ACK-NAK", "answered", "no answer"};
+    return command + ": " + kWhat[static_cast<int>(kind)] + " after " +
+           std::to_string(after.count()) + " ms";
+}
+
+std::chrono::milliseconds AnswerTimeout(std::int32_t baudRate, std::size_t commandBytes,
+                                        std::chrono::milliseconds receivePoll) {
+    // Ten bits a byte: start, eight data bits, stop.
+    const long long bits = 10LL * static_cast<long long>(commandBytes + kLongAnswerBytes);
+    const long long lineMs = baudRate > 0 ? (bits * 1000 + baudRate - 1) / baudRate : 0;
+    return kReceiverAnswerTime + std::chrono::milliseconds(lineMs) + receivePoll;
+}
+
+bool IsPoll(const TUBXPacket& command) {
+    return command.PayLoad.empty() ||
+           IsPollWithSelector(command.pkClass, command.ID, command.PayLoad.size());
+}
+
+TCommandTracker::TCommandTracker(TClock clock) : clock_(std::move(clock)) {}
+
+std::uint64_t TCommandTracker::Track(std::string name, const TUBXPacket& command,
+                                     std::chrono::milliseconds timeout) {
+    const auto now = clock_();
+    const bool poll = IsPoll(command);
+    pending_.push_back({nextTicket_, std::move(name), command.pkClass, command.ID,
+                        poll ? command.PayLoad : TPayload{}, poll, false, now, now + timeout});
+    return nextTicket_++;
+}
+
+TCommandOutcome TCommandTracker::Settle(std::deque<Pending>::iterator entry, TAnswerKind kind) {
+    TCommandOutcome outcome;
+    outcome.ticket = entry->ticket;
+    outcome.command = entry->name;
+    outcome.kind = kind;
+    outcome.after = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - entry->sent);
+    return outcome;
+}
+
+std::vector<TCommandOutcome> TCommandTracker::Receive(std::uint8_t ubxClass, std::uint8_t id,
+                                                      std::span<const std::uint8_t> payload) {
+    if (ubxClass == kClassAck && (id == kIdAckAck || id == kIdAckNak))
+        return ReceiveAck(id == kIdAckAck, payload);
+    const auto answers = [&](const Pending& entry) {
+        return entry.poll && !entry.answered && entry.ubxClass == ubxClass && entry.id == id &&
+               payload.size() >= entry.pollSelector.size() &&
+               std::equal(entry.pollSelector.begin(), entry.pollSelector.end(), payload.begin());
+    };
+    const auto entry = std::find_if(pending_.begin(), pending_.end(), answers);
+    if (entry == pending_.end())
+        return {};
+    TCommandOutcome outcome = Settle(entry, TAnswerKind::Answered);
+    outcome.answerClass = ubxClass;
+    outcome.answerId = id;
+    outcome.answer.assign(payload.begin(), payload.end());
+    // A configuration poll is acknowledged after its answer: keep the entry
+    // until then so that ACK-ACK settles nothing else.
+    if (ubxClass == kClassCfg)
+        entry->answered = true;
+    else
+        pending_.erase(entry);
+    return {outcome};
+}
+
+std::vector<TCommandOutcome> TCommandTracker::ReceiveAck(bool acknowledged,
+                                                         std::span<const std::uint8_t> payload) {
+    if (payload.size() != 2)
+        return {};
+    const auto names = [&](const Pending& entry) {
+        return entry.ubxClass == payload[0] && entry.id == payload[1] &&
+               // A poll still waiting for its answer is settled only by a NAK.
+               (!entry.poll || entry.answered || !acknowledged);
+    };
+    const auto entry = std::find_if(pending_.begin(), pending_.end(), names);
+    if (entry == pending_.end())
+        return {};
+    std::vector<TCommandOutcome> outcomes;
+    if (!entry->answered)
+        outcomes.push_back(
+            Settle(entry, acknowledged ? TAnswerKind::Acknowledged : TAnswerKind::Rejected));
+    pending_.erase(entry);
+    return outcomes;
+}
+
+std::vector<TCommandOutcome> TCommandTracker::Expire() {
+    const auto now = clock_();
+    std::vector<TCommandOutcome> outcomes;
+    for (auto entry = pending_.begin(); entry != pending_.end();) {
+        if (entry->deadline > now) {
+            ++entry;
+            continue;
+        }
+        if (!entry->answered)
+            outcomes.push_back(Settle(entry, TAnswerKind::NoAnswer));
+        entry = pending_.erase(entry);
+    }
+    return outcomes;
+}
+
+} // namespace ubx

@@ -1,0 +1,143 @@
+// The "Configure" page on a pseudo-terminal announced as COM7, with the test
+// as the receiver: a polled value fills the fields and its answer shows
+// decoded; a NAK and a missing answer show as such; a confirmed save goes
+// out; a baud change is followed and kept when valid messages arrive, undone
+// when none do; the baud search stops at the rate with valid messages.
+
+#include "protocol/commands/UbxCommands.h"
+#include "tests/support/PtyPeer.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/ConfigurePage.h"
+#include "window/MainForm.h"
+#include "window/TextPane.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace ubx;
+
+namespace {
+constexpr int kWaitMs = 8000;
+std::string Frame(const TUBXPacket& packet) {
+    return ToByteString(BuildUbxFrame(packet));
+}
+std::string Ack(bool acknowledged, std::uint8_t cls, std::uint8_t id) {
+    return Frame(MakeUbxPacket(kClassAck, acknowledged ? kIdAckAck : kIdAckNak, {cls, id}));
+}
+const std::string kValidSentence = "$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n";
+} // namespace
+
+class ConfigureTest : public QObject {
+    Q_OBJECT
+    ScratchEnvironment scratch_;
+    PtyPeer peer_;
+    std::unique_ptr<TMainForm> form_;
+
+    TConfigurePage* page() const { return form_->tabConfigure; }
+    bool labelStarts(QLabel* label, const QString& start) {
+        return QTest::qWaitFor([&] { return label->text().startsWith(start); }, kWaitMs);
+    }
+    // Reads the command the click wrote, then answers it.
+    void answer(const std::string& expected, const std::string& reply) {
+        QCOMPARE(peer_.read(expected.size()), expected);
+        peer_.write(reply);
+    }
+
+    // What the window writes when an answer has reached it: the events are
+    // processed until the echo shows, and only then is the line read.
+    std::string writtenOnceAnswered(int count) {
+        QPlainTextEdit* log = form_->tabComPort->moComPort;
+        const int lines = log->blockCount();
+        const bool wrote = QTest::qWaitFor([&] { return log->blockCount() > lines; }, kWaitMs);
+        return wrote ? peer_.read(count) : std::string();
+    }
+
+private slots:
+    void initTestCase() { peer_.announce("COM7"); }
+    void init() {
+        WriteStore({});
+        form_ = std::make_unique<TMainForm>();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        form_->pcZEPOMonitor->setCurrentWidget(form_->tabComPort);
+        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
+        Click(form_->tabComPort->btnOpen);
+        QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
+        form_->pcZEPOMonitor->setCurrentWidget(page());
+    }
+    void cleanup() { form_.reset(); }
+
+    void answersNaksAndSilenceShowNextToTheTask() {
+        ModalBoxCatcher catcher; // presses "Send"
+        Click(page()->btnPollRate);
+        answer(Frame(CfgRatePoll()),
+               Frame(CfgRateSet({200, 2, 1})) + Ack(true, kClassCfg, kIdCfgRate));
+        QVERIFY2(labelStarts(page()->lblRateAnswer, "CFG-RATE: answered after"),
+                 qPrintable(page()->lblRateAnswer->text() +
+                            (catcher.boxes().empty() ? "" : catcher.boxes()[0].text)));
+        QCOMPARE(page()->spMeasRate->value(), 200);
+        QCOMPARE(page()->spNavRate->value(), 2);
+        const QString log = form_->tabComPort->moComPort->toPlainText();
+        QVERIFY2(log.contains("CFG-RATE: answered after") && log.contains("200"), qPrintable(log));
+
+        page()->spPortRate[1]->setValue(5);
+        Click(page()->btnSetMsg);
+        answer(Frame(CfgMsgSet({0xF0, 0x00, {0, 5, 0, 0, 0, 0}})),
+               Ack(false, kClassCfg, kIdCfgMsg));
+        QVERIFY(labelStarts(page()->lblMsgAnswer, "CFG-MSG: ACK-NAK after"));
+
+        page()->cbDevEEPROM->setChecked(false);
+        page()->cbDevSPIFlash->setChecked(false);
+        Click(page()->btnSaveCfg);
+        QVERIFY(catcher.waitFor(1));
+        QCOMPARE(peer_.read(21), Frame(CfgCfg(TCfgAction::Save, kDevBbr | kDevFlash)));
+        QVERIFY(labelStarts(page()->lblCfgAnswer, "CFG-CFG: no answer after"));
+        QVERIFY(
+            PaneLines(form_->tabComPort->moComPort).constLast().startsWith("CFG-CFG: no answer"));
+    }
+
+    void baudChangeIsFollowedAndUndoneWithoutValidMessages() {
+        const TCfgPrt polled{1, 0, 0x08C0, 9600, 0x0007, 0x0003, 0};
+        page()->cbReceiverBaud->setCurrentText("115200");
+        Click(page()->btnSetBaud); // polls first: the masks are kept as polled
+        answer(Frame(CfgPrtPoll()), Frame(CfgPrtSet(polled)) + Ack(true, kClassCfg, kIdCfgPrt));
+        TCfgPrt changed = polled;
+        changed.baudRate = 115200;
+        QCOMPARE(writtenOnceAnswered(28), Frame(CfgPrtSet(changed)));
+        QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br115200; }, 2000));
+        peer_.write(kValidSentence);
+        QVERIFY(labelStarts(page()->lblBaudAnswer, "Receiver and monitor at 115200 baud"));
+        QCOMPARE(form_->tabComPort->lstBaudRate->currentItem()->text(), QString("115200"));
+
+        page()->cbReceiverBaud->setCurrentText("4800");
+        Click(page()->btnSetBaud); // nothing valid comes back at 4800
+        changed.baudRate = 4800;
+        QCOMPARE(writtenOnceAnswered(28), Frame(CfgPrtSet(changed)));
+        QVERIFY(labelStarts(page()->lblBaudAnswer,
+                            "No valid messages at 4800 baud within 3 s: back to 115200 baud."));
+        QCOMPARE(form_->portSerial.BaudRate(), br115200);
+    }
+
+    void baudSearchStopsAtTheRateWithValidMessages() {
+        form_->tabComPort->SelectBaudRate("4800");
+        Click(page()->btnFindBaud); // 9600 first: silence there
+        QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br038400; }, kWaitMs));
+        peer_.write(kValidSentence);
+        QVERIFY(
+            labelStarts(page()->lblFindBaud, "Tried 9600: nothing valid, 38400: valid messages"));
+        QCOMPARE(form_->portSerial.BaudRate(), br038400);
+    }
+};
+
+QTEST_MAIN(ConfigureTest)
+#include "test_configure.moc"

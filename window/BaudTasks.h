@@ -1,0 +1,63 @@
+#pragma once
+// The receiver's baud rate, from the "Configure" page:
+// - "Poll" reads CFG-PRT for the port the monitor talks to;
+// - "Set" sends that CFG-PRT back with the new rate (protocol masks and
+//   line mode as polled, polling first when nothing was polled yet), moves
+//   the monitor to the new rate and waits up to 3 s for valid messages; if
+//   none arrive it goes back to the old rate and says so;
+// - "Find Baud" tries the likely rates, about 2 s each, and stays at the
+//   first that carries valid messages, showing what it tried.
+
+#include "protocol/commands/RateProbe.h"
+#include "protocol/commands/UbxCommands.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class TComPortPage;
+class TConfigurePage;
+class TSerialPort;
+class TUbxCommander;
+namespace ubx {
+struct TCommandOutcome;
+}
+
+class TBaudTasks : public QObject {
+    Q_OBJECT
+public:
+    TBaudTasks(TConfigurePage* page, TComPortPage* comPort, TUbxCommander& commander,
+               TSerialPort& port);
+
+    // A message with a right checksum arrived.
+    void ValidMessage();
+
+    void btnPollPortClick();
+    void btnSetBaudClick();
+    void btnFindBaudClick();
+
+private:
+    using TProbeDone = std::function<void(bool found)>;
+    // Polls CFG-PRT; then, when given, runs once the answer is in.
+    void PollPort(const std::function<void()>& then);
+    void SetBaud(std::int32_t rate);
+    void StartProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,
+                    TProbeDone done);
+    void ProbeStep(TRateProbe::TStep step);
+    std::int32_t MonitorRate() const;
+    void SwitchMonitorTo(std::int32_t rate);
+    void ShowFindBaud();
+    void SetBusy(bool busy);
+
+    TConfigurePage* page_;
+    TComPortPage* comPort_;
+    TUbxCommander& commander_;
+    TSerialPort& portSerial;
+    std::optional<ubx::TCfgPrt> polledPort_;
+    std::unique_ptr<TRateProbe> probe_;
+    TProbeDone probeDone_;
+    QTimer probeTimer_;
+    bool searching_ = false;
+};

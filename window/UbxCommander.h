@@ -1,0 +1,41 @@
+#pragma once
+// The one way the window sends UBX commands: writes the frame, follows the
+// command until the receiver answers (ACK-ACK, ACK-NAK, the polled message)
+// or its time is up, and writes the outcome into the port log, for instance
+// "CFG-PRT: ACK-ACK after 84 ms". The page that sent the command hears the
+// outcome too, to show it next to its button.
+
+#include "protocol/commands/CommandTracker.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <span>
+
+class QPlainTextEdit;
+class TSerialPort;
+
+class TUbxCommander : public QObject {
+    Q_OBJECT
+public:
+    using TOnSettled = std::function<void(const ubx::TCommandOutcome&)>;
+
+    TUbxCommander(QObject* parent, TSerialPort& port, QPlainTextEdit* portLog);
+
+    // Writes the command (throws the port's error when it is not open, and
+    // then follows nothing); returns the count written.
+    std::uint32_t Send(const TUBXPacket& command, TOnSettled onSettled = {});
+
+    // A UBX frame received with a right checksum.
+    void Receive(std::uint8_t ubxClass, std::uint8_t id, std::span<const std::uint8_t> payload);
+
+private:
+    void Report(const std::vector<ubx::TCommandOutcome>& outcomes);
+
+    TSerialPort& portSerial;
+    QPlainTextEdit* portLog_;
+    ubx::TCommandTracker tracker_;
+    QTimer expiry_;
+    std::map<std::uint64_t, TOnSettled> listeners_;
+};
