@@ -66,6 +66,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
+    // The simulator talks at 115200 baud; at any other rate the window hears noise.
+    ASSERT_TRUE(ClickListItem(form.tabComPort->lstBaudRate, "115200"));
     Click(form.tabComPort->btnOpen);
     form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
 
