@@ -1,20 +1,12 @@
 #include "recording/TextLog.h"
 
+#include "protocol/HexDigit.h"
+
 #include <cstdio>
 #include <ctime>
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-int HexValue(char digit) {
-    if (digit >= '0' && digit <= '9')
-        return digit - '0';
-    if (digit >= 'A' && digit <= 'F')
-        return digit - 'A' + 10;
-    if (digit >= 'a' && digit <= 'f')
-        return digit - 'a' + 10;
-    return -1;
-}
 
 std::string Escape(std::string_view bytes) {
     std::string text;
@@ -61,8 +53,8 @@ std::optional<std::string> Unescape(std::string_view text) {
         case 'x': {
             if (at + 2 >= text.size())
                 return std::nullopt;
-            const int high = HexValue(text[at + 1]);
-            const int low = HexValue(text[at + 2]);
+            const int high = HexDigitValue(text[at + 1]);
+            const int low = HexDigitValue(text[at + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             bytes += static_cast<char>(high * 16 + low);

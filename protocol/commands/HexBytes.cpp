@@ -1,18 +1,10 @@
 #include "protocol/commands/HexBytes.h"
 
+#include "protocol/HexDigit.h"
+
 #include <string>
 
 namespace {
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsSeparator(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',';

@@ -1,5 +1,6 @@
 #include "protocol/framing/Framer.h"
 
+#include "protocol/HexDigit.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/framing/UbxScan.h"
 
@@ -27,16 +28,6 @@ struct Scan {
     ChecksumState checksum = ChecksumState::None;
 };
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The checksum state of a sentence whose body (between "$" and the line end)
 // has bodyLength bytes, its last "*" at star (npos: none), and the XOR of the
 // body bytes before that "*" in sum.
@@ -45,8 +36,8 @@ ChecksumState NmeaChecksum(std::string_view body, std::size_t star, std::uint8_t
         return ChecksumState::None;
     if (star + 3 != body.size())
         return ChecksumState::Wrong;
-    const int high = HexValue(body[star + 1]);
-    const int low = HexValue(body[star + 2]);
+    const int high = HexDigitValue(body[star + 1]);
+    const int low = HexDigitValue(body[star + 2]);
     if (high < 0 || low < 0)
         return ChecksumState::Wrong;
     return sum == high * 16 + low ? ChecksumState::Right : ChecksumState::Wrong;

@@ -1,0 +1,14 @@
+#pragma once
+// The value of one hexadecimal digit, either case, or -1 for any other
+// character: checksums of sentences, typed hex bytes and escaped log text all
+// read digits this way.
+
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
