@@ -74,9 +74,11 @@ private:
     bool IsUsed(const SatelliteInView& sv) const;
 
     ReceiverSnapshot now_;
-    std::vector<SatelliteInView> satellites_;        // in report order
-    std::map<Constellation, std::vector<int>> used_; // from GSA, per constellation
-    std::map<std::string, GsvSeries> gsv_;           // by talker
+    std::vector<SatelliteInView> satellites_; // in report order
+    static constexpr std::size_t kConstellations =
+        static_cast<std::size_t>(Constellation::Unknown) + 1;
+    std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
+    std::map<std::string, GsvSeries> gsv_;               // by talker
     std::map<std::string, Counter> counters_;
 };
 
