@@ -8,7 +8,10 @@
 #include "protocol/decoding/Satellites.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -26,18 +29,29 @@ public:
     explicit Sentence(std::string_view line) {
         if (!line.empty() && line.front() == '$')
             line.remove_prefix(1);
+        // Eight bytes at a time: the commas, and the first "*", CR or LF
+        // that ends the fields.
         std::size_t start = 0;
-        std::size_t end = 0;
-        for (; end < line.size(); ++end) {
-            const char c = line[end];
-            if (c == '*' || c == '\r' || c == '\n')
-                break;
-            if (c == ',') {
+        for (std::size_t at = 0; at < line.size(); at += 8) {
+            const std::uint64_t word = Word(line, at);
+            std::uint64_t commas = BytesEqual(word, ',');
+            const std::uint64_t ends =
+                BytesEqual(word, '*') | BytesEqual(word, '\r') | BytesEqual(word, '\n');
+            if (ends != 0)
+                commas &= (ends & -ends) - 1; // only those before the end
+            for (; commas != 0; commas &= commas - 1) {
+                const std::size_t comma =
+                    at + static_cast<std::size_t>(std::countr_zero(commas)) / 8;
+                Add(line.substr(start, comma - start));
+                start = comma + 1;
+            }
+            if (ends != 0) {
+                const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
                 Add(line.substr(start, end - start));
-                start = end + 1;
+                return;
             }
         }
-        Add(line.substr(start, end - start));
+        Add(line.substr(start));
     }
     std::string_view operator[](std::size_t i) const {
         if (i >= size_)
@@ -49,6 +63,21 @@ public:
     std::size_t size() const { return size_; }
 
 private:
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    static constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+
+    // Eight bytes from at on, zeros past the end (no separator is zero).
+    static std::uint64_t Word(std::string_view line, std::size_t at) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line.data() + at, std::min<std::size_t>(8, line.size() - at));
+        return word;
+    }
+    // The top bit of every byte of word that equals c, no other bit.
+    static std::uint64_t BytesEqual(std::uint64_t word, char c) {
+        const std::uint64_t x = word ^ (0x0101010101010101 * static_cast<std::uint8_t>(c));
+        return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+    }
+
     static constexpr std::size_t kInPlace = 32; // GSV and PUBX,00 hold 20 or so
     static constexpr std::size_t kMoreAtOnce = 96;
 
@@ -521,8 +550,17 @@ constexpr KnownSentence kSentences[] = {
 constexpr KnownSentence kPubx[] = {{"00", Pubx00}, {"03", Pubx03}, {"04", Pubx04}};
 
 SentenceReader FindReader(std::span<const KnownSentence> known, std::string_view type) {
+    // Compared by hand: these three-letter names are not worth a memcmp call each.
+    const auto same = [type](std::string_view name) {
+        if (name.size() != type.size())
+            return false;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            if (name[i] != type[i])
+                return false;
+        return true;
+    };
     for (const auto& sentence : known)
-        if (sentence.Type == type)
+        if (same(sentence.Type))
             return sentence.Read;
     return nullptr;
 }

@@ -190,6 +190,9 @@ ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
         snapshot.Messages.push_back(
             {name, c.Count, c.ChecksumErrors, static_cast<double>(recent) / kRateWindowSeconds});
     }
+    std::sort(
+        snapshot.Messages.begin(), snapshot.Messages.end(),
+        [](const MessageStatistics& a, const MessageStatistics& b) { return a.Name < b.Name; });
     return snapshot;
 }
 

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace protocol {
@@ -79,7 +80,7 @@ private:
         static_cast<std::size_t>(Constellation::Unknown) + 1;
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
     std::map<std::string, GsvSeries> gsv_;               // by talker
-    std::map<std::string, Counter> counters_;
+    std::unordered_map<std::string, Counter> counters_;  // hashed: one look-up per message
 };
 
 } // namespace protocol
