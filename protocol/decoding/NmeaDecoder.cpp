@@ -4,11 +4,14 @@
 
 #include "protocol/decoding/Decoder.h"
 #include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/NumberText.h"
 #include "protocol/decoding/Satellites.h"
 
 #include <algorithm>
-#include <charconv>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -17,58 +20,93 @@ namespace {
 
 constexpr double kKnotsToMps = 1852.0 / 3600.0;
 constexpr double kKphToMps = 1.0 / 3.6;
-constexpr std::size_t kUsualFields = 24; // GSV and PUBX,00 hold 20 or so
 
 // The comma-separated fields of a sentence, address first, without "$",
-// "*hh" and the line end.
+// "*hh" and the line end. The fields of a usual sentence are kept in place;
+// only a long one (PUBX,03 with many satellites) takes memory for the rest.
 class Sentence {
 public:
     explicit Sentence(std::string_view line) {
         if (!line.empty() && line.front() == '$')
             line.remove_prefix(1);
-        fields_.reserve(kUsualFields);
+        // Eight bytes at a time: the commas, and the first "*", CR or LF
+        // that ends the fields.
         std::size_t start = 0;
-        std::size_t end = 0;
-        for (; end < line.size(); ++end) {
-            const char c = line[end];
-            if (c == '*' || c == '\r' || c == '\n')
-                break;
-            if (c == ',') {
-                fields_.push_back(line.substr(start, end - start));
-                start = end + 1;
+        for (std::size_t at = 0; at < line.size(); at += 8) {
+            const std::uint64_t word = Word(line, at);
+            std::uint64_t commas = BytesEqual(word, ',');
+            const std::uint64_t ends =
+                BytesEqual(word, '*') | BytesEqual(word, '\r') | BytesEqual(word, '\n');
+            if (ends != 0)
+                commas &= (ends & -ends) - 1; // only those before the end
+            for (; commas != 0; commas &= commas - 1) {
+                const std::size_t comma =
+                    at + static_cast<std::size_t>(std::countr_zero(commas)) / 8;
+                Add(line.substr(start, comma - start));
+                start = comma + 1;
+            }
+            if (ends != 0) {
+                const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
+                Add(line.substr(start, end - start));
+                return;
             }
         }
-        fields_.push_back(line.substr(start, end - start));
+        Add(line.substr(start));
     }
     std::string_view operator[](std::size_t i) const {
-        return i < fields_.size() ? fields_[i] : std::string_view();
+        if (i >= size_)
+            return {};
+        if (i >= kInPlace)
+            return more_[i - kInPlace];
+        return {inPlace_[i].Data, inPlace_[i].Size};
     }
-    std::size_t size() const { return fields_.size(); }
+    std::size_t size() const { return size_; }
 
 private:
-    std::vector<std::string_view> fields_;
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    static constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+
+    // Eight bytes from at on, zeros past the end (no separator is zero).
+    static std::uint64_t Word(std::string_view line, std::size_t at) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, line.data() + at, std::min<std::size_t>(8, line.size() - at));
+        return word;
+    }
+    // The top bit of every byte of word that equals c, no other bit.
+    static std::uint64_t BytesEqual(std::uint64_t word, char c) {
+        const std::uint64_t x = word ^ (0x0101010101010101 * static_cast<std::uint8_t>(c));
+        return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+    }
+
+    static constexpr std::size_t kInPlace = 32; // GSV and PUBX,00 hold 20 or so
+    static constexpr std::size_t kMoreAtOnce = 96;
+
+    void Add(std::string_view field) {
+        if (size_ < kInPlace)
+            inPlace_[size_++] = {field.data(), field.size()};
+        else
+            AddMore(field);
+    }
+    [[gnu::noinline]] void AddMore(std::string_view field) {
+        if (more_.empty())
+            more_.reserve(kMoreAtOnce);
+        more_.push_back(field);
+        ++size_;
+    }
+
+    // Left unset until written: clearing them would cost more than the split.
+    struct Span {
+        const char* Data;
+        std::size_t Size;
+    };
+    Span inPlace_[kInPlace];
+    std::vector<std::string_view> more_;
+    std::size_t size_ = 0;
 };
-
-std::optional<double> Number(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> Integer(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 // "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter, in signed degrees.
 std::optional<double> Angle(std::string_view value, std::string_view hemisphere) {
-    const std::optional<double> raw = Number(value);
+    const std::optional<double> raw = NumberText(value);
     if (!raw || *raw < 0 || hemisphere.size() != 1 || hemisphere.find_first_of("NSEW") != 0)
         return std::nullopt;
     const double degrees = std::floor(*raw / 100);
@@ -80,9 +118,9 @@ std::optional<double> Angle(std::string_view value, std::string_view hemisphere)
 void ReadTime(std::string_view text, UtcTime& utc) {
     if (text.size() < 6)
         return;
-    const auto hour = Integer(text.substr(0, 2));
-    const auto minute = Integer(text.substr(2, 2));
-    const auto second = Number(text.substr(4));
+    const auto hour = IntegerText(text.substr(0, 2));
+    const auto minute = IntegerText(text.substr(2, 2));
+    const auto second = NumberText(text.substr(4));
     if (hour && minute && second) {
         utc.Hour = *hour;
         utc.Minute = *minute;
@@ -94,9 +132,9 @@ void ReadTime(std::string_view text, UtcTime& utc) {
 void ReadDate(std::string_view text, UtcTime& utc) {
     if (text.size() != 6)
         return;
-    const auto day = Integer(text.substr(0, 2));
-    const auto month = Integer(text.substr(2, 2));
-    const auto year = Integer(text.substr(4, 2));
+    const auto day = IntegerText(text.substr(0, 2));
+    const auto month = IntegerText(text.substr(2, 2));
+    const auto year = IntegerText(text.substr(4, 2));
     if (day && month && year) {
         utc.Day = *day;
         utc.Month = *month;
@@ -111,7 +149,8 @@ public:
         : s_(s), d_(d), fields_(detail == DecodeDetail::Fields) {}
 
     void Show(std::string_view name, std::size_t index, std::string_view unit = "") {
-        ShowText(name, s_[index], unit);
+        if (fields_)
+            ShowText(name, s_[index], unit);
     }
     void ShowTime(std::size_t index) {
         UtcTime utc;
@@ -147,13 +186,17 @@ public:
             position.HeightEllipsoidM = *position.HeightMslM + *Num(separation);
         return position;
     }
-    std::optional<double> Num(std::size_t index) const { return Number(s_[index]); }
-    std::optional<int> Int(std::size_t index) const { return Integer(s_[index]); }
+    std::optional<double> Num(std::size_t index) const { return NumberText(s_[index]); }
+    std::optional<int> Int(std::size_t index) const { return IntegerText(s_[index]); }
+    // Sets target where the field holds an integer, leaves it otherwise.
+    void SetInt(std::optional<int>& target, std::size_t index) const {
+        if (int value = 0; ReadInteger(s_[index], value))
+            target = value;
+    }
 
 private:
     void ShowText(std::string_view name, std::string_view value, std::string_view unit) {
-        if (fields_)
-            d_.Fields.push_back({std::string(name), std::string(value), std::string(unit)});
+        d_.Fields.push_back({std::string(name), std::string(value), std::string(unit)});
     }
     void Merge(const UtcTime& part) {
         UtcTime& utc = d_.Utc ? *d_.Utc : d_.Utc.emplace();
@@ -243,13 +286,14 @@ void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         used.System = NmeaSystemId(*systemId);
     else if (const Constellation system = TalkerSystem(d.Talker); system != Constellation::Unknown)
         used.System = system;
+    used.Satellites.reserve(12);
     for (std::size_t i = 3; i <= 14; ++i) {
         if (s[i].empty())
             continue;
         x.Show("satellite", i);
-        if (const auto number = x.Int(i))
+        if (int number = 0; ReadInteger(s[i], number))
             used.Satellites.push_back(
-                NmeaSatellite(used.System.value_or(Constellation::Unknown), *number));
+                NmeaSatellite(used.System.value_or(Constellation::Unknown), number));
     }
     x.Show("PDOP", 15);
     x.Show("HDOP", 16);
@@ -283,6 +327,7 @@ void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     part.Index = x.Int(2).value_or(0);
     part.InView = x.Int(3).value_or(0);
     const std::size_t groups = s.size() > 4 ? (s.size() - 4) / 4 : 0;
+    part.Satellites.reserve(groups);
     if (s.size() > 4 && (s.size() - 4) % 4 == 1) {
         part.SignalId = x.Int(s.size() - 1);
         x.Show("signal id", s.size() - 1);
@@ -290,18 +335,18 @@ void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     const Constellation system = TalkerSystem(d.Talker);
     for (std::size_t g = 0; g < groups; ++g) {
         const std::size_t at = 4 + 4 * g;
-        const std::optional<int> number = x.Int(at);
-        if (!number)
+        int number = 0;
+        if (!ReadInteger(s[at], number))
             continue;
         x.Show("satellite", at);
         x.Show("elevation", at + 1, "deg");
         x.Show("azimuth", at + 2, "deg");
         x.Show("C/N0", at + 3, "dBHz");
-        SatelliteInView sv = NmeaSatellite(system, *number);
-        sv.ElevationDeg = x.Int(at + 1);
-        sv.AzimuthDeg = x.Int(at + 2);
-        sv.Cn0DbHz = x.Int(at + 3);
-        part.Satellites.push_back(sv);
+        // Filled in place: a copy of freshly written optionals stalls the processor.
+        SatelliteInView& sv = part.Satellites.emplace_back(NmeaSatellite(system, number));
+        x.SetInt(sv.ElevationDeg, at + 1);
+        x.SetInt(sv.AzimuthDeg, at + 2);
+        x.SetInt(sv.Cn0DbHz, at + 3);
     }
     d.GsvPart = std::move(part);
 }
@@ -457,10 +502,11 @@ void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("satellites", 2);
     SatelliteReport report;
     const std::size_t count = static_cast<std::size_t>(std::max(0, x.Int(2).value_or(0)));
+    report.Satellites.reserve(std::min(count, s.size() / 6));
     for (std::size_t i = 0; i < count && 3 + 6 * i + 5 < s.size() + 1; ++i) {
         const std::size_t at = 3 + 6 * i;
-        const std::optional<int> number = x.Int(at);
-        if (!number)
+        int number = 0;
+        if (!ReadInteger(s[at], number))
             continue;
         x.Show("satellite", at);
         x.Show("status", at + 1);
@@ -468,12 +514,12 @@ void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         x.Show("elevation", at + 3, "deg");
         x.Show("C/N0", at + 4, "dBHz");
         x.Show("lock time", at + 5, "s");
-        SatelliteInView sv = NmeaSatellite(Constellation::Unknown, *number);
-        sv.AzimuthDeg = x.Int(at + 2);
-        sv.ElevationDeg = x.Int(at + 3);
-        sv.Cn0DbHz = x.Int(at + 4);
+        SatelliteInView& sv =
+            report.Satellites.emplace_back(NmeaSatellite(Constellation::Unknown, number));
+        x.SetInt(sv.AzimuthDeg, at + 2);
+        x.SetInt(sv.ElevationDeg, at + 3);
+        x.SetInt(sv.Cn0DbHz, at + 4);
         sv.Used = s[at + 1] == "U";
-        report.Satellites.push_back(sv);
     }
     d.Satellites = std::move(report);
 }
@@ -504,8 +550,17 @@ constexpr KnownSentence kSentences[] = {
 constexpr KnownSentence kPubx[] = {{"00", Pubx00}, {"03", Pubx03}, {"04", Pubx04}};
 
 SentenceReader FindReader(std::span<const KnownSentence> known, std::string_view type) {
+    // Compared by hand: these three-letter names are not worth a memcmp call each.
+    const auto same = [type](std::string_view name) {
+        if (name.size() != type.size())
+            return false;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            if (name[i] != type[i])
+                return false;
+        return true;
+    };
     for (const auto& sentence : known)
-        if (sentence.Type == type)
+        if (same(sentence.Type))
             return sentence.Read;
     return nullptr;
 }

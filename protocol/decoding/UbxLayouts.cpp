@@ -246,6 +246,7 @@ void SetDirection(SatelliteInView& sv, std::int64_t elevation, std::int64_t azim
 
 void NavSat(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
+    report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
         SatelliteInView sv =
             GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1)));
@@ -275,6 +276,7 @@ constexpr UbxField kNavSvinfoBlock[] = {
 
 void NavSvinfo(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
+    report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
         SatelliteInView sv = SvinfoSatellite(static_cast<int>(p.U1(at + 1)));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 4));

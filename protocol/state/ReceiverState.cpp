@@ -131,11 +131,10 @@ void ReceiverState::FoldGsvPart(const SatellitePart& part) {
     if (part.Index < part.Count)
         return;
     series.Expected = 0;
-    std::vector<SatelliteInView> satellites = std::move(series.Satellites);
-    series.Satellites.clear();
-    for (auto& sv : satellites)
+    for (auto& sv : series.Satellites)
         sv.Used = IsUsed(sv);
-    ReplaceSatellites(part.Systems, satellites);
+    ReplaceSatellites(part.Systems, series.Satellites);
+    series.Satellites.clear(); // its room serves the next series
 }
 
 void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
@@ -148,25 +147,27 @@ void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
 }
 
 bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
-    const auto used = used_.find(sv.System);
-    return used != used_.end() &&
-           std::find(used->second.begin(), used->second.end(), sv.Number) != used->second.end();
+    const std::vector<int>& used = used_[static_cast<std::size_t>(sv.System)];
+    return std::find(used.begin(), used.end(), sv.Number) != used.end();
 }
 
 void ReceiverState::MarkUsed(const UsedSatellites& used) {
     // The systems this GSA speaks for: its own, or those of the satellites it lists.
-    std::vector<Constellation> systems;
+    std::array<bool, kConstellations> speaksFor{};
     if (used.System)
-        systems.push_back(*used.System);
+        speaksFor[static_cast<std::size_t>(*used.System)] = true;
     for (const auto& sv : used.Satellites)
-        systems.push_back(sv.System);
-    for (Constellation system : systems)
-        used_[system].clear();
-    for (const auto& sv : used.Satellites)
-        if (used_[sv.System].size() < kMaxSatellites)
-            used_[sv.System].push_back(sv.Number);
+        speaksFor[static_cast<std::size_t>(sv.System)] = true;
+    for (std::size_t system = 0; system < kConstellations; ++system)
+        if (speaksFor[system])
+            used_[system].clear();
+    for (const auto& sv : used.Satellites) {
+        std::vector<int>& numbers = used_[static_cast<std::size_t>(sv.System)];
+        if (numbers.size() < kMaxSatellites)
+            numbers.push_back(sv.Number);
+    }
     for (auto& sv : satellites_)
-        if (std::find(systems.begin(), systems.end(), sv.System) != systems.end())
+        if (speaksFor[static_cast<std::size_t>(sv.System)])
             sv.Used = IsUsed(sv);
 }
 
@@ -189,6 +190,9 @@ ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
         snapshot.Messages.push_back(
             {name, c.Count, c.ChecksumErrors, static_cast<double>(recent) / kRateWindowSeconds});
     }
+    std::sort(
+        snapshot.Messages.begin(), snapshot.Messages.end(),
+        [](const MessageStatistics& a, const MessageStatistics& b) { return a.Name < b.Name; });
     return snapshot;
 }
 

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace protocol {
@@ -74,10 +75,12 @@ private:
     bool IsUsed(const SatelliteInView& sv) const;
 
     ReceiverSnapshot now_;
-    std::vector<SatelliteInView> satellites_;        // in report order
-    std::map<Constellation, std::vector<int>> used_; // from GSA, per constellation
-    std::map<std::string, GsvSeries> gsv_;           // by talker
-    std::map<std::string, Counter> counters_;
+    std::vector<SatelliteInView> satellites_; // in report order
+    static constexpr std::size_t kConstellations =
+        static_cast<std::size_t>(Constellation::Unknown) + 1;
+    std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
+    std::map<std::string, GsvSeries> gsv_;               // by talker
+    std::unordered_map<std::string, Counter> counters_;  // hashed: one look-up per message
 };
 
 } // namespace protocol

@@ -1,0 +1,79 @@
+#include "protocol/decoding/NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace protocol {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
+constexpr int kMaxDigits = 19; // their value fits 64 bits
+
+std::optional<double> GeneralNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+bool ReadLongInteger(std::string_view text, int& value) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    const std::int64_t limit = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
+    std::int64_t read = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        read = read * 10 + (c - '0');
+        if (read > limit)
+            return false;
+    }
+    value = static_cast<int>(negative ? -read : read);
+    return true;
+}
+
+std::optional<double> NumberText(std::string_view text) {
+    // Digits, optionally a point and more digits: with at most 2^53 as the
+    // digits' value and 22 decimals, one division of two exact doubles gives
+    // the correctly rounded value, as the general parser does.
+    std::string_view rest = text;
+    const bool negative = !rest.empty() && rest.front() == '-';
+    if (negative)
+        rest.remove_prefix(1);
+    std::uint64_t digitsValue = 0;
+    int digits = 0;
+    std::size_t i = 0;
+    for (; i < rest.size() && IsDigit(rest[i]); ++i, ++digits)
+        digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(rest[i] - '0');
+    const int wholeDigits = digits;
+    int decimals = 0;
+    if (i < rest.size() && rest[i] == '.') {
+        for (++i; i < rest.size() && IsDigit(rest[i]); ++i, ++digits, ++decimals)
+            digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(rest[i] - '0');
+        if (decimals == 0)
+            return GeneralNumber(text);
+    }
+    if (i != rest.size() || wholeDigits == 0 || digits > kMaxDigits ||
+        digitsValue > kLargestExactInteger || decimals > 22)
+        return GeneralNumber(text);
+    const double value = static_cast<double>(digitsValue) / kExactPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
+} // namespace protocol
