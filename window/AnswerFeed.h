@@ -1,13 +1,12 @@
 #pragma once
-// Cuts the received chunks into messages for the parts of the window that
-// wait on the receiver: the UBX commander (every UBX frame with a right
-// checksum, for its ACKs and polled answers) and the baud tasks (any message
-// with a right checksum shows the line rate is right). The framer keeps its
-// state from chunk to chunk, so a frame split by the poll still counts.
+// Hands the received messages to the parts of the window that wait on the
+// receiver: the UBX commander (every UBX frame with a right checksum, for its
+// ACKs and polled answers) and the baud tasks (any message with a right
+// checksum shows the line rate is right). The messages come from the receive
+// feed's framer, which keeps its state from chunk to chunk, so a frame split
+// by the poll still counts.
 
-#include "protocol/framing/Framer.h"
-
-#include <string>
+#include "protocol/framing/Message.h"
 
 class TBaudTasks;
 class TUbxCommander;
@@ -16,12 +15,9 @@ class TAnswerFeed {
 public:
     TAnswerFeed(TUbxCommander& commander, TBaudTasks& baudTasks);
 
-    void Receive(const std::string& chunk);
-    // A new connection: what the last one left half-received is dropped.
-    void Restart() { framer_ = {}; }
+    void Receive(const protocol::Message& message);
 
 private:
     TUbxCommander& commander_;
     TBaudTasks& baudTasks_;
-    protocol::Framer framer_;
 };

@@ -1,7 +1,6 @@
 // The main window's own events: start-up, closing, page changes, and the
 // binding of the serial port's events to the pages' handlers.
 
-#include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/MainForm.h"
@@ -19,14 +18,11 @@
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
-        RunGuarded(this, [&] {
-            receiveDisplay->portSerialReceive(Buffer);
-            receiverFeed->Take(Buffer);
-        });
-        RunGuarded(this, [&] { answerFeed_->Receive(Buffer); });
+        RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
+        RunGuarded(this, [&] { receiverFeed->Take(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
-        answerFeed_->Restart();
+        RunGuarded(this, [&] { receiverFeed->Restart(); });
         RunGuarded(this, [&] {
             sessionControl->PortOpened();
             tabComPort->portSerialConnect(Port);

@@ -5,9 +5,11 @@
 #include "window/BaudTasks.h"
 #include "window/ComPortPage.h"
 #include "window/ConfigureTasks.h"
+#include "window/ErrorBox.h"
 #include "window/MainForm.h"
 #include "window/NmeaPubxSending.h"
 #include "window/NmeaStandardSending.h"
+#include "window/ReceiverFeed.h"
 #include "window/SessionControl.h"
 #include "window/TransmitEcho.h"
 #include "window/UbxCommander.h"
@@ -30,4 +32,10 @@ void TMainForm::BindSending() {
     new TConfigureTasks(tabConfigure, *ubxCommander);
     baudTasks = new TBaudTasks(tabConfigure, tabComPort, *ubxCommander, portSerial);
     answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander, *baudTasks);
+    // The answers come from the receive feed's framer: the port is framed once.
+    // Guarded per message, so a failing handler never breaks off the framing.
+    connect(receiverFeed, &TReceiverFeed::MessageFramed, this,
+            [this](const protocol::Message& message) {
+                RunGuarded(this, [&] { answerFeed_->Receive(message); });
+            });
 }

@@ -25,6 +25,7 @@ void TReceiverFeed::EndOfStream() {
 }
 
 void TReceiverFeed::Fold(protocol::Message&& message, qint64 receivedMs) {
+    emit MessageFramed(message);
     const protocol::Decoded decoded = protocol::Decode(message);
     state_.Fold(message, decoded, steady_.elapsed() / 1000.0);
     fresh_.Note(decoded);

@@ -3,7 +3,9 @@
 // delivers (the same the receive display shows) go through one framer and
 // decoder into the receiver state and the message list. Work per chunk is in
 // proportion to the chunk; the pages are redrawn by a timer about ten times a
-// second, so a fast stream never queues drawing on the GUI thread.
+// second, so a fast stream never queues drawing on the GUI thread. It is the
+// window's only framer: each message it cuts also goes out as MessageFramed,
+// for the parts of the window that wait on the receiver's answers.
 
 #include "protocol/framing/Framer.h"
 #include "protocol/state/ReceiverState.h"
@@ -32,8 +34,15 @@ public:
     // The port closed: bytes still waiting for the rest of a message are
     // listed as they are, and the next connection starts afresh.
     void EndOfStream();
+    // A new connection: the framer starts afresh at offset 0. Bytes the last
+    // connection left half-received are listed as unframed, as at its end.
+    void Restart() { EndOfStream(); }
     // Draws what arrived since the last redraw (the timer calls it).
     void Redraw();
+
+signals:
+    // Every message as framed, in stream order, before the pages see it.
+    void MessageFramed(const protocol::Message& message);
 
 private:
     void Fold(protocol::Message&& message, qint64 receivedMs);

@@ -1,6 +1,7 @@
 #include "protocol/decoding/UbxLayouts.h"
 
 #include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/Geodetic.h"
 #include "protocol/decoding/Satellites.h"
 
 #include <array>
@@ -145,11 +146,33 @@ constexpr UbxField kNavSol[] = {
     {47, T::U1, "numSV"},
 };
 
+// A position sent as ECEF (X, Y, Z in cm from offset on) becomes latitude,
+// longitude and height for the fix panel.
+void EcefPosition(const UbxPayload& p, std::size_t offset, Decoded& d) {
+    d.Position =
+        EcefToGeodetic(p.I4(offset) * 0.01, p.I4(offset + 4) * 0.01, p.I4(offset + 8) * 0.01);
+}
+
 void NavSol(const UbxPayload& p, Decoded& d) {
     d.Fix = FixStatus{GpsFix(p.U1(10)), FixQuality(p.U1(11)), static_cast<int>(p.U1(47))};
+    if (p.U1(11) & 0x01) // gnssFixOK: the position is a fix
+        EcefPosition(p, 12, d);
     Dops dops;
     dops.Position = p.U2(44) * 0.01;
     d.Dop = dops;
+}
+
+constexpr UbxField kNavPosecef[] = {
+    {0, T::U4, "iTOW", 1, "ms"},       {4, T::I4, "ecefX", 0.01, "m", 2},
+    {8, T::I4, "ecefY", 0.01, "m", 2}, {12, T::I4, "ecefZ", 0.01, "m", 2},
+    {16, T::U4, "pAcc", 0.01, "m", 2},
+};
+
+void NavPosecef(const UbxPayload& p, Decoded& d) {
+    EcefPosition(p, 4, d);
+    Accuracies accuracy;
+    accuracy.HorizontalM = p.U4(16) * 0.01; // 3D; the closest the message gives
+    d.Accuracy = accuracy;
 }
 
 constexpr UbxField kNavStatus[] = {
@@ -381,6 +404,7 @@ constexpr UbxLayout kLayouts[] = {
     {kNav, 0x07, 92, kNavPvt, 0, {}, "", -1, NavPvt},
     {kNav, 0x02, 28, kNavPosllh, 0, {}, "", -1, NavPosllh},
     {kNav, 0x06, 52, kNavSol, 0, {}, "", -1, NavSol},
+    {kNav, 0x01, 20, kNavPosecef, 0, {}, "", -1, NavPosecef},
     {kNav, 0x03, 16, kNavStatus, 0, {}, "", -1, NavStatus},
     {kNav, 0x04, 18, kNavDop, 0, {}, "", -1, NavDop},
     {kNav, 0x12, 36, kNavVelned, 0, {}, "", -1, NavVelned},

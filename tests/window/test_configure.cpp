@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace ubx;
@@ -104,6 +105,22 @@ private slots:
         QVERIFY(labelStarts(page()->lblCfgAnswer, "CFG-CFG: no answer after"));
         QVERIFY(
             PaneLines(form_->tabComPort->moComPort).constLast().startsWith("CFG-CFG: no answer"));
+    }
+
+    // The window frames the port once: an answer split across two reads is
+    // answered and listed as one message each.
+    void anAnswerSplitAcrossReadsIsFramedOnce() {
+        ModalBoxCatcher catcher;
+        Click(page()->btnPollRate);
+        const std::string reply = Frame(CfgRateSet({250, 1, 1})) + Ack(true, kClassCfg, kIdCfgRate);
+        QCOMPARE(peer_.read(Frame(CfgRatePoll()).size()), Frame(CfgRatePoll()));
+        peer_.write(reply.substr(0, 9));
+        QTest::qWait(1500); // past the port's delay: the rest comes in the next chunk
+        peer_.write(reply.substr(9));
+        QVERIFY(labelStarts(page()->lblRateAnswer, "CFG-RATE: answered after"));
+        QCOMPARE(page()->spMeasRate->value(), 250);
+        const auto* list = form_->findChild<QTableView*>("tvMessages");
+        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kWaitMs));
     }
 
     void baudChangeIsFollowedAndUndoneWithoutValidMessages() {

@@ -1,10 +1,15 @@
 // The Receiver and Messages pages: how positions and bytes are written, stale
-// values greyed out after three seconds.
+// values greyed out after three seconds; the feed that frames the port once
+// for the pages and the answer side.
 
+#include "tests/protocol/StreamBytes.h"
 #include "widgets/ValuePanel.h"
 #include "window/HexDump.h"
 #include "window/MessageListModel.h"
+#include "window/MessagesPage.h"
 #include "window/PositionText.h"
+#include "window/ReceiverFeed.h"
+#include "window/ReceiverPage.h"
 
 #include <QtTest>
 
@@ -18,6 +23,7 @@ private slots:
     void hexDumpShowsBytesBesideAscii();
     void valuesGoStaleAfterThreeSeconds();
     void messageListKeepsTheNewestWithinItsBound();
+    void feedFramesOnceForPagesAndAnswers();
 };
 
 void TestReceiverPages::positionText_data() {
@@ -121,6 +127,41 @@ void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
 
     model.Clear();
     QCOMPARE(model.rowCount(), 0);
+}
+
+// A frame split across chunks reaches the answer side once and whole; an ECEF
+// position shows as latitude and longitude; a new connection lists what the
+// last one left half-received instead of gluing it to the new bytes.
+void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
+    TReceiverPage receiver(nullptr);
+    TMessagesPage messages(nullptr);
+    TReceiverFeed feed(nullptr, &receiver, &messages);
+    std::vector<protocol::Message> framed;
+    QObject::connect(&feed, &TReceiverFeed::MessageFramed,
+                     [&](const protocol::Message& message) { framed.push_back(message); });
+    // NAV-POSECEF: 34.9062345 S 138.6081234 E, 28.9 m above the ellipsoid.
+    const std::string posecef =
+        UbxBytes(0x01, 0x01,
+                 PayloadWriter().U4(0).I4(-392838010).I4(346234319).I4(-362935749).U4(150).Bytes());
+    feed.Take(posecef.substr(0, 10));
+    QVERIFY(framed.empty());
+    feed.Take(posecef.substr(10));
+    QCOMPARE(framed.size(), 1u);
+    QCOMPARE(framed[0].Bytes, posecef);
+    QCOMPARE(framed[0].Checksum, protocol::ChecksumState::Right);
+    feed.Redraw();
+    QCOMPARE(receiver.FixPanel().Value("lbFixLatitude"), QString("34.9062345° S"));
+    QCOMPARE(receiver.FixPanel().Value("lbFixLongitude"), QString("138.6081234° E"));
+    QVERIFY(receiver.FixPanel().Value("lbFixHeightEllipsoid").startsWith("28.89"));
+
+    feed.Take(posecef.substr(0, 10));
+    feed.Restart();
+    feed.Take(posecef);
+    QCOMPARE(framed.size(), 3u);
+    QCOMPARE(framed[1].Kind, protocol::MessageKind::Unframed);
+    QCOMPARE(framed[1].Bytes, posecef.substr(0, 10));
+    QCOMPARE(framed[2].Bytes, posecef);
+    QCOMPARE(framed[2].Offset, 0u);
 }
 
 QTEST_MAIN(TestReceiverPages)
