@@ -222,5 +222,8 @@ TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt)
                             "Receiver and monitor at 9600 baud: valid messages arrive."))
         << page()->lblBaudAnswer->text().toStdString();
     EXPECT_EQ(form_->portSerial.BaudRate(), br009600);
+    // Each change was acknowledged at the old rate before the monitor moved.
+    EXPECT_EQ(portLog().split('\n').filter("CFG-PRT: ACK-ACK after").size(), 2)
+        << portLog().toStdString();
 }
 } // namespace
