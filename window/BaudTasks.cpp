@@ -16,9 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Receivers apply a new rate once the answer is out; the monitor follows a
-// little later so that the command's own bytes leave at the old rate.
-constexpr int kFollowDelayMs = 100;
 constexpr auto kNewRateCheck = 3000ms;
 constexpr auto kSearchDwell = 2000ms;
 
@@ -94,27 +91,43 @@ void TBaudTasks::btnSetBaudClick() {
 }
 
 void TBaudTasks::SetBaud(std::int32_t rate) {
-    const std::int32_t oldRate = MonitorRate();
     ubx::TCfgPrt port = *polledPort_;
     port.baudRate = static_cast<std::uint32_t>(rate);
-    commander_.Send(ubx::CfgPrtSet(port));
+    // The receiver answers at the old rate and then changes: the monitor
+    // follows once the answer is in, as leaving earlier would throw the
+    // acknowledgement away with the bytes received at the old rate. Without
+    // an answer the acknowledgement may have been lost, so it follows too.
+    commander_.Send(ubx::CfgPrtSet(port), [this, port](const ubx::TCommandOutcome& outcome) {
+        if (outcome.kind == ubx::TAnswerKind::Rejected) {
+            SetBusy(false);
+            page_->lblBaudAnswer->setText(
+                QString("%1: the receiver stays at its rate.").arg(OutcomeText(outcome)));
+            return;
+        }
+        // Once the chunk that brought the answer is through: what follows
+        // it in the chunk came before the monitor moved.
+        QTimer::singleShot(0, this, Guarded(page_, [this, port] { FollowReceiver(port); }));
+    });
     page_->lblBaudAnswer->setText(QString("Receiver set to %1 baud; following it.").arg(rate));
     SetBusy(true);
-    QTimer::singleShot(kFollowDelayMs, this, [this, rate, oldRate, port] {
-        SwitchMonitorTo(rate);
-        StartProbe({rate}, kNewRateCheck, [this, rate, oldRate, port](bool found) {
-            if (found) {
-                polledPort_ = port;
-                page_->lblBaudAnswer->setText(
-                    QString("Receiver and monitor at %1 baud: valid messages arrive.").arg(rate));
-                return;
-            }
-            SwitchMonitorTo(oldRate);
+}
+
+void TBaudTasks::FollowReceiver(const ubx::TCfgPrt& port) {
+    const std::int32_t oldRate = MonitorRate();
+    const auto rate = static_cast<std::int32_t>(port.baudRate);
+    SwitchMonitorTo(rate);
+    StartProbe({rate}, kNewRateCheck, [this, rate, oldRate, port](bool found) {
+        if (found) {
+            polledPort_ = port;
             page_->lblBaudAnswer->setText(
-                QString("No valid messages at %1 baud within 3 s: back to %2 baud.")
-                    .arg(rate)
-                    .arg(oldRate));
-        });
+                QString("Receiver and monitor at %1 baud: valid messages arrive.").arg(rate));
+            return;
+        }
+        SwitchMonitorTo(oldRate);
+        page_->lblBaudAnswer->setText(
+            QString("No valid messages at %1 baud within 3 s: back to %2 baud.")
+                .arg(rate)
+                .arg(oldRate));
     });
 }
 

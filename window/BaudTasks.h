@@ -2,9 +2,11 @@
 // The receiver's baud rate, from the "Configure" page:
 // - "Poll" reads CFG-PRT for the port the monitor talks to;
 // - "Set" sends that CFG-PRT back with the new rate (protocol masks and
-//   line mode as polled, polling first when nothing was polled yet), moves
-//   the monitor to the new rate and waits up to 3 s for valid messages; if
-//   none arrive it goes back to the old rate and says so;
+//   line mode as polled, polling first when nothing was polled yet); once
+//   the receiver has answered it moves the monitor to the new rate and waits
+//   up to 3 s for valid messages; if none arrive it goes back to the old
+//   rate and says so; a receiver that refuses the rate (ACK-NAK) keeps both
+//   where they are;
 // - "Find Baud" tries the likely rates, about 2 s each, and stays at the
 //   first that carries valid messages, showing what it tried.
 
@@ -43,6 +45,9 @@ private:
     // Polls CFG-PRT; then, when given, runs once the answer is in.
     void PollPort(const std::function<void()>& then);
     void SetBaud(std::int32_t rate);
+    // Moves the monitor to the port's rate and keeps it there if valid
+    // messages arrive within 3 s.
+    void FollowReceiver(const ubx::TCfgPrt& port);
     void StartProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,
                     TProbeDone done);
     void ProbeStep(TRateProbe::TStep step);

@@ -1,8 +1,9 @@
 // The "Configure" page on a pseudo-terminal announced as COM7, with the test
 // as the receiver: a polled value fills the fields and its answer shows
 // decoded; a NAK and a missing answer show as such; a confirmed save goes
-// out; a baud change is followed and kept when valid messages arrive, undone
-// when none do; the baud search stops at the rate with valid messages.
+// out; a baud change is followed once acknowledged and kept when valid
+// messages arrive, undone when none do, not made when refused; the baud search stops at the rate
+// with valid messages.
 
 #include "protocol/commands/UbxCommands.h"
 #include "tests/support/PtyPeer.h"
@@ -123,7 +124,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kWaitMs));
     }
 
-    void baudChangeIsFollowedAndUndoneWithoutValidMessages() {
+    void baudChangeIsFollowedUndoneOrRefused() {
         const TCfgPrt polled{1, 0, 0x08C0, 9600, 0x0007, 0x0003, 0};
         page()->cbReceiverBaud->setCurrentText("115200");
         Click(page()->btnSetBaud); // polls first: the masks are kept as polled
@@ -131,7 +132,9 @@ private slots:
         TCfgPrt changed = polled;
         changed.baudRate = 115200;
         QCOMPARE(writtenOnceAnswered(28), Frame(CfgPrtSet(changed)));
+        peer_.write(Ack(true, kClassCfg, kIdCfgPrt)); // at the old rate, then it changes
         QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br115200; }, 2000));
+        QCOMPARE(PaneLines(form_->tabComPort->moComPort).filter("CFG-PRT: ACK-ACK").size(), 1);
         peer_.write(kValidSentence);
         QVERIFY(labelStarts(page()->lblBaudAnswer, "Receiver and monitor at 115200 baud"));
         QCOMPARE(form_->tabComPort->lstBaudRate->currentItem()->text(), QString("115200"));
@@ -143,6 +146,15 @@ private slots:
         QVERIFY(labelStarts(page()->lblBaudAnswer,
                             "No valid messages at 4800 baud within 3 s: back to 115200 baud."));
         QCOMPARE(form_->portSerial.BaudRate(), br115200);
+
+        page()->cbReceiverBaud->setCurrentText("38400");
+        Click(page()->btnSetBaud); // refused: both stay at 115200
+        changed.baudRate = 38400;
+        answer(Frame(CfgPrtSet(changed)), Ack(false, kClassCfg, kIdCfgPrt));
+        QVERIFY(labelStarts(page()->lblBaudAnswer, "CFG-PRT: ACK-NAK after"));
+        QVERIFY(page()->lblBaudAnswer->text().endsWith(": the receiver stays at its rate."));
+        QCOMPARE(form_->portSerial.BaudRate(), br115200);
+        QVERIFY(page()->btnSetBaud->isEnabled());
     }
 
     void baudSearchStopsAtTheRateWithValidMessages() {

@@ -1,0 +1,229 @@
+// The "Configure" page and the UBX composer against the receiver simulator on
+// its pseudo-terminal, one window and one simulator for the whole suite, in
+// this order: each settings task gets the receiver's answer (a poll fills
+// the fields, a set is acknowledged and read back, a restart goes
+// unanswered); the composer's NAV-PVT poll comes back decoded, a bad
+// CFG-RATE is refused, "Poll CFG_PRT" sends the port poll and shows the
+// port's settings; the receiver moves to 115200 baud with the monitor
+// following, the baud search finds it there from the wrong rate, and both go
+// back to 9600. With ZEPO_SCREENSHOT_DIR set, the Configure page is saved
+// there as a PNG file.
+
+#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/ConfigurePage.h"
+#include "window/MainForm.h"
+#include "window/UbxProtocolPage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr int kWaitMs = 10000;
+
+class ConfigureWithSimulator : public testing::Test {
+protected:
+    // The simulator starts at its default 9600 baud, which the window opens at.
+    static void SetUpTestSuite() {
+        scratch_ = new ScratchEnvironment;
+        simulator_ = new ChildProcess(*scratch_, kReceiverSimulator, {"--port", "COM17"});
+        static int argc = 1;
+        static char name[] = "test_configure_with_simulator";
+        static char* argv[] = {name, nullptr};
+        application_ = new QApplication(argc, argv);
+        form_ = new TMainForm;
+        form_->resize(1100, 700);
+        form_->show();
+    }
+    static void TearDownTestSuite() {
+        delete form_;
+        delete application_;
+        delete simulator_;
+        delete scratch_;
+    }
+    void SetUp() override {
+        if (form_->portSerial.IsConnected())
+            return;
+        ASSERT_TRUE(WaitForAnnouncement("COM17")) << simulator_->Errors();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_));
+        form_->pcZEPOMonitor->setCurrentWidget(form_->tabComPort);
+        ASSERT_TRUE(ClickListItem(form_->tabComPort->lstPorts, "COM17"));
+        ASSERT_TRUE(ClickListItem(form_->tabComPort->lstBaudRate, "9600"));
+        Click(form_->tabComPort->btnOpen);
+        ASSERT_EQ(form_->portSerial.IsConnected(), MakeCommPort(17));
+    }
+
+    static TConfigurePage* page() { return form_->tabConfigure; }
+    static TUbxProtocolPage* composer() { return form_->ts; }
+    static QString portLog() { return form_->tabComPort->moComPort->toPlainText(); }
+
+    // Clicks and waits until what shows starts with expected; the old text is
+    // cleared first so that an earlier answer does not count.
+    static bool ClickAndSee(QAbstractButton* button, QLabel* shown, const QString& expected) {
+        shown->clear();
+        Click(button);
+        return QTest::qWaitFor([&] { return shown->text().startsWith(expected); }, kWaitMs);
+    }
+
+    static ScratchEnvironment* scratch_;
+    static ChildProcess* simulator_;
+    static QApplication* application_;
+    static TMainForm* form_;
+};
+ScratchEnvironment* ConfigureWithSimulator::scratch_ = nullptr;
+ChildProcess* ConfigureWithSimulator::simulator_ = nullptr;
+QApplication* ConfigureWithSimulator::application_ = nullptr;
+TMainForm* ConfigureWithSimulator::form_ = nullptr;
+
+void Screenshot(QWidget& form) {
+    const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        form.grab().save(folder + "/configure-page.png");
+}
+
+TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
+    form_->pcZEPOMonitor->setCurrentWidget(page());
+    ModalBoxCatcher catcher; // confirms saving, loading, defaults and restarts
+    const auto rates = [] {
+        return std::pair(page()->spMeasRate->value(), page()->spNavRate->value());
+    };
+    const auto gsvOnUart1 = [] { return page()->spPortRate[1]->value(); };
+    struct Step {
+        const char* what;
+        std::function<void()> prepare;
+        QPushButton* button;
+        QLabel* shown;
+        QString expected;
+        std::function<void()> check = {};
+    };
+    const std::vector<Step> steps = {
+        {"poll the navigation rate",
+         {},
+         page()->btnPollRate,
+         page()->lblRateAnswer,
+         "CFG-RATE: answered after",
+         [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
+        {"set the navigation rate", [] { page()->spMeasRate->setValue(500); }, page()->btnSetRate,
+         page()->lblRateAnswer, "CFG-RATE: ACK-ACK after"},
+        {"read the new navigation rate back", [] { page()->spMeasRate->setValue(1000); },
+         page()->btnPollRate, page()->lblRateAnswer, "CFG-RATE: answered after",
+         [&] { EXPECT_EQ(rates(), std::pair(500, 1)); }},
+        {"poll the GSV rates", [] { page()->cbMessage->setCurrentText("GSV"); }, page()->btnPollMsg,
+         page()->lblMsgAnswer, "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 1); }},
+        {"turn GSV off on UART1", [] { page()->spPortRate[1]->setValue(0); }, page()->btnSetMsg,
+         page()->lblMsgAnswer, "CFG-MSG: ACK-ACK after"},
+        {"read the GSV rates back", [] { page()->spPortRate[1]->setValue(7); }, page()->btnPollMsg,
+         page()->lblMsgAnswer, "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
+        {"save", {}, page()->btnSaveCfg, page()->lblCfgAnswer, "CFG-CFG: ACK-ACK after"},
+        {"load", {}, page()->btnLoadCfg, page()->lblCfgAnswer, "CFG-CFG: ACK-ACK after"},
+        {"revert to defaults",
+         {},
+         page()->btnDefaultCfg,
+         page()->lblCfgAnswer,
+         "CFG-CFG: ACK-ACK after"},
+        {"read the default navigation rate",
+         {},
+         page()->btnPollRate,
+         page()->lblRateAnswer,
+         "CFG-RATE: answered after",
+         [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
+        // A receiver does not answer a restart.
+        {"hot start", {}, page()->btnHotStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
+        {"warm start", {}, page()->btnWarmStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
+        {"cold start", {}, page()->btnColdStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
+    };
+    for (const Step& step : steps) {
+        if (step.prepare)
+            step.prepare();
+        EXPECT_TRUE(ClickAndSee(step.button, step.shown, step.expected))
+            << step.what << ": " << step.shown->text().toStdString();
+        if (step.check)
+            step.check();
+    }
+    EXPECT_EQ(catcher.boxes().size(), 6u);
+
+    page()->moVersion->clear();
+    Click(page()->btnPollVersion);
+    const QString version = "Software: ROM CORE 3.01 (107888)\nHardware: 00080000\n"
+                            "Extension: FWVER=SPG 4.04\nExtension: PROTVER=32.01";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return page()->moVersion->toPlainText().startsWith(version); }, kWaitMs))
+        << page()->moVersion->toPlainText().toStdString();
+    Screenshot(*form_);
+}
+
+TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
+    form_->pcZEPOMonitor->setCurrentWidget(composer());
+    const auto send = [](const QString& ubxClass, QComboBox* ids, const QString& id,
+                         const QString& payload, const QString& expected) {
+        composer()->cbClassID->setEditText(ubxClass);
+        ids->setEditText(id);
+        composer()->edPayload->setText(payload);
+        return ClickAndSee(composer()->btnSend, composer()->lblAnswer, expected);
+    };
+    EXPECT_TRUE(send("NAV 01  p.157", composer()->cbMsgID, "PVT", "", "NAV-PVT: answered after"))
+        << composer()->lblAnswer->text().toStdString();
+    EXPECT_TRUE(portLog().contains(QRegularExpression("NAV-PVT: answered after \\d+ ms: .*lat "
+                                                      "47\\.28")))
+        << portLog().toStdString();
+    // A navigation ratio of 0 is no rate a receiver takes.
+    EXPECT_TRUE(send("CFG 06  p.107", composer()->cbCFG, "RATE", "E8 03 00 00 01 00",
+                     "CFG-RATE: ACK-NAK after"))
+        << composer()->lblAnswer->text().toStdString();
+
+    form_->tabComPort->moComPort->clear();
+    Click(composer()->btnPollCFG_PRT);
+    EXPECT_EQ(form_->tabComPort->lblNumSent->text(), "Bytes Sent: 8");
+    EXPECT_TRUE(
+        QTest::qWaitFor([] { return portLog().contains("CFG-PRT: answered after"); }, kWaitMs));
+    const QStringList lines = portLog().split('\n');
+    EXPECT_EQ(lines.filter("Sent(Hex):").join('|').trimmed().toStdString(),
+              "Sent(Hex): B5 62 06 00 00 00 06 18");
+    EXPECT_EQ(lines
+                  .filter(QRegularExpression("CFG-PRT: answered after \\d+ ms: portID 1, .*"
+                                             "baudRate 9600 Bd"))
+                  .size(),
+              1)
+        << portLog().toStdString();
+}
+
+TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt) {
+    form_->pcZEPOMonitor->setCurrentWidget(page());
+    page()->cbReceiverBaud->setCurrentText("115200");
+    EXPECT_TRUE(ClickAndSee(page()->btnSetBaud, page()->lblBaudAnswer,
+                            "Receiver and monitor at 115200 baud: valid messages arrive."))
+        << page()->lblBaudAnswer->text().toStdString();
+    EXPECT_EQ(form_->portSerial.BaudRate(), br115200);
+
+    // The monitor moved to a wrong rate; the search tries the likely rates in turn.
+    form_->tabComPort->SelectBaudRate("4800");
+    EXPECT_TRUE(ClickAndSee(page()->btnFindBaud, page()->lblFindBaud,
+                            "Tried 9600: nothing valid, 38400: nothing valid, 115200: valid"))
+        << page()->lblFindBaud->text().toStdString();
+    EXPECT_EQ(form_->portSerial.BaudRate(), br115200);
+
+    page()->cbReceiverBaud->setCurrentText("9600");
+    EXPECT_TRUE(ClickAndSee(page()->btnSetBaud, page()->lblBaudAnswer,
+                            "Receiver and monitor at 9600 baud: valid messages arrive."))
+        << page()->lblBaudAnswer->text().toStdString();
+    EXPECT_EQ(form_->portSerial.BaudRate(), br009600);
+    // Each change was acknowledged at the old rate before the monitor moved.
+    EXPECT_EQ(portLog().split('\n').filter("CFG-PRT: ACK-ACK after").size(), 2)
+        << portLog().toStdString();
+}
+} // namespace
