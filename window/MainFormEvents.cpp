@@ -4,6 +4,7 @@
 #include "window/AnswerFeed.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
+#include "window/HistoryPage.h"
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
@@ -22,6 +23,7 @@ void TMainForm::BindPortEvents() {
         RunGuarded(this, [&] {
             receiveDisplay->portSerialReceive(Buffer);
             receiverFeed->Take(Buffer);
+            tabHistory->Take(Buffer);
         });
         RunGuarded(this, [&] { answerFeed_->Receive(Buffer); });
     };
