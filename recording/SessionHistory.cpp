@@ -30,17 +30,41 @@ void SessionHistory::DropOldest() {
     keepFrom = std::min(keepFrom, EndOffset());
     bytes_.erase(0, keepFrom - dropped_);
     dropped_ = keepFrom;
-    while (!lineEnds_.empty() && lineEnds_.front() <= dropped_)
+    while (!lineEnds_.empty() && lineEnds_.front() <= dropped_) {
         lineEnds_.pop_front();
+        ++droppedLines_;
+    }
     while (chunks_.size() > 1 && chunks_[1].offset <= dropped_)
         chunks_.pop_front();
 }
 
 void SessionHistory::Clear() {
+    droppedLines_ = EndLine();
     dropped_ = EndOffset();
     bytes_.clear();
     chunks_.clear();
     lineEnds_.clear();
+}
+
+std::uint64_t SessionHistory::EndLine() const {
+    const bool unfinished = lineEnds_.empty() ? !bytes_.empty() : lineEnds_.back() < EndOffset();
+    return droppedLines_ + lineEnds_.size() + (unfinished ? 1 : 0);
+}
+
+std::uint64_t SessionHistory::LineStart(std::uint64_t line) const {
+    if (line <= droppedLines_)
+        return FirstOffset();
+    const std::uint64_t index = line - droppedLines_ - 1;
+    return index < lineEnds_.size() ? lineEnds_[index] : EndOffset();
+}
+
+std::uint64_t SessionHistory::LineEnd(std::uint64_t line) const {
+    return LineStart(line + 1);
+}
+
+std::uint64_t SessionHistory::LineOf(std::uint64_t offset) const {
+    const auto after = std::upper_bound(lineEnds_.begin(), lineEnds_.end(), offset);
+    return droppedLines_ + static_cast<std::uint64_t>(after - lineEnds_.begin());
 }
 
 std::string_view SessionHistory::BytesFrom(std::uint64_t offset, std::size_t count) const {

@@ -24,6 +24,16 @@ public:
     std::uint64_t FirstOffset() const { return dropped_; }
     std::uint64_t EndOffset() const { return dropped_ + bytes_.size(); }
     std::size_t Lines() const { return lineEnds_.size(); }
+    // Lines are numbered from the start of the session too; the kept ones
+    // are FirstLine() … EndLine() - 1, the last one unfinished while no line
+    // feed has ended it yet.
+    std::uint64_t FirstLine() const { return droppedLines_; }
+    std::uint64_t EndLine() const;
+    // Where the line starts and ends (past its line feed), in offsets.
+    std::uint64_t LineStart(std::uint64_t line) const;
+    std::uint64_t LineEnd(std::uint64_t line) const;
+    // The line holding the byte at offset.
+    std::uint64_t LineOf(std::uint64_t offset) const;
     // The kept bytes from offset on (clamped to what is kept).
     std::string_view BytesFrom(std::uint64_t offset, std::size_t count) const;
     // When the byte at offset was received.
@@ -43,6 +53,7 @@ private:
     std::size_t maxLines_;
     std::string bytes_;
     std::uint64_t dropped_ = 0;
+    std::uint64_t droppedLines_ = 0;
     struct Chunk {
         std::uint64_t offset;
         std::int64_t utcMs;

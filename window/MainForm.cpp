@@ -6,6 +6,7 @@
 #include "window/ConfigurePage.h"
 #include "window/Controls.h"
 #include "window/ErrorBox.h"
+#include "window/HistoryPage.h"
 #include "window/MessagesPage.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
@@ -96,6 +97,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabConfigure, "Configure");
     tabRecord = new TRecordPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabRecord, "Record");
+    tabHistory = new THistoryPage(pcZEPOMonitor);
+    pcZEPOMonitor->addTab(tabHistory, "History");
     pcZEPOMonitor->setCurrentWidget(tabUBX);
 
     moData = MakeTextPane(splitter, "moData");

@@ -17,6 +17,7 @@ class QStatusBar;
 class QTabWidget;
 class TBaudTasks;
 class TComPortPage;
+class THistoryPage;
 class TConfigurePage;
 class TNmeaPubxPage;
 class TPortWatcher;
@@ -63,6 +64,7 @@ public:
     TSessionControl* sessionControl;
     TReceiverFeed* receiverFeed;
     TConfigurePage* tabConfigure;
+    THistoryPage* tabHistory;
     TUbxCommander* ubxCommander;
     TBaudTasks* baudTasks;
 

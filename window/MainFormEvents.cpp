@@ -3,6 +3,7 @@
 
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
+#include "window/HistoryPage.h"
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
 #include "window/ReceiveDisplay.h"
@@ -20,6 +21,7 @@ void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
         RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
         RunGuarded(this, [&] { receiverFeed->Take(Buffer); });
+        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { receiverFeed->Restart(); });

@@ -6,6 +6,7 @@
 #include "serial/SerialPort.h"
 #include "window/ErrorBox.h"
 #include "window/RecordPage.h"
+#include "window/RecordingDialog.h"
 #include "window/TextPane.h"
 
 #include <QCheckBox>
@@ -82,11 +83,7 @@ void TSessionControl::Connect(TRecordPage* page) {
 }
 
 void TSessionControl::RecordClick() {
-    const QString suggested = QDir::home().filePath(
-        "zepo-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".ubx");
-    const QString path = QFileDialog::getSaveFileName(
-        window_, "Record to", suggested,
-        "UBX recordings (*.ubx);;NMEA recordings (*.nmea);;All files (*)");
+    const QString path = AskRecordingPath(window_, "Record to", "zepo-");
     if (!path.isEmpty())
         StartRecording(path, page_->cbTextLog->isChecked());
 }

@@ -1,14 +1,16 @@
 // Recording and replay in the window: a recording holds exactly the bytes
 // received (also while output is stopped) and the text log the commands
 // sent; a full disk stops it with a message and leaves the port open; a
-// recording replayed through the window reaches its views and a second
-// recording byte for byte. The status bar counts the bytes each way.
+// recording replayed through the window reaches its views, a second
+// recording byte for byte and the History page. The status bar counts the
+// bytes each way.
 
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
+#include "window/HistoryPage.h"
 #include "window/MainForm.h"
 #include "window/NmeaStandardPage.h"
 #include "window/RecordPage.h"
@@ -143,6 +145,9 @@ private slots:
         QVERIFY(receivedCountIs(body));
         session()->StopRecording();
         QCOMPARE(Contents(path("again.nmea")), traffic.mid(traffic.size() - body));
+        const SessionHistory& history = form_->tabHistory->History();
+        QCOMPARE(QByteArray::fromStdString(std::string(history.BytesFrom(0, body))),
+                 traffic.mid(traffic.size() - body));
         QVERIFY(PaneLines(form_->tabComPort->moComPort).contains("Replaying drive.nmea"));
     }
 };

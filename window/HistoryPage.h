@@ -1,0 +1,75 @@
+#pragma once
+// The "History" page: everything received this session with its receive
+// times, as text lines or as a hex and ASCII dump, bounded to the newest
+// lines or bytes the session history keeps. A search for text, a regular
+// expression or hex bytes selects the next match, also one that spans
+// received chunks; the selected rows can be copied as shown or exported as
+// the bytes received.
+
+#include "recording/SessionHistory.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
+class THistoryModel;
+
+class THistoryPage : public QWidget {
+    Q_OBJECT
+public:
+    enum SearchKind { skText, skRegularExpression, skHexBytes };
+
+    explicit THistoryPage(QWidget* parent);
+
+    // Keeps a received chunk; it shows at the next redraw.
+    void Take(std::string_view chunk);
+    // Shows what was received since the last call.
+    void Refresh();
+
+    const SessionHistory& History() const { return history_; }
+    THistoryModel& Model() { return *model_; }
+
+    // Selects the rows of the next match after the last one found; false
+    // when there is none. Throws std::runtime_error on a malformed search.
+    bool FindNext();
+    // The selected rows as shown, one a line; their bytes as received.
+    QString SelectedText() const;
+    std::string SelectedBytes() const;
+    // Writes the selected rows' bytes to path; throws std::runtime_error
+    // when the file cannot be written.
+    void ExportSelection(const QString& path) const;
+
+    QComboBox* cbHistoryView; // 0 text lines, 1 hex dump
+    QLineEdit* edHistorySearch;
+    QComboBox* cbHistorySearchKind; // a SearchKind
+    QPushButton* btnHistoryFind;
+    QPushButton* btnHistoryCopy;
+    QPushButton* btnHistoryExport;
+    QLabel* lblHistory;
+    QTableView* tvHistory;
+
+private:
+    void LayOut();
+    void ExportClick();
+    struct Match {
+        std::uint64_t offset;
+        std::uint64_t length;
+    };
+    std::optional<Match> Search(std::uint64_t from) const;
+    std::optional<Match> SearchPattern(std::uint64_t from) const;
+    void Select(const Match& match);
+    // The selected rows, first and last; nothing when none is.
+    std::optional<std::pair<int, int>> SelectedRows() const;
+
+    SessionHistory history_;
+    THistoryModel* model_;
+    QTimer* refresh_;
+    std::uint64_t searchFrom_ = 0;
+};
