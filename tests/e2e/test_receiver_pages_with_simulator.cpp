@@ -1,13 +1,15 @@
 // The Receiver and Messages pages against the receiver simulator on its
-// pseudo-terminal, in NMEA and in --ubx mode: the fix panel shows the
-// simulated time, position and satellites, the pictures one mark per
-// satellite, the message list names, filters and decodes what arrives, and
+// pseudo-terminal, in NMEA, --ubx and multi-GNSS --ubx mode: the fix panel
+// shows the simulated time, position and as many satellites in view as the
+// simulator's sky holds, the pictures one mark per satellite of every
+// constellation, the message list names, filters and decodes what arrives, and
 // each sentence type comes about once a second. With ZEPO_SCREENSHOT_DIR set,
 // both pages are saved there as PNG files.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
+#include "tools/receiver-sim/NavigationModel.h"
 #include "widgets/SignalChart.h"
 #include "widgets/SkyPlot.h"
 #include "window/ComPortPage.h"
@@ -27,6 +29,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 constexpr int kWaitMs = 15000;
@@ -45,14 +48,32 @@ void Screenshot(QWidget& form, QWidget* page, const QString& name) {
     form.grab().save(folder + "/" + name + ".png");
 }
 
-class ReceiverPagesWithSimulator : public testing::TestWithParam<const char*> {};
+// How many satellites of how many constellations the simulator keeps in view:
+// one that sets is replaced by one rising, so the count holds at every epoch.
+struct SkyCount {
+    std::size_t satellites = 0;
+    std::size_t constellations = 0;
+};
+SkyCount SimulatedSky(bool multiGnss) {
+    const NavigationModel model(0, 1, multiGnss);
+    std::set<Gnss> systems;
+    for (const SatelliteView& satellite : model.Current().satellites)
+        systems.insert(satellite.system);
+    return {model.Current().satellites.size(), systems.size()};
+}
+
+class ReceiverPagesWithSimulator : public testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     ScratchEnvironment scratch;
     std::vector<std::string> arguments{"--baud", "115200"};
-    const std::string mode = GetParam();
-    if (!mode.empty())
-        arguments.push_back(mode);
+    std::string mode;
+    for (const std::string& argument : GetParam()) {
+        arguments.push_back(argument);
+        mode += argument;
+    }
+    const SkyCount sky = SimulatedSky(mode.find("--gnss") != std::string::npos);
+    const QString inView = QString("/ %1").arg(sky.satellites);
     ChildProcess simulator(scratch, kReceiverSimulator, arguments);
     ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
 
@@ -72,10 +93,10 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
 
     // Fix panel: the simulated receiver moves a few metres around 47.2853 N
-    // 8.5653 E with 12 satellites in view.
+    // 8.5653 E with the simulator's satellites in view.
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return Text(form, "lbFixSatellites").endsWith("/ 12"); }, kWaitMs))
-        << Text(form, "lbFixSatellites").toStdString();
+        QTest::qWaitFor([&] { return Text(form, "lbFixSatellites").endsWith(inView); }, kWaitMs))
+        << Text(form, "lbFixSatellites").toStdString() << ", expected " << inView.toStdString();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return Text(form, "lbFixLatitude").startsWith("47.28"); }, kWaitMs));
     EXPECT_TRUE(Text(form, "lbFixLatitude").endsWith("° N"));
@@ -87,11 +108,16 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     EXPECT_TRUE(utc.isValid()) << Text(form, "lbFixTime").toStdString();
     EXPECT_FALSE(form.tabReceiver->FixPanel().IsStale("lbFixLatitude"));
 
-    // One mark per satellite in each picture, used ones among them.
-    const TSatelliteMarks& sky = form.tabReceiver->SkyPlot().Satellites();
-    EXPECT_EQ(sky.size(), 12u);
-    EXPECT_TRUE(std::any_of(sky.begin(), sky.end(), [](const auto& s) { return s.Used; }));
-    for (const TSatelliteMark& satellite : sky)
+    // One mark per satellite in each picture, of every constellation, used
+    // ones among them.
+    const TSatelliteMarks& marks = form.tabReceiver->SkyPlot().Satellites();
+    EXPECT_EQ(marks.size(), sky.satellites);
+    std::set<TConstellation> constellations;
+    for (const TSatelliteMark& satellite : marks)
+        constellations.insert(satellite.Constellation);
+    EXPECT_EQ(constellations.size(), sky.constellations);
+    EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [](const auto& s) { return s.Used; }));
+    for (const TSatelliteMark& satellite : marks)
         EXPECT_FALSE(form.tabReceiver->SignalChart()
                          .BarOf(satellite.Constellation, satellite.Number)
                          .isNull());
@@ -130,5 +156,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     form.close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, ReceiverPagesWithSimulator, testing::Values("", "--ubx"));
+INSTANTIATE_TEST_SUITE_P(Modes, ReceiverPagesWithSimulator,
+                         testing::Values(std::vector<std::string>{},
+                                         std::vector<std::string>{"--ubx"},
+                                         std::vector<std::string>{"--gnss", "--ubx"}));
 } // namespace

@@ -1,0 +1,153 @@
+// Load run of the Receiver and Messages pages: ZEPO Monitor's window with its
+// port open on the receiver simulator streaming mixed NMEA and UBX traffic at
+// the rate of a 921600-baud line, the two pages shown in turn every two
+// seconds. A 20 ms timer on the GUI thread measures how late it fires; the
+// process's CPU time and resident memory are read at the start and the end.
+// Prints the worst lateness and the CPU share of one core against their goals,
+// the memory, the rate that reached the window and the messages stored;
+// exits 1 when a goal was missed.
+//
+//   receiver_pages_load [--seconds N] [--rate BYTES_PER_SECOND]   (60 s, 92000)
+
+#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/MainForm.h"
+#include "window/MessagesPage.h"
+#include "window/ReceiverPage.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+constexpr int kTickMs = 20;
+constexpr int kPageSwitchMs = 2000;
+constexpr qint64 kLatencyGoalMs = 100;
+constexpr double kCpuGoal = 0.25; // of one core
+
+double ResidentMb() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// User and system time of every thread of the process, in seconds.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    int seconds = 60;
+    long rate = 92000;
+    for (int k = 1; k < argc; ++k) {
+        const std::string name = argv[k];
+        if (name == "--seconds" && k + 1 < argc) {
+            seconds = std::max(1, std::atoi(argv[++k]));
+        } else if (name == "--rate" && k + 1 < argc) {
+            rate = std::max(1L, std::atol(argv[++k]));
+        } else {
+            std::fprintf(stderr, "Usage: receiver_pages_load [--seconds N] [--rate N]\n");
+            return 2;
+        }
+    }
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ScratchEnvironment scratch;
+    ChildProcess simulator(scratch, kReceiverSimulator, {"--rate", std::to_string(rate), "--ubx"});
+    if (!WaitForAnnouncement("COM13")) {
+        std::fprintf(stderr, "receiver_pages_load: no simulator: %s\n", simulator.Errors().c_str());
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    TMainForm form;
+    form.resize(1100, 700);
+    form.show();
+    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    if (!ClickListItem(form.tabComPort->lstPorts, "COM13")) {
+        std::fprintf(stderr, "receiver_pages_load: the window does not list COM13\n");
+        return 1;
+    }
+    long long receivedBytes = 0;
+    form.portSerial.OnReceive = [&, show = form.portSerial.OnReceive](TSerialPort* port,
+                                                                      const std::string& buffer) {
+        receivedBytes += static_cast<long long>(buffer.size());
+        show(port, buffer);
+    };
+    Click(form.tabComPort->btnOpen);
+    if (form.portSerial.IsConnected() != MakeCommPort(13)) {
+        std::fprintf(stderr, "receiver_pages_load: the window could not open COM13\n");
+        return 1;
+    }
+    form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
+    std::printf("Receiver pages load: %d s of %ld bytes/s mixed NMEA and UBX traffic, the Receiver "
+                "and Messages pages shown in turn\n",
+                seconds, rate);
+    std::fflush(stdout);
+
+    QTimer switchPage;
+    QObject::connect(&switchPage, &QTimer::timeout, [&] {
+        QWidget* shown = form.pcZEPOMonitor->currentWidget();
+        form.pcZEPOMonitor->setCurrentWidget(
+            shown == form.tabReceiver ? static_cast<QWidget*>(form.tabMessages) : form.tabReceiver);
+    });
+    switchPage.start(kPageSwitchMs);
+
+    QElapsedTimer clock;
+    qint64 lastTick = 0, worstMs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        worstMs = std::max(worstMs, now - lastTick - kTickMs);
+        lastTick = now;
+    });
+    const double startMb = ResidentMb();
+    const double startCpu = CpuSeconds();
+    clock.start();
+    tick.start(kTickMs);
+    QTest::qWait(seconds * 1000);
+    tick.stop();
+    const double cpuShare =
+        (CpuSeconds() - startCpu) / (static_cast<double>(clock.elapsed()) / 1e3);
+    const double endMb = ResidentMb();
+    const auto* messages = form.findChild<QTableView*>("tvMessages");
+    const int stored = messages ? messages->model()->rowCount() : -1;
+    Click(form.tabComPort->btnClose);
+
+    const bool responsive = worstMs < kLatencyGoalMs;
+    const bool light = cpuShare < kCpuGoal;
+    std::printf("GUI timer latency max: %lld ms, %.2fx the goal of %lld ms %s\n",
+                static_cast<long long>(worstMs),
+                static_cast<double>(worstMs) / static_cast<double>(kLatencyGoalMs),
+                static_cast<long long>(kLatencyGoalMs), responsive ? "" : "FAIL");
+    std::printf("CPU: %.1f %% of one core, %.2fx the goal of %.0f %% %s\n", cpuShare * 100,
+                cpuShare / kCpuGoal, kCpuGoal * 100, light ? "" : "FAIL");
+    std::printf("Memory (RSS): start %.1f MB, end %.1f MB\n", startMb, endMb);
+    std::printf("Received: %lld bytes, %.0f bytes/s; messages listed: %d\n", receivedBytes,
+                static_cast<double>(receivedBytes) * 1e3 / static_cast<double>(clock.elapsed()),
+                stored);
+    std::printf("%s\n", responsive && light ? "PASS" : "FAIL");
+    return responsive && light ? 0 : 1;
+}
