@@ -34,6 +34,7 @@ void THistoryModel::SetMode(Mode mode) {
         return;
     beginResetModel();
     mode_ = mode;
+    shownEndOffset_ = history_.EndOffset();
     firstRow_ = FirstRowNow();
     endRow_ = EndRowNow();
     endResetModel();
@@ -51,6 +52,9 @@ std::uint64_t THistoryModel::EndRowNow() const {
 void THistoryModel::Commit() {
     const std::uint64_t first = FirstRowNow();
     const std::uint64_t end = EndRowNow();
+    if (history_.EndOffset() == shownEndOffset_ && first == firstRow_)
+        return; // nothing came or went
+    shownEndOffset_ = history_.EndOffset();
     if (first >= endRow_ || first < firstRow_) {
         // Everything shown went (or the history was cleared).
         beginResetModel();

@@ -49,6 +49,7 @@ private:
     Mode mode_ = mdLines;
     std::uint64_t firstRow_ = 0; // the shown rows, numbered from the session's start
     std::uint64_t endRow_ = 0;
+    std::uint64_t shownEndOffset_ = 0; // how far the shown rows reach
 };
 
 // "hh:mm:ss.zzz", UTC.

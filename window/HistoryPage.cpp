@@ -86,7 +86,7 @@ void THistoryPage::LayOut() {
     tvHistory->verticalHeader()->setDefaultSectionSize(tvHistory->fontMetrics().height() + 4);
     tvHistory->horizontalHeader()->setStretchLastSection(true);
     tvHistory->setColumnWidth(THistoryModel::colTime,
-                              tvHistory->fontMetrics().horizontalAdvance("00:00:00.000") + 16);
+                              tvHistory->fontMetrics().horizontalAdvance("Received (UTC)") + 24);
 
     auto* tools = new QHBoxLayout;
     tools->addWidget(cbHistoryView);
@@ -125,10 +125,10 @@ bool THistoryPage::FindNext() {
     }
     searchFrom_ = match->offset + 1;
     Select(*match);
-    lblHistory->setText(QString("Found at offset %1, received %2")
-                            .arg(match->offset, 8, 16, QChar('0'))
-                            .toUpper()
-                            .arg(ReceiveTimeText(history_.ReceivedAt(match->offset))));
+    lblHistory->setText(
+        QString("Found at offset %1, received %2")
+            .arg(QString::number(match->offset, 16).toUpper().rightJustified(8, '0'),
+                 ReceiveTimeText(history_.ReceivedAt(match->offset))));
     return true;
 }
 

@@ -106,6 +106,8 @@ private slots:
         QCOMPARE(SelectedRows(*page_), firstRows);
         if (firstRows.isEmpty())
             QCOMPARE(page_->lblHistory->text(), QString("Not found"));
+        else if (search == "$GPZDA")
+            QVERIFY(page_->lblHistory->text().startsWith("Found at offset 0000000D, received "));
         QCOMPARE(page_->FindNext(), !secondRows.isEmpty());
         if (!secondRows.isEmpty())
             QCOMPARE(SelectedRows(*page_), secondRows);

@@ -1,0 +1,121 @@
+// Record, then replay, against the receiver simulator: about 1 MB of its
+// mixed NMEA, PUBX and UBX traffic recorded from the window holds exactly
+// the bytes the window received and handed to its views, every one in an
+// intact sentence or frame;
+// replayed as fast as possible into a second window, it gives the same
+// message counts per type and the same fix as the live run.
+
+#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/receiver-sim/ReceivedTraffic.h"
+#include "tests/support/ScratchEnvironment.h"
+#include "tests/window/WindowTestSupport.h"
+#include "window/ComPortPage.h"
+#include "window/HistoryPage.h"
+#include "window/MainForm.h"
+#include "window/ReceiverFeed.h"
+#include "window/RecordPage.h"
+#include "window/SessionControl.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+constexpr qint64 kTraffic = 1000000;
+constexpr int kWaitMs = 30000;
+
+qint64 ReceivedCount(const TMainForm& form) {
+    // "RX: 1234  TX: 0"
+    return form.StatusPanel(5)->text().section(' ', 1, 1).toLongLong();
+}
+
+// The Messages page's count per message type.
+std::map<QString, QString> CountsPerType(TMainForm& form) {
+    form.receiverFeed->Redraw();
+    auto* types = form.findChild<QTableWidget*>("tvMessageTypes");
+    std::map<QString, QString> counts;
+    for (int row = 0; row < types->rowCount(); ++row)
+        counts[types->item(row, 0)->text()] = types->item(row, 1)->text();
+    return counts;
+}
+
+QString FixText(const TMainForm& form) {
+    QString fix;
+    for (const char* name : {"lbFixTime", "lbFixLatitude", "lbFixLongitude", "lbFixSatellites"})
+        fix += form.findChild<QLabel*>(name)->text() + "; ";
+    return fix;
+}
+
+// Waits until the views have been handed every byte the port received,
+// then closes the port.
+bool ClosedWithEverythingShown(TMainForm& form, qint64 received) {
+    if (!QTest::qWaitFor(
+            [&] { return static_cast<qint64>(form.tabHistory->History().EndOffset()) == received; },
+            kWaitMs))
+        return false;
+    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    Click(form.tabComPort->btnClose);
+    return QTest::qWaitFor([&] { return form.portSerial.IsConnected() == spNone; }, kWaitMs);
+}
+} // namespace
+
+TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
+    ScratchEnvironment scratch;
+    ChildProcess simulator(scratch, kReceiverSimulator, {"--rate", "250000"});
+    ASSERT_TRUE(WaitForAnnouncement("COM13")) << simulator.Errors();
+    const QString path = QString::fromStdString(scratch.root()) + "/drive.ubx";
+
+    int argc = 1;
+    char name[] = "test_record_replay_with_simulator";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+
+    TMainForm live;
+    live.show();
+    live.pcZEPOMonitor->setCurrentWidget(live.tabComPort);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&live));
+    ASSERT_TRUE(ClickListItem(live.tabComPort->lstPorts, "COM13"));
+    live.sessionControl->StartRecording(path, false);
+    Click(live.tabComPort->btnOpen);
+    ASSERT_EQ(live.portSerial.IsConnected(), spCOM13);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReceivedCount(live) >= kTraffic; }, kWaitMs))
+        << live.StatusPanel(5)->text().toStdString();
+    // Paused, the simulator leaves the line quiet until everything reached
+    // the recording and the views.
+    simulator.Signal(SIGSTOP);
+    QTest::qWait(500);
+    live.sessionControl->Refresh();
+    ASSERT_TRUE(ClosedWithEverythingShown(live, ReceivedCount(live)));
+    live.sessionControl->StopRecording();
+    simulator.Signal(SIGCONT);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray recorded = file.readAll();
+    EXPECT_EQ(recorded.size(), ReceivedCount(live));
+    const ReceivedTraffic traffic = SplitTraffic(recorded.toStdString());
+    EXPECT_TRUE(traffic.faults.empty()) << traffic.faults.front();
+    EXPECT_GT(traffic.frames.size(), 100u);
+    EXPECT_GT(traffic.sentences.size(), 1000u);
+
+    TMainForm replay;
+    replay.show();
+    replay.tabRecord->cbReplayPace->setCurrentIndex(1); // as fast as possible
+    replay.sessionControl->OpenRecording(path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReceivedCount(replay) == recorded.size(); }, kWaitMs))
+        << replay.StatusPanel(5)->text().toStdString();
+    ASSERT_TRUE(ClosedWithEverythingShown(replay, recorded.size()));
+
+    const std::map<QString, QString> liveCounts = CountsPerType(live);
+    EXPECT_TRUE(liveCounts.contains("NAV-PVT") && liveCounts.contains("GPGGA"));
+    EXPECT_EQ(CountsPerType(replay), liveCounts);
+    EXPECT_EQ(FixText(replay).toStdString(), FixText(live).toStdString());
+}
