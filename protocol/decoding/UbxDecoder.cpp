@@ -117,11 +117,11 @@ Decoded DecodeUbx(std::string_view frame, DecodeDetail detail) {
         }
         lengths += (lengths.empty() ? "" : " or ") + LengthText(layout);
     }
-    if (lengths.empty() && detail == DecodeDetail::Fields)
-        decoded.Fields.push_back({"payload", HexBytes(payload.Bytes()), ""});
-    else
+    if (!lengths.empty())
         decoded.Problem =
             "payload of " + std::to_string(length) + " bytes; " + decoded.Name + " has " + lengths;
+    else if (detail == DecodeDetail::Fields)
+        decoded.Fields.push_back({"payload", HexBytes(payload.Bytes()), ""});
     return decoded;
 }
 

@@ -271,12 +271,12 @@ void NavSat(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
     report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
-        SatelliteInView sv =
-            GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1)));
+        // Filled where it is kept: copying fresh optionals stalls the processor.
+        SatelliteInView& sv = report.Satellites.emplace_back(
+            GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 2));
         SetDirection(sv, p.I1(at + 3), p.I2(at + 4));
         sv.Used = (p.U4(at + 8) & 0x08) != 0;
-        report.Satellites.push_back(sv);
     }
     d.Satellites = std::move(report); // every constellation: Systems left empty
 }
@@ -301,11 +301,11 @@ void NavSvinfo(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
     report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
-        SatelliteInView sv = SvinfoSatellite(static_cast<int>(p.U1(at + 1)));
+        SatelliteInView& sv =
+            report.Satellites.emplace_back(SvinfoSatellite(static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 4));
         SetDirection(sv, p.I1(at + 5), p.I2(at + 6));
         sv.Used = (p.U1(at + 2) & 0x01) != 0;
-        report.Satellites.push_back(sv);
     }
     d.Satellites = std::move(report);
 }

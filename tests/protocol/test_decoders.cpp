@@ -183,6 +183,9 @@ TEST(UbxDecoder, DamagedOrUnknownFramesAreNamedAndNeverReadPastTheirEnd) {
         EXPECT_EQ(d.Problem, c.problem) << c.name;
         EXPECT_EQ(d.Fields.size(), c.fields) << c.name;
         EXPECT_FALSE(d.Position) << c.name;
+        // The receiver state's quicker decoding names the same problem.
+        const Message message{MessageKind::Ubx, c.frame, 0, c.checksum};
+        EXPECT_EQ(Decode(message, DecodeDetail::TypedOnly).Problem, c.problem) << c.name;
     }
     EXPECT_EQ(FieldValue(DecodeBytes(cases[2].frame), "payload"), "01 AB");
 }
