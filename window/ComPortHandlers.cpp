@@ -133,6 +133,14 @@ void TComPortPage::portSerialDeviceLost(TCommPort Port) {
     autoReconnect_->DeviceLost(Port);
 }
 
+void TComPortPage::portSerialOverflow(TCommPort Port, std::uint64_t DroppedBytes) {
+    const QString line = PortName(Port) + QString(": %1 received bytes could not be kept (the "
+                                                  "window fell behind)")
+                                              .arg(DroppedBytes);
+    AppendLine(moComPort, line);
+    emit PortStateShown(line);
+}
+
 void TComPortPage::PortsChanged() {
     const QString chosen = SelectedText(lstPorts);
     {

@@ -6,6 +6,7 @@
 #include "serial/SerialPort.h"
 
 #include <QWidget>
+#include <cstdint>
 
 class QCheckBox;
 class QGroupBox;
@@ -44,6 +45,9 @@ public:
     // The open port's device went away: logged and shown as "<port> removed",
     // the page back to closed; the port reopens when it comes back.
     void portSerialDeviceLost(TCommPort Port);
+    // The window fell so far behind the port that DroppedBytes received
+    // bytes could not be kept: logged and shown in the status bar.
+    void portSerialOverflow(TCommPort Port, std::uint64_t DroppedBytes);
     // The ports present have changed: refills the list, keeping the
     // selection where it still exists, and reopens a port that came back.
     void PortsChanged();
@@ -76,7 +80,8 @@ public:
 signals:
     // The name of the port chosen in the list, for the status bar.
     void PortNameShown(const QString& name);
-    // What became of the connection ("COM5 removed"), for the status bar;
+    // What became of the connection ("COM5 removed", received bytes that
+    // could not be kept), for the status bar;
     // empty when there is nothing to tell.
     void PortStateShown(const QString& state);
 

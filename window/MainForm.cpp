@@ -73,6 +73,7 @@ TMainForm::~TMainForm() {
     portSerial.OnConnect = nullptr;
     portSerial.OnDisconnect = nullptr;
     portSerial.OnDeviceLost = nullptr;
+    portSerial.OnOverflow = nullptr;
     portSerial.OnSend = nullptr;
     TNumEdit::SetErrorHandler(nullptr);
 }

@@ -42,6 +42,10 @@ void TMainForm::BindPortEvents() {
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { tabComPort->portSerialDeviceLost(Port); });
     };
+    portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
+        RunGuarded(this,
+                   [&] { tabComPort->portSerialOverflow(portSerial.IsConnected(), DroppedBytes); });
+    };
     portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
         RunGuarded(this, [&] { tabComPort->portSerialLineStatusChange(LineStatus); });
     };

@@ -14,9 +14,28 @@ TReceiverFeed::TReceiverFeed(QObject* parent, TReceiverPage* receiver, TMessages
     redraw_.start(kRedrawMs);
 }
 
+namespace {
+// Where the decoded part of an over-large chunk begins: its last
+// kLargestDecodedChunk bytes, from the first NMEA or UBX start in them.
+std::size_t DecodedPartStart(std::string_view chunk) {
+    const std::size_t start = chunk.size() - TReceiverFeed::kLargestDecodedChunk;
+    const std::size_t messageStart = chunk.find_first_of("$\xB5", start);
+    return messageStart == std::string_view::npos ? start : messageStart;
+}
+} // namespace
+
 void TReceiverFeed::Take(std::string_view chunk) {
     const qint64 receivedMs = wallClock_();
-    framer_.Feed(chunk, [&](protocol::Message&& message) { Fold(std::move(message), receivedMs); });
+    const auto fold = [&](protocol::Message&& message) { Fold(std::move(message), receivedMs); };
+    if (chunk.size() > kLargestDecodedChunk) {
+        const std::size_t start = DecodedPartStart(chunk);
+        notDecodedBytes_ += start;
+        notDecodedMs_ = receivedMs;
+        // A message begun before the part left out is listed as it stands.
+        framer_.Flush(fold);
+        chunk.remove_prefix(start);
+    }
+    framer_.Feed(chunk, fold);
 }
 
 void TReceiverFeed::EndOfStream() {
@@ -51,5 +70,7 @@ void TReceiverFeed::Redraw() {
         types.push_back({statistics.Name, statistics.Count, statistics.RatePerSecond,
                          seen == lastSeenMs_.end() ? 0 : seen->second, statistics.ChecksumErrors});
     }
+    if (notDecodedBytes_ > 0)
+        types.push_back({kNotDecodedName, notDecodedBytes_, 0, notDecodedMs_, 0});
     messages_->Refresh(types);
 }

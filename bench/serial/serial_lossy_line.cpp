@@ -21,7 +21,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
-#include <poll.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -60,15 +59,7 @@ Outcome Run(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration, Patt
 Outcome PlainReadLoop(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration) {
     const int fd = ::open(peer.devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     PatternCheck check;
-    char buffer[65536];
-    const Outcome outcome = Run(peer, rate, duration, check, [&] {
-        pollfd pfd{fd, POLLIN, 0};
-        if (poll(&pfd, 1, 10) > 0) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0)
-                check.Take(buffer, static_cast<std::size_t>(n));
-        }
-    });
+    const Outcome outcome = Run(peer, rate, duration, check, [&] { PollAndRead(fd, check, 10); });
     ::close(fd);
     return outcome;
 }

@@ -9,18 +9,14 @@
 //
 //   flood_monitor [--seconds N] [--view 0-4]   (N per view, default 60; every view)
 
+#include "bench/window/WindowOnPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
-#include "window/ComPortPage.h"
 #include "window/MainForm.h"
-#include "window/NmeaStandardPage.h"
-#include "window/RadioGroup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -92,36 +88,28 @@ struct ViewResult {
 ViewResult FloodView(TMainForm& form, PtyPeer& peer, int view, int seconds) {
     ViewResult result;
     long long delivered = 0;
-    const auto show = form.portSerial.OnReceive;
-    form.portSerial.OnReceive = [&](TSerialPort* port, const std::string& buffer) {
-        delivered += static_cast<long long>(buffer.size());
-        show(port, buffer);
+    const auto count = [&](const std::string& chunk) {
+        delivered += static_cast<long long>(chunk.size());
     };
-    form.tabNMEA->rgMode->SetItemIndex(view);
-    form.tabComPort->btnOpen->click();
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastTick = clock.elapsed();
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        result.worstMs = std::max(result.worstMs, now - lastTick - kTickMs);
-        lastTick = now;
-    });
-    tick.start(kTickMs);
-    {
+    WithPortOpen(form, view, count, [&] {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastTick = clock.elapsed();
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            result.worstMs = std::max(result.worstMs, now - lastTick - kTickMs);
+            lastTick = now;
+        });
+        tick.start(kTickMs);
         Flood flood(peer.masterFd());
         QTest::qWait(seconds * 1000);
         flood.Stop();
         result.written = flood.Written();
         // What is still on its way comes with the next polls.
         (void)QTest::qWaitFor([&] { return delivered >= result.written; }, 10000);
-    }
-    tick.stop();
-    form.tabComPort->btnClose->click();
-    form.portSerial.OnReceive = show;
+    });
     result.delivered = delivered;
     return result;
 }
@@ -140,8 +128,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    UseOffscreenWithoutDisplay();
     ScratchEnvironment scratch;
     PtyPeer peer;
     peer.announce("COM7");
@@ -155,11 +142,8 @@ int main(int argc, char** argv) {
     dismiss.start(kTickMs);
     TMainForm form;
     form.show();
-    form.tabComPort->RefreshPortList();
-    const auto found = form.tabComPort->lstPorts->findItems("COM7", Qt::MatchExactly);
-    if (found.isEmpty())
+    if (!ChoosePort(form, "COM7"))
         return 1;
-    form.tabComPort->lstPorts->setCurrentItem(found.first());
 
     std::printf("Flood: %d s per view of a pseudo-terminal written at full speed\n", seconds);
     std::printf("%-8s %14s %10s %16s %16s\n", "view", "latency max ms", "of goal", "bytes written",

@@ -1,5 +1,6 @@
 #include "tests/support/LossyWriter.h"
 
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -46,4 +47,14 @@ void PatternCheck::Take(const char* data, std::size_t size) {
     if (expected_.compare(0, size, data, size) != 0)
         inOrder_ = false;
     count_ += size;
+}
+
+void PollAndRead(int fd, PatternCheck& check, int timeoutMs) {
+    pollfd pfd{fd, POLLIN, 0};
+    if (poll(&pfd, 1, timeoutMs) <= 0)
+        return;
+    char buffer[65536];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0)
+        check.Take(buffer, static_cast<std::size_t>(n));
 }

@@ -46,3 +46,7 @@ private:
     std::uint64_t count_ = 0;
     bool inOrder_ = true;
 };
+
+// A plain reader's step: waits up to timeoutMs for bytes on fd and hands
+// what one read gets to check.
+void PollAndRead(int fd, PatternCheck& check, int timeoutMs);

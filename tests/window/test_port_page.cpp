@@ -1,7 +1,8 @@
 // The port page on real pseudo-terminals announced as virtual ports: the port
 // list and its live refresh, Open and Close with the line settings seen on
 // the line, the refused data-width and stop-bits combinations, a failing
-// Open, and a device pulled out and plugged in again.
+// Open, a device pulled out and plugged in again, and received bytes the
+// window fell too far behind to keep.
 
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <memory>
 #include <termios.h>
 
@@ -210,6 +212,24 @@ private slots:
         QCOMPARE(lastLogLine(), QString("Line Change: RING CD "));
         page_->portSerialLineStatusChange({});
         QCOMPARE(lastLogLine(), QString("Line Change: "));
+    }
+
+    void bytesTheWindowFellTooFarBehindForAreReported() {
+        TSerialPort& port = form_->portSerial;
+        port.SetReceiveBufferLimit(1000);
+        port.SetDelay(10);
+        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        Click(page_->btnOpen);
+        // The GUI thread is held: the reader waits with the first chunk while
+        // the line brings 1500 bytes more than the buffer keeps.
+        peer_.write("first\r\n");
+        QThread::msleep(200);
+        peer_.write(std::string(1000, 'k') + std::string(1500, 'x'));
+        QThread::msleep(300);
+        const QString line("COM7: 1500 received bytes could not be kept (the window fell behind)");
+        QTRY_COMPARE(lastLogLine(), line);
+        QCOMPARE(form_->PortState()->text(), line);
+        QCOMPARE(PaneLines(form_->moData), QStringList{QString(1000, 'k')});
     }
 
     void failingOpenShowsTheErrorAndTheWindowGoesOn() {

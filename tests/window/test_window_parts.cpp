@@ -2,6 +2,7 @@
 // failing handler, the line-capped panes, the data pane's part of an
 // over-large chunk, the notice of device events and the settings store file.
 
+#include "protocol/UbxFrame.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
@@ -122,31 +123,38 @@ private slots:
         delete pane;
     }
 
-    void overLargeChunkShowsItsLastPartInTheTextViews_data() {
+    void overLargeChunkShowsItsLastPart_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("withUbx");
         QTest::addColumn<bool>("cut");
         const int whole = int(kLargestWholeChunk);
-        QTest::newRow("ASCII at the bound") << int(ViewMode::vmASCII) << whole << false;
-        QTest::newRow("ASCII") << int(ViewMode::vmASCII) << whole + 1 << true;
-        QTest::newRow("Decimal") << int(ViewMode::vmDecimal) << (1 << 20) << true;
-        QTest::newRow("Hexa") << int(ViewMode::vmHexa) << (1 << 20) << true;
-        QTest::newRow("NMEA whole") << int(ViewMode::vmNMEA) << (1 << 20) << false;
+        QTest::newRow("ASCII at the bound") << int(ViewMode::vmASCII) << whole << false << false;
+        QTest::newRow("ASCII") << int(ViewMode::vmASCII) << whole + 1 << false << true;
+        QTest::newRow("Decimal") << int(ViewMode::vmDecimal) << (1 << 20) << false << true;
+        QTest::newRow("Hexa") << int(ViewMode::vmHexa) << (1 << 20) << false << true;
+        QTest::newRow("NMEA at the bound") << int(ViewMode::vmNMEA) << whole << true << false;
+        QTest::newRow("NMEA") << int(ViewMode::vmNMEA) << (1 << 20) << false << true;
+        QTest::newRow("NMEA with UBX frames") << int(ViewMode::vmNMEA) << (1 << 20) << true << true;
     }
-    void overLargeChunkShowsItsLastPartInTheTextViews() {
+    void overLargeChunkShowsItsLastPart() {
         QFETCH(int, mode);
         QFETCH(int, size);
+        QFETCH(bool, withUbx);
         QFETCH(bool, cut);
+        const std::string frame = ToByteString(CfgAntPollFrame());
         std::string chunk;
         for (int n = 0; chunk.size() < std::size_t(size); ++n)
-            chunk += "$PUBX,00," + std::to_string(n % 100000) + "\r\n";
+            chunk += (n % 2 ? "$PUBX,00," : "$GPGGA,") + std::to_string(n % 100000) + "\r\n" +
+                     (withUbx && n % 7 == 0 ? frame : "");
         chunk.resize(std::size_t(size));
         const auto view = static_cast<ViewMode>(mode);
         TReceiveTextFilter filter;
-        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "", "$PUBX,00", filter);
-        const TChunkDisplay full = DecodeChunk(chunk, view, "", "$PUBX,00");
+        const TChunkDisplay shown = DecodeShownChunk(chunk, view, "GGA", "$PUBX,00", filter);
+        const TChunkDisplay full = DecodeChunk(chunk, view, "GGA", "$PUBX,00");
         // The watches see every line, whatever the pane shows.
         QCOMPARE(shown.PubxWatchLines, full.PubxWatchLines);
+        QCOMPARE(shown.NmeaWatchLines, full.NmeaWatchLines);
         if (!cut) {
             QCOMPARE(shown.DataLines, full.DataLines);
             return;
@@ -154,11 +162,17 @@ private slots:
         const std::string& first = shown.DataLines->front();
         const std::size_t leftOut = std::stoul(first.substr(1));
         QCOMPARE(first, LeftOutLine(leftOut));
-        QVERIFY(chunk.size() - leftOut <= kShownChunkPart);
-        QCOMPARE(chunk[leftOut - 1], '\n'); // the part shown starts with a whole line
-        const TChunkDisplay tail =
-            DecodeChunk(std::string_view(chunk).substr(leftOut), view, "", "");
-        QCOMPARE(TLines(shown.DataLines->begin() + 1, shown.DataLines->end()), *tail.DataLines);
+        // The NMEA view counts the bytes of its text, which has no UBX frames.
+        if (view != ViewMode::vmNMEA)
+            QVERIFY(chunk.size() - leftOut <= kShownChunkPart);
+        // The part shown starts with a whole line: the last lines of the whole view.
+        const TLines& all = *full.DataLines;
+        const TLines tail(shown.DataLines->begin() + 1, shown.DataLines->end());
+        QVERIFY(tail.size() > 1000);
+        QCOMPARE(tail, TLines(all.end() - std::ptrdiff_t(tail.size()), all.end()));
+        // No UBX byte passes into the NMEA view's text.
+        for (const std::string& line : tail)
+            QVERIFY(line.find('\xB5') == std::string::npos);
     }
 
     void serialDeviceEventsGiveOneNoticePerBurst() {

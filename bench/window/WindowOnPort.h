@@ -1,0 +1,21 @@
+#pragma once
+// What the window benchmarks share: a window on a virtual port, the port
+// chosen in its list, and runs with the port open in a chosen view while the
+// benchmark sees every chunk before the window does.
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class TMainForm;
+
+// Without a display the window runs offscreen.
+void UseOffscreenWithoutDisplay();
+
+// Selects name in the window's port list; false when it is not listed.
+bool ChoosePort(TMainForm& form, const QString& name);
+
+// Opens the port in view (the index of "View"), runs body and closes the
+// port; every chunk goes to take, then to the window.
+void WithPortOpen(TMainForm& form, int view, const std::function<void(const std::string&)>& take,
+                  const std::function<void()>& body);
