@@ -78,7 +78,8 @@ TEST_F(RunMonitor, SimulatorRunsWhileTheMonitorRunsAndGoesWithIt) {
     std::optional<pid_t> monitor;
     ASSERT_TRUE(
         WaitFor([&] { return (monitor = ChildNamed(script.pid(), "zepo-monitor")).has_value(); }));
-    EXPECT_EQ(Arguments(*monitor), (std::vector<std::string>{"--port", "COM13", "--baud", "115200", "--open"}));
+    EXPECT_EQ(Arguments(*monitor),
+              (std::vector<std::string>{"--port", "COM13", "--baud", "115200", "--open"}));
     const std::optional<pid_t> simulator = ChildNamed(script.pid(), "zepo-receiver-sim");
     ASSERT_TRUE(simulator.has_value());
     EXPECT_NE(script.Output().find("Receiver simulator on COM13"), std::string::npos);

@@ -348,8 +348,8 @@ private slots:
         QCOMPARE(nmea()->edSentBytes->text(), QString("#65"));
         // After its own failed Send the composer shows no checksum of a frame
         // that did not go out; other buttons leave it alone.
-        QCOMPARE(composerFields(), name == "btnSend" ? QStringList({"00", "00", "00"})
-                                                     : composedBefore);
+        QCOMPARE(composerFields(),
+                 name == "btnSend" ? QStringList({"00", "00", "00"}) : composedBefore);
     }
 
     void longSendGoesOnInTheBackgroundUntilCancelled() {
