@@ -77,3 +77,14 @@ void RunOnGuiThread(const std::function<void()>& call) {
     if (completion->failure)
         std::rethrow_exception(completion->failure);
 }
+
+void PostToThreadOf(QObject* receiver, std::function<void()> call) {
+    std::lock_guard handOver(handOverMutex);
+    QMetaObject::invokeMethod(
+        receiver,
+        [call = std::move(call)] {
+            { std::lock_guard handedOver(handOverMutex); }
+            call();
+        },
+        Qt::QueuedConnection);
+}

@@ -4,6 +4,7 @@
 #include "serial/SerialPort.h"
 
 #include "serial/ComThread.h"
+#include "serial/GuiThreadCall.h"
 #include "serial/PosixDevice.h"
 #include "serial/ReaderContext.h"
 #include "serial/SenderThread.h"
@@ -112,8 +113,7 @@ ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort por
             handler(this, port);
     };
     events.ended = [this, connection, owner = ownerThread_.get()] {
-        QMetaObject::invokeMethod(
-            owner, [this, connection] { ConnectionEnded(connection); }, Qt::QueuedConnection);
+        PostToThreadOf(owner, [this, connection] { ConnectionEnded(connection); });
     };
     return events;
 }
