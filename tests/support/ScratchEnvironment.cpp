@@ -13,6 +13,8 @@ ScratchEnvironment::ScratchEnvironment() {
         throw std::runtime_error("cannot create a scratch directory");
     root_ = buffer.data();
     std::filesystem::create_directories(runtimeDir());
+    // A runtime folder is the user's alone; Qt warns about any other mode.
+    std::filesystem::permissions(runtimeDir(), std::filesystem::perms::owner_all);
     std::filesystem::create_directories(configDir());
     setenv("XDG_RUNTIME_DIR", runtimeDir().c_str(), 1);
     setenv("XDG_CONFIG_HOME", configDir().c_str(), 1);
