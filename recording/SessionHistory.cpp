@@ -1,5 +1,7 @@
 #include "recording/SessionHistory.h"
 
+#include "protocol/HexDigit.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -121,11 +123,11 @@ std::optional<std::string> ParseHexBytes(std::string_view text) {
         return std::nullopt;
     std::string bytes;
     for (std::size_t at = 0; at < digits.size(); at += 2) {
-        unsigned value = 0;
-        int used = 0;
-        if (std::sscanf(digits.substr(at, 2).c_str(), "%2x%n", &value, &used) != 1 || used != 2)
+        const int high = HexDigitValue(digits[at]);
+        const int low = HexDigitValue(digits[at + 1]);
+        if (high < 0 || low < 0)
             return std::nullopt;
-        bytes += static_cast<char>(value);
+        bytes += static_cast<char>(high * 16 + low);
     }
     return bytes;
 }

@@ -166,7 +166,6 @@ QGroupBox* TConfigurePage::CreateFirmwareGroup() {
     gbFirmware = MakeGroup(this, "gbFirmware", "Firmware");
     btnPollVersion = MakeButton(gbFirmware, "btnPollVersion", "Poll MON-VER");
     moVersion = MakeTextPane(gbFirmware, "moVersion");
-    moVersion->setReadOnly(true);
     auto* layout = new QHBoxLayout(gbFirmware);
     layout->addWidget(btnPollVersion, 0, Qt::AlignTop);
     layout->addWidget(moVersion, 1);

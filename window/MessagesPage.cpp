@@ -4,6 +4,7 @@
 #include "window/HexDump.h"
 #include "window/Latin1.h"
 #include "window/MessageText.h"
+#include "window/TextPane.h"
 
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -82,11 +83,7 @@ void TMessagesPage::LayOut() {
         tvMessages->setColumnWidth(column, columnWidths[column]);
 
     tvMessageFields = MakeTable(this, "tvMessageFields", {"Field", "Value", "Unit"});
-    moMessageBytes = new QPlainTextEdit(this);
-    moMessageBytes->setObjectName("moMessageBytes");
-    moMessageBytes->setReadOnly(true);
-    moMessageBytes->setLineWrapMode(QPlainTextEdit::NoWrap);
-    moMessageBytes->setFont(FixedPitchFont());
+    moMessageBytes = MakeTextPane(this, "moMessageBytes");
     tvMessageTypes = MakeTable(this, "tvMessageTypes",
                                {"Name", "Count", "Rate (Hz)", "Last seen", "Checksum errors"});
 
