@@ -2,15 +2,10 @@
 
 #include "protocol/commands/CommandTracker.h"
 #include "serial/SerialPort.h"
-#include "window/ComPortPage.h"
-#include "window/ConfigurePage.h"
 #include "window/ErrorBox.h"
-#include "window/TextPane.h"
 #include "window/UbxCommander.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
+#include <QWidget>
 
 using namespace std::chrono_literals;
 
@@ -41,17 +36,10 @@ QString OutcomeText(const ubx::TCommandOutcome& outcome) {
 
 } // namespace
 
-TBaudTasks::TBaudTasks(TConfigurePage* page, TComPortPage* comPort, TUbxCommander& commander,
-                       TSerialPort& port)
-    : QObject(page), page_(page), comPort_(comPort), commander_(commander), portSerial(port) {
+TBaudTasks::TBaudTasks(QWidget* window, TUbxCommander& commander, TSerialPort& port)
+    : QObject(window), window_(window), commander_(commander), portSerial(port) {
     probeTimer_.setInterval(100);
     connect(&probeTimer_, &QTimer::timeout, this, [this] { ProbeStep(probe_->Tick()); });
-    connect(page->btnPollPort, &QPushButton::clicked, this,
-            Guarded(page, [this] { btnPollPortClick(); }));
-    connect(page->btnSetBaud, &QPushButton::clicked, this,
-            Guarded(page, [this] { btnSetBaudClick(); }));
-    connect(page->btnFindBaud, &QPushButton::clicked, this,
-            Guarded(page, [this] { btnFindBaudClick(); }));
 }
 
 void TBaudTasks::ValidMessage() {
@@ -59,7 +47,7 @@ void TBaudTasks::ValidMessage() {
         ProbeStep(probe_->ValidMessage());
 }
 
-void TBaudTasks::btnPollPortClick() {
+void TBaudTasks::Poll() {
     PollPort({});
 }
 
@@ -69,21 +57,20 @@ void TBaudTasks::PollPort(const std::function<void()>& then) {
                               ? ubx::ReadCfgPrt(outcome.answer)
                               : std::nullopt;
         if (!port) {
-            page_->lblBaudAnswer->setText(OutcomeText(outcome));
+            emit AnswerShown(OutcomeText(outcome));
             return;
         }
         polledPort_ = port;
-        page_->lblBaudAnswer->setText(OutcomeText(outcome) + ": " + PortText(*port));
+        emit AnswerShown(OutcomeText(outcome) + ": " + PortText(*port));
         // A poll of its own shows the rate; one before a change keeps the rate chosen.
         if (then)
-            RunGuarded(page_, then);
+            RunGuarded(window_, then);
         else
-            page_->cbReceiverBaud->setCurrentText(QString::number(port->baudRate));
+            emit ReceiverRateShown(static_cast<std::int32_t>(port->baudRate));
     });
 }
 
-void TBaudTasks::btnSetBaudClick() {
-    const std::int32_t rate = page_->cbReceiverBaud->currentData().toInt();
+void TBaudTasks::Set(std::int32_t rate) {
     if (polledPort_)
         SetBaud(rate);
     else
@@ -99,17 +86,17 @@ void TBaudTasks::SetBaud(std::int32_t rate) {
     // an answer the acknowledgement may have been lost, so it follows too.
     commander_.Send(ubx::CfgPrtSet(port), [this, port](const ubx::TCommandOutcome& outcome) {
         if (outcome.kind == ubx::TAnswerKind::Rejected) {
-            SetBusy(false);
-            page_->lblBaudAnswer->setText(
+            emit BusyChanged(false);
+            emit AnswerShown(
                 QString("%1: the receiver stays at its rate.").arg(OutcomeText(outcome)));
             return;
         }
         // Once the chunk that brought the answer is through: what follows
         // it in the chunk came before the monitor moved.
-        QTimer::singleShot(0, this, Guarded(page_, [this, port] { FollowReceiver(port); }));
+        QTimer::singleShot(0, this, Guarded(window_, [this, port] { FollowReceiver(port); }));
     });
-    page_->lblBaudAnswer->setText(QString("Receiver set to %1 baud; following it.").arg(rate));
-    SetBusy(true);
+    emit AnswerShown(QString("Receiver set to %1 baud; following it.").arg(rate));
+    emit BusyChanged(true);
 }
 
 void TBaudTasks::FollowReceiver(const ubx::TCfgPrt& port) {
@@ -119,19 +106,18 @@ void TBaudTasks::FollowReceiver(const ubx::TCfgPrt& port) {
     StartProbe({rate}, kNewRateCheck, [this, rate, oldRate, port](bool found) {
         if (found) {
             polledPort_ = port;
-            page_->lblBaudAnswer->setText(
+            emit AnswerShown(
                 QString("Receiver and monitor at %1 baud: valid messages arrive.").arg(rate));
             return;
         }
         SwitchMonitorTo(oldRate);
-        page_->lblBaudAnswer->setText(
-            QString("No valid messages at %1 baud within 3 s: back to %2 baud.")
-                .arg(rate)
-                .arg(oldRate));
+        emit AnswerShown(QString("No valid messages at %1 baud within 3 s: back to %2 baud.")
+                             .arg(rate)
+                             .arg(oldRate));
     });
 }
 
-void TBaudTasks::btnFindBaudClick() {
+void TBaudTasks::Find() {
     if (!portSerial.IsConnected())
         throw ESerialPortException(portSerial.CommPortToString(portSerial.Port()) +
                                    " is not open. Serial port is not connected.");
@@ -143,22 +129,22 @@ void TBaudTasks::btnFindBaudClick() {
             SwitchMonitorTo(startRate);
         ShowFindBaud();
         if (!found)
-            page_->lblFindBaud->setText(page_->lblFindBaud->text() +
-                                        QString(": back to %1 baud.").arg(startRate));
+            emit SearchShown(searchText_ + QString(": back to %1 baud.").arg(startRate));
     });
     SwitchMonitorTo(probe_->Current());
     ShowFindBaud();
 }
 
 void TBaudTasks::ShowFindBaud() {
-    page_->lblFindBaud->setText("Tried " + QString::fromStdString(probe_->Tried()));
+    searchText_ = "Tried " + QString::fromStdString(probe_->Tried());
+    emit SearchShown(searchText_);
 }
 
 void TBaudTasks::StartProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,
                             TProbeDone done) {
     probe_ = std::make_unique<TRateProbe>(std::move(rates), dwell);
     probeDone_ = std::move(done);
-    SetBusy(true);
+    emit BusyChanged(true);
     probeTimer_.start();
 }
 
@@ -172,9 +158,9 @@ void TBaudTasks::ProbeStep(TRateProbe::TStep step) {
         return;
     }
     probeTimer_.stop();
-    SetBusy(false);
+    emit BusyChanged(false);
     const TProbeDone done = std::move(probeDone_);
-    RunGuarded(page_, [&] { done(step == TRateProbe::TStep::Found); });
+    RunGuarded(window_, [&] { done(step == TRateProbe::TStep::Found); });
 }
 
 std::int32_t TBaudTasks::MonitorRate() const {
@@ -187,11 +173,5 @@ void TBaudTasks::SwitchMonitorTo(std::int32_t rate) {
     portSerial.SetBaudRate(IntToBaudRate(rate));
     // Bytes that came in at the old rate say nothing about the new one.
     portSerial.ClearInputBuffer();
-    comPort_->SelectBaudRate(QString::number(rate));
-    AppendLine(comPort_->moComPort, QString("Monitor now at %1 baud").arg(rate));
-}
-
-void TBaudTasks::SetBusy(bool busy) {
-    for (QPushButton* button : {page_->btnPollPort, page_->btnSetBaud, page_->btnFindBaud})
-        button->setEnabled(!busy);
+    emit MonitorRateChanged(rate);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The receiver's baud rate, from the "Configure" page:
+// The receiver's baud rate, the tasks behind the "Configure" page's baud
+// buttons; what they find is told through the signals:
 // - "Poll" reads CFG-PRT for the port the monitor talks to;
 // - "Set" sends that CFG-PRT back with the new rate (protocol masks and
 //   line mode as polled, polling first when nothing was polled yet); once
@@ -19,8 +20,7 @@
 #include <memory>
 #include <optional>
 
-class TComPortPage;
-class TConfigurePage;
+class QWidget;
 class TSerialPort;
 class TUbxCommander;
 namespace ubx {
@@ -30,15 +30,28 @@ struct TCommandOutcome;
 class TBaudTasks : public QObject {
     Q_OBJECT
 public:
-    TBaudTasks(TConfigurePage* page, TComPortPage* comPort, TUbxCommander& commander,
-               TSerialPort& port);
+    // Errors of the steps that run later are shown over window.
+    TBaudTasks(QWidget* window, TUbxCommander& commander, TSerialPort& port);
 
     // A message with a right checksum arrived.
     void ValidMessage();
 
-    void btnPollPortClick();
-    void btnSetBaudClick();
-    void btnFindBaudClick();
+    // "Poll", "Set" to rate, "Find Baud".
+    void Poll();
+    void Set(std::int32_t rate);
+    void Find();
+
+signals:
+    // The receiver's answer about its port, or what became of a change.
+    void AnswerShown(const QString& text);
+    // The rates the search tried and its outcome.
+    void SearchShown(const QString& text);
+    // The rate the receiver said it uses.
+    void ReceiverRateShown(std::int32_t rate);
+    // While busy, no other baud task can start.
+    void BusyChanged(bool busy);
+    // The monitor's port was moved to rate.
+    void MonitorRateChanged(std::int32_t rate);
 
 private:
     using TProbeDone = std::function<void(bool found)>;
@@ -54,10 +67,8 @@ private:
     std::int32_t MonitorRate() const;
     void SwitchMonitorTo(std::int32_t rate);
     void ShowFindBaud();
-    void SetBusy(bool busy);
 
-    TConfigurePage* page_;
-    TComPortPage* comPort_;
+    QWidget* window_;
     TUbxCommander& commander_;
     TSerialPort& portSerial;
     std::optional<ubx::TCfgPrt> polledPort_;
@@ -65,4 +76,5 @@ private:
     TProbeDone probeDone_;
     QTimer probeTimer_;
     bool searching_ = false;
+    QString searchText_; // as last shown
 };

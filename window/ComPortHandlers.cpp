@@ -1,15 +1,18 @@
 // The port page's handlers: applying the settings, opening and closing the
-// port, the port list and the connection log.
+// port, the port list, the connection log and the CFG-ANT frames.
 
+#include "protocol/TransmitEcho.h"
 #include "widgets/LedIndicator.h"
 #include "window/AutoReconnect.h"
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/RadioGroup.h"
 #include "window/TextPane.h"
+#include "window/UbxCommander.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -22,23 +25,33 @@ QString SelectedText(const QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
+
+void SelectItem(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (!text.isEmpty() && !found.isEmpty())
+        list->setCurrentItem(found.first());
+}
 } // namespace
 
 void TComPortPage::Connect() {
-    connect(btnApply, &QPushButton::clicked, this, Guarded(this, [this] { btnApplyClick(); }));
-    connect(btnOpen, &QPushButton::clicked, this, Guarded(this, [this] { btnOpenClick(); }));
-    connect(btnClose, &QPushButton::clicked, this, Guarded(this, [this] { btnCloseClick(); }));
-    connect(btnRefesh, &QPushButton::clicked, this, Guarded(this, [this] { btnRefeshClick(); }));
+    connect(btnApply, &QPushButton::clicked, this, Guarded(this, [this] { ApplyPortSettings(); }));
+    connect(btnOpen, &QPushButton::clicked, this, Guarded(this, [this] { OpenPort(); }));
+    connect(btnClose, &QPushButton::clicked, this, Guarded(this, [this] { ClosePort(); }));
+    connect(btnRefesh, &QPushButton::clicked, this, Guarded(this, [this] { RefreshPortList(); }));
     connect(miRefreshPorts1, &QAction::triggered, this,
-            Guarded(this, [this] { miRefreshPorts1Click(); }));
+            Guarded(this, [this] { RefreshPortsClicked(); }));
     connect(lstPorts, &QListWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { poplstPorts->popup(lstPorts->mapToGlobal(at)); });
     connect(lstPorts, &QListWidget::itemSelectionChanged, this,
-            Guarded(this, [this] { lstPortsClick(); }));
+            Guarded(this, [this] { PortChosen(); }));
     connect(cbAutoReconnect, &QCheckBox::toggled, this, [this](bool on) {
         autoReconnect_->SetEnabled(on);
         autoReconnect_->PortsChanged();
     });
+    connect(btnPollCFG_ANT, &QPushButton::clicked, this,
+            Guarded(this, [this] { SendAntennaFrame(CfgAntPollPacket()); }));
+    connect(btnGetSetCFG_ANT, &QPushButton::clicked, this,
+            Guarded(this, [this] { SendAntennaFrame(CfgAntSetPacket()); }));
 }
 
 QString TComPortPage::PortName(TCommPort port) const {
@@ -58,9 +71,16 @@ void TComPortPage::RefreshPortList() {
 }
 
 void TComPortPage::SelectBaudRate(const QString& rate) {
-    const QList<QListWidgetItem*> found = lstBaudRate->findItems(rate, Qt::MatchExactly);
-    if (!found.isEmpty())
-        lstBaudRate->setCurrentItem(found.first());
+    SelectItem(lstBaudRate, rate);
+}
+
+void TComPortPage::ShowMonitorRate(std::int32_t rate) {
+    SelectBaudRate(QString::number(rate));
+    Log(QString("Monitor now at %1 baud").arg(rate));
+}
+
+void TComPortPage::SelectListedPort(const QString& name) {
+    SelectItem(lstPorts, name);
 }
 
 void TComPortPage::ApplyPortSettings() {
@@ -77,7 +97,7 @@ void TComPortPage::ApplyPortSettings() {
     portSerial.SetEnableRTSOnOpen(cbRTS->isChecked());
 }
 
-void TComPortPage::btnOpenClick() {
+void TComPortPage::OpenPort() {
     autoReconnect_->Forget();
     emit PortStateShown({});
     ApplyPortSettings();
@@ -85,19 +105,53 @@ void TComPortPage::btnOpenClick() {
     portSerial.Open();
 }
 
-void TComPortPage::btnCloseClick() {
+void TComPortPage::ClosePort() {
     autoReconnect_->Forget();
     emit PortStateShown({});
     portSerial.Close();
     ledDataIn->SetChecked(false);
 }
 
-void TComPortPage::miRefreshPorts1Click() {
+bool TComPortPage::AutoReconnect() const {
+    return cbAutoReconnect->isChecked();
+}
+
+void TComPortPage::SetAutoReconnect(bool on) {
+    cbAutoReconnect->setChecked(on);
+}
+
+void TComPortPage::ShowConnection(TCommPort connected) {
+    btnClose->setEnabled(connected != spNone);
+    // Open also moves an open connection to another port chosen in the list.
+    btnOpen->setEnabled(connected == spNone || portSerial.Port() != connected);
+}
+
+void TComPortPage::FlashDataIn() {
+    ledDataIn->SetChecked(!ledDataIn->Checked());
+}
+
+void TComPortPage::Log(const QString& line) {
+    AppendLine(moComPort, line);
+}
+
+void TComPortPage::EchoSent(const std::string& bytes) {
+    Log(QString::fromStdString(SendEchoLine(bytes)));
+}
+
+void TComPortPage::ShowBytesSent(std::uint32_t count) {
+    lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
+}
+
+void TComPortPage::SendAntennaFrame(const TUBXPacket& command) {
+    ShowBytesSent(commander_.Send(command));
+}
+
+void TComPortPage::RefreshPortsClicked() {
     lstPorts->clear();
     RefreshPortList();
 }
 
-void TComPortPage::lstPortsClick() {
+void TComPortPage::PortChosen() {
     const QString chosen = SelectedText(lstPorts);
     if (chosen.isEmpty())
         return;
@@ -105,39 +159,39 @@ void TComPortPage::lstPortsClick() {
     emit PortNameShown(PortName(portSerial.Port()));
 }
 
-void TComPortPage::portSerialConnect(TCommPort Port) {
+void TComPortPage::PortConnected(TCommPort Port) {
     deviceLost_ = false;
     if (!autoReconnect_->Reopening()) {
-        AppendLine(moComPort, "Connected to " + PortName(Port));
+        Log("Connected to " + PortName(Port));
         return;
     }
     const QString line = "Reconnected to " + PortName(Port);
-    AppendLine(moComPort, line);
+    Log(line);
     emit PortStateShown(line);
 }
 
-void TComPortPage::portSerialDisconnect(TCommPort Port) {
+void TComPortPage::PortDisconnected(TCommPort Port) {
     // A removed device was reported as such already.
     if (std::exchange(deviceLost_, false))
         return;
-    AppendLine(moComPort, "Disconnected from " + PortName(Port));
+    Log("Disconnected from " + PortName(Port));
 }
 
-void TComPortPage::portSerialDeviceLost(TCommPort Port) {
+void TComPortPage::DeviceLost(TCommPort Port) {
     deviceLost_ = true;
     const QString line = PortName(Port) + " removed";
-    AppendLine(moComPort, line);
+    Log(line);
     emit PortStateShown(line);
     ledDataIn->SetChecked(false);
     btnOpen->setEnabled(true);
     autoReconnect_->DeviceLost(Port);
 }
 
-void TComPortPage::portSerialOverflow(TCommPort Port, std::uint64_t DroppedBytes) {
+void TComPortPage::Overflow(TCommPort Port, std::uint64_t DroppedBytes) {
     const QString line = PortName(Port) + QString(": %1 received bytes could not be kept (the "
                                                   "window fell behind)")
                                               .arg(DroppedBytes);
-    AppendLine(moComPort, line);
+    Log(line);
     emit PortStateShown(line);
 }
 
@@ -147,19 +201,17 @@ void TComPortPage::PortsChanged() {
         // The port chosen stays what it is: no click to report.
         const QSignalBlocker quiet(lstPorts);
         RefreshPortList();
-        const QList<QListWidgetItem*> found = lstPorts->findItems(chosen, Qt::MatchExactly);
-        if (!chosen.isEmpty() && !found.isEmpty())
-            lstPorts->setCurrentItem(found.first());
+        SelectListedPort(chosen);
     }
     autoReconnect_->PortsChanged();
 }
 
-void TComPortPage::portSerialLineStatusChange(TLineStatusSet LineStatus) {
+void TComPortPage::LineStatusChanged(TLineStatusSet LineStatus) {
     QString line = "Line Change: ";
     const std::pair<TLineStatus, const char*> names[] = {
         {lsCTS, "CTS "}, {lsDSR, "DSR "}, {lsRING, "RING "}, {lsCD, "CD "}};
     for (const auto& [status, name] : names)
         if (LineStatus.Contains(status))
             line += name;
-    AppendLine(moComPort, line);
+    Log(line);
 }

@@ -46,7 +46,8 @@ QStringList DesignPortItems() {
 }
 } // namespace
 
-TComPortPage::TComPortPage(QWidget* parent, TSerialPort& port) : QWidget(parent), portSerial(port) {
+TComPortPage::TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander)
+    : QWidget(parent), portSerial(port), commander_(commander) {
     setObjectName("tabComPort");
     CreateControls();
     LayOut();

@@ -1,56 +1,99 @@
 #pragma once
 // The "ComPort" page: choice of port and line settings, Open/Close, the
-// data-in LED, the connection log and the two CFG-ANT buttons. Its handlers
-// copy the page into the window's serial port and log the connection.
+// data-in LED, the connection log, the bytes-sent label and the two CFG-ANT
+// buttons. Its handlers copy the page into the window's serial port, log the
+// connection and send the CFG-ANT frames through the UBX commander.
 
+#include "protocol/UbxFrame.h"
 #include "serial/SerialPort.h"
 
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QAction;
 class QPlainTextEdit;
 class QPushButton;
 class TAutoReconnect;
 class TLedIndicator;
 class TRadioGroup;
+class TUbxCommander;
 
 class TComPortPage : public QWidget {
     Q_OBJECT
 public:
-    TComPortPage(QWidget* parent, TSerialPort& port);
+    TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander);
 
-    // Refills lstPorts with the ports present, COM1 … COM254 by number.
+    // Refills the port list with the ports present, COM1 … COM254 by number.
     void RefreshPortList();
-    // Selects the item of lstBaudRate whose text is rate.
+    // Selects the item of the Baud Rate list whose text is rate.
     void SelectBaudRate(const QString& rate);
+    // The monitor's port was moved to rate: selected in the list and logged.
+    void ShowMonitorRate(std::int32_t rate);
+    // Selects the port named in the list, when it is listed.
+    void SelectListedPort(const QString& name);
     // Copies the page's controls into the port, in the order that the
     // data-width and stop-bits check relies on.
     void ApplyPortSettings();
+    // "Open" and "Close" as clicked.
+    void OpenPort();
+    void ClosePort();
 
-    void btnApplyClick() { ApplyPortSettings(); }
-    void btnOpenClick();
-    void btnCloseClick();
-    void btnRefeshClick() { RefreshPortList(); }
-    void miRefreshPorts1Click();
-    void lstPortsClick();
-    void portSerialConnect(TCommPort Port);
-    void portSerialDisconnect(TCommPort Port);
-    void portSerialLineStatusChange(TLineStatusSet LineStatus);
+    bool AutoReconnect() const;
+    void SetAutoReconnect(bool on);
+
+    // Open and Close enabled as they apply to the connection.
+    void ShowConnection(TCommPort connected);
+    // A chunk arrived: the data-in LED changes.
+    void FlashDataIn();
+    // A line at the end of the connection log.
+    void Log(const QString& line);
+    // The echo of a write: its bytes in hex in the connection log.
+    void EchoSent(const std::string& bytes);
+    // "Bytes Sent: n" of the last UBX frame written.
+    void ShowBytesSent(std::uint32_t count);
+
+    // The port's events.
+    void PortConnected(TCommPort Port);
+    void PortDisconnected(TCommPort Port);
+    void LineStatusChanged(TLineStatusSet LineStatus);
     // The open port's device went away: logged and shown as "<port> removed",
     // the page back to closed; the port reopens when it comes back.
-    void portSerialDeviceLost(TCommPort Port);
+    void DeviceLost(TCommPort Port);
     // The window fell so far behind the port that DroppedBytes received
     // bytes could not be kept: logged and shown in the status bar.
-    void portSerialOverflow(TCommPort Port, std::uint64_t DroppedBytes);
+    void Overflow(TCommPort Port, std::uint64_t DroppedBytes);
     // The ports present have changed: refills the list, keeping the
     // selection where it still exists, and reopens a port that came back.
     void PortsChanged();
+
+signals:
+    // The name of the port chosen in the list, for the status bar.
+    void PortNameShown(const QString& name);
+    // What became of the connection ("COM5 removed", received bytes that
+    // could not be kept), for the status bar;
+    // empty when there is nothing to tell.
+    void PortStateShown(const QString& state);
+
+private:
+    void CreateControls();
+    void LayOut();
+    void Connect();
+    QString PortName(TCommPort port) const;
+    void SendAntennaFrame(const TUBXPacket& command);
+    void PortChosen();
+    void RefreshPortsClicked();
+
+    TSerialPort& portSerial;
+    TUbxCommander& commander_;
+    TAutoReconnect* autoReconnect_;
+    // The next disconnect is that of a device already reported removed.
+    bool deviceLost_ = false;
 
     QPushButton* btnOpen;
     QPushButton* btnClose;
@@ -76,23 +119,4 @@ public:
     QLabel* lblNumSent;
     TLedIndicator* ledDataIn;
     QCheckBox* cbAutoReconnect;
-
-signals:
-    // The name of the port chosen in the list, for the status bar.
-    void PortNameShown(const QString& name);
-    // What became of the connection ("COM5 removed", received bytes that
-    // could not be kept), for the status bar;
-    // empty when there is nothing to tell.
-    void PortStateShown(const QString& state);
-
-private:
-    void CreateControls();
-    void LayOut();
-    void Connect();
-    QString PortName(TCommPort port) const;
-
-    TSerialPort& portSerial;
-    TAutoReconnect* autoReconnect_;
-    // The next disconnect is that of a device already reported removed.
-    bool deviceLost_ = false;
 };

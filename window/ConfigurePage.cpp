@@ -50,7 +50,8 @@ QLabel* MakeAnswerLabel(QWidget* parent, const QString& name) {
 
 } // namespace
 
-TConfigurePage::TConfigurePage(QWidget* parent) : QWidget(parent) {
+TConfigurePage::TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks)
+    : QWidget(parent), commander_(commander), baudTasks_(baudTasks) {
     setObjectName("tabConfigure");
     auto* page = new QGridLayout(this);
     page->addWidget(CreateBaudGroup(), 0, 0);
@@ -59,6 +60,8 @@ TConfigurePage::TConfigurePage(QWidget* parent) : QWidget(parent) {
     page->addWidget(CreateConfigGroup(), 1, 1);
     page->addWidget(CreateFirmwareGroup(), 2, 0, 1, 2);
     page->setRowStretch(2, 1);
+    Connect();
+    ConnectBaudTasks();
 }
 
 QGroupBox* TConfigurePage::CreateBaudGroup() {

@@ -1,8 +1,14 @@
 #pragma once
 // The "Configure" page: the receiver's daily settings, each with a button
 // that reads the current value where the receiver can say it, one that sets
-// it, and a label where the receiver's answer shows. Its controls only; the
-// handlers are the configure tasks (ConfigureTasks.h).
+// it, and a label where the receiver's answer shows: the baud rate (through
+// the baud tasks), navigation rate (CFG-RATE), message rates (CFG-MSG,
+// polled whenever a message is chosen), save, load and defaults (CFG-CFG
+// with the chosen devices), restarts (CFG-RST) and the firmware version
+// (MON-VER). Saving, loading, defaults and restarts ask first; polled values
+// fill the fields.
+
+#include "protocol/UbxFrame.h"
 
 #include <QWidget>
 #include <array>
@@ -14,11 +20,36 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class TBaudTasks;
+class TUbxCommander;
 
 class TConfigurePage : public QWidget {
     Q_OBJECT
 public:
-    explicit TConfigurePage(QWidget* parent);
+    TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks);
+
+private:
+    QGroupBox* CreateBaudGroup();
+    QGroupBox* CreateRateGroup();
+    QGroupBox* CreateMessageGroup();
+    QGroupBox* CreateConfigGroup();
+    QGroupBox* CreateFirmwareGroup();
+    void Connect();
+    void ConnectBaudTasks();
+
+    void PollRateClicked();
+    void SetRateClicked();
+    void PollMsgClicked();
+    void SetMsgClicked();
+    void PollVersionClicked();
+    // Sends command after the user agreed to question; the outcome shows in
+    // lblCfgAnswer.
+    void ConfirmAndSend(const QString& question, const TUBXPacket& command);
+    void SendShowingIn(QLabel* answer, const TUBXPacket& command);
+    std::uint8_t DeviceMask() const;
+
+    TUbxCommander& commander_;
+    TBaudTasks& baudTasks_;
 
     // Receiver baud rate and the baud search.
     QGroupBox* gbBaud;
@@ -59,11 +90,4 @@ public:
     QGroupBox* gbFirmware;
     QPushButton* btnPollVersion;
     QPlainTextEdit* moVersion;
-
-private:
-    QGroupBox* CreateBaudGroup();
-    QGroupBox* CreateRateGroup();
-    QGroupBox* CreateMessageGroup();
-    QGroupBox* CreateConfigGroup();
-    QGroupBox* CreateFirmwareGroup();
 };

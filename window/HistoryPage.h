@@ -46,15 +46,6 @@ public:
     // when the file cannot be written.
     void ExportSelection(const QString& path) const;
 
-    QComboBox* cbHistoryView; // 0 text lines, 1 hex dump
-    QLineEdit* edHistorySearch;
-    QComboBox* cbHistorySearchKind; // a SearchKind
-    QPushButton* btnHistoryFind;
-    QPushButton* btnHistoryCopy;
-    QPushButton* btnHistoryExport;
-    QLabel* lblHistory;
-    QTableView* tvHistory;
-
 private:
     void LayOut();
     void ExportClick();
@@ -72,4 +63,13 @@ private:
     THistoryModel* model_;
     QTimer* refresh_;
     std::uint64_t searchFrom_ = 0;
+
+    QComboBox* cbHistoryView; // 0 text lines, 1 hex dump
+    QLineEdit* edHistorySearch;
+    QComboBox* cbHistorySearchKind; // a SearchKind
+    QPushButton* btnHistoryFind;
+    QPushButton* btnHistoryCopy;
+    QPushButton* btnHistoryExport;
+    QLabel* lblHistory;
+    QTableView* tvHistory;
 };

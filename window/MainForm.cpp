@@ -2,6 +2,7 @@
 
 #include "widgets/NumEdit.h"
 #include "window/AnswerFeed.h"
+#include "window/BaudTasks.h"
 #include "window/ComPortPage.h"
 #include "window/ConfigurePage.h"
 #include "window/Controls.h"
@@ -10,7 +11,6 @@
 #include "window/MessagesPage.h"
 #include "window/NmeaPubxPage.h"
 #include "window/NmeaStandardPage.h"
-#include "window/PersistedPort.h"
 #include "window/PortWatcher.h"
 #include "window/ReceiveDisplay.h"
 #include "window/ReceiverFeed.h"
@@ -18,7 +18,9 @@
 #include "window/RecordPage.h"
 #include "window/SessionControl.h"
 #include "window/TextPane.h"
+#include "window/UbxCommander.h"
 #include "window/UbxProtocolPage.h"
+#include "window/WindowSender.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -42,32 +44,25 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     TNumEdit::SetErrorHandler(
         [this](const std::exception& error) { ShowErrorBox(this, error.what()); });
 
-    CreatePages();
     CreateStatusBar();
-    receiveDisplay = new TReceiveDisplay(this, moData, panels_[3], tabComPort, tabNMEA, tabUBX);
-    sessionControl = new TSessionControl(this, portSerial, tabRecord, panels_[4], panels_[5],
-                                         tabComPort->moComPort);
-    receiverFeed = new TReceiverFeed(this, tabReceiver, tabMessages);
+    CreateServices();
+    CreatePages();
+    receiveDisplay_ = new TReceiveDisplay(this, moData);
+    receiverFeed_ = new TReceiverFeed(this, tabReceiver, tabMessages);
+    answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander_, *baudTasks_);
+    portWatcher_ = new TPortWatcher(this, MakeUdevMonitor());
+    ConnectParts();
+    ConnectReceiving();
     BindPortEvents();
-    BindSending();
-    connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
-    connect(tabComPort, &TComPortPage::PortStateShown, portState_, &QLabel::setText);
-    connect(tabComPort, &TComPortPage::PortNameShown, this,
-            [this] { ShowPortState(portSerial.IsConnected()); });
-    portWatcher = new TPortWatcher(this, MakeUdevMonitor());
-    connect(portWatcher, &TPortWatcher::PortsChanged, this,
-            Guarded(this, [this] { tabComPort->PortsChanged(); }));
     RunGuarded(this, [this] { FormCreate(); });
     ShowPortState(spNone);
-    connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
-            Guarded(this, [this] { pcZEPOMonitorChange(); }));
 }
 
 TMainForm::~TMainForm() {
     // The handlers below reach into the pages: end the connection while they
     // still exist, then unbind them.
     portSerial.Close();
-    delete sessionControl; // it taps the port
+    delete sessionControl_; // it taps the port
     portSerial.OnReceive = nullptr;
     portSerial.OnLineStatusChange = nullptr;
     portSerial.OnConnect = nullptr;
@@ -78,14 +73,27 @@ TMainForm::~TMainForm() {
     TNumEdit::SetErrorHandler(nullptr);
 }
 
+void TMainForm::CreateServices() {
+    const auto echo = [this](const std::string& Buffer) {
+        sessionControl_->Sent(Buffer);
+        tabComPort->EchoSent(Buffer);
+    };
+    portSerial.OnSend = [echo](TSerialPort*, const std::string& Buffer) { echo(Buffer); };
+    // The window's own sends never hold it: they go through the sender.
+    sender_ = new TWindowSender(sbZEPOMonitor, portSerial, echo);
+    ubxCommander_ = new TUbxCommander(this, portSerial);
+    baudTasks_ = new TBaudTasks(this, *ubxCommander_, portSerial);
+    sessionControl_ = new TSessionControl(this, portSerial);
+}
+
 void TMainForm::CreatePages() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     pcZEPOMonitor = new QTabWidget(splitter);
     pcZEPOMonitor->setObjectName("pcZEPOMonitor");
-    tabComPort = new TComPortPage(pcZEPOMonitor, portSerial);
-    tabNMEA = new TNmeaStandardPage(pcZEPOMonitor);
-    tabUBX = new TNmeaPubxPage(pcZEPOMonitor);
-    ts = new TUbxProtocolPage(pcZEPOMonitor);
+    tabComPort = new TComPortPage(pcZEPOMonitor, portSerial, *ubxCommander_);
+    tabNMEA = new TNmeaStandardPage(pcZEPOMonitor, *sender_);
+    tabUBX = new TNmeaPubxPage(pcZEPOMonitor, *sender_);
+    ts = new TUbxProtocolPage(pcZEPOMonitor, *ubxCommander_);
     pcZEPOMonitor->addTab(tabComPort, "ComPort");
     pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
@@ -94,9 +102,9 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabReceiver, "Receiver");
     tabMessages = new TMessagesPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabMessages, "Messages");
-    tabConfigure = new TConfigurePage(pcZEPOMonitor);
+    tabConfigure = new TConfigurePage(pcZEPOMonitor, *ubxCommander_, *baudTasks_);
     pcZEPOMonitor->addTab(tabConfigure, "Configure");
-    tabRecord = new TRecordPage(pcZEPOMonitor);
+    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     tabHistory = new THistoryPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabHistory, "History");

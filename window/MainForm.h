@@ -1,7 +1,10 @@
 #pragma once
-// The main window: the four pages, the data pane, the status bar and the
-// window's serial port, whose events it binds to the pages' handlers. It
-// restores the port last used at start-up and stores it again at closing.
+// The main window: the pages, the data pane, the status bar and the window's
+// serial port with the parts that work on it (receive display and feed,
+// sender, UBX commander, baud tasks, session control). Each page keeps its
+// controls and handlers; the window makes the connections between them and
+// binds the port's events. It restores the port last used at start-up and
+// stores it again at closing.
 
 #include "serial/SerialPort.h"
 
@@ -10,20 +13,19 @@
 #include <memory>
 
 class QLabel;
-class TAnswerFeed;
 class QPlainTextEdit;
-class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class TAnswerFeed;
 class TBaudTasks;
 class TComPortPage;
-class THistoryPage;
 class TConfigurePage;
-class TNmeaPubxPage;
-class TPortWatcher;
-class TNmeaStandardPage;
-class TReceiveDisplay;
+class THistoryPage;
 class TMessagesPage;
+class TNmeaPubxPage;
+class TNmeaStandardPage;
+class TPortWatcher;
+class TReceiveDisplay;
 class TReceiverFeed;
 class TReceiverPage;
 class TRecordPage;
@@ -47,7 +49,30 @@ public:
     // The connection's state after a device went or came back.
     QLabel* PortState() const { return portState_; }
 
+    // The port named (COMn or a device path) chosen as in the port list, the
+    // baud rate chosen in its list, and "Open" pressed.
+    void ChoosePort(const QString& name);
+    void ChooseBaudRate(const QString& rate);
+    void OpenPort();
+
     TSerialPort portSerial;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateServices();
+    void CreatePages();
+    void CreateStatusBar();
+    void ConnectParts();
+    void ConnectReceiving();
+    void BindPortEvents();
+    void FormCreate();
+    void FormClose();
+    // Shows whether a port is open: Open and Close enabled as they apply,
+    // the port in use in status panel 1 and in the title.
+    void ShowPortState(TCommPort connected);
+
     QTabWidget* pcZEPOMonitor;
     TComPortPage* tabComPort;
     TNmeaStandardPage* tabNMEA;
@@ -55,35 +80,20 @@ public:
     TUbxProtocolPage* ts;
     TReceiverPage* tabReceiver;
     TMessagesPage* tabMessages;
+    TConfigurePage* tabConfigure;
+    TRecordPage* tabRecord;
+    THistoryPage* tabHistory;
     QPlainTextEdit* moData;
     QStatusBar* sbZEPOMonitor;
-    TReceiveDisplay* receiveDisplay;
-    TWindowSender* sender;
-    TPortWatcher* portWatcher;
-    TRecordPage* tabRecord;
-    TSessionControl* sessionControl;
-    TReceiverFeed* receiverFeed;
-    TConfigurePage* tabConfigure;
-    THistoryPage* tabHistory;
-    TUbxCommander* ubxCommander;
-    TBaudTasks* baudTasks;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void CreatePages();
-    void CreateStatusBar();
-    void BindPortEvents();
-    void BindSending();
-    void FormCreate();
-    void FormClose();
-    void pcZEPOMonitorChange();
-    // Shows whether a port is open: Open and Close enabled as they apply,
-    // the port in use in status panel 1 and in the title.
-    void ShowPortState(TCommPort connected);
-
     std::array<QLabel*, 6> panels_{};
     QLabel* portState_ = nullptr;
+
+    TWindowSender* sender_;
+    TUbxCommander* ubxCommander_;
+    TBaudTasks* baudTasks_;
+    TSessionControl* sessionControl_;
+    TReceiveDisplay* receiveDisplay_;
+    TReceiverFeed* receiverFeed_;
+    TPortWatcher* portWatcher_;
     std::unique_ptr<TAnswerFeed> answerFeed_;
 };

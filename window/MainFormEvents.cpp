@@ -1,5 +1,5 @@
-// The main window's own events: start-up, closing, page changes, and the
-// binding of the serial port's events to the pages' handlers.
+// The main window's own events: start-up, closing, the startup options, and
+// the binding of the serial port's events to the pages and parts.
 
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
@@ -10,55 +10,65 @@
 #include "window/ReceiverFeed.h"
 #include "window/SessionControl.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <iostream>
 #include <stdexcept>
 
 void TMainForm::BindPortEvents() {
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
-        RunGuarded(this, [&] { receiveDisplay->portSerialReceive(Buffer); });
-        RunGuarded(this, [&] { receiverFeed->Take(Buffer); });
+        RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
+        RunGuarded(this, [&] { receiverFeed_->Take(Buffer); });
         RunGuarded(this, [&] { tabHistory->Take(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { receiverFeed->Restart(); });
+        RunGuarded(this, [&] { receiverFeed_->Restart(); });
         RunGuarded(this, [&] {
-            sessionControl->PortOpened();
-            tabComPort->portSerialConnect(Port);
+            sessionControl_->PortOpened();
+            tabComPort->PortConnected(Port);
         });
         ShowPortState(Port);
     };
     // The port still counts as connected while its disconnect is reported.
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] {
-            receiverFeed->EndOfStream();
-            tabComPort->portSerialDisconnect(Port);
+            receiverFeed_->EndOfStream();
+            tabComPort->PortDisconnected(Port);
         });
         ShowPortState(spNone);
     };
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->portSerialDeviceLost(Port); });
+        RunGuarded(this, [&] { tabComPort->DeviceLost(Port); });
     };
     portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
-        RunGuarded(this,
-                   [&] { tabComPort->portSerialOverflow(portSerial.IsConnected(), DroppedBytes); });
+        RunGuarded(this, [&] { tabComPort->Overflow(portSerial.IsConnected(), DroppedBytes); });
     };
     portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
-        RunGuarded(this, [&] { tabComPort->portSerialLineStatusChange(LineStatus); });
+        RunGuarded(this, [&] { tabComPort->LineStatusChanged(LineStatus); });
     };
 }
 
 void TMainForm::ShowPortState(TCommPort connected) {
     const QString name = QString::fromLatin1(portSerial.CommPortToString(connected));
-    tabComPort->btnClose->setEnabled(connected != spNone);
-    // Open also moves an open connection to another port chosen in the list.
-    tabComPort->btnOpen->setEnabled(connected == spNone || portSerial.Port() != connected);
+    tabComPort->ShowConnection(connected);
     if (connected != spNone)
         panels_[1]->setText(name);
     setWindowTitle(connected == spNone ? WindowCaption : WindowCaption + " - " + name + " open");
+}
+
+void TMainForm::ChoosePort(const QString& name) {
+    SetPortByName(portSerial, name.toStdString());
+    const QString chosen = QString::fromLatin1(portSerial.CommPortToString(portSerial.Port()));
+    panels_[1]->setText(chosen);
+    tabComPort->SelectListedPort(chosen);
+}
+
+void TMainForm::ChooseBaudRate(const QString& rate) {
+    tabComPort->SelectBaudRate(rate);
+}
+
+void TMainForm::OpenPort() {
+    tabComPort->OpenPort();
 }
 
 void TMainForm::FormCreate() {
@@ -68,7 +78,7 @@ void TMainForm::FormCreate() {
         // Start-up goes on without the store; the port keeps its design value.
         std::cerr << "ZEPO Monitor: settings not restored: " << error.what() << '\n';
     }
-    tabComPort->cbAutoReconnect->setChecked(RestoreAutoReconnect());
+    tabComPort->SetAutoReconnect(RestoreAutoReconnect());
     tabComPort->RefreshPortList();
     tabComPort->SelectBaudRate("9600");
 }
@@ -76,7 +86,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormClose() {
     portSerial.Close();
     try {
-        StorePort(portSerial, tabComPort->cbAutoReconnect->isChecked());
+        StorePort(portSerial, tabComPort->AutoReconnect());
     } catch (const std::exception& error) {
         // One box; the window closes all the same.
         throw std::runtime_error(std::string("Settings not saved. ") + error.what());
@@ -86,8 +96,4 @@ void TMainForm::FormClose() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     RunGuarded(this, [this] { FormClose(); });
     QMainWindow::closeEvent(event);
-}
-
-void TMainForm::pcZEPOMonitorChange() {
-    tabComPort->RefreshPortList();
 }

@@ -1,8 +1,12 @@
 #include "window/NmeaPubxPage.h"
 
+#include "protocol/NmeaSentence.h"
 #include "widgets/NumSpin.h"
 #include "window/Controls.h"
+#include "window/ErrorBox.h"
+#include "window/SendableText.h"
 #include "window/TextPane.h"
+#include "window/WindowSender.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -15,6 +19,11 @@
 #include <QVBoxLayout>
 
 namespace {
+// The message id is the first three characters of the selection text.
+constexpr int kMsgIdLength = 3;
+// A $PUBX,40 sentence ends "*", two checksum digits, CR LF.
+constexpr std::size_t kChecksumFromEnd = 4;
+
 const QStringList SetNmeaItems = {
     "DTM DatumRef    p.47", "GBS SatFault    p.48", "GGA SysFix      p.49", "GLL Lat/Lon     p.50",
     "GNS FixData     p.52", "GRS RngResidul  p.53", "GSA ActiveSats  p.54", "GST RangeError  p.55",
@@ -49,7 +58,8 @@ QFrame* MakePanel(QWidget* parent, const QString& name, const QColor& colour) {
 }
 } // namespace
 
-TNmeaPubxPage::TNmeaPubxPage(QWidget* parent) : QWidget(parent) {
+TNmeaPubxPage::TNmeaPubxPage(QWidget* parent, TWindowSender& sender)
+    : QWidget(parent), sender_(sender) {
     setObjectName("tabUBX");
     CreateSetUBX40Panel();
     CreateControlsPanel();
@@ -58,6 +68,39 @@ TNmeaPubxPage::TNmeaPubxPage(QWidget* parent) : QWidget(parent) {
     page->setSpacing(0);
     page->addWidget(pnlUBTop);
     page->addWidget(pnlUBXControls, 1);
+    Connect();
+}
+
+void TNmeaPubxPage::Connect() {
+    connect(btnSetUBX40, &QPushButton::clicked, this, Guarded(this, [this] { SetUBX40Clicked(); }));
+    const std::pair<QPushButton*, std::string_view> polls[] = {{btnPollLatLon, kPubxPollLatLon},
+                                                               {btnPolSatStat, kPubxPollSatStat},
+                                                               {btnPollTime, kPubxPollTime}};
+    for (const auto& [button, command] : polls)
+        connect(button, &QPushButton::clicked, this,
+                Guarded(this, [this, command] { SendPoll(command); }));
+    connect(cbPUBXWatch, &QComboBox::currentTextChanged, this, &TNmeaPubxPage::PubxWatchChanged);
+}
+
+QString TNmeaPubxPage::PubxWatch() const {
+    return cbPUBXWatch->currentText();
+}
+
+void TNmeaPubxPage::ShowWatchLine(const QString& line) {
+    InsertFirstLine(moUBXWatch, line);
+}
+
+void TNmeaPubxPage::SetUBX40Clicked() {
+    const std::string msgId = SendableText(cbSetNMEA->currentText().left(kMsgIdLength));
+    const std::string sentence =
+        BuildPubx40(msgId, ns3rddc->ValueAsInt(), ns4rus1->ValueAsInt(), ns5rus2->ValueAsInt(),
+                    ns6rusb->ValueAsInt(), ns7rspi->ValueAsInt());
+    sender_.SendString(sentence);
+    edCKA_CKB->setText(QString::fromLatin1(sentence.substr(sentence.size() - kChecksumFromEnd, 2)));
+}
+
+void TNmeaPubxPage::SendPoll(std::string_view command) {
+    sender_.SendString(std::string(command));
 }
 
 void TNmeaPubxPage::CreateSetUBX40Panel() {

@@ -1,8 +1,11 @@
 #pragma once
 // The "NMEA PUBX" page: the Set UBX40 panel that composes a $PUBX,40 rate
-// command, the three PUBX polls and the PUBX watch.
+// command from the chosen message and the five rate fields and shows its
+// checksum in "9.cs", the three PUBX polls and the PUBX watch.
+// "edUBXSendBytes" has no operation.
 
 #include <QWidget>
+#include <string_view>
 
 class QComboBox;
 class QFrame;
@@ -12,11 +15,29 @@ class QPlainTextEdit;
 class QPushButton;
 class TNumEdit;
 class TNumSpin;
+class TWindowSender;
 
 class TNmeaPubxPage : public QWidget {
     Q_OBJECT
 public:
-    explicit TNmeaPubxPage(QWidget* parent);
+    TNmeaPubxPage(QWidget* parent, TWindowSender& sender);
+
+    // The text of the watch's selection: it starts with the sentence watched.
+    QString PubxWatch() const;
+    // A watched sentence, shown first in the watch.
+    void ShowWatchLine(const QString& line);
+
+signals:
+    void PubxWatchChanged(const QString& watch);
+
+private:
+    void CreateSetUBX40Panel();
+    void CreateControlsPanel();
+    void Connect();
+    void SetUBX40Clicked();
+    void SendPoll(std::string_view command);
+
+    TWindowSender& sender_;
 
     QFrame* pnlUBTop;
     QFrame* pnlSetUBX40;
@@ -45,8 +66,4 @@ public:
     QPushButton* btnPollTime;
     QLineEdit* edUBXSendBytes;
     QPlainTextEdit* moUBXWatch;
-
-private:
-    void CreateSetUBX40Panel();
-    void CreateControlsPanel();
 };

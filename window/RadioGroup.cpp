@@ -17,6 +17,10 @@ TRadioGroup::TRadioGroup(QWidget* parent, const QString& name, const QString& ca
     }
     layout->addStretch();
     SetItemIndex(selected);
+    connect(&group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            emit ItemIndexChanged(id);
+    });
 }
 
 void TRadioGroup::SetItemIndex(int index) {

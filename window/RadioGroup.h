@@ -19,6 +19,10 @@ public:
     void SetItemIndex(int index);
     QRadioButton* Button(int index) const;
 
+signals:
+    // Another item was selected, by a click or by SetItemIndex.
+    void ItemIndexChanged(int index);
+
 private:
     QButtonGroup group_;
 };

@@ -1,19 +1,8 @@
 #include "window/ReceiveDisplay.h"
 
-#include "protocol/ReceiveView.h"
-#include "widgets/LedIndicator.h"
 #include "window/ChunkExcerpt.h"
-#include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
-#include "window/NmeaPubxPage.h"
-#include "window/NmeaStandardPage.h"
-#include "window/RadioGroup.h"
 #include "window/TextPane.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 
 namespace {
 QString Latin1(const std::string& text) {
@@ -25,30 +14,30 @@ std::string Latin1Bytes(const QString& text) {
 }
 } // namespace
 
-TReceiveDisplay::TReceiveDisplay(QWidget* window, QPlainTextEdit* data, QLabel* watchPanel,
-                                 TComPortPage* comPort, TNmeaStandardPage* nmea,
-                                 TNmeaPubxPage* pubx)
-    : QObject(window), window_(window), moData(data), watchPanel_(watchPanel), comPort_(comPort),
-      nmea_(nmea), pubx_(pubx) {
-    connect(nmea_->cbSkip, &QCheckBox::clicked, this, Guarded(window, [this] { cbSkipClick(); }));
-    connect(nmea_->btnStep, &QPushButton::clicked, this,
-            Guarded(window, [this] { btnStepClick(); }));
+TReceiveDisplay::TReceiveDisplay(QWidget* window, QPlainTextEdit* data)
+    : QObject(window), window_(window), moData(data) {}
+
+void TReceiveDisplay::SetNmeaWatch(const QString& watch) {
+    nmeaWatch_ = Latin1Bytes(watch);
 }
 
-void TReceiveDisplay::cbSkipClick() {
-    Skip = nmea_->cbSkip->isChecked();
+void TReceiveDisplay::SetPubxWatch(const QString& watch) {
+    pubxWatch_ = Latin1Bytes(watch);
 }
 
-void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
-    comPort_->ledDataIn->SetChecked(!comPort_->ledDataIn->Checked());
+void TReceiveDisplay::SetStopOutput(bool checked) {
+    stopChecked_ = checked;
+    Skip = checked;
+}
 
-    const auto mode = static_cast<ViewMode>(nmea_->rgMode->ItemIndex());
+void TReceiveDisplay::Take(const std::string& Buffer) {
+    emit DataArrived();
+
     const TChunkDisplay display =
-        DecodeShownChunk(Buffer, mode, Latin1Bytes(nmea_->cbNMEAWatch->currentText()),
-                         Latin1Bytes(pubx_->cbPUBXWatch->currentText()), textFilter_);
+        DecodeShownChunk(Buffer, view_, nmeaWatch_, pubxWatch_, textFilter_);
 
     for (const std::string& line : display.PubxWatchLines)
-        InsertFirstLine(pubx_->moUBXWatch, Latin1(line));
+        emit PubxWatchLine(Latin1(line));
     if (display.FoundUbx)
         ShowFoundUbx();
     if (!Skip && display.DataLines) {
@@ -57,12 +46,10 @@ void TReceiveDisplay::portSerialReceive(const std::string& Buffer) {
             lines << Latin1(line);
         SetLines(moData, lines);
     }
-    for (const std::string& line : display.NmeaWatchLines) {
-        watchPanel_->setText(Latin1(line));
-        InsertFirstLine(nmea_->moNMEAWatch, Latin1(line));
-    }
-    if (mode == ViewMode::vmNMEA)
-        Skip = nmea_->cbSkip->isChecked();
+    for (const std::string& line : display.NmeaWatchLines)
+        emit NmeaWatchLine(Latin1(line));
+    if (view_ == ViewMode::vmNMEA)
+        Skip = stopChecked_;
 }
 
 void TReceiveDisplay::ShowFoundUbx() {

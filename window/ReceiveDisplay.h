@@ -1,40 +1,48 @@
 #pragma once
-// The receive display: each chunk from the port toggles the data-in LED,
-// feeds the PUBX watch, is rendered in the chosen view into the data pane
-// (unless output is stopped) and, in the NMEA view, feeds the NMEA watch and
-// status panel 3. A chunk starting with the UBX sync byte in the UBX view
-// raises the "Found UBX" notice. Nothing is carried from one chunk to the
-// next, except the start of a UBX frame cut off at a chunk's end, which the
-// NMEA view and the watches leave out (protocol/ReceiveText.h).
+// The receive display: each chunk from the port is rendered in the chosen
+// view into the data pane (unless output is stopped), its PUBX sentences and,
+// in the NMEA view, its watched NMEA sentences go out to the watches. A chunk
+// starting with the UBX sync byte in the UBX view raises the "Found UBX"
+// notice. Nothing is carried from one chunk to the next, except the start of
+// a UBX frame cut off at a chunk's end, which the NMEA view and the watches
+// leave out (protocol/ReceiveText.h).
 
 #include "protocol/ReceiveText.h"
+#include "protocol/ReceiveView.h"
 
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <string>
 
-class QLabel;
 class QPlainTextEdit;
 class QWidget;
-class TComPortPage;
-class TNmeaPubxPage;
-class TNmeaStandardPage;
 
 class TReceiveDisplay : public QObject {
     Q_OBJECT
 public:
-    TReceiveDisplay(QWidget* window, QPlainTextEdit* data, QLabel* watchPanel,
-                    TComPortPage* comPort, TNmeaStandardPage* nmea, TNmeaPubxPage* pubx);
+    TReceiveDisplay(QWidget* window, QPlainTextEdit* data);
 
-    void portSerialReceive(const std::string& Buffer);
-    // "Stop Output": output stops while checked.
-    void cbSkipClick();
+    void Take(const std::string& Buffer);
+
+    // The view's settings, as the pages show them.
+    void SetView(ViewMode view) { view_ = view; }
+    // The texts of the watches' selections.
+    void SetNmeaWatch(const QString& watch);
+    void SetPubxWatch(const QString& watch);
+    // "Stop Output" clicked: output stops while checked.
+    void SetStopOutput(bool checked);
     // "Show Current": inverts the stop.
-    void btnStepClick() { Skip = !Skip; }
+    void ShowCurrent() { Skip = !Skip; }
 
     // Output stopped: the data pane keeps what it shows.
     bool Skip = false;
+
+signals:
+    // A chunk arrived.
+    void DataArrived();
+    void NmeaWatchLine(const QString& line);
+    void PubxWatchLine(const QString& line);
 
 private:
     // Shows the notice without waiting for it: reception goes on while it is
@@ -46,8 +54,8 @@ private:
 
     QWidget* window_;
     QPlainTextEdit* moData;
-    QLabel* watchPanel_;
-    TComPortPage* comPort_;
-    TNmeaStandardPage* nmea_;
-    TNmeaPubxPage* pubx_;
+    ViewMode view_ = ViewMode::vmASCII;
+    std::string nmeaWatch_;
+    std::string pubxWatch_;
+    bool stopChecked_ = false;
 };

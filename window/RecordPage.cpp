@@ -1,19 +1,25 @@
 #include "window/RecordPage.h"
 
 #include "window/Controls.h"
+#include "window/ErrorBox.h"
+#include "window/RecordingDialog.h"
+#include "window/SessionControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFormLayout>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TRecordPage::TRecordPage(QWidget* parent) : QWidget(parent) {
+TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
+    : QWidget(parent), session_(session) {
     setObjectName("tabRecord");
     auto* recording = new QGroupBox("Recording", this);
     recording->setObjectName("gbRecording");
@@ -63,4 +69,60 @@ TRecordPage::TRecordPage(QWidget* parent) : QWidget(parent) {
     column->addWidget(recording);
     column->addWidget(replay);
     column->addStretch();
+    Connect();
+}
+
+void TRecordPage::Connect() {
+    connect(btnRecord, &QPushButton::clicked, this, Guarded(this, [this] { RecordClicked(); }));
+    connect(btnStopRecording, &QPushButton::clicked, this,
+            Guarded(this, [this] { session_.StopRecording(); }));
+    connect(btnOpenRecording, &QPushButton::clicked, this,
+            Guarded(this, [this] { OpenRecordingClicked(); }));
+    connect(btnPauseReplay, &QPushButton::clicked, this, Guarded(this, [this] {
+                btnPauseReplay->setText(session_.TogglePause() ? "Resume" : "Pause");
+            }));
+    connect(btnStepReplay, &QPushButton::clicked, this, [this] { session_.Step(); });
+    connect(cbReplayPace, &QComboBox::currentIndexChanged, this,
+            [this](int index) { session_.SetAsFastAsPossible(index == 1); });
+    connect(slReplayPosition, &QSlider::valueChanged, this,
+            [this](int value) { session_.Seek(static_cast<double>(value) / kPositionSteps); });
+    connect(&session_, &TSessionControl::RecordingShown, lblRecording, &QLabel::setText);
+    connect(&session_, &TSessionControl::RecordingChanged, btnStopRecording,
+            &QPushButton::setEnabled);
+    connect(&session_, &TSessionControl::ReplayShown, this, &TRecordPage::ShowReplay);
+}
+
+void TRecordPage::RecordClicked() {
+    const QString path = AskRecordingPath(this, "Record to", "zepo-");
+    if (!path.isEmpty())
+        StartRecording(path);
+}
+
+void TRecordPage::StartRecording(const QString& path) {
+    session_.StartRecording(path, cbTextLog->isChecked());
+}
+
+void TRecordPage::OpenRecordingClicked() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, "Open recording", QDir::homePath(),
+                                     "Recordings (*.ubx *.nmea *.log *.txt);;All files (*)");
+    if (!path.isEmpty())
+        OpenRecording(path);
+}
+
+void TRecordPage::OpenRecording(const QString& path) {
+    session_.OpenRecording(path, seMessagesPerSecond->value(), cbReplayPace->currentIndex() == 1);
+    {
+        const QSignalBlocker quiet(slReplayPosition);
+        slReplayPosition->setValue(0);
+    }
+    btnPauseReplay->setText("Pause");
+}
+
+void TRecordPage::ShowReplay(const QString& text, double progress, bool paused) {
+    lblReplay->setText(text + (paused ? " (paused)" : ""));
+    if (!slReplayPosition->isSliderDown()) {
+        const QSignalBlocker quiet(slReplayPosition);
+        slReplayPosition->setValue(static_cast<int>(progress * kPositionSteps));
+    }
 }

@@ -2,6 +2,8 @@
 // The "Record" page: recording the session to a file (with an optional text
 // log beside it) and replaying a recording through the window as if a
 // receiver sent it, at its recorded pace or as fast as the window takes it.
+// The session control does the work; the page asks for files and shows its
+// state.
 
 #include <QWidget>
 
@@ -11,11 +13,28 @@ class QLabel;
 class QPushButton;
 class QSlider;
 class QSpinBox;
+class TSessionControl;
 
 class TRecordPage : public QWidget {
     Q_OBJECT
 public:
-    explicit TRecordPage(QWidget* parent);
+    TRecordPage(QWidget* parent, TSessionControl& session);
+
+    // Records to path, with a text log when the page's check box says so.
+    // Throws std::runtime_error when the file cannot be made.
+    void StartRecording(const QString& path);
+    // Replays the recording at path at the page's pace.
+    void OpenRecording(const QString& path);
+
+private:
+    void Connect();
+    void RecordClicked();
+    void OpenRecordingClicked();
+    void ShowReplay(const QString& text, double progress, bool paused);
+
+    static constexpr int kPositionSteps = 1000;
+
+    TSessionControl& session_;
 
     QPushButton* btnRecord;
     QPushButton* btnStopRecording;
@@ -29,6 +48,4 @@ public:
     QPushButton* btnStepReplay;
     QSlider* slReplayPosition; // 0 … kPositionSteps
     QLabel* lblReplay;
-
-    static constexpr int kPositionSteps = 1000;
 };

@@ -4,8 +4,9 @@
 // costs a recorded byte; the commands the window sends go into the text log.
 // A replay plays a recording on a virtual line that the window's port opens
 // like a receiver's, so every view, watch and the recording itself work on
-// it unchanged. The status bar shows the recording's or replay's state and
-// the bytes received and sent since the port was opened.
+// it unchanged. What it does is told through the signals: the recording's
+// and the replay's state, the bytes received and sent since the port was
+// opened, and the lines of the port log.
 
 #include <QObject>
 #include <QString>
@@ -15,49 +16,59 @@
 #include <mutex>
 #include <string>
 
-class QLabel;
-class QPlainTextEdit;
 class QTimer;
 class QWidget;
 class ReplayPort;
 class SessionRecorder;
-class TRecordPage;
 class TSerialPort;
 
 class TSessionControl : public QObject {
     Q_OBJECT
 public:
-    TSessionControl(QWidget* window, TSerialPort& port, TRecordPage* page, QLabel* statePanel,
-                    QLabel* countPanel, QPlainTextEdit* portLog);
+    // A recording that fails later is reported in a box over window.
+    TSessionControl(QWidget* window, TSerialPort& port);
     ~TSessionControl() override;
 
     // Throws std::runtime_error when the file cannot be made.
     void StartRecording(const QString& path, bool withTextLog);
     void StopRecording();
-    // Loads the recording, opens the window's port on it and starts playing.
-    void OpenRecording(const QString& path);
+    // Loads the recording (raw files paced at messagesPerSecond), opens the
+    // window's port on it and starts playing.
+    void OpenRecording(const QString& path, int messagesPerSecond, bool asFastAsPossible);
+    // The replay's controls; nothing happens without a replay. TogglePause
+    // tells whether the replay is paused now.
+    bool TogglePause();
+    void Step();
+    void SetAsFastAsPossible(bool on);
+    // Jumps to fraction (0 … 1) of the recording.
+    void Seek(double fraction);
 
     // Hooks of the port's events.
     void PortOpened();
     void Sent(const std::string& bytes);
 
-    // The status texts, refreshed about five times a second.
+    // Tells the state, about five times a second.
     void Refresh();
 
+signals:
+    // The recording's state ("Recording drive.ubx: 1.2 MB, 00:01:23", or
+    // what was recorded), and whether one runs.
+    void RecordingShown(const QString& text);
+    void RecordingChanged(bool recording);
+    // The replay's state, its progress (0 … 1) and whether it is paused.
+    void ReplayShown(const QString& text, double progress, bool paused);
+    // The session's state for the status bar: recording, replaying or none.
+    void StateShown(const QString& text);
+    // "RX: n  TX: m".
+    void CountsShown(const QString& text);
+    void Logged(const QString& line);
+
 private:
-    void Connect(TRecordPage* page);
-    void RecordClick();
-    void OpenRecordingClick();
-    void PauseClick();
     void ShowRecordingState();
     void ShowReplayState();
 
     QWidget* window_;
     TSerialPort& port_;
-    TRecordPage* page_;
-    QLabel* statePanel_;
-    QLabel* countPanel_;
-    QPlainTextEdit* portLog_;
     QTimer* refresh_;
 
     std::atomic<std::uint64_t> received_ = 0;

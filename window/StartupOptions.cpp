@@ -1,14 +1,10 @@
 #include "window/StartupOptions.h"
 
 #include "serial/PortNames.h"
-#include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
 #include "window/MainForm.h"
-#include "window/PersistedPort.h"
 
 #include <QCommandLineParser>
-#include <QLabel>
-#include <QListWidget>
 
 namespace {
 const QString PortOption = QStringLiteral("port");
@@ -70,18 +66,10 @@ TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList
 }
 
 void ApplyStartupOptions(TMainForm& window, const TStartupOptions& options) {
-    TComPortPage* page = window.tabComPort;
-    if (!options.port.isEmpty()) {
-        SetPortByName(window.portSerial, options.port.toStdString());
-        const QString name =
-            QString::fromLatin1(window.portSerial.CommPortToString(window.portSerial.Port()));
-        window.StatusPanel(1)->setText(name);
-        const QList<QListWidgetItem*> listed = page->lstPorts->findItems(name, Qt::MatchExactly);
-        if (!listed.isEmpty())
-            page->lstPorts->setCurrentItem(listed.first());
-    }
+    if (!options.port.isEmpty())
+        window.ChoosePort(options.port);
     if (!options.baudRate.isEmpty())
-        page->SelectBaudRate(options.baudRate);
+        window.ChooseBaudRate(options.baudRate);
     if (options.open)
-        RunGuarded(&window, [page] { page->btnOpenClick(); });
+        RunGuarded(&window, [&window] { window.OpenPort(); });
 }

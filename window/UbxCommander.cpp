@@ -3,7 +3,6 @@
 #include "protocol/UbxVocabulary.h"
 #include "protocol/decoding/Decoder.h"
 #include "serial/SerialPort.h"
-#include "window/TextPane.h"
 
 namespace {
 
@@ -28,8 +27,8 @@ QString LogLine(const ubx::TCommandOutcome& outcome) {
 
 } // namespace
 
-TUbxCommander::TUbxCommander(QObject* parent, TSerialPort& port, QPlainTextEdit* portLog)
-    : QObject(parent), portSerial(port), portLog_(portLog) {
+TUbxCommander::TUbxCommander(QObject* parent, TSerialPort& port)
+    : QObject(parent), portSerial(port) {
     expiry_.setInterval(100);
     connect(&expiry_, &QTimer::timeout, this, [this] {
         Report(tracker_.Expire());
@@ -59,7 +58,7 @@ void TUbxCommander::Receive(std::uint8_t ubxClass, std::uint8_t id,
 
 void TUbxCommander::Report(const std::vector<ubx::TCommandOutcome>& outcomes) {
     for (const auto& outcome : outcomes) {
-        AppendLine(portLog_, LogLine(outcome));
+        emit Logged(LogLine(outcome));
         const auto listener = listeners_.find(outcome.ticket);
         if (listener == listeners_.end())
             continue;

@@ -1,9 +1,9 @@
 #pragma once
 // The one way the window sends UBX commands: writes the frame, follows the
 // command until the receiver answers (ACK-ACK, ACK-NAK, the polled message)
-// or its time is up, and writes the outcome into the port log, for instance
-// "CFG-PRT: ACK-ACK after 84 ms". The page that sent the command hears the
-// outcome too, to show it next to its button.
+// or its time is up, and logs the outcome, for instance "CFG-PRT: ACK-ACK
+// after 84 ms". The page that sent the command hears the outcome too, to show
+// it next to its button.
 
 #include "protocol/commands/CommandTracker.h"
 
@@ -13,7 +13,6 @@
 #include <map>
 #include <span>
 
-class QPlainTextEdit;
 class TSerialPort;
 
 class TUbxCommander : public QObject {
@@ -21,7 +20,7 @@ class TUbxCommander : public QObject {
 public:
     using TOnSettled = std::function<void(const ubx::TCommandOutcome&)>;
 
-    TUbxCommander(QObject* parent, TSerialPort& port, QPlainTextEdit* portLog);
+    TUbxCommander(QObject* parent, TSerialPort& port);
 
     // Writes the command (throws the port's error when it is not open, and
     // then follows nothing); returns the count written.
@@ -30,11 +29,14 @@ public:
     // A UBX frame received with a right checksum.
     void Receive(std::uint8_t ubxClass, std::uint8_t id, std::span<const std::uint8_t> payload);
 
+signals:
+    // The outcome of a command as a line of the port log.
+    void Logged(const QString& line);
+
 private:
     void Report(const std::vector<ubx::TCommandOutcome>& outcomes);
 
     TSerialPort& portSerial;
-    QPlainTextEdit* portLog_;
     ubx::TCommandTracker tracker_;
     QTimer expiry_;
     std::map<std::uint64_t, TOnSettled> listeners_;

@@ -36,7 +36,8 @@ TNumEdit* MakeFrameField(QWidget* parent, const QString& name, double value, int
 }
 } // namespace
 
-TUbxProtocolPage::TUbxProtocolPage(QWidget* parent) : QWidget(parent) {
+TUbxProtocolPage::TUbxProtocolPage(QWidget* parent, TUbxCommander& commander)
+    : QWidget(parent), commander_(commander) {
     setObjectName("ts");
     btnPollCFG_PRT = MakeButton(this, "btnPollCFG_PRT", "Poll CFG_PRT");
     lblSent = MakeLabel(this, "lblSent", "lblSent");
@@ -53,6 +54,7 @@ TUbxProtocolPage::TUbxProtocolPage(QWidget* parent) : QWidget(parent) {
     page->addLayout(buttons);
     page->addWidget(gbPoll);
     page->addStretch();
+    Connect();
 }
 
 void TUbxProtocolPage::CreateComposer() {

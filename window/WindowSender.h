@@ -43,10 +43,6 @@ public:
     // Ends the send going on; what was written so far is echoed.
     void Cancel();
 
-    QLabel* lblSending;
-    QProgressBar* pbSending;
-    QPushButton* btnCancelSend;
-
 private:
     void Send(const std::string& bytes, TDone done);
     void ShowProgress();
@@ -57,4 +53,7 @@ private:
     std::shared_ptr<TSendJob> job_;
     TDone done_;
     QTimer progressTimer_;
+    QLabel* lblSending;
+    QProgressBar* pbSending;
+    QPushButton* btnCancelSend;
 };

@@ -16,6 +16,7 @@
 // --watches also turns on the GGA and PUBX watches, whose panes keep every
 // matching line, so memory then grows with the traffic by design.
 
+#include "tests/support/NamedControl.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
 #include "window/NmeaPubxPage.h"
@@ -122,11 +123,12 @@ pid_t StartSimulator(long rate) {
 
 bool OpenSimulatorPort(TMainForm& form) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        form.tabComPort->RefreshPortList();
-        const auto found = form.tabComPort->lstPorts->findItems("COM13", Qt::MatchExactly);
+        Named<TComPortPage>(form, "tabComPort")->RefreshPortList();
+        const auto found =
+            Named<QListWidget>(form, "lstPorts")->findItems("COM13", Qt::MatchExactly);
         if (!found.isEmpty()) {
-            form.tabComPort->lstPorts->setCurrentItem(found.first());
-            form.tabComPort->btnOpen->click();
+            Named<QListWidget>(form, "lstPorts")->setCurrentItem(found.first());
+            Named<QPushButton>(form, "btnOpen")->click();
             return form.portSerial.IsConnected() == MakeCommPort(13);
         }
         usleep(100000);
@@ -152,7 +154,7 @@ int main(int argc, char** argv) {
         kill(simulator, SIGTERM);
         return 1;
     }
-    form.tabNMEA->rgMode->SetItemIndex(options.view);
+    Named<TRadioGroup>(form, "rgMode")->SetItemIndex(options.view);
     // Count what reaches the window, then hand each chunk on to it.
     long long receivedBytes = 0, chunks = 0;
     form.portSerial.OnReceive = [&, show = form.portSerial.OnReceive](TSerialPort* port,
@@ -162,9 +164,10 @@ int main(int argc, char** argv) {
         show(port, buffer);
     };
     if (options.watches) {
-        form.tabNMEA->cbNMEAWatch->setCurrentIndex(
-            form.tabNMEA->cbNMEAWatch->findText("GGA", Qt::MatchStartsWith));
-        form.tabUBX->cbPUBXWatch->setCurrentIndex(1);
+        Named<QComboBox>(form, "cbNMEAWatch")
+            ->setCurrentIndex(
+                Named<QComboBox>(form, "cbNMEAWatch")->findText("GGA", Qt::MatchStartsWith));
+        Named<QComboBox>(form, "cbPUBXWatch")->setCurrentIndex(1);
     }
     std::printf("Soak: %d s of %ld bytes/s mixed traffic into the %s view%s\n", options.seconds,
                 options.rate, kViewNames[options.view],
@@ -215,8 +218,9 @@ int main(int argc, char** argv) {
     std::printf("Received: %lld bytes in %lld chunks, %.0f bytes/s\n", receivedBytes, chunks,
                 static_cast<double>(receivedBytes) * 1000.0 / static_cast<double>(clock.elapsed()));
     std::printf("Data pane lines: %d, GGA watch lines: %d, PUBX watch lines: %d\n",
-                form.moData->blockCount(), form.tabNMEA->moNMEAWatch->blockCount(),
-                form.tabUBX->moUBXWatch->blockCount());
+                Named<QPlainTextEdit>(form, "moData")->blockCount(),
+                Named<QPlainTextEdit>(form, "moNMEAWatch")->blockCount(),
+                Named<QPlainTextEdit>(form, "moUBXWatch")->blockCount());
 
     kill(simulator, SIGTERM);
     waitpid(simulator, nullptr, 0);

@@ -1,5 +1,6 @@
 #include "bench/window/WindowOnPort.h"
 
+#include "tests/support/NamedControl.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
 #include "window/NmeaStandardPage.h"
@@ -15,11 +16,11 @@ void UseOffscreenWithoutDisplay() {
 }
 
 bool ChoosePort(TMainForm& form, const QString& name) {
-    form.tabComPort->RefreshPortList();
-    const auto found = form.tabComPort->lstPorts->findItems(name, Qt::MatchExactly);
+    Named<TComPortPage>(form, "tabComPort")->RefreshPortList();
+    const auto found = Named<QListWidget>(form, "lstPorts")->findItems(name, Qt::MatchExactly);
     if (found.isEmpty())
         return false;
-    form.tabComPort->lstPorts->setCurrentItem(found.first());
+    Named<QListWidget>(form, "lstPorts")->setCurrentItem(found.first());
     return true;
 }
 
@@ -30,9 +31,9 @@ void WithPortOpen(TMainForm& form, int view, const std::function<void(const std:
         take(chunk);
         show(port, chunk);
     };
-    form.tabNMEA->rgMode->SetItemIndex(view);
-    form.tabComPort->btnOpen->click();
+    Named<TRadioGroup>(form, "rgMode")->SetItemIndex(view);
+    Named<QPushButton>(form, "btnOpen")->click();
     body();
-    form.tabComPort->btnClose->click();
+    Named<QPushButton>(form, "btnClose")->click();
     form.portSerial.OnReceive = show;
 }

@@ -13,6 +13,7 @@
 
 #include "bench/window/WindowOnPort.h"
 #include "tests/support/LossyWriter.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "window/ComPortPage.h"
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
     form.show();
     if (!ChoosePort(form, "COM7"))
         return 1;
-    form.tabComPort->SelectBaudRate("921600");
+    Named<TComPortPage>(form, "tabComPort")->SelectBaudRate("921600");
 
     std::printf("921600 baud (%zu bytes/s) of NMEA sentences for %d s, NMEA view, Delay %u ms:\n",
                 kBytesPerSecond, seconds, form.portSerial.Delay());

@@ -10,6 +10,7 @@
 //   receiver_pages_load [--seconds N] [--rate BYTES_PER_SECOND]   (60 s, 92000)
 
 #include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
@@ -84,8 +85,9 @@ int main(int argc, char** argv) {
     TMainForm form;
     form.resize(1100, 700);
     form.show();
-    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
-    if (!ClickListItem(form.tabComPort->lstPorts, "COM13")) {
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    if (!ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM13")) {
         std::fprintf(stderr, "receiver_pages_load: the window does not list COM13\n");
         return 1;
     }
@@ -95,12 +97,13 @@ int main(int argc, char** argv) {
         receivedBytes += static_cast<long long>(buffer.size());
         show(port, buffer);
     };
-    Click(form.tabComPort->btnOpen);
+    Click(Named<QPushButton>(form, "btnOpen"));
     if (form.portSerial.IsConnected() != MakeCommPort(13)) {
         std::fprintf(stderr, "receiver_pages_load: the window could not open COM13\n");
         return 1;
     }
-    form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TReceiverPage>(form, "tabReceiver"));
     std::printf("Receiver pages load: %d s of %ld bytes/s mixed NMEA and UBX traffic, the Receiver "
                 "and Messages pages shown in turn\n",
                 seconds, rate);
@@ -108,9 +111,12 @@ int main(int argc, char** argv) {
 
     QTimer switchPage;
     QObject::connect(&switchPage, &QTimer::timeout, [&] {
-        QWidget* shown = form.pcZEPOMonitor->currentWidget();
-        form.pcZEPOMonitor->setCurrentWidget(
-            shown == form.tabReceiver ? static_cast<QWidget*>(form.tabMessages) : form.tabReceiver);
+        QWidget* shown = Named<QTabWidget>(form, "pcZEPOMonitor")->currentWidget();
+        Named<QTabWidget>(form, "pcZEPOMonitor")
+            ->setCurrentWidget(
+                shown == Named<TReceiverPage>(form, "tabReceiver")
+                    ? static_cast<QWidget*>(Named<TMessagesPage>(form, "tabMessages"))
+                    : Named<TReceiverPage>(form, "tabReceiver"));
     });
     switchPage.start(kPageSwitchMs);
 
@@ -134,7 +140,7 @@ int main(int argc, char** argv) {
     const double endMb = ResidentMb();
     const auto* messages = form.findChild<QTableView*>("tvMessages");
     const int stored = messages ? messages->model()->rowCount() : -1;
-    Click(form.tabComPort->btnClose);
+    Click(Named<QPushButton>(form, "btnClose"));
 
     const bool responsive = worstMs < kLatencyGoalMs;
     const bool light = cpuShare < kCpuGoal;

@@ -9,6 +9,7 @@
 //
 //   replay_monitor [--megabytes N]   (default 10)
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
     dismiss.start(20);
     TMainForm form;
     form.show();
-    form.pcZEPOMonitor->setCurrentIndex(form.pcZEPOMonitor->count() - 1); // History
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentIndex(Named<QTabWidget>(form, "pcZEPOMonitor")->count() - 1); // History
     const long idleKiB = PeakMemoryKiB();
 
     long long delivered = 0;
@@ -105,11 +107,11 @@ int main(int argc, char** argv) {
         delivered += static_cast<long long>(buffer.size());
         show(port, buffer);
     };
-    form.tabRecord->cbReplayPace->setCurrentIndex(1); // as fast as possible
+    Named<QComboBox>(form, "cbReplayPace")->setCurrentIndex(1); // as fast as possible
     QElapsedTimer clock;
     clock.start();
     const double cpuStart = ThreadSeconds();
-    form.sessionControl->OpenRecording(path);
+    Named<TRecordPage>(form, "tabRecord")->OpenRecording(path);
     const bool complete = QTest::qWaitFor([&] { return delivered >= recording.size(); }, 600000);
     const double seconds = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
     const double cpuSeconds = ThreadSeconds() - cpuStart;

@@ -10,6 +10,7 @@
 // there as a PNG file.
 
 #include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
@@ -61,16 +62,17 @@ protected:
             return;
         ASSERT_TRUE(WaitForAnnouncement("COM17")) << simulator_->Errors();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_));
-        form_->pcZEPOMonitor->setCurrentWidget(form_->tabComPort);
-        ASSERT_TRUE(ClickListItem(form_->tabComPort->lstPorts, "COM17"));
-        ASSERT_TRUE(ClickListItem(form_->tabComPort->lstBaudRate, "9600"));
-        Click(form_->tabComPort->btnOpen);
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")
+            ->setCurrentWidget(Named<TComPortPage>(*form_, "tabComPort"));
+        ASSERT_TRUE(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM17"));
+        ASSERT_TRUE(ClickListItem(Named<QListWidget>(*form_, "lstBaudRate"), "9600"));
+        Click(Named<QPushButton>(*form_, "btnOpen"));
         ASSERT_EQ(form_->portSerial.IsConnected(), MakeCommPort(17));
     }
 
-    static TConfigurePage* page() { return form_->tabConfigure; }
-    static TUbxProtocolPage* composer() { return form_->ts; }
-    static QString portLog() { return form_->tabComPort->moComPort->toPlainText(); }
+    static TConfigurePage* page() { return Named<TConfigurePage>(*form_, "tabConfigure"); }
+    static TUbxProtocolPage* composer() { return Named<TUbxProtocolPage>(*form_, "ts"); }
+    static QString portLog() { return Named<QPlainTextEdit>(*form_, "moComPort")->toPlainText(); }
 
     // Clicks and waits until what shows starts with expected; the old text is
     // cleared first so that an earlier answer does not count.
@@ -97,12 +99,13 @@ void Screenshot(QWidget& form) {
 }
 
 TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
-    form_->pcZEPOMonitor->setCurrentWidget(page());
+    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
     ModalBoxCatcher catcher; // confirms saving, loading, defaults and restarts
     const auto rates = [] {
-        return std::pair(page()->spMeasRate->value(), page()->spNavRate->value());
+        return std::pair(Named<QSpinBox>(*page(), "spMeasRate")->value(),
+                         Named<QSpinBox>(*page(), "spNavRate")->value());
     };
-    const auto gsvOnUart1 = [] { return page()->spPortRate[1]->value(); };
+    const auto gsvOnUart1 = [] { return Named<QSpinBox>(*page(), "spPortRateUART1")->value(); };
     struct Step {
         const char* what;
         std::function<void()> prepare;
@@ -114,38 +117,64 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     const std::vector<Step> steps = {
         {"poll the navigation rate",
          {},
-         page()->btnPollRate,
-         page()->lblRateAnswer,
+         Named<QPushButton>(*page(), "btnPollRate"),
+         Named<QLabel>(*page(), "lblRateAnswer"),
          "CFG-RATE: answered after",
          [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
-        {"set the navigation rate", [] { page()->spMeasRate->setValue(500); }, page()->btnSetRate,
-         page()->lblRateAnswer, "CFG-RATE: ACK-ACK after"},
-        {"read the new navigation rate back", [] { page()->spMeasRate->setValue(1000); },
-         page()->btnPollRate, page()->lblRateAnswer, "CFG-RATE: answered after",
-         [&] { EXPECT_EQ(rates(), std::pair(500, 1)); }},
-        {"poll the GSV rates", [] { page()->cbMessage->setCurrentText("GSV"); }, page()->btnPollMsg,
-         page()->lblMsgAnswer, "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 1); }},
-        {"turn GSV off on UART1", [] { page()->spPortRate[1]->setValue(0); }, page()->btnSetMsg,
-         page()->lblMsgAnswer, "CFG-MSG: ACK-ACK after"},
-        {"read the GSV rates back", [] { page()->spPortRate[1]->setValue(7); }, page()->btnPollMsg,
-         page()->lblMsgAnswer, "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
-        {"save", {}, page()->btnSaveCfg, page()->lblCfgAnswer, "CFG-CFG: ACK-ACK after"},
-        {"load", {}, page()->btnLoadCfg, page()->lblCfgAnswer, "CFG-CFG: ACK-ACK after"},
+        {"set the navigation rate", [] { Named<QSpinBox>(*page(), "spMeasRate")->setValue(500); },
+         Named<QPushButton>(*page(), "btnSetRate"), Named<QLabel>(*page(), "lblRateAnswer"),
+         "CFG-RATE: ACK-ACK after"},
+        {"read the new navigation rate back",
+         [] { Named<QSpinBox>(*page(), "spMeasRate")->setValue(1000); },
+         Named<QPushButton>(*page(), "btnPollRate"), Named<QLabel>(*page(), "lblRateAnswer"),
+         "CFG-RATE: answered after", [&] { EXPECT_EQ(rates(), std::pair(500, 1)); }},
+        {"poll the GSV rates",
+         [] { Named<QComboBox>(*page(), "cbMessage")->setCurrentText("GSV"); },
+         Named<QPushButton>(*page(), "btnPollMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
+         "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 1); }},
+        {"turn GSV off on UART1", [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(0); },
+         Named<QPushButton>(*page(), "btnSetMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
+         "CFG-MSG: ACK-ACK after"},
+        {"read the GSV rates back", [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(7); },
+         Named<QPushButton>(*page(), "btnPollMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
+         "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
+        {"save",
+         {},
+         Named<QPushButton>(*page(), "btnSaveCfg"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
+         "CFG-CFG: ACK-ACK after"},
+        {"load",
+         {},
+         Named<QPushButton>(*page(), "btnLoadCfg"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
+         "CFG-CFG: ACK-ACK after"},
         {"revert to defaults",
          {},
-         page()->btnDefaultCfg,
-         page()->lblCfgAnswer,
+         Named<QPushButton>(*page(), "btnDefaultCfg"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
          "CFG-CFG: ACK-ACK after"},
         {"read the default navigation rate",
          {},
-         page()->btnPollRate,
-         page()->lblRateAnswer,
+         Named<QPushButton>(*page(), "btnPollRate"),
+         Named<QLabel>(*page(), "lblRateAnswer"),
          "CFG-RATE: answered after",
          [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
         // A receiver does not answer a restart.
-        {"hot start", {}, page()->btnHotStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
-        {"warm start", {}, page()->btnWarmStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
-        {"cold start", {}, page()->btnColdStart, page()->lblCfgAnswer, "CFG-RST: no answer after"},
+        {"hot start",
+         {},
+         Named<QPushButton>(*page(), "btnHotStart"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
+         "CFG-RST: no answer after"},
+        {"warm start",
+         {},
+         Named<QPushButton>(*page(), "btnWarmStart"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
+         "CFG-RST: no answer after"},
+        {"cold start",
+         {},
+         Named<QPushButton>(*page(), "btnColdStart"),
+         Named<QLabel>(*page(), "lblCfgAnswer"),
+         "CFG-RST: no answer after"},
     };
     for (const Step& step : steps) {
         if (step.prepare)
@@ -157,38 +186,43 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     }
     EXPECT_EQ(catcher.boxes().size(), 6u);
 
-    page()->moVersion->clear();
-    Click(page()->btnPollVersion);
+    Named<QPlainTextEdit>(*page(), "moVersion")->clear();
+    Click(Named<QPushButton>(*page(), "btnPollVersion"));
     const QString version = "Software: ROM CORE 3.01 (107888)\nHardware: 00080000\n"
                             "Extension: FWVER=SPG 4.04\nExtension: PROTVER=32.01";
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return page()->moVersion->toPlainText().startsWith(version); }, kWaitMs))
-        << page()->moVersion->toPlainText().toStdString();
+        [&] {
+            return Named<QPlainTextEdit>(*page(), "moVersion")->toPlainText().startsWith(version);
+        },
+        kWaitMs))
+        << Named<QPlainTextEdit>(*page(), "moVersion")->toPlainText().toStdString();
     Screenshot(*form_);
 }
 
 TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
-    form_->pcZEPOMonitor->setCurrentWidget(composer());
+    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(composer());
     const auto send = [](const QString& ubxClass, QComboBox* ids, const QString& id,
                          const QString& payload, const QString& expected) {
-        composer()->cbClassID->setEditText(ubxClass);
+        Named<QComboBox>(*composer(), "cbClassID")->setEditText(ubxClass);
         ids->setEditText(id);
-        composer()->edPayload->setText(payload);
-        return ClickAndSee(composer()->btnSend, composer()->lblAnswer, expected);
+        Named<QLineEdit>(*composer(), "edPayload")->setText(payload);
+        return ClickAndSee(Named<QPushButton>(*composer(), "btnSend"),
+                           Named<QLabel>(*composer(), "lblAnswer"), expected);
     };
-    EXPECT_TRUE(send("NAV 01  p.157", composer()->cbMsgID, "PVT", "", "NAV-PVT: answered after"))
-        << composer()->lblAnswer->text().toStdString();
+    EXPECT_TRUE(send("NAV 01  p.157", Named<QComboBox>(*composer(), "cbMsgID"), "PVT", "",
+                     "NAV-PVT: answered after"))
+        << Named<QLabel>(*composer(), "lblAnswer")->text().toStdString();
     EXPECT_TRUE(portLog().contains(QRegularExpression("NAV-PVT: answered after \\d+ ms: .*lat "
                                                       "47\\.28")))
         << portLog().toStdString();
     // A navigation ratio of 0 is no rate a receiver takes.
-    EXPECT_TRUE(send("CFG 06  p.107", composer()->cbCFG, "RATE", "E8 03 00 00 01 00",
-                     "CFG-RATE: ACK-NAK after"))
-        << composer()->lblAnswer->text().toStdString();
+    EXPECT_TRUE(send("CFG 06  p.107", Named<QComboBox>(*composer(), "cbCFG"), "RATE",
+                     "E8 03 00 00 01 00", "CFG-RATE: ACK-NAK after"))
+        << Named<QLabel>(*composer(), "lblAnswer")->text().toStdString();
 
-    form_->tabComPort->moComPort->clear();
-    Click(composer()->btnPollCFG_PRT);
-    EXPECT_EQ(form_->tabComPort->lblNumSent->text(), "Bytes Sent: 8");
+    Named<QPlainTextEdit>(*form_, "moComPort")->clear();
+    Click(Named<QPushButton>(*composer(), "btnPollCFG_PRT"));
+    EXPECT_EQ(Named<QLabel>(*form_, "lblNumSent")->text(), "Bytes Sent: 8");
     EXPECT_TRUE(
         QTest::qWaitFor([] { return portLog().contains("CFG-PRT: answered after"); }, kWaitMs));
     const QStringList lines = portLog().split('\n');
@@ -203,24 +237,27 @@ TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
 }
 
 TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt) {
-    form_->pcZEPOMonitor->setCurrentWidget(page());
-    page()->cbReceiverBaud->setCurrentText("115200");
-    EXPECT_TRUE(ClickAndSee(page()->btnSetBaud, page()->lblBaudAnswer,
+    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
+    Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("115200");
+    EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnSetBaud"),
+                            Named<QLabel>(*page(), "lblBaudAnswer"),
                             "Receiver and monitor at 115200 baud: valid messages arrive."))
-        << page()->lblBaudAnswer->text().toStdString();
+        << Named<QLabel>(*page(), "lblBaudAnswer")->text().toStdString();
     EXPECT_EQ(form_->portSerial.BaudRate(), br115200);
 
     // The monitor moved to a wrong rate; the search tries the likely rates in turn.
-    form_->tabComPort->SelectBaudRate("4800");
-    EXPECT_TRUE(ClickAndSee(page()->btnFindBaud, page()->lblFindBaud,
+    Named<TComPortPage>(*form_, "tabComPort")->SelectBaudRate("4800");
+    EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnFindBaud"),
+                            Named<QLabel>(*page(), "lblFindBaud"),
                             "Tried 9600: nothing valid, 38400: nothing valid, 115200: valid"))
-        << page()->lblFindBaud->text().toStdString();
+        << Named<QLabel>(*page(), "lblFindBaud")->text().toStdString();
     EXPECT_EQ(form_->portSerial.BaudRate(), br115200);
 
-    page()->cbReceiverBaud->setCurrentText("9600");
-    EXPECT_TRUE(ClickAndSee(page()->btnSetBaud, page()->lblBaudAnswer,
+    Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("9600");
+    EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnSetBaud"),
+                            Named<QLabel>(*page(), "lblBaudAnswer"),
                             "Receiver and monitor at 9600 baud: valid messages arrive."))
-        << page()->lblBaudAnswer->text().toStdString();
+        << Named<QLabel>(*page(), "lblBaudAnswer")->text().toStdString();
     EXPECT_EQ(form_->portSerial.BaudRate(), br009600);
     // Each change was acknowledged at the old rate before the monitor moved.
     EXPECT_EQ(portLog().split('\n').filter("CFG-PRT: ACK-ACK after").size(), 2)

@@ -6,6 +6,7 @@
 
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
@@ -66,12 +67,13 @@ void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) 
         QApplication application(argc, argv);
         TMainForm form;
         form.show();
-        form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+        Named<QTabWidget>(form, "pcZEPOMonitor")
+            ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
         if (QTest::qWaitForWindowExposed(&form) &&
-            ClickListItem(form.tabComPort->lstPorts, "COM" + QString::number(number)) &&
+            ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM" + QString::number(number)) &&
             // The simulator talks at 115200 baud; at any other rate the window hears noise.
-            ClickListItem(form.tabComPort->lstBaudRate, "115200")) {
-            Click(form.tabComPort->btnOpen);
+            ClickListItem(Named<QListWidget>(form, "lstBaudRate"), "115200")) {
+            Click(Named<QPushButton>(form, "btnOpen"));
             if (form.portSerial.IsConnected() == MakeCommPort(number))
                 checks(form);
             else
@@ -88,38 +90,47 @@ void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) 
 }
 
 void UseTheWindow(TMainForm& form) {
-    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
-    Click(form.tabNMEA->rgMode->Button(Nmea));
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    Click(Named<TRadioGroup>(form, "rgMode")->Button(Nmea));
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return Shows(form.moData, "$GPRMC,") && Shows(form.moData, "$GPGSV,3,3,12,"); },
+        [&] {
+            return Shows(Named<QPlainTextEdit>(form, "moData"), "$GPRMC,") &&
+                   Shows(Named<QPlainTextEdit>(form, "moData"), "$GPGSV,3,3,12,");
+        },
         kWaitMs))
-        << form.moData->toPlainText().toStdString() << " log "
-        << form.tabComPort->moComPort->toPlainText().toStdString()
+        << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString() << " log "
+        << Named<QPlainTextEdit>(form, "moComPort")->toPlainText().toStdString()
         << int(form.portSerial.IsConnected());
 
-    Choose(form.tabNMEA->cbNMEAWatch, "GGA");
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return form.tabNMEA->moNMEAWatch->blockCount() >= 2; }, kWaitMs));
+    Choose(Named<QComboBox>(form, "cbNMEAWatch"), "GGA");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Named<QPlainTextEdit>(form, "moNMEAWatch")->blockCount() >= 2; }, kWaitMs));
     for (const QString& line :
-         form.tabNMEA->moNMEAWatch->toPlainText().split('\n', Qt::SkipEmptyParts))
+         Named<QPlainTextEdit>(form, "moNMEAWatch")->toPlainText().split('\n', Qt::SkipEmptyParts))
         EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();
 
-    form.pcZEPOMonitor->setCurrentWidget(form.tabUBX);
-    Choose(form.tabUBX->cbPUBXWatch, "$PUBX,00");
-    EXPECT_TRUE(PressUntil(form.tabUBX->btnPollLatLon,
-                           [&] { return Shows(form.tabUBX->moUBXWatch, "$PUBX,00,"); }));
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TNmeaPubxPage>(form, "tabUBX"));
+    Choose(Named<QComboBox>(form, "cbPUBXWatch"), "$PUBX,00");
+    EXPECT_TRUE(PressUntil(Named<QPushButton>(form, "btnPollLatLon"), [&] {
+        return Shows(Named<QPlainTextEdit>(form, "moUBXWatch"), "$PUBX,00,");
+    }));
 
-    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
-    Click(form.tabNMEA->rgMode->Button(Hexa));
-    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    Click(Named<TRadioGroup>(form, "rgMode")->Button(Hexa));
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
     bool antenna = false, acknowledged = false;
-    EXPECT_TRUE(PressUntil(form.tabComPort->btnPollCFG_ANT,
-                           [&] {
-                               antenna = antenna || Shows(form.moData, "B5-62-6-13-4-0-");
-                               acknowledged =
-                                   acknowledged || Shows(form.moData, "B5-62-5-1-2-0-6-13-");
-                               return antenna && acknowledged;
-                           }))
+    EXPECT_TRUE(PressUntil(
+        Named<QPushButton>(form, "btnPollCFG_ANT"),
+        [&] {
+            antenna = antenna || Shows(Named<QPlainTextEdit>(form, "moData"), "B5-62-6-13-4-0-");
+            acknowledged =
+                acknowledged || Shows(Named<QPlainTextEdit>(form, "moData"), "B5-62-5-1-2-0-6-13-");
+            return antenna && acknowledged;
+        }))
         << "CFG-ANT answer " << antenna << ", ACK-ACK " << acknowledged;
 
     form.close();
@@ -129,27 +140,29 @@ void UseTheWindow(TMainForm& form) {
 // every chunk, none cut short or mixed with frame bytes, and the GGA watch
 // collects one line per second.
 void WatchMixedOutput(TMainForm& form) {
-    form.pcZEPOMonitor->setCurrentWidget(form.tabNMEA);
-    Choose(form.tabNMEA->cbNMEAWatch, "GGA");
-    Click(form.tabNMEA->rgMode->Button(Nmea));
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    Choose(Named<QComboBox>(form, "cbNMEAWatch"), "GGA");
+    Click(Named<TRadioGroup>(form, "rgMode")->Button(Nmea));
     const auto wholeChunk = [&] {
-        const QString text = form.moData->toPlainText();
+        const QString text = Named<QPlainTextEdit>(form, "moData")->toPlainText();
         for (const char* sentence : {"$GPRMC,", "$GPGGA,", "$GPGSA,", "$GPGLL,", "$GPZDA,"})
             if (!text.contains(sentence))
                 return false;
         return true;
     };
-    const int watched = form.tabNMEA->moNMEAWatch->blockCount();
+    const int watched = Named<QPlainTextEdit>(form, "moNMEAWatch")->blockCount();
     for (int chunk = 0; chunk < 4; ++chunk) {
         ASSERT_TRUE(QTest::qWaitFor(wholeChunk, kWaitMs))
-            << form.moData->toPlainText().toStdString();
-        for (const QChar c : form.moData->toPlainText())
+            << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString();
+        for (const QChar c : Named<QPlainTextEdit>(form, "moData")->toPlainText())
             ASSERT_TRUE(c == '\n' || (c >= ' ' && c <= '~'))
-                << "frame bytes in " << form.moData->toPlainText().toStdString();
-        form.moData->clear();
+                << "frame bytes in "
+                << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString();
+        Named<QPlainTextEdit>(form, "moData")->clear();
     }
     const QStringList lines =
-        form.tabNMEA->moNMEAWatch->toPlainText().split('\n', Qt::SkipEmptyParts);
+        Named<QPlainTextEdit>(form, "moNMEAWatch")->toPlainText().split('\n', Qt::SkipEmptyParts);
     EXPECT_GE(lines.size(), watched + 3);
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();

@@ -7,6 +7,7 @@
 // both pages are saved there as PNG files.
 
 #include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
 #include "tools/receiver-sim/NavigationModel.h"
@@ -84,13 +85,15 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     TMainForm form;
     form.resize(1100, 700);
     form.show();
-    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    ASSERT_TRUE(ClickListItem(form.tabComPort->lstPorts, "COM13"));
+    ASSERT_TRUE(ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM13"));
     // The simulator talks at 115200 baud; at any other rate the window hears noise.
-    ASSERT_TRUE(ClickListItem(form.tabComPort->lstBaudRate, "115200"));
-    Click(form.tabComPort->btnOpen);
-    form.pcZEPOMonitor->setCurrentWidget(form.tabReceiver);
+    ASSERT_TRUE(ClickListItem(Named<QListWidget>(form, "lstBaudRate"), "115200"));
+    Click(Named<QPushButton>(form, "btnOpen"));
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TReceiverPage>(form, "tabReceiver"));
 
     // Fix panel: the simulated receiver moves a few metres around 47.2853 N
     // 8.5653 E with the simulator's satellites in view.
@@ -106,11 +109,12 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
         << "seven places and the degree sign";
     const QDateTime utc = QDateTime::fromString(Text(form, "lbFixTime"), "yyyy-MM-dd HH:mm:ss.zzz");
     EXPECT_TRUE(utc.isValid()) << Text(form, "lbFixTime").toStdString();
-    EXPECT_FALSE(form.tabReceiver->FixPanel().IsStale("lbFixLatitude"));
+    EXPECT_FALSE(Named<TReceiverPage>(form, "tabReceiver")->FixPanel().IsStale("lbFixLatitude"));
 
     // One mark per satellite in each picture, of every constellation, used
     // ones among them.
-    const TSatelliteMarks& marks = form.tabReceiver->SkyPlot().Satellites();
+    const TSatelliteMarks& marks =
+        Named<TReceiverPage>(form, "tabReceiver")->SkyPlot().Satellites();
     EXPECT_EQ(marks.size(), sky.satellites);
     std::set<TConstellation> constellations;
     for (const TSatelliteMark& satellite : marks)
@@ -118,10 +122,12 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     EXPECT_EQ(constellations.size(), sky.constellations);
     EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [](const auto& s) { return s.Used; }));
     for (const TSatelliteMark& satellite : marks)
-        EXPECT_FALSE(form.tabReceiver->SignalChart()
+        EXPECT_FALSE(Named<TReceiverPage>(form, "tabReceiver")
+                         ->SignalChart()
                          .BarOf(satellite.Constellation, satellite.Number)
                          .isNull());
-    Screenshot(form, form.tabReceiver, QString("receiver-page%1").arg(mode.c_str()));
+    Screenshot(form, Named<TReceiverPage>(form, "tabReceiver"),
+               QString("receiver-page%1").arg(mode.c_str()));
 
     // Messages: about one GGA a second after a few seconds of traffic.
     QTest::qWait(6500);
@@ -152,7 +158,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     EXPECT_TRUE(
         form.findChild<QPlainTextEdit*>("moMessageBytes")->toPlainText().startsWith("0000  24 47"));
     form.findChild<QLineEdit*>("edMessageFilter")->clear();
-    Screenshot(form, form.tabMessages, QString("messages-page%1").arg(mode.c_str()));
+    Screenshot(form, Named<TMessagesPage>(form, "tabMessages"),
+               QString("messages-page%1").arg(mode.c_str()));
     form.close();
 }
 

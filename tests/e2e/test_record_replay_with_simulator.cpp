@@ -8,6 +8,7 @@
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/receiver-sim/ReceivedTraffic.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/ComPortPage.h"
@@ -41,7 +42,7 @@ qint64 ReceivedCount(const TMainForm& form) {
 
 // The Messages page's count per message type.
 std::map<QString, QString> CountsPerType(TMainForm& form) {
-    form.receiverFeed->Redraw();
+    PartOf<TReceiverFeed>(form)->Redraw();
     auto* types = form.findChild<QTableWidget*>("tvMessageTypes");
     std::map<QString, QString> counts;
     for (int row = 0; row < types->rowCount(); ++row)
@@ -60,11 +61,16 @@ QString FixText(const TMainForm& form) {
 // then closes the port.
 bool ClosedWithEverythingShown(TMainForm& form, qint64 received) {
     if (!QTest::qWaitFor(
-            [&] { return static_cast<qint64>(form.tabHistory->History().EndOffset()) == received; },
+            [&] {
+                return static_cast<qint64>(
+                           Named<THistoryPage>(form, "tabHistory")->History().EndOffset()) ==
+                       received;
+            },
             kWaitMs))
         return false;
-    form.pcZEPOMonitor->setCurrentWidget(form.tabComPort);
-    Click(form.tabComPort->btnClose);
+    Named<QTabWidget>(form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    Click(Named<QPushButton>(form, "btnClose"));
     return QTest::qWaitFor([&] { return form.portSerial.IsConnected() == spNone; }, kWaitMs);
 }
 } // namespace
@@ -82,11 +88,12 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
 
     TMainForm live;
     live.show();
-    live.pcZEPOMonitor->setCurrentWidget(live.tabComPort);
+    Named<QTabWidget>(live, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(live, "tabComPort"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&live));
-    ASSERT_TRUE(ClickListItem(live.tabComPort->lstPorts, "COM13"));
-    live.sessionControl->StartRecording(path, false);
-    Click(live.tabComPort->btnOpen);
+    ASSERT_TRUE(ClickListItem(Named<QListWidget>(live, "lstPorts"), "COM13"));
+    PartOf<TSessionControl>(live)->StartRecording(path, false);
+    Click(Named<QPushButton>(live, "btnOpen"));
     ASSERT_EQ(live.portSerial.IsConnected(), spCOM13);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ReceivedCount(live) >= kTraffic; }, kWaitMs))
         << live.StatusPanel(5)->text().toStdString();
@@ -94,9 +101,9 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
     // the recording and the views.
     simulator.Signal(SIGSTOP);
     QTest::qWait(500);
-    live.sessionControl->Refresh();
+    PartOf<TSessionControl>(live)->Refresh();
     ASSERT_TRUE(ClosedWithEverythingShown(live, ReceivedCount(live)));
-    live.sessionControl->StopRecording();
+    PartOf<TSessionControl>(live)->StopRecording();
     simulator.Signal(SIGCONT);
 
     QFile file(path);
@@ -110,8 +117,8 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
 
     TMainForm replay;
     replay.show();
-    replay.tabRecord->cbReplayPace->setCurrentIndex(1); // as fast as possible
-    replay.sessionControl->OpenRecording(path);
+    Named<QComboBox>(replay, "cbReplayPace")->setCurrentIndex(1); // as fast as possible
+    Named<TRecordPage>(replay, "tabRecord")->OpenRecording(path);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ReceivedCount(replay) == recorded.size(); }, kWaitMs))
         << replay.StatusPanel(5)->text().toStdString();
     ASSERT_TRUE(ClosedWithEverythingShown(replay, recorded.size()));

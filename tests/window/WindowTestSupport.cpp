@@ -1,5 +1,6 @@
 #include "tests/window/WindowTestSupport.h"
 
+#include "tests/support/NamedControl.h"
 #include "window/ComPortPage.h"
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
@@ -61,7 +62,8 @@ std::unique_ptr<TMainForm> ShowFreshWindow() {
     WriteStore({});
     auto form = std::make_unique<TMainForm>();
     form->show();
-    form->pcZEPOMonitor->setCurrentWidget(form->tabComPort);
+    Named<QTabWidget>(*form, "pcZEPOMonitor")
+        ->setCurrentWidget(Named<TComPortPage>(*form, "tabComPort"));
     if (!QTest::qWaitForWindowExposed(form.get()))
         return nullptr;
     return form;

@@ -6,6 +6,7 @@
 // with valid messages.
 
 #include "protocol/commands/UbxCommands.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -45,7 +46,7 @@ class ConfigureTest : public QObject {
     PtyPeer peer_;
     std::unique_ptr<TMainForm> form_;
 
-    TConfigurePage* page() const { return form_->tabConfigure; }
+    TConfigurePage* page() const { return Named<TConfigurePage>(*form_, "tabConfigure"); }
     bool labelStarts(QLabel* label, const QString& start) {
         return QTest::qWaitFor([&] { return label->text().startsWith(start); }, kWaitMs);
     }
@@ -58,7 +59,7 @@ class ConfigureTest : public QObject {
     // What the window writes when an answer has reached it: the events are
     // processed until the echo shows, and only then is the line read.
     std::string writtenOnceAnswered(int count) {
-        QPlainTextEdit* log = form_->tabComPort->moComPort;
+        QPlainTextEdit* log = Named<QPlainTextEdit>(*form_, "moComPort");
         const int lines = log->blockCount();
         const bool wrote = QTest::qWaitFor([&] { return log->blockCount() > lines; }, kWaitMs);
         return wrote ? peer_.read(count) : std::string();
@@ -71,99 +72,108 @@ private slots:
         form_ = std::make_unique<TMainForm>();
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        form_->pcZEPOMonitor->setCurrentWidget(form_->tabComPort);
-        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
-        Click(form_->tabComPort->btnOpen);
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")
+            ->setCurrentWidget(Named<TComPortPage>(*form_, "tabComPort"));
+        QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
-        form_->pcZEPOMonitor->setCurrentWidget(page());
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
     }
     void cleanup() { form_.reset(); }
 
     void answersNaksAndSilenceShowNextToTheTask() {
         ModalBoxCatcher catcher; // presses "Send"
-        Click(page()->btnPollRate);
+        Click(Named<QPushButton>(*page(), "btnPollRate"));
         answer(Frame(CfgRatePoll()),
                Frame(CfgRateSet({200, 2, 1})) + Ack(true, kClassCfg, kIdCfgRate));
-        QVERIFY2(labelStarts(page()->lblRateAnswer, "CFG-RATE: answered after"),
-                 qPrintable(page()->lblRateAnswer->text() +
+        QVERIFY2(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"),
+                 qPrintable(Named<QLabel>(*page(), "lblRateAnswer")->text() +
                             (catcher.boxes().empty() ? "" : catcher.boxes()[0].text)));
-        QCOMPARE(page()->spMeasRate->value(), 200);
-        QCOMPARE(page()->spNavRate->value(), 2);
-        const QString log = form_->tabComPort->moComPort->toPlainText();
+        QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 200);
+        QCOMPARE(Named<QSpinBox>(*page(), "spNavRate")->value(), 2);
+        const QString log = Named<QPlainTextEdit>(*form_, "moComPort")->toPlainText();
         QVERIFY2(log.contains("CFG-RATE: answered after") && log.contains("200"), qPrintable(log));
 
-        page()->spPortRate[1]->setValue(5);
-        Click(page()->btnSetMsg);
+        Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(5);
+        Click(Named<QPushButton>(*page(), "btnSetMsg"));
         answer(Frame(CfgMsgSet({0xF0, 0x00, {0, 5, 0, 0, 0, 0}})),
                Ack(false, kClassCfg, kIdCfgMsg));
-        QVERIFY(labelStarts(page()->lblMsgAnswer, "CFG-MSG: ACK-NAK after"));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblMsgAnswer"), "CFG-MSG: ACK-NAK after"));
 
-        page()->cbDevEEPROM->setChecked(false);
-        page()->cbDevSPIFlash->setChecked(false);
-        Click(page()->btnSaveCfg);
+        Named<QCheckBox>(*page(), "cbDevEEPROM")->setChecked(false);
+        Named<QCheckBox>(*page(), "cbDevSPIFlash")->setChecked(false);
+        Click(Named<QPushButton>(*page(), "btnSaveCfg"));
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(peer_.read(21), Frame(CfgCfg(TCfgAction::Save, kDevBbr | kDevFlash)));
-        QVERIFY(labelStarts(page()->lblCfgAnswer, "CFG-CFG: no answer after"));
-        QVERIFY(
-            PaneLines(form_->tabComPort->moComPort).constLast().startsWith("CFG-CFG: no answer"));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblCfgAnswer"), "CFG-CFG: no answer after"));
+        QVERIFY(PaneLines(Named<QPlainTextEdit>(*form_, "moComPort"))
+                    .constLast()
+                    .startsWith("CFG-CFG: no answer"));
     }
 
     // The window frames the port once: an answer split across two reads is
     // answered and listed as one message each.
     void anAnswerSplitAcrossReadsIsFramedOnce() {
         ModalBoxCatcher catcher;
-        Click(page()->btnPollRate);
+        Click(Named<QPushButton>(*page(), "btnPollRate"));
         const std::string reply = Frame(CfgRateSet({250, 1, 1})) + Ack(true, kClassCfg, kIdCfgRate);
         QCOMPARE(peer_.read(Frame(CfgRatePoll()).size()), Frame(CfgRatePoll()));
         peer_.write(reply.substr(0, 9));
         QTest::qWait(1500); // past the port's delay: the rest comes in the next chunk
         peer_.write(reply.substr(9));
-        QVERIFY(labelStarts(page()->lblRateAnswer, "CFG-RATE: answered after"));
-        QCOMPARE(page()->spMeasRate->value(), 250);
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
+        QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
         const auto* list = form_->findChild<QTableView*>("tvMessages");
         QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kWaitMs));
     }
 
     void baudChangeIsFollowedUndoneOrRefused() {
         const TCfgPrt polled{1, 0, 0x08C0, 9600, 0x0007, 0x0003, 0};
-        page()->cbReceiverBaud->setCurrentText("115200");
-        Click(page()->btnSetBaud); // polls first: the masks are kept as polled
+        Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("115200");
+        Click(
+            Named<QPushButton>(*page(), "btnSetBaud")); // polls first: the masks are kept as polled
         answer(Frame(CfgPrtPoll()), Frame(CfgPrtSet(polled)) + Ack(true, kClassCfg, kIdCfgPrt));
         TCfgPrt changed = polled;
         changed.baudRate = 115200;
         QCOMPARE(writtenOnceAnswered(28), Frame(CfgPrtSet(changed)));
         peer_.write(Ack(true, kClassCfg, kIdCfgPrt)); // at the old rate, then it changes
         QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br115200; }, 2000));
-        QCOMPARE(PaneLines(form_->tabComPort->moComPort).filter("CFG-PRT: ACK-ACK").size(), 1);
+        QCOMPARE(
+            PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")).filter("CFG-PRT: ACK-ACK").size(),
+            1);
         peer_.write(kValidSentence);
-        QVERIFY(labelStarts(page()->lblBaudAnswer, "Receiver and monitor at 115200 baud"));
-        QCOMPARE(form_->tabComPort->lstBaudRate->currentItem()->text(), QString("115200"));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblBaudAnswer"),
+                            "Receiver and monitor at 115200 baud"));
+        QCOMPARE(Named<QListWidget>(*form_, "lstBaudRate")->currentItem()->text(),
+                 QString("115200"));
 
-        page()->cbReceiverBaud->setCurrentText("4800");
-        Click(page()->btnSetBaud); // nothing valid comes back at 4800
+        Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("4800");
+        Click(Named<QPushButton>(*page(), "btnSetBaud")); // nothing valid comes back at 4800
         changed.baudRate = 4800;
         QCOMPARE(writtenOnceAnswered(28), Frame(CfgPrtSet(changed)));
-        QVERIFY(labelStarts(page()->lblBaudAnswer,
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblBaudAnswer"),
                             "No valid messages at 4800 baud within 3 s: back to 115200 baud."));
         QCOMPARE(form_->portSerial.BaudRate(), br115200);
 
-        page()->cbReceiverBaud->setCurrentText("38400");
-        Click(page()->btnSetBaud); // refused: both stay at 115200
+        Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("38400");
+        Click(Named<QPushButton>(*page(), "btnSetBaud")); // refused: both stay at 115200
         changed.baudRate = 38400;
         answer(Frame(CfgPrtSet(changed)), Ack(false, kClassCfg, kIdCfgPrt));
-        QVERIFY(labelStarts(page()->lblBaudAnswer, "CFG-PRT: ACK-NAK after"));
-        QVERIFY(page()->lblBaudAnswer->text().endsWith(": the receiver stays at its rate."));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblBaudAnswer"), "CFG-PRT: ACK-NAK after"));
+        QVERIFY(Named<QLabel>(*page(), "lblBaudAnswer")
+                    ->text()
+                    .endsWith(": the receiver stays at its rate."));
         QCOMPARE(form_->portSerial.BaudRate(), br115200);
-        QVERIFY(page()->btnSetBaud->isEnabled());
+        QVERIFY(Named<QPushButton>(*page(), "btnSetBaud")->isEnabled());
     }
 
     void baudSearchStopsAtTheRateWithValidMessages() {
-        form_->tabComPort->SelectBaudRate("4800");
-        Click(page()->btnFindBaud); // 9600 first: silence there
+        Named<TComPortPage>(*form_, "tabComPort")->SelectBaudRate("4800");
+        Click(Named<QPushButton>(*page(), "btnFindBaud")); // 9600 first: silence there
         QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br038400; }, kWaitMs));
         peer_.write(kValidSentence);
-        QVERIFY(
-            labelStarts(page()->lblFindBaud, "Tried 9600: nothing valid, 38400: valid messages"));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblFindBaud"),
+                            "Tried 9600: nothing valid, 38400: valid messages"));
         QCOMPARE(form_->portSerial.BaudRate(), br038400);
     }
 };

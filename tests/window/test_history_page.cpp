@@ -3,6 +3,7 @@
 // selection copied as shown and exported as the bytes received, and the rows
 // following the history's bound.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "window/HistoryModel.h"
 #include "window/HistoryPage.h"
@@ -29,7 +30,8 @@ QStringList Rows(THistoryModel& model) {
 
 QList<int> SelectedRows(const THistoryPage& page) {
     QList<int> rows;
-    for (const QModelIndex& index : page.tvHistory->selectionModel()->selectedRows())
+    for (const QModelIndex& index :
+         Named<QTableView>(page, "tvHistory")->selectionModel()->selectedRows())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     return rows;
@@ -60,7 +62,7 @@ private slots:
         // The unfinished line grew in place.
         QCOMPARE(Rows(model).last(), QString("$GPTXT,01"));
 
-        page_->cbHistoryView->setCurrentIndex(1);
+        Named<QComboBox>(*page_, "cbHistoryView")->setCurrentIndex(1);
         QCOMPARE(Rows(model),
                  QStringList({"00000000  24 47 50 47 47 41 2C 31 2A 35 43 0D 0A 24 47 50  "
                               "$GPGGA,1*5C..$GP",
@@ -99,15 +101,17 @@ private slots:
         QFETCH(QString, search);
         QFETCH(QList<int>, firstRows);
         QFETCH(QList<int>, secondRows);
-        page_->cbHistoryView->setCurrentIndex(view);
-        page_->cbHistorySearchKind->setCurrentIndex(kind);
-        page_->edHistorySearch->setText(search);
+        Named<QComboBox>(*page_, "cbHistoryView")->setCurrentIndex(view);
+        Named<QComboBox>(*page_, "cbHistorySearchKind")->setCurrentIndex(kind);
+        Named<QLineEdit>(*page_, "edHistorySearch")->setText(search);
         QCOMPARE(page_->FindNext(), !firstRows.isEmpty());
         QCOMPARE(SelectedRows(*page_), firstRows);
         if (firstRows.isEmpty())
-            QCOMPARE(page_->lblHistory->text(), QString("Not found"));
+            QCOMPARE(Named<QLabel>(*page_, "lblHistory")->text(), QString("Not found"));
         else if (search == "$GPZDA")
-            QVERIFY(page_->lblHistory->text().startsWith("Found at offset 0000000D, received "));
+            QVERIFY(Named<QLabel>(*page_, "lblHistory")
+                        ->text()
+                        .startsWith("Found at offset 0000000D, received "));
         QCOMPARE(page_->FindNext(), !secondRows.isEmpty());
         if (!secondRows.isEmpty())
             QCOMPARE(SelectedRows(*page_), secondRows);
@@ -117,8 +121,8 @@ private slots:
         for (const auto& [kind, search] :
              {std::pair(THistoryPage::skRegularExpression, "(ZDA"),
               std::pair(THistoryPage::skHexBytes, "B5 6"), std::pair(THistoryPage::skText, "")}) {
-            page_->cbHistorySearchKind->setCurrentIndex(kind);
-            page_->edHistorySearch->setText(search);
+            Named<QComboBox>(*page_, "cbHistorySearchKind")->setCurrentIndex(kind);
+            Named<QLineEdit>(*page_, "edHistorySearch")->setText(search);
             QVERIFY_THROWS_EXCEPTION(std::runtime_error, page_->FindNext());
         }
     }
@@ -126,9 +130,10 @@ private slots:
     void exportWritesTheSelectedBytesAndCopyTheRowsShown() {
         const QString path = QString::fromStdString(scratch_.root()) + "/selection.ubx";
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, page_->ExportSelection(path));
-        page_->tvHistory->selectionModel()->select(
-            QItemSelection(page_->Model().index(1, 0), page_->Model().index(2, 0)),
-            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        Named<QTableView>(*page_, "tvHistory")
+            ->selectionModel()
+            ->select(QItemSelection(page_->Model().index(1, 0), page_->Model().index(2, 0)),
+                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
         page_->ExportSelection(path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));

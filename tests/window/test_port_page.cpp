@@ -4,6 +4,7 @@
 // Open, a device pulled out and plugged in again, and received bytes the
 // window fell too far behind to keep.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -37,11 +38,13 @@ class PortPageTest : public QObject {
 
     QStringList listedPorts() const {
         QStringList names;
-        for (int row = 0; row < page_->lstPorts->count(); ++row)
-            names << page_->lstPorts->item(row)->text();
+        for (int row = 0; row < Named<QListWidget>(*page_, "lstPorts")->count(); ++row)
+            names << Named<QListWidget>(*page_, "lstPorts")->item(row)->text();
         return names;
     }
-    QString lastLogLine() const { return PaneLines(page_->moComPort).constLast(); }
+    QString lastLogLine() const {
+        return PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).constLast();
+    }
 
 private slots:
     void initTestCase() { peer_.announce("COM7"); }
@@ -49,46 +52,49 @@ private slots:
     void init() {
         form_ = ShowFreshWindow();
         QVERIFY(form_);
-        page_ = form_->tabComPort;
+        page_ = Named<TComPortPage>(*form_, "tabComPort");
     }
 
     void cleanup() { form_.reset(); }
 
     void portListFollowsThePortsPresent() {
         QVERIFY(listedPorts().contains("COM7"));
-        const auto items = page_->lstPorts->findItems("COM7", Qt::MatchExactly);
+        const auto items =
+            Named<QListWidget>(*page_, "lstPorts")->findItems("COM7", Qt::MatchExactly);
         QCOMPARE(items.first()->toolTip(), QString::fromStdString(peer_.devicePath()));
 
         PtyPeer ninth, tenth;
         tenth.announce("COM10");
         ninth.announce("COM9");
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
         QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
 
-        form_->pcZEPOMonitor->setCurrentWidget(form_->tabNMEA);
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")
+            ->setCurrentWidget(Named<TNmeaStandardPage>(*form_, "tabNMEA"));
         const QStringList ports = listedPorts();
         QVERIFY(ports.indexOf("COM9") >= 0 && ports.indexOf("COM9") < ports.indexOf("COM10"));
-        QVERIFY(page_->lstPorts->selectedItems().isEmpty());
+        QVERIFY(Named<QListWidget>(*page_, "lstPorts")->selectedItems().isEmpty());
         QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
         QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
 
         tenth.withdraw();
-        page_->miRefreshPorts1->trigger();
+        Named<QAction>(*page_, "miRefreshPorts1")->trigger();
         QVERIFY(!listedPorts().contains("COM10"));
         ninth.withdraw();
-        Click(page_->btnRefesh);
+        Click(Named<QPushButton>(*page_, "btnRefesh"));
         QVERIFY(!listedPorts().contains("COM9"));
     }
 
     void liveListFollowsAnnouncementsKeepingTheSelection() {
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
         auto ninth = std::make_unique<PtyPeer>();
         ninth->announce("COM9");
         QTRY_VERIFY(listedPorts().contains("COM9"));
         ninth.reset();
         QTRY_VERIFY(!listedPorts().contains("COM9"));
-        QCOMPARE(page_->lstPorts->selectedItems().size(), 1);
-        QCOMPARE(page_->lstPorts->selectedItems().first()->text(), QString("COM7"));
+        QCOMPARE(Named<QListWidget>(*page_, "lstPorts")->selectedItems().size(), 1);
+        QCOMPARE(Named<QListWidget>(*page_, "lstPorts")->selectedItems().first()->text(),
+                 QString("COM7"));
         QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
     }
 
@@ -103,12 +109,12 @@ private slots:
         const TCommPort com8 = MakeCommPort(8);
         auto device = std::make_unique<PtyPeer>();
         device->announce("COM8");
-        QTRY_VERIFY(ClickListItem(page_->lstPorts, "COM8"));
-        page_->cbAutoReconnect->setChecked(reconnect);
+        QTRY_VERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM8"));
+        Named<QCheckBox>(*page_, "cbAutoReconnect")->setChecked(reconnect);
         port.SetDelay(20);
-        Click(page_->btnOpen);
+        Click(Named<QPushButton>(*page_, "btnOpen"));
         QCOMPARE(port.IsConnected(), com8);
-        const int linesOpen = PaneLines(page_->moComPort).size();
+        const int linesOpen = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size();
 
         device.reset(); // the cable pulled: the device's end closes
         // Until the reader reports a vanished device itself, stand in for it.
@@ -116,31 +122,33 @@ private slots:
             port.OnDeviceLost(&port, com8);
             port.Close();
         }
-        QCOMPARE(PaneLines(page_->moComPort).mid(linesOpen), QStringList{"COM8 removed"});
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).mid(linesOpen),
+                 QStringList{"COM8 removed"});
         QCOMPARE(form_->PortState()->text(), QString("COM8 removed"));
-        QVERIFY(!page_->ledDataIn->Checked());
-        QVERIFY(page_->btnOpen->isEnabled());
+        QVERIFY(!Named<TLedIndicator>(*page_, "ledDataIn")->Checked());
+        QVERIFY(Named<QPushButton>(*page_, "btnOpen")->isEnabled());
 
         device = std::make_unique<PtyPeer>(); // plugged in again
         device->announce("COM8");
         if (!reconnect) {
             QTest::qWait(500);
             QCOMPARE(port.IsConnected(), spNone);
-            QCOMPARE(PaneLines(page_->moComPort).size(), linesOpen + 1);
+            QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size(), linesOpen + 1);
             return;
         }
         QTRY_COMPARE(port.IsConnected(), com8);
         QCOMPARE(lastLogLine(), QString("Reconnected to COM8"));
         QCOMPARE(form_->PortState()->text(), QString("Reconnected to COM8"));
         device->write("$GPGGA,1\r\n");
-        QTRY_VERIFY(PaneLines(form_->moData).first().startsWith("$GPGGA,1"));
+        QTRY_VERIFY(
+            PaneLines(Named<QPlainTextEdit>(*form_, "moData")).first().startsWith("$GPGGA,1"));
     }
 
     void openWithThePageDefaultsGives9600EightNoneOne() {
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
-        Click(page_->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*page_, "btnOpen"));
         QCOMPARE(lastLogLine(), QString("Connected to COM7"));
-        QCOMPARE(PaneLines(page_->moComPort).first(), QString());
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).first(), QString());
 
         termios line{};
         QCOMPARE(tcgetattr(peer_.masterFd(), &line), 0);
@@ -149,28 +157,28 @@ private slots:
         QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
         QCOMPARE(line.c_iflag & (IXON | IXOFF), tcflag_t(0));
 
-        const int linesWhenOpen = PaneLines(page_->moComPort).size();
-        Click(page_->btnOpen);
-        QCOMPARE(PaneLines(page_->moComPort).size(), linesWhenOpen);
+        const int linesWhenOpen = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size();
+        Click(Named<QPushButton>(*page_, "btnOpen"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size(), linesWhenOpen);
 
-        page_->ledDataIn->SetChecked(true);
-        Click(page_->btnClose);
+        Named<TLedIndicator>(*page_, "ledDataIn")->SetChecked(true);
+        Click(Named<QPushButton>(*page_, "btnClose"));
         QCOMPARE(lastLogLine(), QString("Disconnected from COM7"));
-        QVERIFY(!page_->ledDataIn->Checked());
+        QVERIFY(!Named<TLedIndicator>(*page_, "ledDataIn")->Checked());
         QCOMPARE(form_->portSerial.IsConnected(), spNone);
     }
 
     void dataWidthIsCheckedAgainstTheStopBitsHeld() {
         ModalBoxCatcher catcher;
-        Click(page_->rbDataWidth->Button(0)); // 5 bits
-        Click(page_->rbStopBits->Button(1));  // 1.5
-        Click(page_->btnApply);
+        Click(Named<TRadioGroup>(*page_, "rbDataWidth")->Button(0)); // 5 bits
+        Click(Named<TRadioGroup>(*page_, "rbStopBits")->Button(1));  // 1.5
+        Click(Named<QPushButton>(*page_, "btnApply"));
         QCOMPARE(catcher.boxes().size(), size_t(0));
 
-        Click(page_->rbDataWidth->Button(3)); // 8 bits
-        Click(page_->rbStopBits->Button(0));  // 1
-        Click(page_->cbDTR);
-        Click(page_->btnApply);
+        Click(Named<TRadioGroup>(*page_, "rbDataWidth")->Button(3)); // 8 bits
+        Click(Named<TRadioGroup>(*page_, "rbStopBits")->Button(0));  // 1
+        Click(Named<QCheckBox>(*page_, "cbDTR"));
+        Click(Named<QPushButton>(*page_, "btnApply"));
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(catcher.boxes()[0].text, QString("Invalid data-width and stop-bits combination."));
         QCOMPARE(form_->portSerial.DataWidth(), dw5Bits);
@@ -180,12 +188,12 @@ private slots:
 
     void stopBitsRefusalKeepsTheStepsBeforeIt() {
         ModalBoxCatcher catcher;
-        QVERIFY(ClickListItem(page_->lstBaudRate, "19200"));
-        Click(page_->rbDataWidth->Button(0)); // 5 bits
-        Click(page_->rbParity->Button(1));    // odd
-        Click(page_->rbStopBits->Button(2));  // 2
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
-        Click(page_->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstBaudRate"), "19200"));
+        Click(Named<TRadioGroup>(*page_, "rbDataWidth")->Button(0)); // 5 bits
+        Click(Named<TRadioGroup>(*page_, "rbParity")->Button(1));    // odd
+        Click(Named<TRadioGroup>(*page_, "rbStopBits")->Button(2));  // 2
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*page_, "btnOpen"));
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(catcher.boxes()[0].text, QString("Invalid data-width and stop-bits combination."));
         QCOMPARE(form_->portSerial.BaudRate(), br019200);
@@ -197,20 +205,21 @@ private slots:
 
     void applyWithoutABaudRateAsksForOne() {
         ModalBoxCatcher catcher;
-        QVERIFY(ClickListItem(page_->lstBaudRate, "9600", Qt::ControlModifier));
-        QVERIFY(page_->lstBaudRate->selectedItems().isEmpty());
-        Click(page_->btnApply);
+        QVERIFY(
+            ClickListItem(Named<QListWidget>(*page_, "lstBaudRate"), "9600", Qt::ControlModifier));
+        QVERIFY(Named<QListWidget>(*page_, "lstBaudRate")->selectedItems().isEmpty());
+        Click(Named<QPushButton>(*page_, "btnApply"));
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(catcher.boxes()[0].text, QString("Select a baud rate."));
     }
 
     void lineChangesAreLoggedWithTheLinesOn() {
         // Pseudo-terminals have no modem lines: the handler is fed directly.
-        page_->portSerialLineStatusChange({lsCTS, lsDSR});
+        page_->LineStatusChanged({lsCTS, lsDSR});
         QCOMPARE(lastLogLine(), QString("Line Change: CTS DSR "));
-        page_->portSerialLineStatusChange({lsRING, lsCD});
+        page_->LineStatusChanged({lsRING, lsCD});
         QCOMPARE(lastLogLine(), QString("Line Change: RING CD "));
-        page_->portSerialLineStatusChange({});
+        page_->LineStatusChanged({});
         QCOMPARE(lastLogLine(), QString("Line Change: "));
     }
 
@@ -218,8 +227,8 @@ private slots:
         TSerialPort& port = form_->portSerial;
         port.SetReceiveBufferLimit(1000);
         port.SetDelay(10);
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
-        Click(page_->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*page_, "btnOpen"));
         // The GUI thread is held: the reader waits with the first chunk while
         // the line brings 1500 bytes more than the buffer keeps.
         peer_.write("first\r\n");
@@ -229,23 +238,24 @@ private slots:
         const QString line("COM7: 1500 received bytes could not be kept (the window fell behind)");
         QTRY_COMPARE(lastLogLine(), line);
         QCOMPARE(form_->PortState()->text(), line);
-        QCOMPARE(PaneLines(form_->moData), QStringList{QString(1000, 'k')});
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moData")),
+                 QStringList{QString(1000, 'k')});
     }
 
     void failingOpenShowsTheErrorAndTheWindowGoesOn() {
         ModalBoxCatcher catcher;
-        const QStringList logBefore = PaneLines(page_->moComPort);
-        Click(page_->btnOpen); // the design port COM13 is not present
+        const QStringList logBefore = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort"));
+        Click(Named<QPushButton>(*page_, "btnOpen")); // the design port COM13 is not present
         QVERIFY(catcher.waitFor(1));
         const CaughtBox& box = catcher.boxes()[0];
         QCOMPARE(box.title, QString("ZEPO Monitor"));
         QCOMPARE(box.text, QString("Cannot connect to COM13 . No such file or directory."));
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttonCount, 1);
-        QCOMPARE(PaneLines(page_->moComPort), logBefore);
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")), logBefore);
 
-        QVERIFY(ClickListItem(page_->lstPorts, "COM7"));
-        Click(page_->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*page_, "btnOpen"));
         QCOMPARE(lastLogLine(), QString("Connected to COM7"));
     }
 };

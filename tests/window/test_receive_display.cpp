@@ -2,6 +2,7 @@
 // window: the five views, both watches, status panel 3, the data-in LED, the
 // "Found UBX" notice, and Stop Output / Show Current.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,13 +41,13 @@ class ReceiveDisplayTest : public QObject {
     // Writes a chunk and waits until the window has handled it (the LED
     // changes state once per chunk).
     bool deliver(const QByteArray& chunk) {
-        TLedIndicator* led = form_->tabComPort->ledDataIn;
+        TLedIndicator* led = Named<TLedIndicator>(*form_, "ledDataIn");
         const bool before = led->Checked();
         peer_.write(chunk.toStdString());
         return QTest::qWaitFor([&] { return led->Checked() != before; }, 10000);
     }
-    void setView(int mode) { Click(form_->tabNMEA->rgMode->Button(mode)); }
-    QStringList data() const { return PaneLines(form_->moData); }
+    void setView(int mode) { Click(Named<TRadioGroup>(*form_, "rgMode")->Button(mode)); }
+    QStringList data() const { return PaneLines(Named<QPlainTextEdit>(*form_, "moData")); }
 
 private slots:
     void initTestCase() { peer_.announce("COM7"); }
@@ -54,10 +56,11 @@ private slots:
         form_ = ShowFreshWindow();
         QVERIFY(form_);
         form_->portSerial.SetDelay(20); // keep the tests quick
-        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
-        Click(form_->tabComPort->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
-        form_->pcZEPOMonitor->setCurrentWidget(form_->tabNMEA);
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")
+            ->setCurrentWidget(Named<TNmeaStandardPage>(*form_, "tabNMEA"));
     }
 
     void cleanup() { form_.reset(); }
@@ -135,52 +138,57 @@ private slots:
     }
 
     void watchesCollectTheirLines() {
-        form_->tabNMEA->cbNMEAWatch->setCurrentIndex(3); // GGA
-        form_->tabUBX->cbPUBXWatch->setCurrentIndex(1);  // any $PUBX
+        Named<QComboBox>(*form_, "cbNMEAWatch")->setCurrentIndex(3); // GGA
+        Named<QComboBox>(*form_, "cbPUBXWatch")->setCurrentIndex(1); // any $PUBX
         setView(Nmea);
         QVERIFY(deliver("$GPGGA,1\r\n$PUBX,00,a\r\n$PUBX,04,b\r\n$GPGGA,2\r\n"));
-        QCOMPARE(PaneLines(form_->tabNMEA->moNMEAWatch), QStringList({"$GPGGA,2", "$GPGGA,1"}));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moNMEAWatch")),
+                 QStringList({"$GPGGA,2", "$GPGGA,1"}));
         QCOMPARE(form_->StatusPanel(3)->text(), QString("$GPGGA,2"));
-        QCOMPARE(PaneLines(form_->tabUBX->moUBXWatch), QStringList({"$PUBX,04,b", "$PUBX,00,a"}));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moUBXWatch")),
+                 QStringList({"$PUBX,04,b", "$PUBX,00,a"}));
 
         setView(Ascii); // the NMEA watch rests, the PUBX watch goes on
         QVERIFY(deliver("$GPGGA,3\r\n$PUBX,03,c\r\n"));
-        QCOMPARE(PaneLines(form_->tabNMEA->moNMEAWatch).first(), QString("$GPGGA,2"));
-        QCOMPARE(PaneLines(form_->tabUBX->moUBXWatch).first(), QString("$PUBX,03,c"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moNMEAWatch")).first(),
+                 QString("$GPGGA,2"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moUBXWatch")).first(),
+                 QString("$PUBX,03,c"));
 
-        form_->tabUBX->cbPUBXWatch->setCurrentIndex(0); // "PUBX Message Watch Off"
+        Named<QComboBox>(*form_, "cbPUBXWatch")->setCurrentIndex(0); // "PUBX Message Watch Off"
         QVERIFY(deliver("$PUBX,00,d\r\n"));
-        QCOMPARE(PaneLines(form_->tabUBX->moUBXWatch).first(), QString("$PUBX,03,c"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moUBXWatch")).first(),
+                 QString("$PUBX,03,c"));
     }
 
     void ledChangesWithEveryChunkAndGoesOutOnClose() {
-        TLedIndicator* led = form_->tabComPort->ledDataIn;
+        TLedIndicator* led = Named<TLedIndicator>(*form_, "ledDataIn");
         QVERIFY(!led->Checked());
         QVERIFY(deliver("a"));
         QVERIFY(led->Checked());
         QVERIFY(deliver("b"));
         QVERIFY(!led->Checked());
         QVERIFY(deliver("c"));
-        Click(form_->tabComPort->btnClose);
+        Click(Named<QPushButton>(*form_, "btnClose"));
         QVERIFY(!led->Checked());
     }
 
     void showCurrentStepsOneChunkInTheNmeaView() {
         setView(Nmea);
         QVERIFY(deliver("A\r\n"));
-        Click(form_->tabNMEA->cbSkip); // Stop Output
+        Click(Named<QCheckBox>(*form_, "cbSkip")); // Stop Output
         QVERIFY(deliver("B\r\n"));
         QCOMPARE(data(), QStringList{"A"});
-        Click(form_->tabNMEA->btnStep);
+        Click(Named<QPushButton>(*form_, "btnStep"));
         QVERIFY(deliver("C\r\n"));
         QCOMPARE(data(), QStringList{"C"});
         QVERIFY(deliver("D\r\n"));
         QCOMPARE(data(), QStringList{"C"});
 
-        Click(form_->tabNMEA->cbSkip); // output running again
+        Click(Named<QCheckBox>(*form_, "cbSkip")); // output running again
         QVERIFY(deliver("E\r\n"));
         QCOMPARE(data(), QStringList{"E"});
-        Click(form_->tabNMEA->btnStep); // skips exactly one chunk
+        Click(Named<QPushButton>(*form_, "btnStep")); // skips exactly one chunk
         QVERIFY(deliver("F\r\n"));
         QCOMPARE(data(), QStringList{"E"});
         QVERIFY(deliver("G\r\n"));
@@ -189,15 +197,15 @@ private slots:
 
     void showCurrentTogglesOutputInTheAsciiView() {
         setView(Ascii);
-        Click(form_->tabNMEA->cbSkip);
+        Click(Named<QCheckBox>(*form_, "cbSkip"));
         QVERIFY(deliver("B"));
         QVERIFY(data() != QStringList{"B"});
-        Click(form_->tabNMEA->btnStep);
+        Click(Named<QPushButton>(*form_, "btnStep"));
         QVERIFY(deliver("C"));
         QCOMPARE(data(), QStringList{"C"});
         QVERIFY(deliver("D"));
         QCOMPARE(data(), QStringList{"D"});
-        Click(form_->tabNMEA->btnStep);
+        Click(Named<QPushButton>(*form_, "btnStep"));
         QVERIFY(deliver("E"));
         QCOMPARE(data(), QStringList{"D"});
     }

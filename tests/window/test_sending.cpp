@@ -4,6 +4,7 @@
 // UBX composer, refused input, every send with the port closed, and a long
 // send to a line that does not take it, going on without holding the window.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -44,11 +45,11 @@ class SendingTest : public QObject {
     PtyPeer peer_;
     std::unique_ptr<TMainForm> form_;
 
-    TNmeaStandardPage* nmea() const { return form_->tabNMEA; }
-    TNmeaPubxPage* pubx() const { return form_->tabUBX; }
-    TUbxProtocolPage* ubx() const { return form_->ts; }
-    QString bytesSent() const { return form_->tabComPort->lblNumSent->text(); }
-    QStringList portLog() const { return PaneLines(form_->tabComPort->moComPort); }
+    TNmeaStandardPage* nmea() const { return Named<TNmeaStandardPage>(*form_, "tabNMEA"); }
+    TNmeaPubxPage* pubx() const { return Named<TNmeaPubxPage>(*form_, "tabUBX"); }
+    TUbxProtocolPage* ubx() const { return Named<TUbxProtocolPage>(*form_, "ts"); }
+    QString bytesSent() const { return Named<QLabel>(*form_, "lblNumSent")->text(); }
+    QStringList portLog() const { return PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")); }
     // Writes are synchronous: what a click wrote is on the line when it returns.
     // What the window wrote: a send may go on in the background, so the first
     // byte is waited for patiently, the end by a short quiet.
@@ -64,15 +65,15 @@ class SendingTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         if (!openPort)
             return;
-        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
-        clickOnPage(form_->tabComPort->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
+        clickOnPage(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
     }
     // Shows the button's page and clicks the button.
     void clickOnPage(QPushButton* button) {
-        for (int index = 0; index < form_->pcZEPOMonitor->count(); ++index)
-            if (form_->pcZEPOMonitor->widget(index)->isAncestorOf(button))
-                form_->pcZEPOMonitor->setCurrentIndex(index);
+        for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count(); ++index)
+            if (Named<QTabWidget>(*form_, "pcZEPOMonitor")->widget(index)->isAncestorOf(button))
+                Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
         QTest::mouseClick(button, Qt::LeftButton);
     }
     QPushButton* button(const QString& name) const { return form_->findChild<QPushButton*>(name); }
@@ -90,8 +91,8 @@ private slots:
     void cleanup() { form_.reset(); }
 
     void typingKeepsOnlyDigitsAndHash() {
-        QLineEdit* edit = nmea()->edSentBytes;
-        form_->pcZEPOMonitor->setCurrentWidget(nmea());
+        QLineEdit* edit = Named<QLineEdit>(*nmea(), "edSentBytes");
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(nmea());
         edit->setFocus();
         QTest::keyClicks(edit, "#1a8 1;#-9x8,#");
         QCOMPARE(edit->text(), QString("#181#98#"));
@@ -111,10 +112,10 @@ private slots:
     }
 
     void typedListWritesTheCfgAntPoll() {
-        form_->pcZEPOMonitor->setCurrentWidget(nmea());
-        nmea()->edSentBytes->setFocus();
-        QTest::keyClicks(nmea()->edSentBytes, "#181#98#6#19#0#0#25#81");
-        clickOnPage(nmea()->btnSendBytes);
+        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(nmea());
+        Named<QLineEdit>(*nmea(), "edSentBytes")->setFocus();
+        QTest::keyClicks(Named<QLineEdit>(*nmea(), "edSentBytes"), "#181#98#6#19#0#0#25#81");
+        clickOnPage(Named<QPushButton>(*nmea(), "btnSendBytes"));
         QCOMPARE(written(), AntPoll.toStdString());
         QCOMPARE(portLog().constLast(), QString("Sent(Hex): B5 62 06 13 00 00 19 51 "));
         QCOMPARE(bytesSent(), QString("lblSent"));
@@ -145,7 +146,9 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        (button == "btnSendStr" ? nmea()->edSentStr : nmea()->edSentBytes)->setText(text);
+        (button == "btnSendStr" ? Named<QLineEdit>(*nmea(), "edSentStr")
+                                : Named<QLineEdit>(*nmea(), "edSentBytes"))
+            ->setText(text);
         clickOnPage(this->button(button));
         QCOMPARE(written(), bytes.toStdString());
         QCOMPARE(portLog().constLast(), Echo(bytes));
@@ -159,11 +162,14 @@ private slots:
             clickOnPage(button);
         };
         for (const char* list : {"", "#", "65#256#66", "65#-1"})
-            send(nmea()->edSentBytes, nmea()->btnSendBytes, list);
-        send(nmea()->edSentStr, nmea()->btnSendStr, QString::fromUtf8("5 \u20AC"));
-        send(nmea()->edSentStr, nmea()->btnSendStr, QString("A") + QChar(0) + "B");
-        pubx()->cbSetNMEA->setEditText("GG");
-        clickOnPage(pubx()->btnSetUBX40);
+            send(Named<QLineEdit>(*nmea(), "edSentBytes"),
+                 Named<QPushButton>(*nmea(), "btnSendBytes"), list);
+        send(Named<QLineEdit>(*nmea(), "edSentStr"), Named<QPushButton>(*nmea(), "btnSendStr"),
+             QString::fromUtf8("5 \u20AC"));
+        send(Named<QLineEdit>(*nmea(), "edSentStr"), Named<QPushButton>(*nmea(), "btnSendStr"),
+             QString("A") + QChar(0) + "B");
+        Named<QComboBox>(*pubx(), "cbSetNMEA")->setEditText("GG");
+        clickOnPage(Named<QPushButton>(*pubx(), "btnSetUBX40"));
         QVERIFY(catcher.waitFor(5));
         const QStringList expected = {
             "Byte value 256 is out of range 0 to 255.", "Byte value -1 is out of range 0 to 255.",
@@ -176,8 +182,8 @@ private slots:
             QCOMPARE(catcher.boxes()[index].text, expected[index]);
         QCOMPARE(peer_.readUntilQuiet(100), ""s); // nothing goes out
         QCOMPARE(portLog().constLast(), QString("Connected to COM7"));
-        QCOMPARE(nmea()->edSentStr->text(), QString("A") + QChar(0) + "B");
-        QCOMPARE(pubx()->edCKA_CKB->text(), QString());
+        QCOMPARE(Named<QLineEdit>(*nmea(), "edSentStr")->text(), QString("A") + QChar(0) + "B");
+        QCOMPARE(Named<QLineEdit>(*pubx(), "edCKA_CKB")->text(), QString());
     }
 
     void buttonsWriteTheirBytes_data() {
@@ -207,29 +213,31 @@ private slots:
             QCOMPARE(portLog().constLast(), Echo(bytes));
             QCOMPARE(bytesSent(), label); // the last write's count, not a total
         }
-        QCOMPARE(ubx()->lblSent->text(), QString("lblSent"));
+        QCOMPARE(Named<QLabel>(*ubx(), "lblSent")->text(), QString("lblSent"));
     }
 
     void setUbx40TakesTheRatesAsClicked() {
-        chooseItem(pubx()->cbSetNMEA, "GGA SysFix      p.49");
-        clickSpin(pubx()->ns6rusb, false);
-        clickOnPage(pubx()->btnSetUBX40);
+        chooseItem(Named<QComboBox>(*pubx(), "cbSetNMEA"), "GGA SysFix      p.49");
+        clickSpin(Named<TNumSpin>(*pubx(), "ns6rusb"), false);
+        clickOnPage(Named<QPushButton>(*pubx(), "btnSetUBX40"));
         QCOMPARE(written(), "$PUBX,40,GGA,1,1,1,0,1,0*5A\r\n"s);
 
         for (TNumSpin* spin :
-             {pubx()->ns3rddc, pubx()->ns4rus1, pubx()->ns5rus2, pubx()->ns6rusb, pubx()->ns7rspi})
+             {Named<TNumSpin>(*pubx(), "ns3rddc"), Named<TNumSpin>(*pubx(), "ns4rus1"),
+              Named<TNumSpin>(*pubx(), "ns5rus2"), Named<TNumSpin>(*pubx(), "ns6rusb"),
+              Named<TNumSpin>(*pubx(), "ns7rspi")})
             clickSpin(spin, false); // ns6rusb stays at its lower limit
-        clickOnPage(pubx()->btnSetUBX40);
+        clickOnPage(Named<QPushButton>(*pubx(), "btnSetUBX40"));
         QCOMPARE(written(), "$PUBX,40,GGA,0,0,0,0,0,0*5A\r\n"s);
 
-        QLineEdit* selection = pubx()->cbSetNMEA->lineEdit();
+        QLineEdit* selection = Named<QComboBox>(*pubx(), "cbSetNMEA")->lineEdit();
         selection->selectAll();
         QTest::keyClicks(selection, "rmc");
-        clickSpin(pubx()->ns4rus1, true);
-        clickSpin(pubx()->ns6rusb, true);
-        clickOnPage(pubx()->btnSetUBX40);
+        clickSpin(Named<TNumSpin>(*pubx(), "ns4rus1"), true);
+        clickSpin(Named<TNumSpin>(*pubx(), "ns6rusb"), true);
+        clickOnPage(Named<QPushButton>(*pubx(), "btnSetUBX40"));
         QCOMPARE(written(), "$PUBX,40,rmc,0,1,0,1,0,0*67\r\n"s);
-        QCOMPARE(pubx()->edCKA_CKB->text(), QString("67"));
+        QCOMPARE(Named<QLineEdit>(*pubx(), "edCKA_CKB")->text(), QString("67"));
     }
 
     void composerSendsTheFrameAsShown_data() {
@@ -264,34 +272,42 @@ private slots:
         QFETCH(QString, payload);
         QFETCH(QByteArray, frame);
         QFETCH(QStringList, fields);
-        QVERIFY(!ubx()->cbCFG->isEnabled() && !ubx()->cbAID->isEnabled());
-        ubx()->cbClassID->setEditText(ubxClass);
+        QVERIFY(!Named<QComboBox>(*ubx(), "cbCFG")->isEnabled() &&
+                !Named<QComboBox>(*ubx(), "cbAID")->isEnabled());
+        Named<QComboBox>(*ubx(), "cbClassID")->setEditText(ubxClass);
         const bool cfg = ubxClass.startsWith("CFG"), aid = ubxClass.startsWith("AID");
-        QCOMPARE(ubx()->cbCFG->isEnabled(), cfg);
-        QCOMPARE(ubx()->cbAID->isEnabled(), aid);
-        QCOMPARE(ubx()->cbMsgID->isEnabled(), !cfg && !aid);
+        QCOMPARE(Named<QComboBox>(*ubx(), "cbCFG")->isEnabled(), cfg);
+        QCOMPARE(Named<QComboBox>(*ubx(), "cbAID")->isEnabled(), aid);
+        QCOMPARE(Named<QComboBox>(*ubx(), "cbMsgID")->isEnabled(), !cfg && !aid);
         if (!id.isEmpty())
-            (cfg ? ubx()->cbCFG : aid ? ubx()->cbAID : ubx()->cbMsgID)->setEditText(id);
-        ubx()->edPayload->setText(payload);
+            (cfg   ? Named<QComboBox>(*ubx(), "cbCFG")
+             : aid ? Named<QComboBox>(*ubx(), "cbAID")
+                   : Named<QComboBox>(*ubx(), "cbMsgID"))
+                ->setEditText(id);
+        Named<QLineEdit>(*ubx(), "edPayload")->setText(payload);
         const QString shown = Echo(frame).mid(11).trimmed();
-        QCOMPARE(ubx()->lblFrame->text(), QString("%1 (%2 bytes)").arg(shown).arg(frame.size()));
-        clickOnPage(ubx()->btnSend);
+        QCOMPARE(Named<QLabel>(*ubx(), "lblFrame")->text(),
+                 QString("%1 (%2 bytes)").arg(shown).arg(frame.size()));
+        clickOnPage(Named<QPushButton>(*ubx(), "btnSend"));
         QCOMPARE(written(), frame.toStdString());
-        QCOMPARE(
-            QStringList({ubx()->neLength->text(), ubx()->neCK_A->text(), ubx()->neCK_B->text()}),
-            fields);
+        QCOMPARE(QStringList({Named<TNumEdit>(*ubx(), "neLength")->text(),
+                              Named<TNumEdit>(*ubx(), "neCK_A")->text(),
+                              Named<TNumEdit>(*ubx(), "neCK_B")->text()}),
+                 fields);
         QCOMPARE(bytesSent(), QString("Bytes Sent: %1").arg(frame.size()));
         QCOMPARE(portLog().constLast(), Echo(frame));
-        QCOMPARE(ubx()->lblAnswer->text(), QString("Waiting for the answer…"));
+        QCOMPARE(Named<QLabel>(*ubx(), "lblAnswer")->text(), QString("Waiting for the answer…"));
     }
 
     void composerRefusesWhatItCannotSend() {
         ModalBoxCatcher catcher;
         const auto send = [&](const QString& ubxClass, const QString& id, const QString& payload) {
-            ubx()->cbClassID->setEditText(ubxClass);
-            (ubxClass.startsWith("CFG") ? ubx()->cbCFG : ubx()->cbMsgID)->setEditText(id);
-            ubx()->edPayload->setText(payload);
-            clickOnPage(ubx()->btnSend);
+            Named<QComboBox>(*ubx(), "cbClassID")->setEditText(ubxClass);
+            (ubxClass.startsWith("CFG") ? Named<QComboBox>(*ubx(), "cbCFG")
+                                        : Named<QComboBox>(*ubx(), "cbMsgID"))
+                ->setEditText(id);
+            Named<QLineEdit>(*ubx(), "edPayload")->setText(payload);
+            clickOnPage(Named<QPushButton>(*ubx(), "btnSend"));
         };
         send(" Class ID", "", "");
         send("NAV 01  p.157", "", "");
@@ -310,7 +326,7 @@ private slots:
             "The payload holds more than 65535 bytes, the most a UBX frame carries."};
         for (int index = 0; index < expected.size(); ++index)
             QCOMPARE(catcher.boxes()[index].text, expected[index]);
-        QCOMPARE(ubx()->lblFrame->text(), expected.constLast());
+        QCOMPARE(Named<QLabel>(*ubx(), "lblFrame")->text(), expected.constLast());
         QCOMPARE(peer_.readUntilQuiet(100), ""s); // nothing goes out
         QCOMPARE(bytesSent(), QString("lblSent"));
     }
@@ -327,13 +343,14 @@ private slots:
         form_.reset();
         createForm(false);
         ModalBoxCatcher catcher;
-        nmea()->edSentStr->setText("ABC");
-        nmea()->edSentBytes->setText("#65");
-        chooseItem(ubx()->cbClassID, "CFG 06  p.107");
+        Named<QLineEdit>(*nmea(), "edSentStr")->setText("ABC");
+        Named<QLineEdit>(*nmea(), "edSentBytes")->setText("#65");
+        chooseItem(Named<QComboBox>(*ubx(), "cbClassID"), "CFG 06  p.107");
         const QStringList logBefore = portLog();
         const auto composerFields = [this] {
-            return QStringList(
-                {ubx()->neLength->text(), ubx()->neCK_A->text(), ubx()->neCK_B->text()});
+            return QStringList({Named<TNumEdit>(*ubx(), "neLength")->text(),
+                                Named<TNumEdit>(*ubx(), "neCK_A")->text(),
+                                Named<TNumEdit>(*ubx(), "neCK_B")->text()});
         };
         const QStringList composedBefore = composerFields();
 
@@ -344,8 +361,8 @@ private slots:
         QCOMPARE(peer_.readUntilQuiet(100), ""s); // nothing goes out
         QCOMPARE(portLog(), logBefore);
         QCOMPARE(bytesSent(), QString("lblSent"));
-        QCOMPARE(nmea()->edSentStr->text(), QString("ABC"));
-        QCOMPARE(nmea()->edSentBytes->text(), QString("#65"));
+        QCOMPARE(Named<QLineEdit>(*nmea(), "edSentStr")->text(), QString("ABC"));
+        QCOMPARE(Named<QLineEdit>(*nmea(), "edSentBytes")->text(), QString("#65"));
         // After its own failed Send the composer shows no checksum of a frame
         // that did not go out; other buttons leave it alone.
         QCOMPARE(composerFields(),
@@ -353,19 +370,20 @@ private slots:
     }
 
     void longSendGoesOnInTheBackgroundUntilCancelled() {
-        TWindowSender* sender = form_->sender;
+        TWindowSender* sender = PartOf<TWindowSender>(*form_);
         const QString text(1 << 20, 'x');
-        nmea()->edSentStr->setMaxLength(text.size());
-        nmea()->edSentStr->setText(text);
+        Named<QLineEdit>(*nmea(), "edSentStr")->setMaxLength(text.size());
+        Named<QLineEdit>(*nmea(), "edSentStr")->setText(text);
         int ticks = 0;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] { ++ticks; });
         timer.start(20);
 
         // The peer reads nothing: the click returns with the send going on.
-        clickOnPage(nmea()->btnSendStr);
+        clickOnPage(Named<QPushButton>(*nmea(), "btnSendStr"));
         QVERIFY(sender->IsSending());
-        QVERIFY(sender->btnCancelSend->isVisible() && sender->pbSending->isVisible());
+        QVERIFY(Named<QPushButton>(*form_, "btnCancelSend")->isVisible() &&
+                Named<QProgressBar>(*form_, "pbSending")->isVisible());
         QTRY_VERIFY(ticks >= 10);
         QVERIFY(sender->IsSending());
         {
@@ -375,9 +393,9 @@ private slots:
             QVERIFY(catcher.boxes()[0].text.startsWith("A send is still going on"));
         }
         const QStringList logBefore = portLog();
-        Click(sender->btnCancelSend);
+        Click(Named<QPushButton>(*form_, "btnCancelSend"));
         QVERIFY(!sender->IsSending());
-        QVERIFY(!sender->btnCancelSend->isVisible());
+        QVERIFY(!Named<QPushButton>(*form_, "btnCancelSend")->isVisible());
 
         // The echo holds exactly what reached the line.
         const std::string arrived = peer_.readUntilQuiet(200, 10000);
@@ -387,9 +405,9 @@ private slots:
                  QStringList{Echo(QByteArray::fromStdString(arrived))});
 
         // Closing the port ends a send too, echoing what went out.
-        clickOnPage(nmea()->btnSendStr);
+        clickOnPage(Named<QPushButton>(*nmea(), "btnSendStr"));
         QVERIFY(sender->IsSending());
-        clickOnPage(form_->tabComPort->btnClose);
+        clickOnPage(Named<QPushButton>(*form_, "btnClose"));
         QTRY_VERIFY(!sender->IsSending());
         QVERIFY(portLog().constLast().startsWith("Sent(Hex): 78 "));
     }

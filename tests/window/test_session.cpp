@@ -5,6 +5,7 @@
 // recording byte for byte and the History page. The status bar counts the
 // bytes each way.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -57,7 +58,7 @@ class SessionTest : public QObject {
     QString path(const QString& name) const {
         return QString::fromStdString(scratch_.root()) + "/" + name;
     }
-    TSessionControl* session() const { return form_->sessionControl; }
+    TSessionControl* session() const { return PartOf<TSessionControl>(*form_); }
     // Writes from a thread of its own: the window's reader waits for the
     // window, which must go on handling events meanwhile.
     void send(const QByteArray& bytes) {
@@ -82,15 +83,15 @@ private slots:
         form_ = ShowFreshWindow();
         QVERIFY(form_);
         form_->portSerial.SetDelay(20);
-        QVERIFY(ClickListItem(form_->tabComPort->lstPorts, "COM7"));
-        Click(form_->tabComPort->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
     }
 
     void cleanup() { form_.reset(); }
 
     void recordsEveryByteAndTheCommandsSent() {
-        Click(form_->tabNMEA->cbSkip); // output stopped: the recording goes on
+        Click(Named<QCheckBox>(*form_, "cbSkip")); // output stopped: the recording goes on
         session()->StartRecording(path("drive.ubx"), true);
         const QByteArray traffic = MixedTraffic(40);
         send(traffic.left(1000));
@@ -105,8 +106,8 @@ private slots:
         QVERIFY(log.contains(" TX $PUBX,00*33\\r\\n\n"));
         QCOMPARE(log.count(" RX "), 80);
 
-        Click(form_->tabComPort->btnClose);
-        Click(form_->tabComPort->btnOpen);
+        Click(Named<QPushButton>(*form_, "btnClose"));
+        Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->StatusPanel(5)->text(), QString("RX: 0  TX: 0"));
     }
 
@@ -125,7 +126,9 @@ private slots:
         const QByteArray kept = Contents(path("small/full.ubx"));
         QVERIFY(!kept.isEmpty());
         QCOMPARE(kept, traffic.left(kept.size()));
-        QVERIFY(PaneLines(form_->tabComPort->moComPort).join('\n').contains("Recording stopped"));
+        QVERIFY(PaneLines(Named<QPlainTextEdit>(*form_, "moComPort"))
+                    .join('\n')
+                    .contains("Recording stopped"));
         umount(folder.constData());
     }
 
@@ -135,9 +138,9 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(traffic);
         file.close();
-        form_->tabRecord->cbReplayPace->setCurrentIndex(1);
+        Named<QComboBox>(*form_, "cbReplayPace")->setCurrentIndex(1);
         session()->StartRecording(path("again.nmea"), false);
-        session()->OpenRecording(path("drive.nmea"));
+        Named<TRecordPage>(*form_, "tabRecord")->OpenRecording(path("drive.nmea"));
         QTest::qWaitFor(
             [&] { return form_->StatusPanel(4)->text() == "Replaying drive.nmea, 100 %"; }, 10000);
         QCOMPARE(form_->StatusPanel(4)->text(), QString("Replaying drive.nmea, 100 %"));
@@ -145,10 +148,11 @@ private slots:
         QVERIFY(receivedCountIs(body));
         session()->StopRecording();
         QCOMPARE(Contents(path("again.nmea")), traffic.mid(traffic.size() - body));
-        const SessionHistory& history = form_->tabHistory->History();
+        const SessionHistory& history = Named<THistoryPage>(*form_, "tabHistory")->History();
         QCOMPARE(QByteArray::fromStdString(std::string(history.BytesFrom(0, body))),
                  traffic.mid(traffic.size() - body));
-        QVERIFY(PaneLines(form_->tabComPort->moComPort).contains("Replaying drive.nmea"));
+        QVERIFY(
+            PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")).contains("Replaying drive.nmea"));
     }
 };
 

@@ -3,6 +3,7 @@
 // store that cannot be written (a full disk) and corrupt files kept aside;
 // the command line that chooses and opens a port at start-up.
 
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -136,8 +137,8 @@ private slots:
         WriteStore({});
         for (const bool choice : {false, true}) {
             TMainForm form;
-            QVERIFY(form.tabComPort->cbAutoReconnect->isChecked() != choice);
-            form.tabComPort->cbAutoReconnect->setChecked(choice);
+            QVERIFY(Named<QCheckBox>(form, "cbAutoReconnect")->isChecked() != choice);
+            Named<QCheckBox>(form, "cbAutoReconnect")->setChecked(choice);
             form.close();
             QCOMPARE(StoredKey().value(AutoReconnectValue), QJsonValue(choice ? "1" : "0"));
         }
@@ -207,10 +208,11 @@ private slots:
         QCOMPARE(form.objectName(), QString("MainForm"));
         QCOMPARE(form.windowTitle(), QString("ZEPO ublox monitor"));
         QCOMPARE(form.size(), QSize(917, 602));
-        QCOMPARE(form.pcZEPOMonitor->currentWidget()->objectName(), QString("tabUBX"));
+        QCOMPARE(Named<QTabWidget>(form, "pcZEPOMonitor")->currentWidget()->objectName(),
+                 QString("tabUBX"));
         QStringList captions;
-        for (int index = 0; index < form.pcZEPOMonitor->count(); ++index)
-            captions << form.pcZEPOMonitor->tabText(index);
+        for (int index = 0; index < Named<QTabWidget>(form, "pcZEPOMonitor")->count(); ++index)
+            captions << Named<QTabWidget>(form, "pcZEPOMonitor")->tabText(index);
         // The four specified pages come first; pages added later follow them.
         QCOMPARE(captions.mid(0, 4),
                  QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol"}));
@@ -280,9 +282,10 @@ private slots:
         QCOMPARE(form->portSerial.IsConnected(), MakeCommPort(7));
         QCOMPARE(form->portSerial.BaudRate(), br115200);
         QCOMPARE(form->StatusPanel(1)->text(), QString("COM7"));
-        QCOMPARE(form->tabComPort->lstPorts->currentItem()->text(), QString("COM7"));
-        QCOMPARE(PaneLines(form->tabComPort->moComPort).constLast(), QString("Connected to COM7"));
-        form->tabComPort->btnCloseClick();
+        QCOMPARE(Named<QListWidget>(*form, "lstPorts")->currentItem()->text(), QString("COM7"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form, "moComPort")).constLast(),
+                 QString("Connected to COM7"));
+        Named<TComPortPage>(*form, "tabComPort")->ClosePort();
 
         ModalBoxCatcher boxes;
         ApplyStartupOptions(*form, {"ttyZEPO9", "", true});

@@ -8,6 +8,7 @@
 
 #include "protocol/TransmitEcho.h"
 #include "protocol/UbxFrame.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
@@ -75,15 +76,17 @@ private slots:
     void cleanup() { form_.reset(); }
 
     void panesShowFixedPitchAndTakeNoTyping() {
-        const QList<QPlainTextEdit*> panes = {form_->moData, form_->tabComPort->moComPort,
-                                              form_->tabNMEA->moNMEAWatch,
-                                              form_->tabUBX->moUBXWatch};
+        const QList<QPlainTextEdit*> panes = {Named<QPlainTextEdit>(*form_, "moData"),
+                                              Named<QPlainTextEdit>(*form_, "moComPort"),
+                                              Named<QPlainTextEdit>(*form_, "moNMEAWatch"),
+                                              Named<QPlainTextEdit>(*form_, "moUBXWatch")};
         for (QPlainTextEdit* pane : panes) {
             QVERIFY2(QFontInfo(pane->font()).fixedPitch(), qPrintable(pane->objectName()));
             AppendLine(pane, "$GPGGA,1");
-            for (int index = 0; index < form_->pcZEPOMonitor->count(); ++index)
-                if (form_->pcZEPOMonitor->widget(index)->isAncestorOf(pane))
-                    form_->pcZEPOMonitor->setCurrentIndex(index);
+            for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count();
+                 ++index)
+                if (Named<QTabWidget>(*form_, "pcZEPOMonitor")->widget(index)->isAncestorOf(pane))
+                    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
             pane->setFocus();
             pane->selectAll();
             QTest::keyClicks(pane, "zz");
@@ -95,9 +98,10 @@ private slots:
     void everyCaptionFitsAtTheMinimumSize() {
         for (const QSize size : {QSize(917, 602), QSize(0, 0)}) {
             form_->resize(size.expandedTo(form_->minimumSize()));
-            for (int index = 0; index < form_->pcZEPOMonitor->count(); ++index) {
-                form_->pcZEPOMonitor->setCurrentIndex(index);
-                QWidget* page = form_->pcZEPOMonitor->currentWidget();
+            for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count();
+                 ++index) {
+                Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
+                QWidget* page = Named<QTabWidget>(*form_, "pcZEPOMonitor")->currentWidget();
                 QTest::qWait(20);
                 SaveScreenshot(form_.get(),
                                page->objectName() + (size.isEmpty() ? "-minimum" : "-default"));
@@ -112,39 +116,40 @@ private slots:
     void portStateShowsOnButtonsPanelAndTitle() {
         PtyPeer peer;
         peer.announce("COM7");
-        TComPortPage* page = form_->tabComPort;
+        TComPortPage* page = Named<TComPortPage>(*form_, "tabComPort");
         const auto state = [&] {
-            return QStringList{page->btnOpen->isEnabled() ? "Open" : "-",
-                               page->btnClose->isEnabled() ? "Close" : "-",
+            return QStringList{Named<QPushButton>(*page, "btnOpen")->isEnabled() ? "Open" : "-",
+                               Named<QPushButton>(*page, "btnClose")->isEnabled() ? "Close" : "-",
                                form_->StatusPanel(1)->text(), form_->windowTitle()};
         };
         const QString closed = "ZEPO ublox monitor";
         QCOMPARE(state(), (QStringList{"Open", "-", "", closed}));
 
         ModalBoxCatcher boxes;
-        Click(page->btnOpen); // COM13 is not there
+        Click(Named<QPushButton>(*page, "btnOpen")); // COM13 is not there
         QVERIFY(boxes.waitFor(1));
         QCOMPARE(state(), (QStringList{"Open", "-", "", closed}));
 
         page->RefreshPortList();
-        QVERIFY(ClickListItem(page->lstPorts, "COM7"));
-        Click(page->btnOpen);
+        QVERIFY(ClickListItem(Named<QListWidget>(*page, "lstPorts"), "COM7"));
+        Click(Named<QPushButton>(*page, "btnOpen"));
         QCOMPARE(state(), (QStringList{"-", "Close", "COM7", closed + " - COM7 open"}));
-        page->portSerialConnect(MakeCommPort(7)); // nothing else may switch them back
+        page->PortConnected(MakeCommPort(7)); // nothing else may switch them back
         PtyPeer other;
         other.announce("COM8");
         page->RefreshPortList();
-        QVERIFY(ClickListItem(page->lstPorts, "COM8")); // Open now moves to COM8
+        QVERIFY(
+            ClickListItem(Named<QListWidget>(*page, "lstPorts"), "COM8")); // Open now moves to COM8
         QCOMPARE(state(), (QStringList{"Open", "Close", "COM7", closed + " - COM7 open"}));
 
-        Click(page->btnClose);
+        Click(Named<QPushButton>(*page, "btnClose"));
         QCOMPARE(state(), (QStringList{"Open", "-", "COM7", closed}));
     }
 
     void portLogShowsAWholeEchoLineOfATwelveByteFrame() {
         form_->resize(form_->minimumSize());
         QTest::qWait(20);
-        QPlainTextEdit* log = form_->tabComPort->moComPort;
+        QPlainTextEdit* log = Named<QPlainTextEdit>(*form_, "moComPort");
         const QString echo = QString::fromStdString(SendEchoLine(ToByteString(CfgAntSetFrame())));
         QVERIFY(log->fontMetrics().horizontalAdvance(echo) <= log->viewport()->width());
     }

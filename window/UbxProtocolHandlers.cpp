@@ -1,13 +1,11 @@
-#include "window/UbxSending.h"
+// The "UBX Protocol" page's handlers: the composer and the frames it sends.
 
 #include "protocol/TransmitEcho.h"
 #include "protocol/commands/CommandTracker.h"
 #include "protocol/commands/HexBytes.h"
 #include "protocol/commands/UbxCommands.h"
 #include "widgets/NumEdit.h"
-#include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
-#include "window/UbxCommander.h"
 #include "window/UbxProtocolPage.h"
 
 #include <QComboBox>
@@ -36,43 +34,38 @@ std::string FirstWord(const QComboBox* box) {
 
 } // namespace
 
-TUbxSending::TUbxSending(TComPortPage* comPort, TUbxProtocolPage* page, TUbxCommander& commander)
-    : QObject(page), comPort_(comPort), page_(page), commander_(commander) {
-    for (TNumEdit* field : {page->neLength, page->neCK_A, page->neCK_B}) {
+void TUbxProtocolPage::Connect() {
+    for (TNumEdit* field : {neLength, neCK_A, neCK_B}) {
         field->SetDigitsHex(2);
         field->SetEditBase(ebHex);
         // The digit count takes effect at the next commit.
         field->SetValueAsHex(field->ValueAsHex().rightJustified(2, '0'));
     }
-    connect(comPort->btnPollCFG_ANT, &QPushButton::clicked, this,
-            Guarded(comPort, [this] { btnPollCFG_ANTClick(); }));
-    connect(comPort->btnGetSetCFG_ANT, &QPushButton::clicked, this,
-            Guarded(comPort, [this] { btnGetSetCFG_ANTClick(); }));
-    connect(page->btnPollCFG_PRT, &QPushButton::clicked, this,
-            Guarded(page, [this] { btnPollCFG_PRTClick(); }));
-    connect(page->btnSend, &QPushButton::clicked, this, Guarded(page, [this] { btnSendClick(); }));
-    connect(page->cbClassID, &QComboBox::currentTextChanged, this,
-            Guarded(page, [this] { cbClassIDChange(); }));
-    for (QComboBox* box : {page->cbCFG, page->cbAID, page->cbMsgID})
+    connect(btnPollCFG_PRT, &QPushButton::clicked, this,
+            Guarded(this, [this] { PollCFG_PRTClicked(); }));
+    connect(btnSend, &QPushButton::clicked, this, Guarded(this, [this] { SendClicked(); }));
+    connect(cbClassID, &QComboBox::currentTextChanged, this,
+            Guarded(this, [this] { ClassChosen(); }));
+    for (QComboBox* box : {cbCFG, cbAID, cbMsgID})
         connect(box, &QComboBox::currentTextChanged, this, [this] { ShowComposed(); });
-    connect(page->edPayload, &QLineEdit::textChanged, this, [this] { ShowComposed(); });
+    connect(edPayload, &QLineEdit::textChanged, this, [this] { ShowComposed(); });
 }
 
-std::uint8_t TUbxSending::ChosenClassByte() const {
-    if (const TUbxVocabularyItem* item = FindItem(UbxClasses(), page_->cbClassID))
+std::uint8_t TUbxProtocolPage::ChosenClassByte() const {
+    if (const TUbxVocabularyItem* item = FindItem(UbxClasses(), cbClassID))
         return item->Byte;
     try {
-        return ParseHexByte(page_->cbClassID->currentText().toStdString(), "class");
+        return ParseHexByte(cbClassID->currentText().toStdString(), "class");
     } catch (const EHexBytesError&) {
         throw std::runtime_error("Choose a UBX class in the Class ID list or type its byte in "
                                  "hex (\"06\").");
     }
 }
 
-std::uint8_t TUbxSending::ChosenId(std::uint8_t ubxClass) const {
-    const TUbxVocabularyItem* classItem = FindItem(UbxClasses(), page_->cbClassID);
+std::uint8_t TUbxProtocolPage::ChosenId(std::uint8_t ubxClass) const {
+    const TUbxVocabularyItem* classItem = FindItem(UbxClasses(), cbClassID);
     const std::optional<TIdList> ids = classItem ? IdListOf(*classItem) : std::nullopt;
-    QComboBox* box = ids ? ids->box : page_->cbMsgID;
+    QComboBox* box = ids ? ids->box : cbMsgID;
     if (ids) {
         if (const TUbxVocabularyItem* id = FindItem(ids->ids, box))
             return id->Byte;
@@ -93,22 +86,22 @@ std::uint8_t TUbxSending::ChosenId(std::uint8_t ubxClass) const {
     }
 }
 
-std::optional<TUbxSending::TIdList>
-TUbxSending::IdListOf(const TUbxVocabularyItem& ubxClass) const {
+std::optional<TUbxProtocolPage::TIdList>
+TUbxProtocolPage::IdListOf(const TUbxVocabularyItem& ubxClass) const {
     if (ubxClass.Name == "CFG")
-        return TIdList{page_->cbCFG, UbxCfgIds()};
+        return TIdList{cbCFG, UbxCfgIds()};
     if (ubxClass.Name == "AID")
-        return TIdList{page_->cbAID, UbxAidIds()};
+        return TIdList{cbAID, UbxAidIds()};
     return std::nullopt;
 }
 
-void TUbxSending::cbClassIDChange() {
-    const TUbxVocabularyItem* chosen = FindItem(UbxClasses(), page_->cbClassID);
+void TUbxProtocolPage::ClassChosen() {
+    const TUbxVocabularyItem* chosen = FindItem(UbxClasses(), cbClassID);
     const std::optional<TIdList> ids = chosen ? IdListOf(*chosen) : std::nullopt;
-    for (QComboBox* box : {page_->cbCFG, page_->cbAID})
+    for (QComboBox* box : {cbCFG, cbAID})
         box->setEnabled(ids && ids->box == box);
     // Any other class, named or typed, offers its ids from the vocabulary.
-    page_->cbMsgID->setEnabled(!ids);
+    cbMsgID->setEnabled(!ids);
     QStringList captions;
     try {
         const std::uint8_t ubxClass = ChosenClassByte();
@@ -118,67 +111,65 @@ void TUbxSending::cbClassIDChange() {
     } catch (const std::exception&) {
         // No class yet: no ids to offer.
     }
-    const QString typed = page_->cbMsgID->currentText();
-    page_->cbMsgID->clear();
-    page_->cbMsgID->addItems(captions);
-    page_->cbMsgID->setCurrentIndex(-1);
-    page_->cbMsgID->setEditText(typed);
+    const QString typed = cbMsgID->currentText();
+    cbMsgID->clear();
+    cbMsgID->addItems(captions);
+    cbMsgID->setCurrentIndex(-1);
+    cbMsgID->setEditText(typed);
     ShowComposed();
 }
 
-void TUbxSending::ShowComposed() {
+void TUbxProtocolPage::ShowComposed() {
     try {
         const TBufToSend frame = BuildUbxFrame(ComposedPacket());
         ShowFrameFields(frame);
-        page_->lblFrame->setText(
+        lblFrame->setText(
             QString("%1 (%2 bytes)")
                 .arg(QString::fromStdString(FormatHexBytes(ToByteString(frame))).trimmed())
                 .arg(frame.size()));
     } catch (const std::exception& error) {
-        page_->lblFrame->setText(QString::fromStdString(error.what()));
+        lblFrame->setText(QString::fromStdString(error.what()));
     }
 }
 
-void TUbxSending::btnPollCFG_PRTClick() {
+void TUbxProtocolPage::PollCFG_PRTClicked() {
     SendCommand(ubx::CfgPrtPoll());
 }
 
-TUBXPacket TUbxSending::ComposedPacket() const {
+TUBXPacket TUbxProtocolPage::ComposedPacket() const {
     const std::uint8_t ubxClass = ChosenClassByte();
     const std::uint8_t id = ChosenId(ubxClass);
     constexpr std::size_t kMaxPayload = 65535;
-    return MakeUbxPacket(ubxClass, id,
-                         ParseHexBytes(page_->edPayload->text().toStdString(), kMaxPayload));
+    return MakeUbxPacket(ubxClass, id, ParseHexBytes(edPayload->text().toStdString(), kMaxPayload));
 }
 
-void TUbxSending::ShowFrameFields(const TBufToSend& frame) {
+void TUbxProtocolPage::ShowFrameFields(const TBufToSend& frame) {
     const std::size_t size = frame.size();
-    page_->neLength->SetValue(frame[4] | (frame[5] << 8));
-    page_->neCK_A->SetValue(frame[size - 2]);
-    page_->neCK_B->SetValue(frame[size - 1]);
+    neLength->SetValue(frame[4] | (frame[5] << 8));
+    neCK_A->SetValue(frame[size - 2]);
+    neCK_B->SetValue(frame[size - 1]);
 }
 
-void TUbxSending::ShowNoFrameFields() {
-    for (TNumEdit* field : {page_->neLength, page_->neCK_A, page_->neCK_B})
+void TUbxProtocolPage::ShowNoFrameFields() {
+    for (TNumEdit* field : {neLength, neCK_A, neCK_B})
         field->SetValue(0);
 }
 
-void TUbxSending::btnSendClick() {
+void TUbxProtocolPage::SendClicked() {
     try {
         const TUBXPacket command = ComposedPacket();
         ShowFrameFields(BuildUbxFrame(command));
         SendCommand(command, [this](const ubx::TCommandOutcome& outcome) {
-            page_->lblAnswer->setText(QString::fromStdString(outcome.Text()));
+            lblAnswer->setText(QString::fromStdString(outcome.Text()));
         });
     } catch (...) {
         // The fields describe the frame sent last; none went out this time.
         ShowNoFrameFields();
         throw;
     }
-    page_->lblAnswer->setText("Waiting for the answer…");
+    lblAnswer->setText("Waiting for the answer…");
 }
 
-void TUbxSending::SendCommand(const TUBXPacket& command, TUbxCommander::TOnSettled onSettled) {
-    const std::uint32_t count = commander_.Send(command, std::move(onSettled));
-    comPort_->lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
+void TUbxProtocolPage::SendCommand(const TUBXPacket& command, TUbxCommander::TOnSettled onSettled) {
+    emit FrameSent(commander_.Send(command, std::move(onSettled)));
 }

@@ -1,0 +1,74 @@
+// The window's connections, in one place: what each page and part tells the
+// others, and where the received chunks and messages go.
+
+#include "window/AnswerFeed.h"
+#include "window/BaudTasks.h"
+#include "window/ComPortPage.h"
+#include "window/ErrorBox.h"
+#include "window/HistoryPage.h"
+#include "window/MainForm.h"
+#include "window/NmeaPubxPage.h"
+#include "window/NmeaStandardPage.h"
+#include "window/PortWatcher.h"
+#include "window/ReceiveDisplay.h"
+#include "window/ReceiverFeed.h"
+#include "window/SessionControl.h"
+#include "window/UbxCommander.h"
+#include "window/UbxProtocolPage.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
+void TMainForm::ConnectParts() {
+    // The port page: the chosen port and what became of the connection in
+    // the status bar; the port list follows the devices and each page change.
+    connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortStateShown, portState_, &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortNameShown, this,
+            [this] { ShowPortState(portSerial.IsConnected()); });
+    connect(portWatcher_, &TPortWatcher::PortsChanged, this,
+            Guarded(this, [this] { tabComPort->PortsChanged(); }));
+    connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
+            Guarded(this, [this] { tabComPort->RefreshPortList(); }));
+
+    // What the UBX frames, the baud tasks and the session do shows on the
+    // port page and in the status bar.
+    connect(ts, &TUbxProtocolPage::FrameSent, tabComPort, &TComPortPage::ShowBytesSent);
+    connect(ubxCommander_, &TUbxCommander::Logged, tabComPort, &TComPortPage::Log);
+    connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
+            &TComPortPage::ShowMonitorRate);
+    connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
+    connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
+    connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);
+    sessionControl_->Refresh();
+}
+
+void TMainForm::ConnectReceiving() {
+    // The receive display takes the view's settings from the two NMEA pages
+    // and gives them their watch lines; the NMEA watch also shows in panel 3.
+    receiveDisplay_->SetView(tabNMEA->View());
+    receiveDisplay_->SetNmeaWatch(tabNMEA->NmeaWatch());
+    receiveDisplay_->SetPubxWatch(tabUBX->PubxWatch());
+    connect(tabNMEA, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
+    connect(tabNMEA, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetNmeaWatch);
+    connect(tabUBX, &TNmeaPubxPage::PubxWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetPubxWatch);
+    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+            &TReceiveDisplay::SetStopOutput);
+    connect(tabNMEA, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
+            &TReceiveDisplay::ShowCurrent);
+    connect(receiveDisplay_, &TReceiveDisplay::DataArrived, tabComPort, &TComPortPage::FlashDataIn);
+    connect(receiveDisplay_, &TReceiveDisplay::PubxWatchLine, tabUBX,
+            &TNmeaPubxPage::ShowWatchLine);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, panels_[3], &QLabel::setText);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, tabNMEA,
+            &TNmeaStandardPage::ShowWatchLine);
+
+    // The answers come from the receive feed's framer: the port is framed once.
+    // Guarded per message, so a failing handler never breaks off the framing.
+    connect(receiverFeed_, &TReceiverFeed::MessageFramed, this,
+            [this](const protocol::Message& message) {
+                RunGuarded(this, [&] { answerFeed_->Receive(message); });
+            });
+}
