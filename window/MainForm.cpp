@@ -74,13 +74,9 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateServices() {
-    const auto echo = [this](const std::string& Buffer) {
-        sessionControl_->Sent(Buffer);
-        tabComPort->EchoSent(Buffer);
-    };
-    portSerial.OnSend = [echo](TSerialPort*, const std::string& Buffer) { echo(Buffer); };
     // The window's own sends never hold it: they go through the sender.
-    sender_ = new TWindowSender(sbZEPOMonitor, portSerial, echo);
+    sender_ = new TWindowSender(sbZEPOMonitor, portSerial,
+                                [this](const std::string& Buffer) { EchoSent(Buffer); });
     ubxCommander_ = new TUbxCommander(this, portSerial);
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, portSerial);
     sessionControl_ = new TSessionControl(this, portSerial);

@@ -67,6 +67,8 @@ private:
     void ConnectParts();
     void ConnectReceiving();
     void BindPortEvents();
+    // A write's bytes: counted by the session, echoed in the port log.
+    void EchoSent(const std::string& Buffer);
     void FormCreate();
     void FormClose();
     // Shows whether a port is open: Open and Close enabled as they apply,

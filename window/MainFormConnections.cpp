@@ -1,5 +1,6 @@
 // The window's connections, in one place: what each page and part tells the
-// others, and where the received chunks and messages go.
+// others, where the port's events, the received chunks and messages go, and
+// the echo of every write.
 
 #include "window/AnswerFeed.h"
 #include "window/BaudTasks.h"
@@ -71,4 +72,43 @@ void TMainForm::ConnectReceiving() {
             [this](const protocol::Message& message) {
                 RunGuarded(this, [&] { answerFeed_->Receive(message); });
             });
+}
+
+void TMainForm::BindPortEvents() {
+    portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) { EchoSent(Buffer); };
+    portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
+        RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
+        RunGuarded(this, [&] { receiverFeed_->Take(Buffer); });
+        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
+    };
+    portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { receiverFeed_->Restart(); });
+        RunGuarded(this, [&] {
+            sessionControl_->PortOpened();
+            tabComPort->PortConnected(Port);
+        });
+        ShowPortState(Port);
+    };
+    // The port still counts as connected while its disconnect is reported.
+    portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] {
+            receiverFeed_->EndOfStream();
+            tabComPort->PortDisconnected(Port);
+        });
+        ShowPortState(spNone);
+    };
+    portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { tabComPort->DeviceLost(Port); });
+    };
+    portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
+        RunGuarded(this, [&] { tabComPort->Overflow(portSerial.IsConnected(), DroppedBytes); });
+    };
+    portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
+        RunGuarded(this, [&] { tabComPort->LineStatusChanged(LineStatus); });
+    };
+}
+
+void TMainForm::EchoSent(const std::string& Buffer) {
+    sessionControl_->Sent(Buffer);
+    tabComPort->EchoSent(Buffer);
 }

@@ -1,52 +1,15 @@
-// The main window's own events: start-up, closing, the startup options, and
-// the binding of the serial port's events to the pages and parts.
+// The main window's own events: start-up, closing, the port's state in the
+// title and status bar, and the choices the startup options make.
 
 #include "window/ComPortPage.h"
 #include "window/ErrorBox.h"
-#include "window/HistoryPage.h"
 #include "window/MainForm.h"
 #include "window/PersistedPort.h"
-#include "window/ReceiveDisplay.h"
-#include "window/ReceiverFeed.h"
-#include "window/SessionControl.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <iostream>
 #include <stdexcept>
-
-void TMainForm::BindPortEvents() {
-    portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
-        RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
-        RunGuarded(this, [&] { receiverFeed_->Take(Buffer); });
-        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
-    };
-    portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { receiverFeed_->Restart(); });
-        RunGuarded(this, [&] {
-            sessionControl_->PortOpened();
-            tabComPort->PortConnected(Port);
-        });
-        ShowPortState(Port);
-    };
-    // The port still counts as connected while its disconnect is reported.
-    portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] {
-            receiverFeed_->EndOfStream();
-            tabComPort->PortDisconnected(Port);
-        });
-        ShowPortState(spNone);
-    };
-    portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->DeviceLost(Port); });
-    };
-    portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
-        RunGuarded(this, [&] { tabComPort->Overflow(portSerial.IsConnected(), DroppedBytes); });
-    };
-    portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
-        RunGuarded(this, [&] { tabComPort->LineStatusChanged(LineStatus); });
-    };
-}
 
 void TMainForm::ShowPortState(TCommPort connected) {
     const QString name = QString::fromLatin1(portSerial.CommPortToString(connected));

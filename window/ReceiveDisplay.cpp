@@ -27,7 +27,7 @@ void TReceiveDisplay::SetPubxWatch(const QString& watch) {
 
 void TReceiveDisplay::SetStopOutput(bool checked) {
     stopChecked_ = checked;
-    Skip = checked;
+    skip_ = checked;
 }
 
 void TReceiveDisplay::Take(const std::string& Buffer) {
@@ -40,7 +40,7 @@ void TReceiveDisplay::Take(const std::string& Buffer) {
         emit PubxWatchLine(Latin1(line));
     if (display.FoundUbx)
         ShowFoundUbx();
-    if (!Skip && display.DataLines) {
+    if (!skip_ && display.DataLines) {
         QStringList lines;
         for (const std::string& line : *display.DataLines)
             lines << Latin1(line);
@@ -49,7 +49,7 @@ void TReceiveDisplay::Take(const std::string& Buffer) {
     for (const std::string& line : display.NmeaWatchLines)
         emit NmeaWatchLine(Latin1(line));
     if (view_ == ViewMode::vmNMEA)
-        Skip = stopChecked_;
+        skip_ = stopChecked_;
 }
 
 void TReceiveDisplay::ShowFoundUbx() {

@@ -33,10 +33,7 @@ public:
     // "Stop Output" clicked: output stops while checked.
     void SetStopOutput(bool checked);
     // "Show Current": inverts the stop.
-    void ShowCurrent() { Skip = !Skip; }
-
-    // Output stopped: the data pane keeps what it shows.
-    bool Skip = false;
+    void ShowCurrent() { skip_ = !skip_; }
 
 signals:
     // A chunk arrived.
@@ -58,4 +55,6 @@ private:
     std::string nmeaWatch_;
     std::string pubxWatch_;
     bool stopChecked_ = false;
+    // Output stopped: the data pane keeps what it shows.
+    bool skip_ = false;
 };

@@ -31,10 +31,6 @@ public:
     // and go stale in time.
     void Show(const protocol::ReceiverSnapshot& snapshot, const TFresh& fresh);
 
-    TValuePanel& FixPanel() { return *pnlFix; }
-    TSkyPlot& SkyPlot() { return *pbSky; }
-    TSignalChart& SignalChart() { return *pbSignals; }
-
 private:
     void LayOut(TValuePanel::Clock clock);
     TAngleStyle AngleStyle() const;

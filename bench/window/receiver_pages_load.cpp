@@ -85,8 +85,7 @@ int main(int argc, char** argv) {
     TMainForm form;
     form.resize(1100, 700);
     form.show();
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    ShowPage(form, "tabComPort");
     if (!ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM13")) {
         std::fprintf(stderr, "receiver_pages_load: the window does not list COM13\n");
         return 1;
@@ -102,8 +101,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "receiver_pages_load: the window could not open COM13\n");
         return 1;
     }
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TReceiverPage>(form, "tabReceiver"));
+    ShowPage(form, "tabReceiver");
     std::printf("Receiver pages load: %d s of %ld bytes/s mixed NMEA and UBX traffic, the Receiver "
                 "and Messages pages shown in turn\n",
                 seconds, rate);
@@ -111,12 +109,10 @@ int main(int argc, char** argv) {
 
     QTimer switchPage;
     QObject::connect(&switchPage, &QTimer::timeout, [&] {
-        QWidget* shown = Named<QTabWidget>(form, "pcZEPOMonitor")->currentWidget();
-        Named<QTabWidget>(form, "pcZEPOMonitor")
-            ->setCurrentWidget(
-                shown == Named<TReceiverPage>(form, "tabReceiver")
-                    ? static_cast<QWidget*>(Named<TMessagesPage>(form, "tabMessages"))
-                    : Named<TReceiverPage>(form, "tabReceiver"));
+        const bool receiverShown =
+            Named<QTabWidget>(form, "pcZEPOMonitor")->currentWidget()->objectName() ==
+            "tabReceiver";
+        ShowPage(form, receiverShown ? "tabMessages" : "tabReceiver");
     });
     switchPage.start(kPageSwitchMs);
 

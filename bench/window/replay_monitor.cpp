@@ -97,8 +97,7 @@ int main(int argc, char** argv) {
     dismiss.start(20);
     TMainForm form;
     form.show();
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentIndex(Named<QTabWidget>(form, "pcZEPOMonitor")->count() - 1); // History
+    ShowPage(form, "tabHistory");
     const long idleKiB = PeakMemoryKiB();
 
     long long delivered = 0;

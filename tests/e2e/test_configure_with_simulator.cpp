@@ -62,8 +62,7 @@ protected:
             return;
         ASSERT_TRUE(WaitForAnnouncement("COM17")) << simulator_->Errors();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_));
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")
-            ->setCurrentWidget(Named<TComPortPage>(*form_, "tabComPort"));
+        ShowPage(*form_, "tabComPort");
         ASSERT_TRUE(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM17"));
         ASSERT_TRUE(ClickListItem(Named<QListWidget>(*form_, "lstBaudRate"), "9600"));
         Click(Named<QPushButton>(*form_, "btnOpen"));
@@ -99,7 +98,7 @@ void Screenshot(QWidget& form) {
 }
 
 TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
-    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
+    ShowPageOf(*form_, page());
     ModalBoxCatcher catcher; // confirms saving, loading, defaults and restarts
     const auto rates = [] {
         return std::pair(Named<QSpinBox>(*page(), "spMeasRate")->value(),
@@ -135,7 +134,8 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
         {"turn GSV off on UART1", [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(0); },
          Named<QPushButton>(*page(), "btnSetMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
          "CFG-MSG: ACK-ACK after"},
-        {"read the GSV rates back", [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(7); },
+        {"read the GSV rates back",
+         [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(7); },
          Named<QPushButton>(*page(), "btnPollMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
          "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
         {"save",
@@ -200,7 +200,7 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
 }
 
 TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
-    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(composer());
+    ShowPageOf(*form_, composer());
     const auto send = [](const QString& ubxClass, QComboBox* ids, const QString& id,
                          const QString& payload, const QString& expected) {
         Named<QComboBox>(*composer(), "cbClassID")->setEditText(ubxClass);
@@ -237,7 +237,7 @@ TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
 }
 
 TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt) {
-    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
+    ShowPageOf(*form_, page());
     Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("115200");
     EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnSetBaud"),
                             Named<QLabel>(*page(), "lblBaudAnswer"),

@@ -67,8 +67,7 @@ void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) 
         QApplication application(argc, argv);
         TMainForm form;
         form.show();
-        Named<QTabWidget>(form, "pcZEPOMonitor")
-            ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+        ShowPage(form, "tabComPort");
         if (QTest::qWaitForWindowExposed(&form) &&
             ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM" + QString::number(number)) &&
             // The simulator talks at 115200 baud; at any other rate the window hears noise.
@@ -90,47 +89,37 @@ void InWindowProcess(int number, const std::function<void(TMainForm&)>& checks) 
 }
 
 void UseTheWindow(TMainForm& form) {
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    auto* data = Named<QPlainTextEdit>(form, "moData");
+    auto* nmeaWatch = Named<QPlainTextEdit>(form, "moNMEAWatch");
+    ShowPage(form, "tabNMEA");
     Click(Named<TRadioGroup>(form, "rgMode")->Button(Nmea));
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return Shows(Named<QPlainTextEdit>(form, "moData"), "$GPRMC,") &&
-                   Shows(Named<QPlainTextEdit>(form, "moData"), "$GPGSV,3,3,12,");
-        },
-        kWaitMs))
-        << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString() << " log "
+        [&] { return Shows(data, "$GPRMC,") && Shows(data, "$GPGSV,3,3,12,"); }, kWaitMs))
+        << data->toPlainText().toStdString() << " log "
         << Named<QPlainTextEdit>(form, "moComPort")->toPlainText().toStdString()
         << int(form.portSerial.IsConnected());
 
     Choose(Named<QComboBox>(form, "cbNMEAWatch"), "GGA");
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Named<QPlainTextEdit>(form, "moNMEAWatch")->blockCount() >= 2; }, kWaitMs));
-    for (const QString& line :
-         Named<QPlainTextEdit>(form, "moNMEAWatch")->toPlainText().split('\n', Qt::SkipEmptyParts))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nmeaWatch->blockCount() >= 2; }, kWaitMs));
+    for (const QString& line : nmeaWatch->toPlainText().split('\n', Qt::SkipEmptyParts))
         EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();
 
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TNmeaPubxPage>(form, "tabUBX"));
+    ShowPage(form, "tabUBX");
     Choose(Named<QComboBox>(form, "cbPUBXWatch"), "$PUBX,00");
     EXPECT_TRUE(PressUntil(Named<QPushButton>(form, "btnPollLatLon"), [&] {
         return Shows(Named<QPlainTextEdit>(form, "moUBXWatch"), "$PUBX,00,");
     }));
 
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    ShowPage(form, "tabNMEA");
     Click(Named<TRadioGroup>(form, "rgMode")->Button(Hexa));
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    ShowPage(form, "tabComPort");
     bool antenna = false, acknowledged = false;
-    EXPECT_TRUE(PressUntil(
-        Named<QPushButton>(form, "btnPollCFG_ANT"),
-        [&] {
-            antenna = antenna || Shows(Named<QPlainTextEdit>(form, "moData"), "B5-62-6-13-4-0-");
-            acknowledged =
-                acknowledged || Shows(Named<QPlainTextEdit>(form, "moData"), "B5-62-5-1-2-0-6-13-");
-            return antenna && acknowledged;
-        }))
+    EXPECT_TRUE(PressUntil(Named<QPushButton>(form, "btnPollCFG_ANT"),
+                           [&] {
+                               antenna = antenna || Shows(data, "B5-62-6-13-4-0-");
+                               acknowledged = acknowledged || Shows(data, "B5-62-5-1-2-0-6-13-");
+                               return antenna && acknowledged;
+                           }))
         << "CFG-ANT answer " << antenna << ", ACK-ACK " << acknowledged;
 
     form.close();
@@ -140,29 +129,27 @@ void UseTheWindow(TMainForm& form) {
 // every chunk, none cut short or mixed with frame bytes, and the GGA watch
 // collects one line per second.
 void WatchMixedOutput(TMainForm& form) {
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TNmeaStandardPage>(form, "tabNMEA"));
+    auto* data = Named<QPlainTextEdit>(form, "moData");
+    auto* nmeaWatch = Named<QPlainTextEdit>(form, "moNMEAWatch");
+    ShowPage(form, "tabNMEA");
     Choose(Named<QComboBox>(form, "cbNMEAWatch"), "GGA");
     Click(Named<TRadioGroup>(form, "rgMode")->Button(Nmea));
     const auto wholeChunk = [&] {
-        const QString text = Named<QPlainTextEdit>(form, "moData")->toPlainText();
+        const QString text = data->toPlainText();
         for (const char* sentence : {"$GPRMC,", "$GPGGA,", "$GPGSA,", "$GPGLL,", "$GPZDA,"})
             if (!text.contains(sentence))
                 return false;
         return true;
     };
-    const int watched = Named<QPlainTextEdit>(form, "moNMEAWatch")->blockCount();
+    const int watched = nmeaWatch->blockCount();
     for (int chunk = 0; chunk < 4; ++chunk) {
-        ASSERT_TRUE(QTest::qWaitFor(wholeChunk, kWaitMs))
-            << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString();
-        for (const QChar c : Named<QPlainTextEdit>(form, "moData")->toPlainText())
+        ASSERT_TRUE(QTest::qWaitFor(wholeChunk, kWaitMs)) << data->toPlainText().toStdString();
+        for (const QChar c : data->toPlainText())
             ASSERT_TRUE(c == '\n' || (c >= ' ' && c <= '~'))
-                << "frame bytes in "
-                << Named<QPlainTextEdit>(form, "moData")->toPlainText().toStdString();
-        Named<QPlainTextEdit>(form, "moData")->clear();
+                << "frame bytes in " << data->toPlainText().toStdString();
+        data->clear();
     }
-    const QStringList lines =
-        Named<QPlainTextEdit>(form, "moNMEAWatch")->toPlainText().split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = nmeaWatch->toPlainText().split('\n', Qt::SkipEmptyParts);
     EXPECT_GE(lines.size(), watched + 3);
     for (const QString& line : lines)
         EXPECT_TRUE(line.startsWith("$GPGGA,")) << line.toStdString();

@@ -85,15 +85,13 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     TMainForm form;
     form.resize(1100, 700);
     form.show();
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    ShowPage(form, "tabComPort");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(ClickListItem(Named<QListWidget>(form, "lstPorts"), "COM13"));
     // The simulator talks at 115200 baud; at any other rate the window hears noise.
     ASSERT_TRUE(ClickListItem(Named<QListWidget>(form, "lstBaudRate"), "115200"));
     Click(Named<QPushButton>(form, "btnOpen"));
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TReceiverPage>(form, "tabReceiver"));
+    ShowPage(form, "tabReceiver");
 
     // Fix panel: the simulated receiver moves a few metres around 47.2853 N
     // 8.5653 E with the simulator's satellites in view.
@@ -109,12 +107,11 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
         << "seven places and the degree sign";
     const QDateTime utc = QDateTime::fromString(Text(form, "lbFixTime"), "yyyy-MM-dd HH:mm:ss.zzz");
     EXPECT_TRUE(utc.isValid()) << Text(form, "lbFixTime").toStdString();
-    EXPECT_FALSE(Named<TReceiverPage>(form, "tabReceiver")->FixPanel().IsStale("lbFixLatitude"));
+    EXPECT_FALSE(Named<TValuePanel>(form, "pnlFix")->IsStale("lbFixLatitude"));
 
     // One mark per satellite in each picture, of every constellation, used
     // ones among them.
-    const TSatelliteMarks& marks =
-        Named<TReceiverPage>(form, "tabReceiver")->SkyPlot().Satellites();
+    const TSatelliteMarks& marks = Named<TSkyPlot>(form, "pbSky")->Satellites();
     EXPECT_EQ(marks.size(), sky.satellites);
     std::set<TConstellation> constellations;
     for (const TSatelliteMark& satellite : marks)
@@ -122,9 +119,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     EXPECT_EQ(constellations.size(), sky.constellations);
     EXPECT_TRUE(std::any_of(marks.begin(), marks.end(), [](const auto& s) { return s.Used; }));
     for (const TSatelliteMark& satellite : marks)
-        EXPECT_FALSE(Named<TReceiverPage>(form, "tabReceiver")
-                         ->SignalChart()
-                         .BarOf(satellite.Constellation, satellite.Number)
+        EXPECT_FALSE(Named<TSignalChart>(form, "pbSignals")
+                         ->BarOf(satellite.Constellation, satellite.Number)
                          .isNull());
     Screenshot(form, Named<TReceiverPage>(form, "tabReceiver"),
                QString("receiver-page%1").arg(mode.c_str()));

@@ -68,8 +68,7 @@ bool ClosedWithEverythingShown(TMainForm& form, qint64 received) {
             },
             kWaitMs))
         return false;
-    Named<QTabWidget>(form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(form, "tabComPort"));
+    ShowPage(form, "tabComPort");
     Click(Named<QPushButton>(form, "btnClose"));
     return QTest::qWaitFor([&] { return form.portSerial.IsConnected() == spNone; }, kWaitMs);
 }
@@ -88,8 +87,7 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
 
     TMainForm live;
     live.show();
-    Named<QTabWidget>(live, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(live, "tabComPort"));
+    ShowPage(live, "tabComPort");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&live));
     ASSERT_TRUE(ClickListItem(Named<QListWidget>(live, "lstPorts"), "COM13"));
     PartOf<TSessionControl>(live)->StartRecording(path, false);

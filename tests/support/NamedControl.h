@@ -4,6 +4,7 @@
 // user finds it by its caption, and a part of the window by its type.
 
 #include <QObject>
+#include <QTabWidget>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -22,4 +23,18 @@ template <class Part> Part* PartOf(const QObject& root) {
         throw std::logic_error("no " + std::string(typeid(Part).name()) + " in " +
                                root.objectName().toStdString());
     return part;
+}
+
+// Shows the window's page that holds control (or is control), as a click on
+// its tab does.
+inline void ShowPageOf(const QObject& window, const QWidget* control) {
+    auto* pages = Named<QTabWidget>(window, "pcZEPOMonitor");
+    for (int index = 0; index < pages->count(); ++index)
+        if (pages->widget(index) == control || pages->widget(index)->isAncestorOf(control))
+            pages->setCurrentIndex(index);
+}
+
+// Shows the window's page of that object name.
+inline void ShowPage(const QObject& window, const QString& page) {
+    ShowPageOf(window, Named<QWidget>(window, page));
 }

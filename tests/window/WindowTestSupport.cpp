@@ -62,8 +62,7 @@ std::unique_ptr<TMainForm> ShowFreshWindow() {
     WriteStore({});
     auto form = std::make_unique<TMainForm>();
     form->show();
-    Named<QTabWidget>(*form, "pcZEPOMonitor")
-        ->setCurrentWidget(Named<TComPortPage>(*form, "tabComPort"));
+    ShowPage(*form, "tabComPort");
     if (!QTest::qWaitForWindowExposed(form.get()))
         return nullptr;
     return form;

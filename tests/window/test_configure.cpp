@@ -72,12 +72,11 @@ private slots:
         form_ = std::make_unique<TMainForm>();
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")
-            ->setCurrentWidget(Named<TComPortPage>(*form_, "tabComPort"));
+        ShowPage(*form_, "tabComPort");
         QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
         Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(page());
+        ShowPageOf(*form_, page());
     }
     void cleanup() { form_.reset(); }
 

@@ -36,15 +36,16 @@ class PortPageTest : public QObject {
     std::unique_ptr<TMainForm> form_;
     TComPortPage* page_ = nullptr;
 
+    QListWidget* ports() const { return Named<QListWidget>(*page_, "lstPorts"); }
+    QPushButton* openButton() const { return Named<QPushButton>(*page_, "btnOpen"); }
+    QStringList log() const { return PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")); }
     QStringList listedPorts() const {
         QStringList names;
-        for (int row = 0; row < Named<QListWidget>(*page_, "lstPorts")->count(); ++row)
-            names << Named<QListWidget>(*page_, "lstPorts")->item(row)->text();
+        for (int row = 0; row < ports()->count(); ++row)
+            names << ports()->item(row)->text();
         return names;
     }
-    QString lastLogLine() const {
-        return PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).constLast();
-    }
+    QString lastLogLine() const { return log().constLast(); }
 
 private slots:
     void initTestCase() { peer_.announce("COM7"); }
@@ -59,21 +60,19 @@ private slots:
 
     void portListFollowsThePortsPresent() {
         QVERIFY(listedPorts().contains("COM7"));
-        const auto items =
-            Named<QListWidget>(*page_, "lstPorts")->findItems("COM7", Qt::MatchExactly);
+        const auto items = ports()->findItems("COM7", Qt::MatchExactly);
         QCOMPARE(items.first()->toolTip(), QString::fromStdString(peer_.devicePath()));
 
         PtyPeer ninth, tenth;
         tenth.announce("COM10");
         ninth.announce("COM9");
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
         QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
 
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")
-            ->setCurrentWidget(Named<TNmeaStandardPage>(*form_, "tabNMEA"));
-        const QStringList ports = listedPorts();
-        QVERIFY(ports.indexOf("COM9") >= 0 && ports.indexOf("COM9") < ports.indexOf("COM10"));
-        QVERIFY(Named<QListWidget>(*page_, "lstPorts")->selectedItems().isEmpty());
+        ShowPage(*form_, "tabNMEA");
+        const QStringList listed = listedPorts();
+        QVERIFY(listed.indexOf("COM9") >= 0 && listed.indexOf("COM9") < listed.indexOf("COM10"));
+        QVERIFY(ports()->selectedItems().isEmpty());
         QCOMPARE(form_->StatusPanel(1)->text(), QString("COM7"));
         QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
 
@@ -86,15 +85,14 @@ private slots:
     }
 
     void liveListFollowsAnnouncementsKeepingTheSelection() {
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
         auto ninth = std::make_unique<PtyPeer>();
         ninth->announce("COM9");
         QTRY_VERIFY(listedPorts().contains("COM9"));
         ninth.reset();
         QTRY_VERIFY(!listedPorts().contains("COM9"));
-        QCOMPARE(Named<QListWidget>(*page_, "lstPorts")->selectedItems().size(), 1);
-        QCOMPARE(Named<QListWidget>(*page_, "lstPorts")->selectedItems().first()->text(),
-                 QString("COM7"));
+        QCOMPARE(ports()->selectedItems().size(), 1);
+        QCOMPARE(ports()->selectedItems().first()->text(), QString("COM7"));
         QCOMPARE(form_->portSerial.Port(), MakeCommPort(7));
     }
 
@@ -109,12 +107,12 @@ private slots:
         const TCommPort com8 = MakeCommPort(8);
         auto device = std::make_unique<PtyPeer>();
         device->announce("COM8");
-        QTRY_VERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM8"));
+        QTRY_VERIFY(ClickListItem(ports(), "COM8"));
         Named<QCheckBox>(*page_, "cbAutoReconnect")->setChecked(reconnect);
         port.SetDelay(20);
-        Click(Named<QPushButton>(*page_, "btnOpen"));
+        Click(openButton());
         QCOMPARE(port.IsConnected(), com8);
-        const int linesOpen = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size();
+        const int linesOpen = log().size();
 
         device.reset(); // the cable pulled: the device's end closes
         // Until the reader reports a vanished device itself, stand in for it.
@@ -122,18 +120,17 @@ private slots:
             port.OnDeviceLost(&port, com8);
             port.Close();
         }
-        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).mid(linesOpen),
-                 QStringList{"COM8 removed"});
+        QCOMPARE(log().mid(linesOpen), QStringList{"COM8 removed"});
         QCOMPARE(form_->PortState()->text(), QString("COM8 removed"));
         QVERIFY(!Named<TLedIndicator>(*page_, "ledDataIn")->Checked());
-        QVERIFY(Named<QPushButton>(*page_, "btnOpen")->isEnabled());
+        QVERIFY(openButton()->isEnabled());
 
         device = std::make_unique<PtyPeer>(); // plugged in again
         device->announce("COM8");
         if (!reconnect) {
             QTest::qWait(500);
             QCOMPARE(port.IsConnected(), spNone);
-            QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size(), linesOpen + 1);
+            QCOMPARE(log().size(), linesOpen + 1);
             return;
         }
         QTRY_COMPARE(port.IsConnected(), com8);
@@ -145,10 +142,10 @@ private slots:
     }
 
     void openWithThePageDefaultsGives9600EightNoneOne() {
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
-        Click(Named<QPushButton>(*page_, "btnOpen"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
+        Click(openButton());
         QCOMPARE(lastLogLine(), QString("Connected to COM7"));
-        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).first(), QString());
+        QCOMPARE(log().first(), QString());
 
         termios line{};
         QCOMPARE(tcgetattr(peer_.masterFd(), &line), 0);
@@ -157,9 +154,9 @@ private slots:
         QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
         QCOMPARE(line.c_iflag & (IXON | IXOFF), tcflag_t(0));
 
-        const int linesWhenOpen = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size();
-        Click(Named<QPushButton>(*page_, "btnOpen"));
-        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")).size(), linesWhenOpen);
+        const int linesWhenOpen = log().size();
+        Click(openButton());
+        QCOMPARE(log().size(), linesWhenOpen);
 
         Named<TLedIndicator>(*page_, "ledDataIn")->SetChecked(true);
         Click(Named<QPushButton>(*page_, "btnClose"));
@@ -192,8 +189,8 @@ private slots:
         Click(Named<TRadioGroup>(*page_, "rbDataWidth")->Button(0)); // 5 bits
         Click(Named<TRadioGroup>(*page_, "rbParity")->Button(1));    // odd
         Click(Named<TRadioGroup>(*page_, "rbStopBits")->Button(2));  // 2
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
-        Click(Named<QPushButton>(*page_, "btnOpen"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
+        Click(openButton());
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(catcher.boxes()[0].text, QString("Invalid data-width and stop-bits combination."));
         QCOMPARE(form_->portSerial.BaudRate(), br019200);
@@ -227,8 +224,8 @@ private slots:
         TSerialPort& port = form_->portSerial;
         port.SetReceiveBufferLimit(1000);
         port.SetDelay(10);
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
-        Click(Named<QPushButton>(*page_, "btnOpen"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
+        Click(openButton());
         // The GUI thread is held: the reader waits with the first chunk while
         // the line brings 1500 bytes more than the buffer keeps.
         peer_.write("first\r\n");
@@ -244,18 +241,18 @@ private slots:
 
     void failingOpenShowsTheErrorAndTheWindowGoesOn() {
         ModalBoxCatcher catcher;
-        const QStringList logBefore = PaneLines(Named<QPlainTextEdit>(*page_, "moComPort"));
-        Click(Named<QPushButton>(*page_, "btnOpen")); // the design port COM13 is not present
+        const QStringList logBefore = log();
+        Click(openButton()); // the design port COM13 is not present
         QVERIFY(catcher.waitFor(1));
         const CaughtBox& box = catcher.boxes()[0];
         QCOMPARE(box.title, QString("ZEPO Monitor"));
         QCOMPARE(box.text, QString("Cannot connect to COM13 . No such file or directory."));
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttonCount, 1);
-        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*page_, "moComPort")), logBefore);
+        QCOMPARE(log(), logBefore);
 
-        QVERIFY(ClickListItem(Named<QListWidget>(*page_, "lstPorts"), "COM7"));
-        Click(Named<QPushButton>(*page_, "btnOpen"));
+        QVERIFY(ClickListItem(ports(), "COM7"));
+        Click(openButton());
         QCOMPARE(lastLogLine(), QString("Connected to COM7"));
     }
 };

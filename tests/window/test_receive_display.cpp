@@ -59,8 +59,7 @@ private slots:
         QVERIFY(ClickListItem(Named<QListWidget>(*form_, "lstPorts"), "COM7"));
         Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")
-            ->setCurrentWidget(Named<TNmeaStandardPage>(*form_, "tabNMEA"));
+        ShowPage(*form_, "tabNMEA");
     }
 
     void cleanup() { form_.reset(); }

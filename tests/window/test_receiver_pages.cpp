@@ -4,6 +4,7 @@
 // of an over-large chunk.
 
 #include "tests/protocol/StreamBytes.h"
+#include "tests/support/NamedControl.h"
 #include "widgets/ValuePanel.h"
 #include "window/HexDump.h"
 #include "window/MessageListModel.h"
@@ -153,9 +154,12 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
     QCOMPARE(framed[0].Bytes, posecef);
     QCOMPARE(framed[0].Checksum, protocol::ChecksumState::Right);
     feed.Redraw();
-    QCOMPARE(receiver.FixPanel().Value("lbFixLatitude"), QString("34.9062345° S"));
-    QCOMPARE(receiver.FixPanel().Value("lbFixLongitude"), QString("138.6081234° E"));
-    QVERIFY(receiver.FixPanel().Value("lbFixHeightEllipsoid").startsWith("28.89"));
+    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLatitude"),
+             QString("34.9062345° S"));
+    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLongitude"),
+             QString("138.6081234° E"));
+    QVERIFY(
+        Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixHeightEllipsoid").startsWith("28.89"));
 
     feed.Take(posecef.substr(0, 10));
     feed.Restart();

@@ -71,9 +71,7 @@ class SendingTest : public QObject {
     }
     // Shows the button's page and clicks the button.
     void clickOnPage(QPushButton* button) {
-        for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count(); ++index)
-            if (Named<QTabWidget>(*form_, "pcZEPOMonitor")->widget(index)->isAncestorOf(button))
-                Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
+        ShowPageOf(*form_, button);
         QTest::mouseClick(button, Qt::LeftButton);
     }
     QPushButton* button(const QString& name) const { return form_->findChild<QPushButton*>(name); }
@@ -92,7 +90,7 @@ private slots:
 
     void typingKeepsOnlyDigitsAndHash() {
         QLineEdit* edit = Named<QLineEdit>(*nmea(), "edSentBytes");
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(nmea());
+        ShowPageOf(*form_, nmea());
         edit->setFocus();
         QTest::keyClicks(edit, "#1a8 1;#-9x8,#");
         QCOMPARE(edit->text(), QString("#181#98#"));
@@ -112,7 +110,7 @@ private slots:
     }
 
     void typedListWritesTheCfgAntPoll() {
-        Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentWidget(nmea());
+        ShowPageOf(*form_, nmea());
         Named<QLineEdit>(*nmea(), "edSentBytes")->setFocus();
         QTest::keyClicks(Named<QLineEdit>(*nmea(), "edSentBytes"), "#181#98#6#19#0#0#25#81");
         clickOnPage(Named<QPushButton>(*nmea(), "btnSendBytes"));

@@ -67,8 +67,9 @@ class SessionTest : public QObject {
             peer_.write(bytes.toStdString());
             done = true;
         });
-        QTest::qWaitFor([&] { return done.load(); }, 30000);
+        const bool written = QTest::qWaitFor([&] { return done.load(); }, 30000);
         writer.join();
+        QVERIFY(written);
     }
     bool receivedCountIs(int count) {
         return QTest::qWaitFor([&] {
@@ -141,9 +142,8 @@ private slots:
         Named<QComboBox>(*form_, "cbReplayPace")->setCurrentIndex(1);
         session()->StartRecording(path("again.nmea"), false);
         Named<TRecordPage>(*form_, "tabRecord")->OpenRecording(path("drive.nmea"));
-        QTest::qWaitFor(
-            [&] { return form_->StatusPanel(4)->text() == "Replaying drive.nmea, 100 %"; }, 10000);
-        QCOMPARE(form_->StatusPanel(4)->text(), QString("Replaying drive.nmea, 100 %"));
+        QTRY_COMPARE_WITH_TIMEOUT(form_->StatusPanel(4)->text(),
+                                  QString("Replaying drive.nmea, 100 %"), 10000);
         const int body = traffic.size() - int(strlen("# a capture's header\n"));
         QVERIFY(receivedCountIs(body));
         session()->StopRecording();

@@ -211,8 +211,9 @@ private slots:
         QCOMPARE(Named<QTabWidget>(form, "pcZEPOMonitor")->currentWidget()->objectName(),
                  QString("tabUBX"));
         QStringList captions;
-        for (int index = 0; index < Named<QTabWidget>(form, "pcZEPOMonitor")->count(); ++index)
-            captions << Named<QTabWidget>(form, "pcZEPOMonitor")->tabText(index);
+        const auto* pages = Named<QTabWidget>(form, "pcZEPOMonitor");
+        for (int index = 0; index < pages->count(); ++index)
+            captions << pages->tabText(index);
         // The four specified pages come first; pages added later follow them.
         QCOMPARE(captions.mid(0, 4),
                  QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol"}));

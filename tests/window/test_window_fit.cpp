@@ -83,10 +83,7 @@ private slots:
         for (QPlainTextEdit* pane : panes) {
             QVERIFY2(QFontInfo(pane->font()).fixedPitch(), qPrintable(pane->objectName()));
             AppendLine(pane, "$GPGGA,1");
-            for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count();
-                 ++index)
-                if (Named<QTabWidget>(*form_, "pcZEPOMonitor")->widget(index)->isAncestorOf(pane))
-                    Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
+            ShowPageOf(*form_, pane);
             pane->setFocus();
             pane->selectAll();
             QTest::keyClicks(pane, "zz");
@@ -98,10 +95,10 @@ private slots:
     void everyCaptionFitsAtTheMinimumSize() {
         for (const QSize size : {QSize(917, 602), QSize(0, 0)}) {
             form_->resize(size.expandedTo(form_->minimumSize()));
-            for (int index = 0; index < Named<QTabWidget>(*form_, "pcZEPOMonitor")->count();
-                 ++index) {
-                Named<QTabWidget>(*form_, "pcZEPOMonitor")->setCurrentIndex(index);
-                QWidget* page = Named<QTabWidget>(*form_, "pcZEPOMonitor")->currentWidget();
+            auto* pages = Named<QTabWidget>(*form_, "pcZEPOMonitor");
+            for (int index = 0; index < pages->count(); ++index) {
+                pages->setCurrentIndex(index);
+                QWidget* page = pages->currentWidget();
                 QTest::qWait(20);
                 SaveScreenshot(form_.get(),
                                page->objectName() + (size.isEmpty() ? "-minimum" : "-default"));
