@@ -5,7 +5,6 @@
 #include "window/BaudTasks.h"
 #include "window/ConfigurePage.h"
 #include "window/ErrorBox.h"
-#include "window/TextPane.h"
 #include "window/UbxCommander.h"
 
 #include <QCheckBox>

@@ -62,7 +62,9 @@ TMainForm::~TMainForm() {
     // The handlers below reach into the pages: end the connection while they
     // still exist, then unbind them.
     portSerial.Close();
-    delete sessionControl_; // it taps the port
+    // The session taps the port; the Record page drives the session.
+    delete tabRecord;
+    delete sessionControl_;
     portSerial.OnReceive = nullptr;
     portSerial.OnLineStatusChange = nullptr;
     portSerial.OnConnect = nullptr;

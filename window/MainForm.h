@@ -75,27 +75,27 @@ private:
     // the port in use in status panel 1 and in the title.
     void ShowPortState(TCommPort connected);
 
-    QTabWidget* pcZEPOMonitor;
-    TComPortPage* tabComPort;
-    TNmeaStandardPage* tabNMEA;
-    TNmeaPubxPage* tabUBX;
-    TUbxProtocolPage* ts;
-    TReceiverPage* tabReceiver;
-    TMessagesPage* tabMessages;
-    TConfigurePage* tabConfigure;
-    TRecordPage* tabRecord;
-    THistoryPage* tabHistory;
-    QPlainTextEdit* moData;
-    QStatusBar* sbZEPOMonitor;
+    QTabWidget* pcZEPOMonitor = nullptr;
+    TComPortPage* tabComPort = nullptr;
+    TNmeaStandardPage* tabNMEA = nullptr;
+    TNmeaPubxPage* tabUBX = nullptr;
+    TUbxProtocolPage* ts = nullptr;
+    TReceiverPage* tabReceiver = nullptr;
+    TMessagesPage* tabMessages = nullptr;
+    TConfigurePage* tabConfigure = nullptr;
+    TRecordPage* tabRecord = nullptr;
+    THistoryPage* tabHistory = nullptr;
+    QPlainTextEdit* moData = nullptr;
+    QStatusBar* sbZEPOMonitor = nullptr;
     std::array<QLabel*, 6> panels_{};
     QLabel* portState_ = nullptr;
 
-    TWindowSender* sender_;
-    TUbxCommander* ubxCommander_;
-    TBaudTasks* baudTasks_;
-    TSessionControl* sessionControl_;
-    TReceiveDisplay* receiveDisplay_;
-    TReceiverFeed* receiverFeed_;
-    TPortWatcher* portWatcher_;
+    TWindowSender* sender_ = nullptr;
+    TUbxCommander* ubxCommander_ = nullptr;
+    TBaudTasks* baudTasks_ = nullptr;
+    TSessionControl* sessionControl_ = nullptr;
+    TReceiveDisplay* receiveDisplay_ = nullptr;
+    TReceiverFeed* receiverFeed_ = nullptr;
+    TPortWatcher* portWatcher_ = nullptr;
     std::unique_ptr<TAnswerFeed> answerFeed_;
 };

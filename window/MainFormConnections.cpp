@@ -55,8 +55,10 @@ void TMainForm::ConnectReceiving() {
             &TReceiveDisplay::SetNmeaWatch);
     connect(tabUBX, &TNmeaPubxPage::PubxWatchChanged, receiveDisplay_,
             &TReceiveDisplay::SetPubxWatch);
-    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+    connect(tabNMEA, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
             &TReceiveDisplay::SetStopOutput);
+    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+            &TReceiveDisplay::StopOutputClicked);
     connect(tabNMEA, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
             &TReceiveDisplay::ShowCurrent);
     connect(receiveDisplay_, &TReceiveDisplay::DataArrived, tabComPort, &TComPortPage::FlashDataIn);

@@ -89,6 +89,7 @@ void TNmeaStandardPage::Connect() {
             [this](int index) { emit ViewChanged(static_cast<ViewMode>(index)); });
     connect(cbNMEAWatch, &QComboBox::currentTextChanged, this,
             &TNmeaStandardPage::NmeaWatchChanged);
+    connect(cbSkip, &QCheckBox::toggled, this, &TNmeaStandardPage::StopOutputChanged);
     connect(cbSkip, &QCheckBox::clicked, this, &TNmeaStandardPage::StopOutputClicked);
     connect(btnStep, &QPushButton::clicked, this, &TNmeaStandardPage::ShowCurrentClicked);
 }
@@ -116,7 +117,7 @@ void TNmeaStandardPage::SendBytesClicked() {
 }
 
 bool TNmeaStandardPage::eventFilter(QObject* watched, QEvent* event) {
-    // The type first: the filter also sees the events of the page's teardown.
+    // The type first: the cheaper test for most events.
     if (event->type() == QEvent::KeyPress && watched == edSentBytes)
         return DiscardedFromByteList(*static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);

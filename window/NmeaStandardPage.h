@@ -32,6 +32,8 @@ public:
 signals:
     void ViewChanged(ViewMode view);
     void NmeaWatchChanged(const QString& watch);
+    // "Stop Output" checked or not, by a click or otherwise.
+    void StopOutputChanged(bool checked);
     // "Stop Output" clicked; checked stops the output.
     void StopOutputClicked(bool checked);
     void ShowCurrentClicked();

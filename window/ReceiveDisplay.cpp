@@ -25,11 +25,6 @@ void TReceiveDisplay::SetPubxWatch(const QString& watch) {
     pubxWatch_ = Latin1Bytes(watch);
 }
 
-void TReceiveDisplay::SetStopOutput(bool checked) {
-    stopChecked_ = checked;
-    skip_ = checked;
-}
-
 void TReceiveDisplay::Take(const std::string& Buffer) {
     emit DataArrived();
 

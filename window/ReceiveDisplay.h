@@ -30,8 +30,10 @@ public:
     // The texts of the watches' selections.
     void SetNmeaWatch(const QString& watch);
     void SetPubxWatch(const QString& watch);
+    // "Stop Output" as checked now; each chunk of the NMEA view takes it.
+    void SetStopOutput(bool checked) { stopChecked_ = checked; }
     // "Stop Output" clicked: output stops while checked.
-    void SetStopOutput(bool checked);
+    void StopOutputClicked(bool checked) { skip_ = checked; }
     // "Show Current": inverts the stop.
     void ShowCurrent() { skip_ = !skip_; }
 

@@ -89,6 +89,7 @@ void TRecordPage::Connect() {
     connect(&session_, &TSessionControl::RecordingShown, lblRecording, &QLabel::setText);
     connect(&session_, &TSessionControl::RecordingChanged, btnStopRecording,
             &QPushButton::setEnabled);
+    connect(&session_, &TSessionControl::ReplayLoaded, this, &TRecordPage::ReplayLoaded);
     connect(&session_, &TSessionControl::ReplayShown, this, &TRecordPage::ShowReplay);
 }
 
@@ -112,6 +113,9 @@ void TRecordPage::OpenRecordingClicked() {
 
 void TRecordPage::OpenRecording(const QString& path) {
     session_.OpenRecording(path, seMessagesPerSecond->value(), cbReplayPace->currentIndex() == 1);
+}
+
+void TRecordPage::ReplayLoaded() {
     {
         const QSignalBlocker quiet(slReplayPosition);
         slReplayPosition->setValue(0);

@@ -31,6 +31,7 @@ private:
     void RecordClicked();
     void OpenRecordingClicked();
     void ShowReplay(const QString& text, double progress, bool paused);
+    void ReplayLoaded();
 
     static constexpr int kPositionSteps = 1000;
 

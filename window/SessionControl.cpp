@@ -86,6 +86,7 @@ void TSessionControl::OpenRecording(const QString& path, int messagesPerSecond,
     port_.Close();
     replay_ = std::move(replay);
     replayName_ = QFileInfo(path).fileName();
+    emit ReplayLoaded();
     port_.SetCustomPortName(replay_->DevicePath());
     port_.SetPort(spCustom);
     port_.SetNeedSynchronization(true);

@@ -55,6 +55,8 @@ signals:
     // what was recorded), and whether one runs.
     void RecordingShown(const QString& text);
     void RecordingChanged(bool recording);
+    // A recording was loaded for replay; its port opens next.
+    void ReplayLoaded();
     // The replay's state, its progress (0 … 1) and whether it is paused.
     void ReplayShown(const QString& text, double progress, bool paused);
     // The session's state for the status bar: recording, replaying or none.

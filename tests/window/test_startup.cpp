@@ -219,6 +219,7 @@ private slots:
                  QStringList({"ComPort", "NMEA Standard", "NMEA PUBX", "UBX Protocol"}));
         QCOMPARE(form.StatusPanel(0)->text(), QString("CommPort:"));
         QCOMPARE(form.StatusPanel(2)->text(), QString("Message:"));
+        QCOMPARE(form.StatusPanel(5)->text(), QString("RX: 0  TX: 0"));
         auto* rates = form.findChild<QListWidget*>("lstBaudRate");
         QVERIFY(rates);
         QCOMPARE(rates->selectedItems().size(), 1);
