@@ -1,9 +1,11 @@
-// Throughput of the receive views, the line split and the watch match on
+// Throughput of the receive views, the text filter of the NMEA view and the
+// watches, the line split and the watch match on
 // 4 KiB and 64 KiB chunks of receiver output, beside memcpy of the same size.
 // After the usual table a summary gives each result as a fraction of memcpy
 // and the processor time of 64 KiB against 4 KiB (16 means linear).
 
 #include "bench/protocol/ReceiverOutput.h"
+#include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
 
 #include <benchmark/benchmark.h>
@@ -39,6 +41,16 @@ void BM_View(benchmark::State& state, ViewMode mode) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
+// The text the NMEA view and the watches read: NULs and UBX frames looked for
+// in every byte.
+void BM_ReceiveText(benchmark::State& state) {
+    const std::string chunk = ReceiverOutput(state.range(0));
+    TReceiveTextFilter filter;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(filter.Text(chunk));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
 void BM_DelimitedSplit(benchmark::State& state) {
     const std::string chunk = ReceiverOutput(state.range(0));
     for (auto _ : state)
@@ -63,6 +75,7 @@ BENCHMARK_CAPTURE(BM_View, Decimal, ViewMode::vmDecimal)->Arg(kSmall)->Arg(kLarg
 BENCHMARK_CAPTURE(BM_View, Hexa, ViewMode::vmHexa)->Arg(kSmall)->Arg(kLarge);
 BENCHMARK_CAPTURE(BM_View, NMEA, ViewMode::vmNMEA)->Arg(kSmall)->Arg(kLarge);
 BENCHMARK_CAPTURE(BM_View, UBX, ViewMode::vmUBX)->Arg(kSmall)->Arg(kLarge);
+BENCHMARK(BM_ReceiveText)->Arg(kSmall)->Arg(kLarge);
 BENCHMARK(BM_DelimitedSplit)->Arg(kSmall)->Arg(kLarge);
 BENCHMARK(BM_WatchMatch)->Arg(kSmall)->Arg(kLarge);
 
