@@ -91,7 +91,8 @@ std::string TReceiveTextFilter::Text(std::string_view chunk) {
 }
 
 std::string OneLine(std::string line) {
-    if (line.find_first_of("\r\n") == std::string::npos)
+    // Two plain searches: one for either byte calls a set lookup per byte.
+    if (line.find('\r') == std::string::npos && line.find('\n') == std::string::npos)
         return line;
     return ReplaceControlChars(line);
 }
