@@ -17,27 +17,27 @@ constexpr char kNulAsBlank = ' ';
 // a call of its own, which costs more than the rest of the filter.)
 class TSpecialBytes {
 public:
-    explicit TSpecialBytes(std::string_view data) : data_(data) {}
+    explicit TSpecialBytes(std::string_view data)
+        : data_(data), nul_(Search('\0', 0)), sync_(Search(static_cast<char>(kUbxSync1), 0)) {}
 
     // The next NUL or sync byte at or after from; the data's size if none.
     std::size_t Next(std::size_t from) {
-        nul_ = Refreshed(nul_, '\0', from);
-        sync_ = Refreshed(sync_, static_cast<char>(kUbxSync1), from);
+        if (nul_ < from)
+            nul_ = Search('\0', from);
+        if (sync_ < from)
+            sync_ = Search(static_cast<char>(kUbxSync1), from);
         return std::min(nul_, sync_);
     }
 
 private:
-    std::size_t Refreshed(std::size_t found, char byte, std::size_t from) const {
-        if (found != kUnsearched && found >= from)
-            return found;
-        const std::size_t next = data_.find(byte, from);
-        return next == std::string_view::npos ? data_.size() : next;
+    // The data's size when there is none.
+    std::size_t Search(char byte, std::size_t from) const {
+        return std::min(data_.find(byte, from), data_.size());
     }
 
-    static constexpr std::size_t kUnsearched = std::string_view::npos;
     std::string_view data_;
-    std::size_t nul_ = kUnsearched;
-    std::size_t sync_ = kUnsearched;
+    std::size_t nul_;
+    std::size_t sync_;
 };
 } // namespace
 

@@ -30,10 +30,6 @@ QString PortText(const ubx::TCfgPrt& port) {
         .arg(ProtocolNames(port.inProtoMask), ProtocolNames(port.outProtoMask));
 }
 
-QString OutcomeText(const ubx::TCommandOutcome& outcome) {
-    return QString::fromStdString(outcome.Text());
-}
-
 } // namespace
 
 TBaudTasks::TBaudTasks(QWidget* window, TUbxCommander& commander, TSerialPort& port)
@@ -127,17 +123,19 @@ void TBaudTasks::Find() {
         searching_ = false;
         if (!found)
             SwitchMonitorTo(startRate);
-        ShowFindBaud();
-        if (!found)
-            emit SearchShown(searchText_ + QString(": back to %1 baud.").arg(startRate));
+        emit SearchShown(found ? TriedText()
+                               : TriedText() + QString(": back to %1 baud.").arg(startRate));
     });
     SwitchMonitorTo(probe_->Current());
     ShowFindBaud();
 }
 
+QString TBaudTasks::TriedText() const {
+    return "Tried " + QString::fromStdString(probe_->Tried());
+}
+
 void TBaudTasks::ShowFindBaud() {
-    searchText_ = "Tried " + QString::fromStdString(probe_->Tried());
-    emit SearchShown(searchText_);
+    emit SearchShown(TriedText());
 }
 
 void TBaudTasks::StartProbe(std::vector<std::int32_t> rates, std::chrono::milliseconds dwell,

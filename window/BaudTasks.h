@@ -66,6 +66,7 @@ private:
     void ProbeStep(TRateProbe::TStep step);
     std::int32_t MonitorRate() const;
     void SwitchMonitorTo(std::int32_t rate);
+    QString TriedText() const;
     void ShowFindBaud();
 
     QWidget* window_;
@@ -76,5 +77,4 @@ private:
     TProbeDone probeDone_;
     QTimer probeTimer_;
     bool searching_ = false;
-    QString searchText_; // as last shown
 };

@@ -39,7 +39,7 @@ void TComPortPage::Connect() {
     connect(btnClose, &QPushButton::clicked, this, Guarded(this, [this] { ClosePort(); }));
     connect(btnRefesh, &QPushButton::clicked, this, Guarded(this, [this] { RefreshPortList(); }));
     connect(miRefreshPorts1, &QAction::triggered, this,
-            Guarded(this, [this] { RefreshPortsClicked(); }));
+            Guarded(this, [this] { RefreshPortList(); }));
     connect(lstPorts, &QListWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { poplstPorts->popup(lstPorts->mapToGlobal(at)); });
     connect(lstPorts, &QListWidget::itemSelectionChanged, this,
@@ -144,11 +144,6 @@ void TComPortPage::ShowBytesSent(std::uint32_t count) {
 
 void TComPortPage::SendAntennaFrame(const TUBXPacket& command) {
     ShowBytesSent(commander_.Send(command));
-}
-
-void TComPortPage::RefreshPortsClicked() {
-    lstPorts->clear();
-    RefreshPortList();
 }
 
 void TComPortPage::PortChosen() {

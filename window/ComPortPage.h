@@ -87,7 +87,6 @@ private:
     QString PortName(TCommPort port) const;
     void SendAntennaFrame(const TUBXPacket& command);
     void PortChosen();
-    void RefreshPortsClicked();
 
     TSerialPort& portSerial;
     TUbxCommander& commander_;

@@ -17,10 +17,6 @@
 
 namespace {
 
-QString OutcomeText(const ubx::TCommandOutcome& outcome) {
-    return QString::fromStdString(outcome.Text());
-}
-
 const TOutputMessage& ChosenMessage(const QComboBox* messages) {
     return OutputMessages()[static_cast<std::size_t>(messages->currentIndex())];
 }

@@ -4,6 +4,10 @@
 #include "protocol/decoding/Decoder.h"
 #include "serial/SerialPort.h"
 
+QString OutcomeText(const ubx::TCommandOutcome& outcome) {
+    return QString::fromStdString(outcome.Text());
+}
+
 namespace {
 
 // The outcome as the port log shows it; a polled answer with its fields

@@ -15,6 +15,9 @@
 
 class TSerialPort;
 
+// The outcome as a page shows it beside its button, "ACK-ACK after 84 ms".
+QString OutcomeText(const ubx::TCommandOutcome& outcome);
+
 class TUbxCommander : public QObject {
     Q_OBJECT
 public:

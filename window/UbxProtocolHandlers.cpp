@@ -160,7 +160,7 @@ void TUbxProtocolPage::SendClicked() {
         const TUBXPacket command = ComposedPacket();
         ShowFrameFields(BuildUbxFrame(command));
         SendCommand(command, [this](const ubx::TCommandOutcome& outcome) {
-            lblAnswer->setText(QString::fromStdString(outcome.Text()));
+            lblAnswer->setText(OutcomeText(outcome));
         });
     } catch (...) {
         // The fields describe the frame sent last; none went out this time.

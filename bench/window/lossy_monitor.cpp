@@ -16,7 +16,6 @@
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
-#include "window/ComPortPage.h"
 #include "window/MainForm.h"
 
 #include <QApplication>
@@ -152,7 +151,7 @@ int main(int argc, char** argv) {
     form.show();
     if (!ChoosePort(form, "COM7"))
         return 1;
-    Named<TComPortPage>(form, "tabComPort")->SelectBaudRate("921600");
+    form.ChooseBaudRate("921600");
 
     std::printf("921600 baud (%zu bytes/s) of NMEA sentences for %d s, NMEA view, Delay %u ms:\n",
                 kBytesPerSecond, seconds, form.portSerial.Delay());

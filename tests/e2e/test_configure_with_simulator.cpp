@@ -14,7 +14,6 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ComPortPage.h"
 #include "window/ConfigurePage.h"
 #include "window/MainForm.h"
 #include "window/UbxProtocolPage.h"
@@ -246,7 +245,7 @@ TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt)
     EXPECT_EQ(form_->portSerial.BaudRate(), br115200);
 
     // The monitor moved to a wrong rate; the search tries the likely rates in turn.
-    Named<TComPortPage>(*form_, "tabComPort")->SelectBaudRate("4800");
+    form_->ChooseBaudRate("4800");
     EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnFindBaud"),
                             Named<QLabel>(*page(), "lblFindBaud"),
                             "Tried 9600: nothing valid, 38400: nothing valid, 115200: valid"))

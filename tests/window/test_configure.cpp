@@ -11,7 +11,6 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ComPortPage.h"
 #include "window/ConfigurePage.h"
 #include "window/MainForm.h"
 #include "window/TextPane.h"
@@ -167,7 +166,7 @@ private slots:
     }
 
     void baudSearchStopsAtTheRateWithValidMessages() {
-        Named<TComPortPage>(*form_, "tabComPort")->SelectBaudRate("4800");
+        form_->ChooseBaudRate("4800");
         Click(Named<QPushButton>(*page(), "btnFindBaud")); // 9600 first: silence there
         QVERIFY(QTest::qWaitFor([&] { return form_->portSerial.BaudRate() == br038400; }, kWaitMs));
         peer_.write(kValidSentence);
