@@ -1,7 +1,9 @@
 #pragma once
-// The item scanner behind DelimitedSplit (ReceiveView.h), for callers that
-// only look at the items: each one is handed to visit as a view that is valid
-// during the call, so nothing is copied for items that are not kept.
+// Item scanning of received text: at a separator, at blanks and control
+// characters, with double-quoted items, ending at the first NUL. It is the
+// scanner behind DelimitedSplit (ReceiveView.h), for callers that only look at
+// the items: each one is handed to visit as a view that is valid during the
+// call, so nothing is copied for items that are not kept.
 
 #include <cstddef>
 #include <string>

@@ -1,8 +1,8 @@
 #include "protocol/ReceiveText.h"
 
+#include "protocol/ReplaceControlChars.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/framing/UbxScan.h"
-#include "serial/ReplaceControlChars.h"
 
 #include <algorithm>
 

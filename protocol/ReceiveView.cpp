@@ -2,7 +2,7 @@
 
 #include "protocol/DelimitedItems.h"
 #include "protocol/ReceiveText.h"
-#include "serial/ReplaceControlChars.h"
+#include "protocol/ReplaceControlChars.h"
 
 #include <array>
 #include <cstdint>
@@ -182,4 +182,11 @@ TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_vie
         display.DataLines = RenderChunk(chunk, mode);
     }
     return display;
+}
+
+TLines DelimitedSplit(std::string_view text, char separator) {
+    TLines items;
+    ForEachDelimitedItem(text, separator,
+                         [&items](std::string_view item) { items.emplace_back(item); });
+    return items;
 }

@@ -7,7 +7,6 @@
 
 #include "serial/DeviceMap.h"
 #include "serial/PortNames.h"
-#include "serial/ReplaceControlChars.h"
 #include "serial/SerialTypes.h"
 
 #include <atomic>

@@ -17,11 +17,11 @@
 // matching line, so memory then grows with the traffic by design.
 
 #include "tests/support/NamedControl.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/NmeaPubxPage.h"
-#include "window/NmeaStandardPage.h"
-#include "window/RadioGroup.h"
+#include "window/app/MainForm.h"
+#include "window/blocks/RadioGroup.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/NmeaPubxPage.h"
+#include "window/pages/NmeaStandardPage.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "bench/window/WindowOnPort.h"
 
 #include "tests/support/NamedControl.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/NmeaStandardPage.h"
-#include "window/RadioGroup.h"
+#include "window/app/MainForm.h"
+#include "window/blocks/RadioGroup.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/NmeaStandardPage.h"
 
 #include <QListWidget>
 #include <QPushButton>

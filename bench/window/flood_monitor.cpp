@@ -12,7 +12,7 @@
 #include "bench/window/WindowOnPort.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
-#include "window/MainForm.h"
+#include "window/app/MainForm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

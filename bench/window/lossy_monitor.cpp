@@ -16,7 +16,7 @@
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
-#include "window/MainForm.h"
+#include "window/app/MainForm.h"
 
 #include <QApplication>
 #include <QTest>

@@ -13,10 +13,10 @@
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/MessagesPage.h"
-#include "window/ReceiverPage.h"
+#include "window/app/MainForm.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/MessagesPage.h"
+#include "window/pages/ReceiverPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

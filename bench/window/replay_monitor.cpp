@@ -13,9 +13,9 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
-#include "window/MainForm.h"
-#include "window/RecordPage.h"
-#include "window/SessionControl.h"
+#include "window/app/MainForm.h"
+#include "window/pages/RecordPage.h"
+#include "window/parts/SessionControl.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -14,9 +14,9 @@
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ConfigurePage.h"
-#include "window/MainForm.h"
-#include "window/UbxProtocolPage.h"
+#include "window/app/MainForm.h"
+#include "window/pages/ConfigurePage.h"
+#include "window/pages/UbxProtocolPage.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,11 +9,11 @@
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/NmeaPubxPage.h"
-#include "window/NmeaStandardPage.h"
-#include "window/RadioGroup.h"
+#include "window/app/MainForm.h"
+#include "window/blocks/RadioGroup.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/NmeaPubxPage.h"
+#include "window/pages/NmeaStandardPage.h"
 
 #include <QApplication>
 #include <QComboBox>

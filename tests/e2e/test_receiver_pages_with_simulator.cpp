@@ -13,11 +13,11 @@
 #include "tools/receiver-sim/NavigationModel.h"
 #include "widgets/SignalChart.h"
 #include "widgets/SkyPlot.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/MessagesPage.h"
-#include "window/ReceiverFeed.h"
-#include "window/ReceiverPage.h"
+#include "window/app/MainForm.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/MessagesPage.h"
+#include "window/pages/ReceiverPage.h"
+#include "window/parts/ReceiverFeed.h"
 
 #include <QApplication>
 #include <QLabel>

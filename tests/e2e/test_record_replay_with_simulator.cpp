@@ -11,12 +11,12 @@
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
-#include "window/ComPortPage.h"
-#include "window/HistoryPage.h"
-#include "window/MainForm.h"
-#include "window/ReceiverFeed.h"
-#include "window/RecordPage.h"
-#include "window/SessionControl.h"
+#include "window/app/MainForm.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/HistoryPage.h"
+#include "window/pages/RecordPage.h"
+#include "window/parts/ReceiverFeed.h"
+#include "window/parts/SessionControl.h"
 
 #include <QApplication>
 #include <QComboBox>

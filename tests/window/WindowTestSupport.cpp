@@ -1,10 +1,10 @@
 #include "tests/window/WindowTestSupport.h"
 
 #include "tests/support/NamedControl.h"
-#include "window/ComPortPage.h"
-#include "window/MainForm.h"
-#include "window/PersistedPort.h"
-#include "window/SettingsStore.h"
+#include "window/app/MainForm.h"
+#include "window/pages/ComPortPage.h"
+#include "window/parts/PersistedPort.h"
+#include "window/parts/SettingsStore.h"
 
 #include <QAbstractButton>
 #include <QDir>

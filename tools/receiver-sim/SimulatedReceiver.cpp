@@ -1,5 +1,6 @@
 #include "tools/receiver-sim/SimulatedReceiver.h"
 
+#include "tools/receiver-sim/ConfigFrames.h"
 #include "tools/receiver-sim/NmeaOutput.h"
 
 #include <algorithm>
@@ -8,6 +9,23 @@
 
 namespace {
 constexpr int kMaxRate = 255;
+constexpr size_t kCfgRstLength = 4;
+
+// The start CFG-RST's navBbrMask asks for: 0x0000 hot, 0x0001 warm, more cold.
+StartKind StartOf(std::uint32_t navBbrMask) {
+    if (navBbrMask == 0)
+        return StartKind::Hot;
+    return navBbrMask == 0x0001 ? StartKind::Warm : StartKind::Cold;
+}
+
+enum ResetMode : std::uint8_t {
+    kHardwareReset = 0,
+    kSoftwareReset = 1,
+    kGnssReset = 2,
+    kHardwareResetAfterShutdown = 4,
+    kGnssStop = 8,
+    kGnssStart = 9,
+};
 
 std::vector<std::string_view> SplitFields(std::string_view body) {
     std::vector<std::string_view> fields;
@@ -29,6 +47,13 @@ int ParseRate(std::string_view field) {
         return -1;
     return rate;
 }
+// The factory settings with the measurement period asked for.
+ReceiverConfig Defaults(const ReceiverSettings& settings) {
+    ReceiverConfig defaults =
+        DefaultConfig(settings.lineBaud, settings.interleaveUbx, settings.positionEachEpoch);
+    defaults.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
+    return defaults;
+}
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
@@ -36,22 +61,18 @@ SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
-      defaults_(
-          DefaultConfig(settings.lineBaud, settings.interleaveUbx, settings.positionEachEpoch)) {
-    defaults_.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
-    permanent_ = config_ = defaults_;
-}
+      configuration_(Defaults(settings)) {}
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
     if (epochs_ > 0)
-        model_.Advance(config_.EpochPeriod());
+        model_.Advance(EpochPeriod());
     ++epochs_;
     std::vector<std::string> messages;
     if (!navigating_)
         return messages;
     const NavigationSolution& solution = model_.Current();
     for (size_t k = 0; k < kOutputMessageCount; ++k) {
-        const int rate = config_.rates[k][kLinePort];
+        const int rate = configuration_.InForce().rates[k][kLinePort];
         if (rate > 0 && (epochs_ - 1) % rate == 0)
             for (std::string& message : BuildOutputMessage(kOutputMessages[k], solution, dialect_))
                 if (Sends(message))
@@ -73,7 +94,7 @@ std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
 
 int SimulatedReceiver::MessageRate(std::string_view name) const {
     const auto found = FindOutputMessage(name);
-    return found ? config_.rates[*found][kLinePort] : -1;
+    return found ? configuration_.InForce().rates[*found][kLinePort] : -1;
 }
 
 void SimulatedReceiver::Answer(std::string message) {
@@ -83,11 +104,11 @@ void SimulatedReceiver::Answer(std::string message) {
 
 bool SimulatedReceiver::Sends(std::string_view message) const {
     const std::uint16_t protocol = message.starts_with('$') ? kProtocolNmea : kProtocolUbx;
-    return (config_.Line().outProtoMask & protocol) != 0;
+    return (configuration_.InForce().Line().outProtoMask & protocol) != 0;
 }
 
 void SimulatedReceiver::TakeSentence(std::string_view line) {
-    if (!(config_.Line().inProtoMask & kProtocolNmea))
+    if (!(configuration_.InForce().Line().inProtoMask & kProtocolNmea))
         return;
     const std::string_view body = CheckedSentenceBody(line);
     const std::vector<std::string_view> fields = SplitFields(body);
@@ -117,6 +138,59 @@ void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
     if (!valid)
         return;
     for (int port = 0; port < kPortCount; ++port)
-        config_.rates[*message][static_cast<size_t>(port)] =
+        configuration_.InForce().rates[*message][static_cast<size_t>(port)] =
             static_cast<std::uint8_t>(ParseRate(fields[3 + static_cast<size_t>(port)]));
+}
+
+// UBX commands: the CFG messages go to the configuration, CFG-RST restarts
+// the receiver, MON-VER and the navigation messages are polled.
+void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
+    if (!(configuration_.InForce().Line().inProtoMask & kProtocolUbx))
+        return;
+    const std::string& payload = message.payload;
+    if (message.ubxClass == kUbxClassCfg && message.id == kUbxIdCfgRst)
+        return TakeReset(payload);
+    if (message.ubxClass == kUbxClassCfg) {
+        for (std::string& answer : configuration_.Take(message.id, payload))
+            Answer(std::move(answer));
+        return;
+    }
+    if (payload.empty() && message.ubxClass == kUbxClassMon && message.id == kUbxIdMonVer)
+        return Answer(MonVerFrame());
+    const auto output = FindOutputMessage(message.ubxClass, message.id);
+    if (payload.empty() && output && kOutputMessages[*output].protocol() == OutputProtocol::Ubx) {
+        for (std::string& frame :
+             BuildOutputMessage(kOutputMessages[*output], model_.Current(), dialect_))
+            Answer(std::move(frame));
+        return;
+    }
+    Answer(AckFrame(false, message.ubxClass, message.id));
+}
+
+// A receiver does not acknowledge a reset. A hardware or software reset
+// puts the permanent configuration in force and prints the banner again;
+// a GNSS reset only restarts navigation; GNSS stop and start pause it.
+void SimulatedReceiver::TakeReset(const std::string& payload) {
+    if (payload.size() != kCfgRstLength)
+        return Answer(AckFrame(false, kUbxClassCfg, kUbxIdCfgRst));
+    const StartKind start = StartOf(Unsigned(payload, 0, 2));
+    switch (static_cast<unsigned char>(payload[2])) {
+    case kHardwareReset:
+    case kSoftwareReset:
+    case kHardwareResetAfterShutdown:
+        configuration_.LoadPermanent();
+        navigating_ = true;
+        model_.Restart(start);
+        for (std::string& sentence : Banner())
+            answers_.push_back(std::move(sentence));
+        break;
+    case kGnssReset:
+    case kGnssStart:
+        navigating_ = true;
+        model_.Restart(start);
+        break;
+    case kGnssStop:
+        navigating_ = false;
+        break;
+    }
 }

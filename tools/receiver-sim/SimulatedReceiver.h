@@ -16,9 +16,9 @@
 // (UART1) decide which protocols it takes and sends and the rate it talks at.
 
 #include "tools/receiver-sim/CommandScanner.h"
+#include "tools/receiver-sim/ConfigCommands.h"
 #include "tools/receiver-sim/NavigationModel.h"
 #include "tools/receiver-sim/OutputMessages.h"
-#include "tools/receiver-sim/ReceiverConfig.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <chrono>
@@ -56,22 +56,16 @@ public:
     // Every how many epochs the message ("GGA", "NAV-PVT") goes out on the
     // line (0 = never), or -1 for a message this receiver does not send.
     int MessageRate(std::string_view name) const;
-    const AntennaSettings& Antenna() const { return config_.antenna; }
+    const AntennaSettings& Antenna() const { return configuration_.InForce().antenna; }
     const NavigationSolution& LastEpoch() const { return model_.Current(); }
     // The rate the line talks at and the time between epochs, as configured now.
-    std::uint32_t LineBaud() const { return config_.Line().baudRate; }
-    std::chrono::milliseconds EpochPeriod() const { return config_.EpochPeriod(); }
+    std::uint32_t LineBaud() const { return configuration_.InForce().Line().baudRate; }
+    std::chrono::milliseconds EpochPeriod() const { return configuration_.InForce().EpochPeriod(); }
 
 private:
     void TakeSentence(std::string_view line);
     void TakeFrame(const UbxMessage& message);
     void SetRate(const std::vector<std::string_view>& fields);
-    // Each returns whether the command was taken (ACK-ACK) or refused (ACK-NAK).
-    bool TakePortCommand(const std::string& payload);
-    bool TakeMessageCommand(const std::string& payload);
-    bool TakeRateCommand(const std::string& payload);
-    bool TakeAntennaCommand(const std::string& payload);
-    bool TakeConfigurationCommand(const std::string& payload);
     void TakeReset(const std::string& payload);
     // Queues an answer if the line's output protocols let it out.
     void Answer(std::string message);
@@ -81,7 +75,7 @@ private:
     NavigationModel model_;
     CommandScanner scanner_;
     NmeaDialect dialect_;
-    ReceiverConfig defaults_, permanent_, config_;
+    ConfigCommands configuration_;
     bool navigating_ = true; // false while GNSS is stopped
     long epochs_ = 0;
     std::vector<std::string> answers_;

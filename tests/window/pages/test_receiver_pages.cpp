@@ -1,0 +1,211 @@
+// The Receiver and Messages pages: how positions and bytes are written, stale
+// values greyed out after three seconds, the message list's bound; the feed
+// that frames the port once for the pages and the answer side, and its share
+// of an over-large chunk.
+
+#include "tests/protocol/StreamBytes.h"
+#include "tests/support/NamedControl.h"
+#include "widgets/ValuePanel.h"
+#include "window/blocks/HexDump.h"
+#include "window/blocks/PositionText.h"
+#include "window/pages/MessageListModel.h"
+#include "window/pages/MessagesPage.h"
+#include "window/pages/ReceiverPage.h"
+#include "window/parts/ReceiverFeed.h"
+
+#include <QTableWidget>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(TAngleStyle)
+
+class TestReceiverPages : public QObject {
+    Q_OBJECT
+private slots:
+    void positionText_data();
+    void positionText();
+    void hexDumpShowsBytesBesideAscii();
+    void valuesGoStaleAfterThreeSeconds();
+    void messageListKeepsTheNewestWithinItsBound();
+    void feedFramesOnceForPagesAndAnswers();
+    void overLargeChunkIsDecodedByItsLastPartAndTheRestCounted();
+};
+
+void TestReceiverPages::positionText_data() {
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<double>("longitude");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<TAngleStyle>("style");
+    QTest::addColumn<QString>("expectedLatitude");
+    QTest::addColumn<QString>("expectedLongitude");
+    const auto decimal = TAngleStyle::Decimal, dms = TAngleStyle::DegreesMinutesSeconds;
+    QTest::newRow("UBX resolution") << 47.2851463 << 8.5652871 << 7 << decimal << "47.2851463° N"
+                                    << "8.5652871° E";
+    QTest::newRow("south and west")
+        << -33.8688197 << -151.2092955 << 7 << decimal << "33.8688197° S"
+        << "151.2092955° W";
+    QTest::newRow("NMEA 4 minute places") << 48.1173 << 11.5166667 << 6 << decimal << "48.117300° N"
+                                          << "11.516667° E";
+    QTest::newRow("seconds") << 47.2851463 << -8.5652871 << 7 << dms << "47° 17' 06.527\" N"
+                             << "8° 33' 55.034\" W";
+    QTest::newRow("seconds round up to a whole minute")
+        << 10.99999999 << 0.0 << 7 << dms << "11° 00' 00.000\" N"
+        << "0° 00' 00.000\" E";
+}
+
+void TestReceiverPages::positionText() {
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    QFETCH(int, decimals);
+    QFETCH(TAngleStyle, style);
+    QFETCH(QString, expectedLatitude);
+    QFETCH(QString, expectedLongitude);
+    QCOMPARE(LatitudeText(latitude, decimals, style), expectedLatitude);
+    QCOMPARE(LongitudeText(longitude, decimals, style), expectedLongitude);
+}
+
+void TestReceiverPages::hexDumpShowsBytesBesideAscii() {
+    const std::string bytes("\xB5\x62\x01\x07\x5C\x00$GPGGA,\r\n\x00\x7F!", 18);
+    // The last line's ASCII column lines up with the full lines' above it.
+    QCOMPARE(HexDump(bytes),
+             QString("0000  B5 62 01 07 5C 00 24 47 50 47 47 41 2C 0D 0A 00  .b..\\.$GPGGA,...\n"
+                     "0010  7F 21") +
+                 QString(44, ' ') + ".!");
+    QCOMPARE(HexDump({}), QString());
+}
+
+void TestReceiverPages::valuesGoStaleAfterThreeSeconds() {
+    auto now = std::chrono::steady_clock::time_point{};
+    TValuePanel panel(nullptr, [&now] { return now; });
+    panel.AddRow("lbA", "A");
+    panel.AddRow("lbB", "B");
+    QVERIFY(panel.IsStale("lbA")); // nothing received yet
+    panel.SetValue("lbA", "1");
+    panel.SetValue("lbB", "2");
+    now += std::chrono::milliseconds(2000);
+    panel.SetValue("lbB", "2"); // the same value again is a refresh
+    now += std::chrono::milliseconds(1500);
+    panel.MarkStale();
+    QVERIFY(panel.IsStale("lbA"));
+    QVERIFY(!panel.IsStale("lbB"));
+    QCOMPARE(panel.Value("lbA"), QString("1")); // still shown, greyed out
+    now += std::chrono::milliseconds(1600);
+    panel.MarkStale();
+    QVERIFY(panel.IsStale("lbB"));
+    panel.SetValue("lbA", "3");
+    QVERIFY(!panel.IsStale("lbA"));
+}
+
+// Rows as the view sees them: the number each message was added with.
+QList<int> ShownNumbers(const TMessageListModel& model) {
+    QList<int> numbers;
+    for (int row = 0; row < model.rowCount(); ++row)
+        numbers << static_cast<int>(model.At(row).ReceivedMs);
+    return numbers;
+}
+
+void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
+    TMessageListModel model([](const protocol::Message&) { return std::string(); }, 5);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    int next = 0;
+    const auto add = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            model.Add(next++, {protocol::MessageKind::Nmea, "$GPGGA*00\r\n"}, "GPGGA");
+    };
+    add(3);
+    QCOMPARE(model.rowCount(), 0); // shown at the next commit only
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({0, 1, 2}));
+    add(4);
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({2, 3, 4, 5, 6}));
+    QCOMPARE(inserted.count(), 2); // one view update per commit
+
+    model.SetPaused(true);
+    add(7); // more than the bound while paused: the newest wait
+    model.Commit();
+    QCOMPARE(ShownNumbers(model), QList<int>({2, 3, 4, 5, 6}));
+    QCOMPARE(model.Waiting(), 5u);
+    model.SetPaused(false);
+    QCOMPARE(ShownNumbers(model), QList<int>({9, 10, 11, 12, 13}));
+    QCOMPARE(model.index(0, TMessageListModel::colName).data().toString(), QString("GPGGA"));
+
+    model.Clear();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+// The feed shows on the two pages as the window connects it.
+void ShowFeedOn(TReceiverFeed& feed, TReceiverPage& receiver, TMessagesPage& messages) {
+    QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages, &TMessagesPage::AddMessage);
+    QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
+    QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
+}
+
+// A frame split across chunks reaches the answer side once and whole; an ECEF
+// position shows as latitude and longitude; a new connection lists what the
+// last one left half-received instead of gluing it to the new bytes.
+void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
+    TReceiverPage receiver(nullptr);
+    TMessagesPage messages(nullptr);
+    TReceiverFeed feed(nullptr);
+    ShowFeedOn(feed, receiver, messages);
+    std::vector<protocol::Message> framed;
+    QObject::connect(&feed, &TReceiverFeed::MessageFramed,
+                     [&](const protocol::Message& message) { framed.push_back(message); });
+    // NAV-POSECEF: 34.9062345 S 138.6081234 E, 28.9 m above the ellipsoid.
+    const std::string posecef =
+        UbxBytes(0x01, 0x01,
+                 PayloadWriter().U4(0).I4(-392838010).I4(346234319).I4(-362935749).U4(150).Bytes());
+    feed.Take(posecef.substr(0, 10));
+    QVERIFY(framed.empty());
+    feed.Take(posecef.substr(10));
+    QCOMPARE(framed.size(), 1u);
+    QCOMPARE(framed[0].Bytes, posecef);
+    QCOMPARE(framed[0].Checksum, protocol::ChecksumState::Right);
+    feed.Redraw();
+    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLatitude"),
+             QString("34.9062345° S"));
+    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLongitude"),
+             QString("138.6081234° E"));
+    QVERIFY(
+        Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixHeightEllipsoid").startsWith("28.89"));
+
+    feed.Take(posecef.substr(0, 10));
+    feed.Restart();
+    feed.Take(posecef);
+    QCOMPARE(framed.size(), 3u);
+    QCOMPARE(framed[1].Kind, protocol::MessageKind::Unframed);
+    QCOMPARE(framed[1].Bytes, posecef.substr(0, 10));
+    QCOMPARE(framed[2].Bytes, posecef);
+    QCOMPARE(framed[2].Offset, 0u);
+}
+
+void TestReceiverPages::overLargeChunkIsDecodedByItsLastPartAndTheRestCounted() {
+    TReceiverPage receiver(nullptr);
+    TMessagesPage messages(nullptr);
+    TReceiverFeed feed(nullptr, [] { return qint64(1); });
+    ShowFeedOn(feed, receiver, messages);
+    const std::string sentence = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
+    const std::string half = sentence.substr(0, 20);
+    std::string chunk;
+    while (chunk.size() < 3 * TReceiverFeed::kLargestDecodedChunk)
+        chunk += sentence;
+    feed.Take(half);
+    feed.Take(chunk);
+    feed.Redraw();
+
+    const std::size_t decoded = TReceiverFeed::kLargestDecodedChunk / sentence.size();
+    const std::size_t notDecoded = chunk.size() - decoded * sentence.size();
+    const TMessageListModel& list = messages.Messages();
+    QCOMPARE(std::size_t(list.rowCount()), 1 + decoded);
+    // What waited for the rest of a message is listed as it stands.
+    QCOMPARE(list.At(0).Message.Bytes, half);
+    QCOMPARE(list.At(1).Message.Bytes, sentence);
+    QCOMPARE(list.At(list.rowCount() - 1).Message.Bytes, sentence);
+    auto* types = messages.findChild<QTableWidget*>("tvMessageTypes");
+    const int last = types->rowCount() - 1;
+    QCOMPARE(types->item(last, 0)->text(), QString(TReceiverFeed::kNotDecodedName));
+    QCOMPARE(types->item(last, 1)->text(), QString::number(notDecoded));
+}
+
+QTEST_MAIN(TestReceiverPages)
+#include "test_receiver_pages.moc"

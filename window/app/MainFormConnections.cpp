@@ -1,0 +1,124 @@
+// The window's connections, in one place: what each page and part tells the
+// others, where the port's events, the received chunks and messages go, and
+// the echo of every write.
+
+#include "window/app/MainForm.h"
+#include "window/blocks/ErrorBox.h"
+#include "window/pages/ComPortPage.h"
+#include "window/pages/HistoryPage.h"
+#include "window/pages/MessagesPage.h"
+#include "window/pages/NmeaPubxPage.h"
+#include "window/pages/NmeaStandardPage.h"
+#include "window/pages/ReceiverPage.h"
+#include "window/pages/UbxProtocolPage.h"
+#include "window/parts/AnswerFeed.h"
+#include "window/parts/BaudTasks.h"
+#include "window/parts/PortWatcher.h"
+#include "window/parts/ReceiveDisplay.h"
+#include "window/parts/ReceiverFeed.h"
+#include "window/parts/SessionControl.h"
+#include "window/parts/UbxCommander.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
+void TMainForm::ConnectParts() {
+    // The port page: the chosen port and what became of the connection in
+    // the status bar; the port list follows the devices and each page change.
+    connect(tabComPort, &TComPortPage::PortNameShown, panels_[1], &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortStateShown, portState_, &QLabel::setText);
+    connect(tabComPort, &TComPortPage::PortNameShown, this,
+            [this] { ShowPortState(portSerial.IsConnected()); });
+    connect(portWatcher_, &TPortWatcher::PortsChanged, this,
+            Guarded(this, [this] { tabComPort->PortsChanged(); }));
+    connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
+            Guarded(this, [this] { tabComPort->RefreshPortList(); }));
+
+    // What the UBX frames, the baud tasks and the session do shows on the
+    // port page and in the status bar.
+    connect(ts, &TUbxProtocolPage::FrameSent, tabComPort, &TComPortPage::ShowBytesSent);
+    connect(ubxCommander_, &TUbxCommander::Logged, tabComPort, &TComPortPage::Log);
+    connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
+            &TComPortPage::ShowMonitorRate);
+    connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
+    connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
+    connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);
+    sessionControl_->Refresh();
+}
+
+void TMainForm::ConnectReceiving() {
+    // The receive display takes the view's settings from the two NMEA pages
+    // and gives them their watch lines; the NMEA watch also shows in panel 3.
+    receiveDisplay_->SetView(tabNMEA->View());
+    receiveDisplay_->SetNmeaWatch(tabNMEA->NmeaWatch());
+    receiveDisplay_->SetPubxWatch(tabUBX->PubxWatch());
+    connect(tabNMEA, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
+    connect(tabNMEA, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetNmeaWatch);
+    connect(tabUBX, &TNmeaPubxPage::PubxWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetPubxWatch);
+    connect(tabNMEA, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
+            &TReceiveDisplay::SetStopOutput);
+    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+            &TReceiveDisplay::StopOutputClicked);
+    connect(tabNMEA, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
+            &TReceiveDisplay::ShowCurrent);
+    connect(receiveDisplay_, &TReceiveDisplay::DataArrived, tabComPort, &TComPortPage::FlashDataIn);
+    connect(receiveDisplay_, &TReceiveDisplay::PubxWatchLine, tabUBX,
+            &TNmeaPubxPage::ShowWatchLine);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, panels_[3], &QLabel::setText);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, tabNMEA,
+            &TNmeaStandardPage::ShowWatchLine);
+
+    // The receive feed lists every message and redraws the Receiver page and
+    // the table of message types.
+    connect(receiverFeed_, &TReceiverFeed::MessageListed, tabMessages, &TMessagesPage::AddMessage);
+    connect(receiverFeed_, &TReceiverFeed::StateRedrawn, tabReceiver, &TReceiverPage::Show);
+    connect(receiverFeed_, &TReceiverFeed::TypesCounted, tabMessages, &TMessagesPage::Refresh);
+
+    // The answers come from the receive feed's framer: the port is framed once.
+    // Guarded per message, so a failing handler never breaks off the framing.
+    connect(receiverFeed_, &TReceiverFeed::MessageFramed, this,
+            [this](const protocol::Message& message) {
+                RunGuarded(this, [&] { answerFeed_->Receive(message); });
+            });
+}
+
+void TMainForm::BindPortEvents() {
+    portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) { EchoSent(Buffer); };
+    portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
+        RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
+        RunGuarded(this, [&] { receiverFeed_->Take(Buffer); });
+        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
+    };
+    portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { receiverFeed_->Restart(); });
+        RunGuarded(this, [&] {
+            sessionControl_->PortOpened();
+            tabComPort->PortConnected(Port);
+        });
+        ShowPortState(Port);
+    };
+    // The port still counts as connected while its disconnect is reported.
+    portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] {
+            receiverFeed_->EndOfStream();
+            tabComPort->PortDisconnected(Port);
+        });
+        ShowPortState(spNone);
+    };
+    portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { tabComPort->DeviceLost(Port); });
+    };
+    portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
+        RunGuarded(this, [&] { tabComPort->Overflow(portSerial.IsConnected(), DroppedBytes); });
+    };
+    portSerial.OnLineStatusChange = [this](TSerialPort*, TLineStatusSet LineStatus) {
+        RunGuarded(this, [&] { tabComPort->LineStatusChanged(LineStatus); });
+    };
+}
+
+void TMainForm::EchoSent(const std::string& Buffer) {
+    sessionControl_->Sent(Buffer);
+    tabComPort->EchoSent(Buffer);
+}

@@ -1,0 +1,62 @@
+// The main window's own events: start-up, closing, the port's state in the
+// title and status bar, and the choices the startup options make.
+
+#include "window/app/MainForm.h"
+#include "window/blocks/ErrorBox.h"
+#include "window/pages/ComPortPage.h"
+#include "window/parts/PersistedPort.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <iostream>
+#include <stdexcept>
+
+void TMainForm::ShowPortState(TCommPort connected) {
+    const QString name = QString::fromLatin1(portSerial.CommPortToString(connected));
+    tabComPort->ShowConnection(connected);
+    if (connected != spNone)
+        panels_[1]->setText(name);
+    setWindowTitle(connected == spNone ? WindowCaption : WindowCaption + " - " + name + " open");
+}
+
+void TMainForm::ChoosePort(const QString& name) {
+    SetPortByName(portSerial, name.toStdString());
+    const QString chosen = QString::fromLatin1(portSerial.CommPortToString(portSerial.Port()));
+    panels_[1]->setText(chosen);
+    tabComPort->SelectListedPort(chosen);
+}
+
+void TMainForm::ChooseBaudRate(const QString& rate) {
+    tabComPort->SelectBaudRate(rate);
+}
+
+void TMainForm::OpenPort() {
+    tabComPort->OpenPort();
+}
+
+void TMainForm::FormCreate() {
+    try {
+        panels_[1]->setText(RestorePort(portSerial));
+    } catch (const std::exception& error) {
+        // Start-up goes on without the store; the port keeps its design value.
+        std::cerr << "ZEPO Monitor: settings not restored: " << error.what() << '\n';
+    }
+    tabComPort->SetAutoReconnect(RestoreAutoReconnect());
+    tabComPort->RefreshPortList();
+    tabComPort->SelectBaudRate("9600");
+}
+
+void TMainForm::FormClose() {
+    portSerial.Close();
+    try {
+        StorePort(portSerial, tabComPort->AutoReconnect());
+    } catch (const std::exception& error) {
+        // One box; the window closes all the same.
+        throw std::runtime_error(std::string("Settings not saved. ") + error.what());
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    RunGuarded(this, [this] { FormClose(); });
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,75 @@
+#include "window/app/StartupOptions.h"
+
+#include "serial/PortNames.h"
+#include "window/app/MainForm.h"
+#include "window/blocks/ErrorBox.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const QString PortOption = QStringLiteral("port");
+const QString BaudOption = QStringLiteral("baud");
+const QString OpenOption = QStringLiteral("open");
+} // namespace
+
+bool AsksForHelpOrVersion(const QStringList& arguments) {
+    for (const QString& argument : arguments.mid(1))
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version")
+            return true;
+    return false;
+}
+
+void DescribeStartupOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        "A monitor and terminal for u-blox GPS receivers on a serial port.\n"
+        "Without options the window starts with the port last used, closed.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({PortOption,
+                      "Choose port NAME at start-up: COM1 to COM254 as the port list shows "
+                      "them, or a device such as ttyUSB0 or /dev/ttyACM0.",
+                      "NAME"});
+    parser.addOption({BaudOption,
+                      "Choose baud rate N (one of the Baud Rate list, 75 to 921600) instead "
+                      "of 9600.",
+                      "N"});
+    parser.addOption({OpenOption, "Open the port at start-up, as the Open button does."});
+}
+
+TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList& arguments) {
+    if (!parser.parse(arguments))
+        throw EStartupUsage(parser.errorText().toStdString());
+    if (!parser.positionalArguments().isEmpty())
+        throw EStartupUsage("unexpected argument \"" +
+                            parser.positionalArguments().first().toStdString() +
+                            "\"; a port is chosen with --port NAME");
+    TStartupOptions options;
+    options.open = parser.isSet(OpenOption);
+    if (parser.isSet(PortOption)) {
+        options.port = parser.value(PortOption).trimmed();
+        if (options.port.isEmpty())
+            throw EStartupUsage("--port needs a port name, such as COM3 or ttyUSB0");
+    }
+    if (parser.isSet(BaudOption)) {
+        const QString rate = parser.value(BaudOption);
+        bool number = false;
+        const int value = rate.toInt(&number);
+        // The Baud Rate list offers exactly the standard rates.
+        if (!number || IntToBaudRate(value) == brCustom)
+            throw EStartupUsage("--baud needs a rate of the Baud Rate list (75 to 921600), "
+                                "not \"" +
+                                rate.toStdString() + "\"");
+        options.baudRate = QString::number(value);
+    }
+    return options;
+}
+
+void ApplyStartupOptions(TMainForm& window, const TStartupOptions& options) {
+    if (!options.port.isEmpty())
+        window.ChoosePort(options.port);
+    if (!options.baudRate.isEmpty())
+        window.ChooseBaudRate(options.baudRate);
+    if (options.open)
+        RunGuarded(&window, [&window] { window.OpenPort(); });
+}

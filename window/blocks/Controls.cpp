@@ -1,0 +1,65 @@
+#include "window/blocks/Controls.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text) {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QComboBox* MakeDropDown(QWidget* parent, const QString& name, const QStringList& items,
+                        const QString& text, bool fixedPitch) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+    box->setMinimumContentsLength(static_cast<int>(text.size()));
+    if (fixedPitch)
+        box->setFont(FixedPitchFont());
+    return box;
+}
+
+QFont FixedPitchFont() {
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QWidget* WithLabelUnder(QWidget* parent, QWidget* control, QLabel* label) {
+    auto* column = new QWidget(parent);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    control->setParent(column);
+    label->setParent(column);
+    layout->addWidget(control);
+    layout->addWidget(label);
+    return column;
+}

@@ -1,0 +1,212 @@
+// The port page's handlers: applying the settings, opening and closing the
+// port, the port list, the connection log and the CFG-ANT frames.
+
+#include "protocol/TransmitEcho.h"
+#include "widgets/LedIndicator.h"
+#include "window/blocks/ErrorBox.h"
+#include "window/blocks/RadioGroup.h"
+#include "window/blocks/TextPane.h"
+#include "window/pages/ComPortPage.h"
+#include "window/parts/AutoReconnect.h"
+#include "window/parts/UbxCommander.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+QString SelectedText(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void SelectItem(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (!text.isEmpty() && !found.isEmpty())
+        list->setCurrentItem(found.first());
+}
+} // namespace
+
+void TComPortPage::Connect() {
+    connect(btnApply, &QPushButton::clicked, this, Guarded(this, [this] { ApplyPortSettings(); }));
+    connect(btnOpen, &QPushButton::clicked, this, Guarded(this, [this] { OpenPort(); }));
+    connect(btnClose, &QPushButton::clicked, this, Guarded(this, [this] { ClosePort(); }));
+    connect(btnRefesh, &QPushButton::clicked, this, Guarded(this, [this] { RefreshPortList(); }));
+    connect(miRefreshPorts1, &QAction::triggered, this,
+            Guarded(this, [this] { RefreshPortList(); }));
+    connect(lstPorts, &QListWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { poplstPorts->popup(lstPorts->mapToGlobal(at)); });
+    connect(lstPorts, &QListWidget::itemSelectionChanged, this,
+            Guarded(this, [this] { PortChosen(); }));
+    connect(cbAutoReconnect, &QCheckBox::toggled, this, [this](bool on) {
+        autoReconnect_->SetEnabled(on);
+        autoReconnect_->PortsChanged();
+    });
+    connect(btnPollCFG_ANT, &QPushButton::clicked, this,
+            Guarded(this, [this] { SendAntennaFrame(CfgAntPollPacket()); }));
+    connect(btnGetSetCFG_ANT, &QPushButton::clicked, this,
+            Guarded(this, [this] { SendAntennaFrame(CfgAntSetPacket()); }));
+}
+
+QString TComPortPage::PortName(TCommPort port) const {
+    return QString::fromLatin1(portSerial.CommPortToString(port));
+}
+
+void TComPortPage::RefreshPortList() {
+    lstPorts->clear();
+    const TCommPortSet present = GetExistingCommPorts();
+    for (int number = 1; number <= 254; ++number) {
+        if (!present.test(number))
+            continue;
+        const std::string name = CommPortToString(MakeCommPort(number));
+        auto* item = new QListWidgetItem(QString::fromLatin1(name), lstPorts);
+        item->setToolTip(QString::fromLatin1(DevicePathOfPort(name)));
+    }
+}
+
+void TComPortPage::SelectBaudRate(const QString& rate) {
+    SelectItem(lstBaudRate, rate);
+}
+
+void TComPortPage::ShowMonitorRate(std::int32_t rate) {
+    SelectBaudRate(QString::number(rate));
+    Log(QString("Monitor now at %1 baud").arg(rate));
+}
+
+void TComPortPage::SelectListedPort(const QString& name) {
+    SelectItem(lstPorts, name);
+}
+
+void TComPortPage::ApplyPortSettings() {
+    const QString rate = SelectedText(lstBaudRate);
+    if (rate.isEmpty())
+        throw std::runtime_error("Select a baud rate");
+    portSerial.SetBaudRate(IntToBaudRate(rate.toInt()));
+    portSerial.SetDataWidth(static_cast<TDataWidth>(rbDataWidth->ItemIndex()));
+    portSerial.SetParity(static_cast<TParityBits>(rbParity->ItemIndex()));
+    portSerial.SetStopBits(static_cast<TStopBits>(rbStopBits->ItemIndex()));
+    portSerial.SetHwFlowControl(static_cast<THwFlowControl>(rbHwFlowControl->ItemIndex()));
+    portSerial.SetSwFlowControl(static_cast<TSwFlowControl>(rbSwFlowControl->ItemIndex()));
+    portSerial.SetEnableDTROnOpen(cbDTR->isChecked());
+    portSerial.SetEnableRTSOnOpen(cbRTS->isChecked());
+}
+
+void TComPortPage::OpenPort() {
+    autoReconnect_->Forget();
+    emit PortStateShown({});
+    ApplyPortSettings();
+    portSerial.SetNeedSynchronization(true);
+    portSerial.Open();
+}
+
+void TComPortPage::ClosePort() {
+    autoReconnect_->Forget();
+    emit PortStateShown({});
+    portSerial.Close();
+    ledDataIn->SetChecked(false);
+}
+
+bool TComPortPage::AutoReconnect() const {
+    return cbAutoReconnect->isChecked();
+}
+
+void TComPortPage::SetAutoReconnect(bool on) {
+    cbAutoReconnect->setChecked(on);
+}
+
+void TComPortPage::ShowConnection(TCommPort connected) {
+    btnClose->setEnabled(connected != spNone);
+    // Open also moves an open connection to another port chosen in the list.
+    btnOpen->setEnabled(connected == spNone || portSerial.Port() != connected);
+}
+
+void TComPortPage::FlashDataIn() {
+    ledDataIn->SetChecked(!ledDataIn->Checked());
+}
+
+void TComPortPage::Log(const QString& line) {
+    AppendLine(moComPort, line);
+}
+
+void TComPortPage::EchoSent(const std::string& bytes) {
+    Log(QString::fromStdString(SendEchoLine(bytes)));
+}
+
+void TComPortPage::ShowBytesSent(std::uint32_t count) {
+    lblNumSent->setText(QString::fromStdString(BytesSentCaption(count)));
+}
+
+void TComPortPage::SendAntennaFrame(const TUBXPacket& command) {
+    ShowBytesSent(commander_.Send(command));
+}
+
+void TComPortPage::PortChosen() {
+    const QString chosen = SelectedText(lstPorts);
+    if (chosen.isEmpty())
+        return;
+    portSerial.SetPort(StringToCommPort(chosen.toStdString()));
+    emit PortNameShown(PortName(portSerial.Port()));
+}
+
+void TComPortPage::PortConnected(TCommPort Port) {
+    deviceLost_ = false;
+    if (!autoReconnect_->Reopening()) {
+        Log("Connected to " + PortName(Port));
+        return;
+    }
+    const QString line = "Reconnected to " + PortName(Port);
+    Log(line);
+    emit PortStateShown(line);
+}
+
+void TComPortPage::PortDisconnected(TCommPort Port) {
+    // A removed device was reported as such already.
+    if (std::exchange(deviceLost_, false))
+        return;
+    Log("Disconnected from " + PortName(Port));
+}
+
+void TComPortPage::DeviceLost(TCommPort Port) {
+    deviceLost_ = true;
+    const QString line = PortName(Port) + " removed";
+    Log(line);
+    emit PortStateShown(line);
+    ledDataIn->SetChecked(false);
+    btnOpen->setEnabled(true);
+    autoReconnect_->DeviceLost(Port);
+}
+
+void TComPortPage::Overflow(TCommPort Port, std::uint64_t DroppedBytes) {
+    const QString line = PortName(Port) + QString(": %1 received bytes could not be kept (the "
+                                                  "window fell behind)")
+                                              .arg(DroppedBytes);
+    Log(line);
+    emit PortStateShown(line);
+}
+
+void TComPortPage::PortsChanged() {
+    const QString chosen = SelectedText(lstPorts);
+    {
+        // The port chosen stays what it is: no click to report.
+        const QSignalBlocker quiet(lstPorts);
+        RefreshPortList();
+        SelectListedPort(chosen);
+    }
+    autoReconnect_->PortsChanged();
+}
+
+void TComPortPage::LineStatusChanged(TLineStatusSet LineStatus) {
+    QString line = "Line Change: ";
+    const std::pair<TLineStatus, const char*> names[] = {
+        {lsCTS, "CTS "}, {lsDSR, "DSR "}, {lsRING, "RING "}, {lsCD, "CD "}};
+    for (const auto& [status, name] : names)
+        if (LineStatus.Contains(status))
+            line += name;
+    Log(line);
+}

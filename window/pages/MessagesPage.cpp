@@ -1,0 +1,166 @@
+#include "window/pages/MessagesPage.h"
+
+#include "window/blocks/Controls.h"
+#include "window/blocks/HexDump.h"
+#include "window/blocks/Latin1.h"
+#include "window/blocks/TextPane.h"
+#include "window/pages/MessageText.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+QTableWidget* MakeTable(QWidget* parent, const QString& name, const QStringList& captions) {
+    auto* table = new QTableWidget(0, static_cast<int>(captions.size()), parent);
+    table->setObjectName(name);
+    table->setHorizontalHeaderLabels(captions);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    return table;
+}
+
+void SetRow(QTableWidget* table, int row, const QStringList& texts) {
+    for (int column = 0; column < texts.size(); ++column) {
+        QTableWidgetItem* item = table->item(row, column);
+        if (!item)
+            table->setItem(row, column, item = new QTableWidgetItem);
+        if (item->text() != texts[column])
+            item->setText(texts[column]);
+    }
+}
+} // namespace
+
+TMessagesPage::TMessagesPage(QWidget* parent)
+    : QWidget(parent),
+      messages_(new TMessageListModel(&MessageSummary, TMessageListModel::kDefaultCapacity, this)),
+      filtered_(new QSortFilterProxyModel(this)) {
+    setObjectName("tabMessages");
+    filtered_->setSourceModel(messages_);
+    filtered_->setFilterKeyColumn(TMessageListModel::colName);
+    filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    LayOut();
+    connect(edMessageFilter, &QLineEdit::textChanged, filtered_,
+            &QSortFilterProxyModel::setFilterFixedString);
+    connect(btnMessagesPause, &QPushButton::toggled, this, &TMessagesPage::PauseClicked);
+    connect(btnMessagesClear, &QPushButton::clicked, this, &TMessagesPage::ClearClicked);
+    connect(tvMessages->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TMessagesPage::ShowSelected);
+}
+
+void TMessagesPage::LayOut() {
+    edMessageFilter = MakeLineEdit(this, "edMessageFilter");
+    edMessageFilter->setPlaceholderText("Filter by name");
+    edMessageFilter->setClearButtonEnabled(true);
+    btnMessagesPause = MakeButton(this, "btnMessagesPause", "Pause");
+    btnMessagesPause->setCheckable(true);
+    btnMessagesClear = MakeButton(this, "btnMessagesClear", "Clear");
+
+    tvMessages = new QTableView(this);
+    tvMessages->setObjectName("tvMessages");
+    tvMessages->setModel(filtered_);
+    tvMessages->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tvMessages->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvMessages->verticalHeader()->hide();
+    // Fixed row heights: the view never measures 200,000 rows.
+    tvMessages->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tvMessages->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    tvMessages->horizontalHeader()->setStretchLastSection(true);
+    const int columnWidths[] = {90, 60, 100, 50, 75};
+    for (int column = 0; column < 5; ++column)
+        tvMessages->setColumnWidth(column, columnWidths[column]);
+
+    tvMessageFields = MakeTable(this, "tvMessageFields", {"Field", "Value", "Unit"});
+    moMessageBytes = MakeTextPane(this, "moMessageBytes");
+    tvMessageTypes = MakeTable(this, "tvMessageTypes",
+                               {"Name", "Count", "Rate (Hz)", "Last seen", "Checksum errors"});
+
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(edMessageFilter, 1);
+    tools->addWidget(btnMessagesPause);
+    tools->addWidget(btnMessagesClear);
+
+    auto* listAndTypes = new QSplitter(Qt::Vertical, this);
+    listAndTypes->addWidget(tvMessages);
+    listAndTypes->addWidget(tvMessageTypes);
+    listAndTypes->setStretchFactor(0, 3);
+    listAndTypes->setStretchFactor(1, 1);
+    auto* details = new QSplitter(Qt::Vertical, this);
+    details->addWidget(tvMessageFields);
+    details->addWidget(moMessageBytes);
+    auto* panes = new QSplitter(Qt::Horizontal, this);
+    panes->addWidget(listAndTypes);
+    panes->addWidget(details);
+    panes->setStretchFactor(0, 3);
+    panes->setStretchFactor(1, 2);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(tools);
+    layout->addWidget(panes, 1);
+}
+
+void TMessagesPage::AddMessage(qint64 receivedMs, const protocol::Message& message,
+                               const std::string& name) {
+    messages_->Add(receivedMs, protocol::Message(message), name);
+}
+
+void TMessagesPage::Refresh(const std::vector<TMessageTypeRow>& types) {
+    QScrollBar* scroll = tvMessages->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
+    messages_->Commit();
+    if (following)
+        tvMessages->scrollToBottom();
+    ShowTypes(types);
+}
+
+void TMessagesPage::ShowSelected() {
+    const QModelIndex current = filtered_->mapToSource(tvMessages->currentIndex());
+    tvMessageFields->setRowCount(0);
+    if (!current.isValid()) {
+        moMessageBytes->clear();
+        return;
+    }
+    const protocol::Message& message = messages_->At(current.row()).Message;
+    const std::vector<TFieldText> fields = MessageFields(message);
+    tvMessageFields->setRowCount(static_cast<int>(fields.size()));
+    for (int row = 0; row < tvMessageFields->rowCount(); ++row)
+        SetRow(tvMessageFields, row, {fields[row].Name, fields[row].Value, fields[row].Unit});
+    moMessageBytes->setPlainText(HexDump(message.Bytes));
+}
+
+void TMessagesPage::PauseClicked(bool paused) {
+    btnMessagesPause->setText(paused ? "Resume" : "Pause");
+    messages_->SetPaused(paused);
+}
+
+void TMessagesPage::ClearClicked() {
+    messages_->Clear();
+    ShowSelected();
+}
+
+void TMessagesPage::ShowTypes(const std::vector<TMessageTypeRow>& types) {
+    tvMessageTypes->setRowCount(static_cast<int>(types.size()));
+    for (int row = 0; row < tvMessageTypes->rowCount(); ++row) {
+        const TMessageTypeRow& type = types[row];
+        SetRow(tvMessageTypes, row,
+               {Latin1(type.Name), QString::number(type.Count),
+                QString::number(type.RateHz, 'f', 2),
+                type.LastSeenMs
+                    ? QDateTime::fromMSecsSinceEpoch(type.LastSeenMs).toString("HH:mm:ss.zzz")
+                    : QString(),
+                QString::number(type.ChecksumErrors)});
+    }
+}

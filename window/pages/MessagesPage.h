@@ -1,0 +1,49 @@
+#pragma once
+// The "Messages" page: every message cut from the receiver's stream in a list
+// (time received, protocol, name, length, checksum, summary), newest at the
+// bottom; the selected message's decoded fields and its bytes in hex beside
+// ASCII; a filter by name, pause and resume, clear; and a table per message
+// type with its count, rate, last time seen and checksum errors.
+
+#include "window/pages/MessageListModel.h"
+#include "window/parts/ReceiverFeed.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+class QTableWidget;
+
+class TMessagesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMessagesPage(QWidget* parent);
+
+    TMessageListModel& Messages() { return *messages_; }
+
+    // Takes a message; it shows at the next Refresh.
+    void AddMessage(qint64 receivedMs, const protocol::Message& message, const std::string& name);
+    // Shows what arrived since the last call, following the newest row unless
+    // the user has scrolled up, and the message types as given.
+    void Refresh(const std::vector<TMessageTypeRow>& types);
+
+private:
+    void LayOut();
+    void ShowSelected();
+    void PauseClicked(bool paused);
+    void ClearClicked();
+    void ShowTypes(const std::vector<TMessageTypeRow>& types);
+
+    TMessageListModel* messages_;
+    QSortFilterProxyModel* filtered_;
+    QLineEdit* edMessageFilter;
+    QPushButton* btnMessagesPause;
+    QPushButton* btnMessagesClear;
+    QTableView* tvMessages;
+    QTableWidget* tvMessageFields;
+    QPlainTextEdit* moMessageBytes;
+    QTableWidget* tvMessageTypes;
+};

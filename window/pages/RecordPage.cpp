@@ -1,0 +1,132 @@
+#include "window/pages/RecordPage.h"
+
+#include "window/blocks/Controls.h"
+#include "window/blocks/ErrorBox.h"
+#include "window/blocks/RecordingDialog.h"
+#include "window/parts/SessionControl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
+    : QWidget(parent), session_(session) {
+    setObjectName("tabRecord");
+    auto* recording = new QGroupBox("Recording", this);
+    recording->setObjectName("gbRecording");
+    btnRecord = MakeButton(recording, "btnRecord", "Record...");
+    btnStopRecording = MakeButton(recording, "btnStopRecording", "Stop Recording");
+    btnStopRecording->setEnabled(false);
+    cbTextLog = new QCheckBox("Text log beside the recording", recording);
+    cbTextLog->setObjectName("cbTextLog");
+    lblRecording = MakeLabel(recording, "lblRecording", "Not recording");
+    auto* recordRow = new QHBoxLayout;
+    recordRow->addWidget(btnRecord);
+    recordRow->addWidget(btnStopRecording);
+    recordRow->addWidget(cbTextLog);
+    recordRow->addStretch();
+    auto* recordColumn = new QVBoxLayout(recording);
+    recordColumn->addLayout(recordRow);
+    recordColumn->addWidget(lblRecording);
+
+    auto* replay = new QGroupBox("Replay", this);
+    replay->setObjectName("gbReplay");
+    btnOpenRecording = MakeButton(replay, "btnOpenRecording", "Open recording...");
+    cbReplayPace = new QComboBox(replay);
+    cbReplayPace->setObjectName("cbReplayPace");
+    cbReplayPace->addItems({"Recorded pace", "As fast as possible"});
+    seMessagesPerSecond = new QSpinBox(replay);
+    seMessagesPerSecond->setObjectName("seMessagesPerSecond");
+    seMessagesPerSecond->setRange(1, 100000);
+    seMessagesPerSecond->setValue(10);
+    seMessagesPerSecond->setSuffix(" lines/s for raw files");
+    btnPauseReplay = MakeButton(replay, "btnPauseReplay", "Pause");
+    btnStepReplay = MakeButton(replay, "btnStepReplay", "Step");
+    slReplayPosition = new QSlider(Qt::Horizontal, replay);
+    slReplayPosition->setObjectName("slReplayPosition");
+    slReplayPosition->setRange(0, kPositionSteps);
+    lblReplay = MakeLabel(replay, "lblReplay", "No recording open");
+    auto* replayRow = new QHBoxLayout;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             btnOpenRecording, cbReplayPace, seMessagesPerSecond, btnPauseReplay, btnStepReplay})
+        replayRow->addWidget(control);
+    replayRow->addStretch();
+    auto* replayColumn = new QVBoxLayout(replay);
+    replayColumn->addLayout(replayRow);
+    replayColumn->addWidget(slReplayPosition);
+    replayColumn->addWidget(lblReplay);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(recording);
+    column->addWidget(replay);
+    column->addStretch();
+    Connect();
+}
+
+void TRecordPage::Connect() {
+    connect(btnRecord, &QPushButton::clicked, this, Guarded(this, [this] { RecordClicked(); }));
+    connect(btnStopRecording, &QPushButton::clicked, this,
+            Guarded(this, [this] { session_.StopRecording(); }));
+    connect(btnOpenRecording, &QPushButton::clicked, this,
+            Guarded(this, [this] { OpenRecordingClicked(); }));
+    connect(btnPauseReplay, &QPushButton::clicked, this, Guarded(this, [this] {
+                btnPauseReplay->setText(session_.TogglePause() ? "Resume" : "Pause");
+            }));
+    connect(btnStepReplay, &QPushButton::clicked, this, [this] { session_.Step(); });
+    connect(cbReplayPace, &QComboBox::currentIndexChanged, this,
+            [this](int index) { session_.SetAsFastAsPossible(index == 1); });
+    connect(slReplayPosition, &QSlider::valueChanged, this,
+            [this](int value) { session_.Seek(static_cast<double>(value) / kPositionSteps); });
+    connect(&session_, &TSessionControl::RecordingShown, lblRecording, &QLabel::setText);
+    connect(&session_, &TSessionControl::RecordingChanged, btnStopRecording,
+            &QPushButton::setEnabled);
+    connect(&session_, &TSessionControl::ReplayLoaded, this, &TRecordPage::ResetReplayControls);
+    connect(&session_, &TSessionControl::ReplayShown, this, &TRecordPage::ShowReplay);
+}
+
+void TRecordPage::RecordClicked() {
+    const QString path = AskRecordingPath(this, "Record to", "zepo-");
+    if (!path.isEmpty())
+        StartRecording(path);
+}
+
+void TRecordPage::StartRecording(const QString& path) {
+    session_.StartRecording(path, cbTextLog->isChecked());
+}
+
+void TRecordPage::OpenRecordingClicked() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, "Open recording", QDir::homePath(),
+                                     "Recordings (*.ubx *.nmea *.log *.txt);;All files (*)");
+    if (!path.isEmpty())
+        OpenRecording(path);
+}
+
+void TRecordPage::OpenRecording(const QString& path) {
+    session_.OpenRecording(path, seMessagesPerSecond->value(), cbReplayPace->currentIndex() == 1);
+}
+
+void TRecordPage::ResetReplayControls() {
+    {
+        const QSignalBlocker quiet(slReplayPosition);
+        slReplayPosition->setValue(0);
+    }
+    btnPauseReplay->setText("Pause");
+}
+
+void TRecordPage::ShowReplay(const QString& text, double progress, bool paused) {
+    lblReplay->setText(text + (paused ? " (paused)" : ""));
+    if (!slReplayPosition->isSliderDown()) {
+        const QSignalBlocker quiet(slReplayPosition);
+        slReplayPosition->setValue(static_cast<int>(progress * kPositionSteps));
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The "Record" page: recording the session to a file (with an optional text
+// log beside it) and replaying a recording through the window as if a
+// receiver sent it, at its recorded pace or as fast as the window takes it.
+// The session control does the work; the page asks for files and shows its
+// state.
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class TSessionControl;
+
+class TRecordPage : public QWidget {
+    Q_OBJECT
+public:
+    TRecordPage(QWidget* parent, TSessionControl& session);
+
+    // Records to path, with a text log when the page's check box says so.
+    // Throws std::runtime_error when the file cannot be made.
+    void StartRecording(const QString& path);
+    // Replays the recording at path at the page's pace.
+    void OpenRecording(const QString& path);
+
+private:
+    void Connect();
+    void RecordClicked();
+    void OpenRecordingClicked();
+    void ShowReplay(const QString& text, double progress, bool paused);
+    void ResetReplayControls();
+
+    static constexpr int kPositionSteps = 1000;
+
+    TSessionControl& session_;
+
+    QPushButton* btnRecord;
+    QPushButton* btnStopRecording;
+    QCheckBox* cbTextLog;
+    QLabel* lblRecording;
+
+    QPushButton* btnOpenRecording;
+    QComboBox* cbReplayPace;       // 0 recorded pace, 1 as fast as possible
+    QSpinBox* seMessagesPerSecond; // the pace of raw files
+    QPushButton* btnPauseReplay;
+    QPushButton* btnStepReplay;
+    QSlider* slReplayPosition; // 0 … kPositionSteps
+    QLabel* lblReplay;
+};

@@ -1,0 +1,96 @@
+#pragma once
+// The receive feed of the Receiver and Messages pages: the chunks the port
+// delivers (the same the receive display shows) go through one framer and
+// decoder into the receiver state, and each message goes out to be listed.
+// Work per chunk is in proportion to the chunk; the state and the table of
+// message types go out on a timer about ten times a second, so a fast stream
+// never queues drawing on the GUI thread. It is the
+// window's only framer: each message it cuts also goes out as MessageFramed,
+// for the parts of the window that wait on the receiver's answers.
+//
+// A chunk too large to decode in about a tenth of a second (the window fell
+// seconds behind, or a device sends faster than any serial line) is decoded
+// by its last part only, from a message start: the pages show the newest
+// messages, and the bytes left out are counted in the table of message types
+// as "bytes not decoded". Chunks a serial line delivers in a second are
+// decoded whole.
+
+#include "protocol/framing/Framer.h"
+#include "protocol/state/ReceiverState.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line of the table per message type.
+struct TMessageTypeRow {
+    std::string Name;
+    std::uint64_t Count = 0;
+    double RateHz = 0;
+    qint64 LastSeenMs = 0; // milliseconds since the epoch
+    std::uint64_t ChecksumErrors = 0;
+};
+
+class TReceiverFeed : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRedrawMs = 100;
+    // Chunks up to this size are decoded whole; of a larger one, about as
+    // much of its end.
+    static constexpr std::size_t kLargestDecodedChunk = 1 << 20;
+    static constexpr const char* kNotDecodedName = "bytes not decoded";
+    // Milliseconds since the epoch, stamped on each message as received.
+    using WallClock = std::function<qint64()>;
+
+    explicit TReceiverFeed(QObject* parent, WallClock wallClock = {});
+
+    // Which values messages refreshed since the last redraw.
+    struct TFresh {
+        bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
+             Accuracy = false, Satellites = false;
+        void Note(const protocol::Decoded& decoded);
+    };
+
+    void Take(std::string_view chunk);
+    // The port closed: bytes still waiting for the rest of a message are
+    // listed as they are, and the next connection starts afresh.
+    void EndOfStream();
+    // A new connection: the framer starts afresh at offset 0. Bytes the last
+    // connection left half-received are listed as unframed, as at its end.
+    void Restart() { EndOfStream(); }
+    // Draws what arrived since the last redraw (the timer calls it).
+    void Redraw();
+
+signals:
+    // Every message as framed, in stream order, before the pages see it.
+    void MessageFramed(const protocol::Message& message);
+    // Every message with the time it was received and its name ("GPGGA",
+    // "NAV-PVT", "unframed"), for the message list.
+    void MessageListed(qint64 receivedMs, const protocol::Message& message,
+                       const std::string& name);
+    // At each redraw: the receiver's state with the values messages refreshed
+    // since the last one, then the table of message types.
+    void StateRedrawn(const protocol::ReceiverSnapshot& snapshot,
+                      const TReceiverFeed::TFresh& fresh);
+    void TypesCounted(const std::vector<TMessageTypeRow>& types);
+
+private:
+    void Fold(const protocol::Message& message, qint64 receivedMs);
+
+    WallClock wallClock_;
+    protocol::Framer framer_;
+    protocol::ReceiverState state_;
+    TFresh fresh_;
+    std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
+    std::uint64_t notDecodedBytes_ = 0;
+    qint64 notDecodedMs_ = 0;
+    QElapsedTimer steady_;
+    QTimer redraw_;
+};
