@@ -92,9 +92,9 @@ void TComThread::DeliverReceived() {
     if (!chunk.empty()) {
         context_->receiving = true;
         try {
-            Dispatch([this, &chunk] {
+            Dispatch([this, &chunk, &taken] {
                 if (!context_->retired)
-                    context_->events.receive(chunk);
+                    context_->events.receive(chunk, taken.marks);
             });
             const ReaderSettings& settings = *context_->settings;
             if (settings.logInput)

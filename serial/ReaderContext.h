@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class PosixDevice;
 
@@ -54,7 +55,7 @@ private:
 // The component's events as the reader raises them, bound to the component
 // (the end of the connection to the port that was connected).
 struct ConnectionEvents {
-    std::function<void(const std::string& chunk)> receive;
+    std::function<void(const std::string& chunk, const std::vector<ReadMark>& marks)> receive;
     std::function<void(TLineStatusSet lines)> lineStatusChange;
     std::function<void(std::uint64_t droppedBytes)> overflow;
     std::function<void()> deviceLost;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-void ReceiveBuffer::Append(const char* data, std::size_t size) {
+void ReceiveBuffer::Append(const char* data, std::size_t size, const ReadTime& at) {
     std::lock_guard lock(mutex_);
     const std::size_t room = limit_ - std::min(limit_, bytes_.size());
     const std::size_t kept = std::min(room, size);
     bytes_.append(data, kept);
+    if (kept > 0)
+        marks_.Add(bytes_.size(), at);
     dropped_ += size - kept;
     droppedUnreported_ += size - kept;
 }
@@ -16,6 +18,7 @@ ReceiveBuffer::Taken ReceiveBuffer::TakeAll() {
     Taken taken;
     std::lock_guard lock(mutex_);
     taken.bytes.swap(bytes_);
+    taken.marks = marks_.TakeAll();
     taken.dropped = std::exchange(droppedUnreported_, 0);
     return taken;
 }
@@ -28,4 +31,5 @@ std::uint64_t ReceiveBuffer::Dropped() const {
 void ReceiveBuffer::Clear() {
     std::lock_guard lock(mutex_);
     bytes_.clear();
+    marks_.Clear();
 }

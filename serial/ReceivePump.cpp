@@ -54,9 +54,10 @@ bool ReceivePump::Drain() {
             return false;
         if (got == 0)
             return true;
+        const ReadTime at = ReadTime::Now();
         const auto size = static_cast<std::size_t>(got);
         context_.receiveTap->Call(readBuffer_.data(), size);
-        context_.received.Append(readBuffer_.data(), size);
+        context_.received.Append(readBuffer_.data(), size, at);
     }
     return true;
 }

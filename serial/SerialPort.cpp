@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <chrono>
+#include <utility>
 
 namespace {
 // Lets synchronised event calls of worker threads run while the main thread
@@ -27,6 +28,27 @@ void FinishThread(WorkerThread& thread) {
     while (!thread.WaitFinished(std::chrono::milliseconds(10)))
         ProcessGuiEvents();
 }
+
+// The read marks of the chunk whose OnReceive runs on this thread, and its
+// port. Restored afterwards: a handler that serves events may see another
+// chunk delivered inside it.
+struct DeliveredChunk {
+    const TSerialPort* port = nullptr;
+    const std::vector<ReadMark>* marks = nullptr;
+};
+thread_local DeliveredChunk delivering;
+
+class Delivering {
+public:
+    Delivering(const TSerialPort* port, const std::vector<ReadMark>& marks)
+        : outer_(std::exchange(delivering, {port, &marks})) {}
+    ~Delivering() { delivering = outer_; }
+    Delivering(const Delivering&) = delete;
+    Delivering& operator=(const Delivering&) = delete;
+
+private:
+    DeliveredChunk outer_;
+};
 } // namespace
 
 TSerialPort::TSerialPort()
@@ -92,9 +114,12 @@ void TSerialPort::StartConnection(std::shared_ptr<PosixDevice> device) {
 
 ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort port) {
     ConnectionEvents events;
-    events.receive = [this, opened = OnReceive](const std::string& chunk) {
-        if (const auto& handler = Current(OnReceive, opened))
+    events.receive = [this, opened = OnReceive](const std::string& chunk,
+                                                const std::vector<ReadMark>& marks) {
+        if (const auto& handler = Current(OnReceive, opened)) {
+            const Delivering chunkMarks(this, marks);
             handler(this, chunk);
+        }
     };
     events.lineStatusChange = [this, opened = OnLineStatusChange](TLineStatusSet lines) {
         if (const auto& handler = Current(OnLineStatusChange, opened))
@@ -211,6 +236,11 @@ bool TSerialPort::IsReceiving() const {
 std::uint64_t TSerialPort::DroppedBytes() const {
     std::lock_guard lock(deviceMutex_);
     return connection_ ? connection_->received.Dropped() : 0;
+}
+
+const std::vector<ReadMark>& TSerialPort::ChunkReadMarks() const {
+    static const std::vector<ReadMark> none;
+    return delivering.port == this ? *delivering.marks : none;
 }
 
 void TSerialPort::SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap) {

@@ -3,10 +3,12 @@
 // port for exclusive use, takes received bytes off the device as they arrive
 // and hands them to its owner once every Delay ms as one chunk, along with
 // modem-line changes, connects, disconnects and the loss of the device,
-// through events; writes are synchronous and echoed through OnSend.
+// through events; writes are synchronous and echoed through OnSend. Each
+// chunk comes with the times its bytes were read (ChunkReadMarks).
 
 #include "serial/DeviceMap.h"
 #include "serial/PortNames.h"
+#include "serial/ReadMarks.h"
 #include "serial/SerialTypes.h"
 
 #include <atomic>
@@ -151,6 +153,10 @@ public:
     void SetReceiveBufferLimit(std::size_t value) { FReceiveBufferLimit = value; }
     // Received bytes the current connection could not keep (0 while closed).
     std::uint64_t DroppedBytes() const;
+    // When the bytes of the chunk OnReceive is handling were read, in order;
+    // the last mark ends at the chunk's end. Valid inside that handler, on
+    // its thread; empty anywhere else.
+    const std::vector<ReadMark>& ChunkReadMarks() const;
     // Called on the reader's thread with every byte read from the device, in
     // order, before any delivery (for recording); an empty function removes
     // it. May be set at any time, also while open, from any thread.

@@ -33,13 +33,14 @@ const TConstellationLook& LookOf(TConstellation constellation) {
 }
 
 void DrawMarkSymbol(QPainter& painter, TConstellation constellation, const QPointF& centre,
-                    double size, bool used) {
+                    double size, bool used, const QColor& colour) {
     const TConstellationLook& look = LookOf(constellation);
+    const QColor drawn = colour.isValid() ? colour : look.Colour;
     const double r = size / 2;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(look.Colour, 2));
-    painter.setBrush(used ? QBrush(look.Colour) : Qt::NoBrush);
+    painter.setPen(QPen(drawn, 2));
+    painter.setBrush(used ? QBrush(drawn) : Qt::NoBrush);
     switch (look.Symbol) {
     case TMarkSymbol::Circle:
         painter.drawEllipse(centre, r, r);

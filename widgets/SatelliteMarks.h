@@ -18,6 +18,7 @@ struct TSatelliteMark {
     double Elevation = 0; // degrees above the horizon; negative: not placed
     double Cn0 = 0;       // dBHz; 0: not tracked
     bool Used = false;    // used in the fix
+    bool Stale = false;   // not reported for a while: drawn grey
 };
 
 using TSatelliteMarks = std::vector<TSatelliteMark>;
@@ -36,6 +37,7 @@ class QPainter;
 class QPointF;
 
 // Draws the constellation's symbol centred on centre, size pixels across;
-// filled in its colour when used, its outline only otherwise.
+// filled in its colour (or in colour where given: a stale mark's grey) when
+// used, its outline only otherwise.
 void DrawMarkSymbol(QPainter& painter, TConstellation constellation, const QPointF& centre,
-                    double size, bool used);
+                    double size, bool used, const QColor& colour = QColor());

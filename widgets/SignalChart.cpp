@@ -14,6 +14,22 @@ bool DrawnBefore(const TSatelliteMark& a, const TSatelliteMark& b) {
     return a.Number < b.Number;
 }
 
+// Writes text centred over area, kept left of end, unless it would run into
+// the text written before it on the same line, which ends at right: a
+// crowded chart leaves some numbers out rather than printing them over one
+// another.
+void DrawUncrowded(QPainter& painter, const QRectF& area, const QString& text, double end,
+                   double& right) {
+    const double width = painter.fontMetrics().horizontalAdvance(text);
+    QRectF at(area.center().x() - width / 2, area.top(), width, area.height());
+    if (at.right() > end)
+        at.moveRight(end);
+    if (at.left() < right + 3)
+        return;
+    painter.drawText(at, Qt::AlignCenter | Qt::TextDontClip, text);
+    right = at.right();
+}
+
 std::size_t GroupCount(const TSatelliteMarks& satellites) {
     std::size_t groups = 0;
     for (std::size_t index = 0; index < satellites.size(); ++index)
@@ -78,19 +94,22 @@ void TSignalChart::paintEvent(QPaintEvent*) {
     const QRectF plot = PlotArea();
     const double textHeight = fontMetrics().height();
     const QColor text = palette().color(QPalette::Text);
+    const QColor stale = palette().color(QPalette::Dark);
     std::size_t groupStart = 0;
+    double numbersEnd = -kScaleWidth, namesEnd = -kScaleWidth;
     for (std::size_t index = 0; index < satellites_.size(); ++index) {
         const TSatelliteMark& satellite = satellites_[index];
         const QColor colour = LookOf(satellite.Constellation).Colour;
-        QColor pale = colour;
+        const QColor bar = satellite.Stale ? stale : colour;
+        QColor pale = bar;
         pale.setAlpha(60);
-        painter.setPen(QPen(colour, 1));
-        painter.setBrush(satellite.Used ? colour : pale);
+        painter.setPen(QPen(bar, 1));
+        painter.setBrush(satellite.Used ? bar : pale);
         painter.drawRect(BarAt(index));
 
         const QRectF slot(SlotLeft(index), plot.bottom(), SlotWidth(), textHeight);
-        painter.setPen(text);
-        painter.drawText(slot, Qt::AlignCenter, QString::number(satellite.Number));
+        painter.setPen(satellite.Stale ? stale : text);
+        DrawUncrowded(painter, slot, QString::number(satellite.Number), width(), numbersEnd);
 
         const bool lastOfGroup = index + 1 == satellites_.size() ||
                                  satellites_[index + 1].Constellation != satellite.Constellation;
@@ -98,8 +117,7 @@ void TSignalChart::paintEvent(QPaintEvent*) {
             const QRectF group(SlotLeft(groupStart), plot.bottom() + textHeight,
                                slot.right() - SlotLeft(groupStart), textHeight);
             painter.setPen(colour);
-            painter.drawText(group, Qt::AlignCenter | Qt::TextDontClip,
-                             LookOf(satellite.Constellation).Name);
+            DrawUncrowded(painter, group, LookOf(satellite.Constellation).Name, width(), namesEnd);
             groupStart = index + 1;
         }
     }

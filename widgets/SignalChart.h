@@ -1,8 +1,10 @@
 #pragma once
 // Signal strength of each satellite as a bar of its C/N0 (0 to 60 dBHz, higher
 // values drawn at the top), grouped by constellation with the group's name
-// beneath and each satellite's number under its bar. A bar used in the fix is
-// filled in the constellation's colour; one not used is a pale outline.
+// beneath and each satellite's number under its bar (where it finds room
+// beside its neighbours' numbers). A bar used in the fix is filled in the
+// constellation's colour; one not used is a pale outline. A satellite whose
+// report is stale is drawn grey.
 
 #include "widgets/SatelliteMarks.h"
 

@@ -1,5 +1,7 @@
 #include "widgets/SkyPlot.h"
 
+#include "widgets/SkyLabels.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -7,7 +9,18 @@
 
 namespace {
 constexpr double kMargin = 18; // room for the compass letters
-constexpr double kMarkSize = 11;
+
+// The constellations of satellites, in the legend's order.
+std::vector<TConstellation> Present(const TSatelliteMarks& satellites) {
+    bool present[kConstellationCount] = {};
+    for (const TSatelliteMark& satellite : satellites)
+        present[static_cast<int>(satellite.Constellation)] = true;
+    std::vector<TConstellation> constellations;
+    for (int index = 0; index < kConstellationCount; ++index)
+        if (present[index])
+            constellations.push_back(static_cast<TConstellation>(index));
+    return constellations;
+}
 } // namespace
 
 TSkyPlot::TSkyPlot(QWidget* parent) : QWidget(parent) {
@@ -34,16 +47,42 @@ QPointF TSkyPlot::PositionOf(double azimuth, double elevation) const {
     return Centre() + QPointF(radius * std::sin(angle), -radius * std::cos(angle));
 }
 
+// The labels' boxes are as high as a digit, so they pack closely; the text
+// sits on the box's bottom line.
+std::vector<std::optional<QRectF>> TSkyPlot::LabelRects() const {
+    const QFontMetricsF metrics(font());
+    std::vector<TLabelRequest> requests;
+    for (const TSatelliteMark& satellite : satellites_)
+        if (satellite.Elevation >= 0)
+            requests.push_back({PositionOf(satellite.Azimuth, satellite.Elevation),
+                                QSizeF(metrics.horizontalAdvance(QString::number(satellite.Number)),
+                                       metrics.capHeight() + 2)});
+    std::vector<QRectF> taken = CompassRects();
+    taken.push_back(LegendRect());
+    const auto placed = PlaceLabels(requests, kMarkSize, QRectF(rect()), taken);
+    std::vector<std::optional<QRectF>> labels;
+    auto next = placed.begin();
+    for (const TSatelliteMark& satellite : satellites_)
+        labels.push_back(satellite.Elevation >= 0 ? *next++ : std::nullopt);
+    return labels;
+}
+
 void TSkyPlot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     DrawGrid(painter);
-    for (const TSatelliteMark& satellite : satellites_) {
+    const QColor stale = palette().color(QPalette::Dark);
+    const auto labels = LabelRects();
+    for (std::size_t index = 0; index < satellites_.size(); ++index) {
+        const TSatelliteMark& satellite = satellites_[index];
         if (satellite.Elevation < 0)
             continue;
-        const QPointF at = PositionOf(satellite.Azimuth, satellite.Elevation);
-        DrawMarkSymbol(painter, satellite.Constellation, at, kMarkSize, satellite.Used);
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(at + QPointF(kMarkSize / 2 + 2, -kMarkSize / 2),
+        DrawMarkSymbol(painter, satellite.Constellation,
+                       PositionOf(satellite.Azimuth, satellite.Elevation), kMarkSize,
+                       satellite.Used, satellite.Stale ? stale : QColor());
+        if (!labels[index])
+            continue;
+        painter.setPen(satellite.Stale ? stale : palette().color(QPalette::Text));
+        painter.drawText(QPointF(labels[index]->left(), labels[index]->bottom() - 1),
                          QString::number(satellite.Number));
     }
     DrawLegend(painter);
@@ -64,36 +103,44 @@ void TSkyPlot::DrawGrid(QPainter& painter) const {
     painter.drawLine(PositionOf(0, 0), PositionOf(180, 0));
     painter.drawLine(PositionOf(90, 0), PositionOf(270, 0));
     painter.setPen(palette().color(QPalette::Text));
-    const struct {
-        double Azimuth;
-        const char* Letter;
-    } compass[] = {{0, "N"}, {90, "E"}, {180, "S"}, {270, "W"}};
-    const double letterRadius = horizon + kMargin / 2;
-    for (const auto& point : compass) {
-        const double angle = point.Azimuth * std::numbers::pi / 180;
-        const QPointF at =
-            centre + QPointF(letterRadius * std::sin(angle), -letterRadius * std::cos(angle));
-        painter.drawText(QRectF(at.x() - kMargin / 2, at.y() - kMargin / 2, kMargin, kMargin),
-                         Qt::AlignCenter, point.Letter);
-    }
+    const auto letters = CompassRects();
+    const char* const names[] = {"N", "E", "S", "W"};
+    for (std::size_t index = 0; index < letters.size(); ++index)
+        painter.drawText(letters[index], Qt::AlignCenter, names[index]);
     painter.restore();
+}
+
+// North, east, south and west, outside the horizon.
+std::vector<QRectF> TSkyPlot::CompassRects() const {
+    const double letterRadius = HorizonRadius() + kMargin / 2;
+    std::vector<QRectF> letters;
+    for (const double azimuth : {0.0, 90.0, 180.0, 270.0}) {
+        const double angle = azimuth * std::numbers::pi / 180;
+        const QPointF at =
+            Centre() + QPointF(letterRadius * std::sin(angle), -letterRadius * std::cos(angle));
+        letters.emplace_back(at.x() - kMargin / 2, at.y() - kMargin / 2, kMargin, kMargin);
+    }
+    return letters;
 }
 
 // One line per constellation present, in the top-left corner.
 void TSkyPlot::DrawLegend(QPainter& painter) const {
-    bool present[kConstellationCount] = {};
-    for (const TSatelliteMark& satellite : satellites_)
-        present[static_cast<int>(satellite.Constellation)] = true;
     const int lineHeight = fontMetrics().height();
     double y = 2 + lineHeight / 2.0;
-    for (int index = 0; index < kConstellationCount; ++index) {
-        if (!present[index])
-            continue;
-        const auto constellation = static_cast<TConstellation>(index);
+    for (const TConstellation constellation : Present(satellites_)) {
         DrawMarkSymbol(painter, constellation, QPointF(8, y), 8, true);
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(QPointF(16, y + fontMetrics().ascent() / 2.0 - 1),
                          LookOf(constellation).Name);
         y += lineHeight;
     }
+}
+
+QRectF TSkyPlot::LegendRect() const {
+    double width = 0;
+    const auto constellations = Present(satellites_);
+    for (const TConstellation constellation : constellations)
+        width =
+            std::max<double>(width, fontMetrics().horizontalAdvance(LookOf(constellation).Name));
+    return QRectF(0, 0, 16 + width + 2, 2 + fontMetrics().height() * double(constellations.size()));
 }

@@ -38,6 +38,10 @@ void TValuePanel::MarkStale() {
             row.Label->setEnabled(false);
 }
 
+void TValuePanel::Expire(const QString& name) {
+    rows_.at(name).Label->setEnabled(false);
+}
+
 QString TValuePanel::Value(const QString& name) const {
     return rows_.at(name).Label->text();
 }

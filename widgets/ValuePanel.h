@@ -28,6 +28,8 @@ public:
     void Rewrite(const QString& name, const QString& text);
     // Greys out the values not set for kStaleAfter.
     void MarkStale();
+    // Greys out the row's value at once: it no longer holds (the fix was lost).
+    void Expire(const QString& name);
 
     QString Value(const QString& name) const;
     bool IsStale(const QString& name) const;

@@ -28,6 +28,7 @@ struct SatelliteInView {
     std::optional<int> AzimuthDeg{};
     std::optional<int> Cn0DbHz{};
     bool Used = false;
+    std::optional<bool> Healthy{}; // where the message says (NAV-SAT, NAV-SVINFO)
     friend bool operator==(const SatelliteInView&, const SatelliteInView&) = default;
 };
 
@@ -46,11 +47,16 @@ struct Position {
 
 enum class FixType { NoFix, DeadReckoning, Fix2D, Fix3D, GnssDeadReckoning, TimeOnly };
 
+// How the fix was corrected: on its own, by differential corrections, or by
+// a carrier-phase (RTK) solution whose ambiguities float or are fixed.
+enum class Solution { Autonomous, Differential, RtkFloat, RtkFixed };
+
 struct FixStatus {
     std::optional<FixType> Type{}; // not every message says 2D or 3D
     // The quality text as sent or derived ("GPS", "DGPS", "RTK fixed", "valid").
     std::string Quality;
     std::optional<int> SatellitesUsed{};
+    std::optional<protocol::Solution> Solution{}; // where the message tells
 };
 
 struct Dops {
@@ -103,7 +109,9 @@ struct Decoded {
     std::string Talker; // NMEA talker ("GP", "GN"); empty for UBX and PUBX
     std::vector<Field> Fields;
     // Why the fields are missing or incomplete ("checksum wrong", a wrong
-    // payload length); empty when the message decoded whole.
+    // payload length), or which value is impossible ("latitude 91.0 out of
+    // range"); empty when the message decoded whole. A message with a
+    // problem carries no typed values.
     std::string Problem;
 
     std::optional<UtcTime> Utc;

@@ -2,8 +2,28 @@
 
 #include "protocol/UbxVocabulary.h"
 #include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/ValueRanges.h"
 
 namespace protocol {
+namespace {
+
+// A message with a problem keeps its name and fields to show; none of its
+// values reaches the receiver state.
+void DropValues(Decoded& d) {
+    d.Utc.reset();
+    d.Position.reset();
+    d.Fix.reset();
+    d.Dop.reset();
+    d.Motion.reset();
+    d.Accuracy.reset();
+    d.Satellites.reset();
+    d.GsvPart.reset();
+    d.Used.reset();
+    d.Ack.reset();
+    d.Text.reset();
+}
+
+} // namespace
 
 Decoded Decode(const Message& message, DecodeDetail detail) {
     if (message.Kind == MessageKind::Unframed) {
@@ -13,9 +33,15 @@ Decoded Decode(const Message& message, DecodeDetail detail) {
             decoded.Fields.push_back({"bytes", HexBytes(message.Bytes), ""});
         return decoded;
     }
-    if (message.Checksum != ChecksumState::Wrong)
-        return message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes, detail)
-                                                 : DecodeUbx(message.Bytes, detail);
+    if (message.Checksum != ChecksumState::Wrong) {
+        Decoded decoded = message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes, detail)
+                                                            : DecodeUbx(message.Bytes, detail);
+        if (decoded.Problem.empty())
+            decoded.Problem = OutOfRange(decoded, message.Kind);
+        if (!decoded.Problem.empty())
+            DropValues(decoded);
+        return decoded;
+    }
     // Only the name: nothing of a damaged message is trusted.
     Decoded named = message.Kind == MessageKind::Nmea
                         ? DecodeNmea(message.Bytes, DecodeDetail::TypedOnly)

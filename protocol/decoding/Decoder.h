@@ -11,6 +11,8 @@
 //   so in Problem and shows no fields.
 // - A message whose checksum is wrong is named (where its bytes allow) and
 //   decodes to nothing else, so wrong values never reach the receiver state.
+// - Nor do impossible ones: Decode gives a message with a value outside its
+//   protocol's range (ValueRanges.h) that Problem, its fields and no values.
 
 #include "protocol/decoding/Decoded.h"
 #include "protocol/framing/Message.h"

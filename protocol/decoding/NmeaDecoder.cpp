@@ -6,6 +6,7 @@
 #include "protocol/decoding/FieldText.h"
 #include "protocol/decoding/NumberText.h"
 #include "protocol/decoding/Satellites.h"
+#include "protocol/decoding/ValueRanges.h"
 
 #include <algorithm>
 #include <bit>
@@ -196,6 +197,14 @@ public:
         if (int value = 0; ReadInteger(s_[index], value))
             target = value;
     }
+    // A field sent with other than an integer lowest..highest makes the
+    // sentence's problem (the first one found), as a typed value out of range does.
+    void CheckInt(std::string_view name, std::size_t index, int lowest, int highest) {
+        const std::optional<int> value = Int(index);
+        if (!s_[index].empty() && (!value || *value < lowest || *value > highest) &&
+            d_.Problem.empty())
+            d_.Problem = OutOfRangeText(name, PrintableText(s_[index]));
+    }
 
 private:
     void ShowText(std::string_view name, std::string_view value, std::string_view unit) {
@@ -239,12 +248,21 @@ void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
     x.Show("geoid separation", 11, "m");
     x.Show("age of corrections", 13, "s");
     x.Show("reference station", 14);
+    x.CheckInt("quality", 6, 0, 8);
     const std::optional<int> quality = x.Int(6);
     FixStatus fix;
     fix.Quality = GgaQuality(quality);
     fix.SatellitesUsed = x.Int(7);
     if (quality == 0)
         fix.Type = FixType::NoFix;
+    else if (quality == 1 || quality == 3)
+        fix.Solution = Solution::Autonomous;
+    else if (quality == 2)
+        fix.Solution = Solution::Differential;
+    else if (quality == 4)
+        fix.Solution = Solution::RtkFixed;
+    else if (quality == 5)
+        fix.Solution = Solution::RtkFloat;
     else if (quality == 6)
         fix.Type = FixType::DeadReckoning;
     d.Fix = fix;
@@ -253,6 +271,35 @@ void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
     Dops dops;
     dops.Horizontal = x.Num(8);
     d.Dop = dops;
+}
+
+// The positioning mode indicator of RMC, GNS (one per constellation), VTG
+// and GLL, into what it tells of the fix; empty for what tells nothing
+// (manual input, simulation, an unknown letter).
+struct ModeFix {
+    std::optional<FixType> Type;
+    std::optional<protocol::Solution> Solution;
+    const char* Quality;
+};
+std::optional<ModeFix> ModeIndicator(char mode) {
+    switch (mode) {
+    case 'N':
+        return ModeFix{FixType::NoFix, {}, "no fix"};
+    case 'A':
+        return ModeFix{{}, Solution::Autonomous, "autonomous"};
+    case 'P':
+        return ModeFix{{}, Solution::Autonomous, "precise"};
+    case 'D':
+        return ModeFix{{}, Solution::Differential, "DGPS"};
+    case 'F':
+        return ModeFix{{}, Solution::RtkFloat, "RTK float"};
+    case 'R':
+        return ModeFix{{}, Solution::RtkFixed, "RTK fixed"};
+    case 'E':
+        return ModeFix{FixType::DeadReckoning, {}, "dead reckoning"};
+    default:
+        return std::nullopt;
+    }
 }
 
 void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
@@ -267,17 +314,25 @@ void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("variation direction", 11);
     x.Show("mode", 12);
     x.Show("navigational status", 13);
-    const bool valid = s[2] == "A";
-    if (located && valid)
+    const std::optional<ModeFix> mode =
+        s[12].size() == 1 ? ModeIndicator(s[12].front()) : std::nullopt;
+    const bool valid = s[2] == "A" && !(mode && mode->Type == FixType::NoFix);
+    FixStatus fix;
+    fix.Quality = valid ? "valid" : "invalid";
+    if (!valid)
+        fix.Type = FixType::NoFix;
+    else if (mode)
+        fix = FixStatus{mode->Type, mode->Quality, {}, mode->Solution};
+    d.Fix = fix;
+    if (!valid)
+        return; // a position and motion without a fix are no readings
+    if (located)
         d.Position = Position{*lat, *lon};
     Motion motion;
     if (const auto knots = x.Num(7))
         motion.SpeedMps = *knots * kKnotsToMps;
     motion.CourseDeg = x.Num(8);
     d.Motion = motion;
-    FixStatus fix;
-    fix.Quality = valid ? "valid" : "invalid";
-    d.Fix = fix;
 }
 
 void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
@@ -302,6 +357,7 @@ void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("HDOP", 16);
     x.Show("VDOP", 17);
     x.Show("system id", 18);
+    x.CheckInt("fix mode", 2, 1, 3);
     d.Used = std::move(used);
     Dops dops;
     dops.Position = x.Num(15);
@@ -364,12 +420,14 @@ void Gll(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         d.Position = Position{*lat, *lon};
 }
 
-void Vtg(const Sentence&, SentenceDecoder& x, Decoded& d) {
+void Vtg(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("course true", 1, "deg");
     x.Show("course magnetic", 3, "deg");
     x.Show("speed", 5, "kn");
     x.Show("speed", 7, "km/h");
     x.Show("mode", 9);
+    if (s[9] == "N")
+        return;
     Motion motion;
     motion.CourseDeg = x.Num(1);
     if (const auto kph = x.Num(7))
@@ -415,6 +473,10 @@ void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     fix.SatellitesUsed = x.Int(7);
     if (!fixed)
         fix.Type = FixType::NoFix;
+    // One letter per constellation: the best of them tells the solution.
+    for (const char letter : mode)
+        if (const auto told = ModeIndicator(letter); told && told->Solution)
+            fix.Solution = std::max(fix.Solution.value_or(Solution::Autonomous), *told->Solution);
     d.Fix = fix;
     Dops dops;
     dops.Horizontal = x.Num(8);
@@ -452,8 +514,10 @@ std::optional<FixType> PubxNavStatus(std::string_view status) {
         return FixType::DeadReckoning;
     if (status == "G2" || status == "D2")
         return FixType::Fix2D;
-    if (status == "G3" || status == "D3" || status == "RK")
+    if (status == "G3" || status == "D3")
         return FixType::Fix3D;
+    if (status == "RK")
+        return FixType::GnssDeadReckoning;
     if (status == "TT")
         return FixType::TimeOnly;
     return std::nullopt;
@@ -482,7 +546,14 @@ void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         position.HeightEllipsoidM = x.Num(7);
         d.Position = position;
     }
-    d.Fix = FixStatus{type, std::string(s[8]), x.Int(18)};
+    const bool differential = s[8] == "D2" || s[8] == "D3";
+    d.Fix =
+        FixStatus{type, std::string(s[8]), x.Int(18),
+                  type && *type != FixType::NoFix
+                      ? std::optional(differential ? Solution::Differential : Solution::Autonomous)
+                      : std::nullopt};
+    if (!type || *type == FixType::NoFix)
+        return; // without a fix, its accuracies, speed and DOPs are no readings
     Accuracies accuracy;
     accuracy.HorizontalM = x.Num(9);
     accuracy.VerticalM = x.Num(10);

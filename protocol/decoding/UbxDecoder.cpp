@@ -5,6 +5,7 @@
 #include "protocol/UbxVocabulary.h"
 #include "protocol/decoding/Decoder.h"
 #include "protocol/decoding/FieldText.h"
+#include "protocol/decoding/UbxFlagNames.h"
 #include "protocol/decoding/UbxLayouts.h"
 
 namespace protocol {
@@ -32,17 +33,22 @@ bool IsFlags(UbxType type) {
     return type == UbxType::X1 || type == UbxType::X2 || type == UbxType::X4;
 }
 
-Field ShowField(const UbxPayload& payload, std::size_t base, const UbxField& spec,
-                std::string name) {
+// A flag field shows its hex value and the names of its bits set:
+// "0x83 (gnssFixOK, carrSoln fixed)".
+Field ShowField(const UbxLayout& layout, const UbxPayload& payload, std::size_t base,
+                const UbxField& spec, std::string name) {
     const std::size_t at = base + spec.Offset;
     if (spec.Type == UbxType::Text)
         return {std::move(name), PrintableText(payload.Bytes().substr(at, spec.Width)), ""};
     const std::int64_t raw = payload.Read(at, spec.Type);
-    if (IsFlags(spec.Type))
-        return {
-            std::move(name),
-            HexText(static_cast<std::uint64_t>(raw), static_cast<int>(2 * FieldWidth(spec.Type))),
-            ""};
+    if (IsFlags(spec.Type)) {
+        const auto bits = static_cast<std::uint64_t>(raw);
+        std::string text = HexText(bits, static_cast<int>(2 * FieldWidth(spec.Type)));
+        if (const std::string names = FlagNames(layout.Class, layout.Id, spec.Name, bits);
+            !names.empty())
+            text += " (" + names + ")";
+        return {std::move(name), std::move(text), ""};
+    }
     return {std::move(name), FixedText(static_cast<double>(raw) * spec.Scale, spec.Decimals),
             std::string(spec.Unit)};
 }
@@ -73,7 +79,7 @@ void ShowLayout(const UbxLayout& layout, const UbxPayload& payload, Decoded& dec
     if (detail != DecodeDetail::Fields)
         return;
     for (const auto& spec : layout.Fields)
-        decoded.Fields.push_back(ShowField(payload, 0, spec, std::string(spec.Name)));
+        decoded.Fields.push_back(ShowField(layout, payload, 0, spec, std::string(spec.Name)));
     if (!layout.BlockFields.empty()) {
         const std::size_t blocks = (payload.Bytes().size() - layout.Length) / layout.BlockSize;
         for (std::size_t block = 0; block < blocks; ++block) {
@@ -82,7 +88,7 @@ void ShowLayout(const UbxLayout& layout, const UbxPayload& payload, Decoded& dec
                 std::string(layout.BlockName) + " " + std::to_string(block + 1) + " ";
             for (const auto& spec : layout.BlockFields)
                 decoded.Fields.push_back(
-                    ShowField(payload, base, spec, prefix + std::string(spec.Name)));
+                    ShowField(layout, payload, base, spec, prefix + std::string(spec.Name)));
         }
     }
 }

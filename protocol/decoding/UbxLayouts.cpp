@@ -5,6 +5,8 @@
 #include "protocol/decoding/Satellites.h"
 
 #include <array>
+#include <chrono>
+#include <cmath>
 
 namespace protocol {
 
@@ -43,11 +45,28 @@ FixType GpsFix(std::int64_t value) {
     return value >= 0 && value < 6 ? kFixes[value] : FixType::NoFix;
 }
 
-// Fix status flags: gnssFixOK (bit 0) and diffSoln (bit 1).
-std::string FixQuality(std::int64_t flags) {
-    if (!(flags & 0x01))
-        return "invalid";
-    return flags & 0x02 ? "DGNSS" : "valid";
+// The fix of a navigation solution from its fix type and flags: gnssFixOK
+// (bit 0), diffSoln (bit 1) and, where sent, the carrier solution (1 float,
+// 2 fixed). A fix without gnssFixOK is outside the receiver's limits: no fix.
+FixStatus SolutionFix(std::int64_t fixType, std::int64_t flags, std::int64_t carrier,
+                      std::optional<int> satellitesUsed) {
+    FixStatus fix;
+    fix.SatellitesUsed = satellitesUsed;
+    if (!(flags & 0x01)) {
+        fix.Type = FixType::NoFix;
+        fix.Quality = "invalid";
+        return fix;
+    }
+    fix.Type = GpsFix(fixType);
+    if (fix.Type == FixType::NoFix)
+        return fix;
+    fix.Solution = flags & 0x02 ? Solution::Differential : Solution::Autonomous;
+    fix.Quality = flags & 0x02 ? "DGNSS" : "valid";
+    if (carrier == 1 || carrier == 2) {
+        fix.Solution = carrier == 1 ? Solution::RtkFloat : Solution::RtkFixed;
+        fix.Quality = carrier == 1 ? "RTK float" : "RTK fixed";
+    }
+    return fix;
 }
 
 constexpr UbxField kNavPvt[] = {
@@ -99,12 +118,10 @@ void NavPvt(const UbxPayload& p, Decoded& d) {
     }
     d.Utc = utc;
     const std::int64_t flags = p.U1(21);
-    std::string quality = FixQuality(flags);
-    if (const std::int64_t carrier = (flags >> 6) & 0x03; carrier != 0 && (flags & 0x01))
-        quality = carrier == 1 ? "RTK float" : "RTK fixed";
-    d.Fix = FixStatus{GpsFix(p.U1(20)), quality, static_cast<int>(p.U1(23))};
-    if (flags & 0x01)
-        d.Position = Position{p.I4(28) * 1e-7, p.I4(24) * 1e-7, p.I4(32) * 1e-3, p.I4(36) * 1e-3};
+    d.Fix = SolutionFix(p.U1(20), flags, (flags >> 6) & 0x03, static_cast<int>(p.U1(23)));
+    if (d.Fix->Type == FixType::NoFix)
+        return; // position, motion and accuracies of no fix are no readings
+    d.Position = Position{p.I4(28) * 1e-7, p.I4(24) * 1e-7, p.I4(32) * 1e-3, p.I4(36) * 1e-3};
     d.Motion = Motion{p.I4(60) * 1e-3, p.I4(64) * 1e-5, -p.I4(56) * 1e-3};
     d.Accuracy = Accuracies{p.U4(40) * 1e-3, p.U4(44) * 1e-3, p.U4(68) * 1e-3, p.U4(72) * 1e-5,
                             static_cast<double>(p.U4(12))};
@@ -154,8 +171,8 @@ void EcefPosition(const UbxPayload& p, std::size_t offset, Decoded& d) {
 }
 
 void NavSol(const UbxPayload& p, Decoded& d) {
-    d.Fix = FixStatus{GpsFix(p.U1(10)), FixQuality(p.U1(11)), static_cast<int>(p.U1(47))};
-    if (p.U1(11) & 0x01) // gnssFixOK: the position is a fix
+    d.Fix = SolutionFix(p.U1(10), p.U1(11), 0, static_cast<int>(p.U1(47)));
+    if (d.Fix->Type != FixType::NoFix)
         EcefPosition(p, 12, d);
     Dops dops;
     dops.Position = p.U2(44) * 0.01;
@@ -182,7 +199,8 @@ constexpr UbxField kNavStatus[] = {
 };
 
 void NavStatus(const UbxPayload& p, Decoded& d) {
-    d.Fix = FixStatus{GpsFix(p.U1(4)), FixQuality(p.U1(5)), std::nullopt};
+    // flags2 (offset 7) carries the carrier solution in bits 6 and 7.
+    d.Fix = SolutionFix(p.U1(4), p.U1(5), (p.U1(7) >> 6) & 0x03, std::nullopt);
 }
 
 constexpr UbxField kNavDop[] = {
@@ -242,6 +260,33 @@ constexpr UbxField kNavTimegps[] = {
     {10, T::I1, "leapS", 1, "s"}, {11, T::X1, "valid"},        {12, T::U4, "tAcc", 1, "ns"},
 };
 
+// UTC from GPS time where the time of week, the week and the leap seconds
+// are all valid (bits 0 to 2 of valid): GPS time began 1980-01-06 and runs
+// ahead of UTC by the leap seconds.
+void NavTimegps(const UbxPayload& p, Decoded& d) {
+    if ((p.U1(11) & 0x07) != 0x07)
+        return;
+    using namespace std::chrono;
+    constexpr sys_days kGpsEpoch = year{1980} / January / 6;
+    const double gpsSeconds = static_cast<double>(p.I2(8)) * 604800.0 +
+                              static_cast<double>(p.U4(0)) * 1e-3 +
+                              static_cast<double>(p.I4(4)) * 1e-9 - static_cast<double>(p.I1(10));
+    const double wholeDays = std::floor(gpsSeconds / 86400.0);
+    const year_month_day date{kGpsEpoch + days{static_cast<int>(wholeDays)}};
+    const double secondOfDay = gpsSeconds - wholeDays * 86400.0;
+    const int hour = static_cast<int>(secondOfDay / 3600);
+    const int minute = static_cast<int>((secondOfDay - hour * 3600.0) / 60);
+    d.Utc = UtcTime{static_cast<int>(date.year()),
+                    static_cast<int>(unsigned{date.month()}),
+                    static_cast<int>(unsigned{date.day()}),
+                    hour,
+                    minute,
+                    secondOfDay - hour * 3600.0 - minute * 60.0};
+    Accuracies accuracy;
+    accuracy.TimeNs = static_cast<double>(p.U4(12));
+    d.Accuracy = accuracy;
+}
+
 constexpr UbxField kNavClock[] = {
     {0, T::U4, "iTOW", 1, "ms"},  {4, T::I4, "clkB", 1, "ns"},    {8, T::I4, "clkD", 1, "ns/s"},
     {12, T::U4, "tAcc", 1, "ns"}, {16, T::U4, "fAcc", 1, "ps/s"},
@@ -276,7 +321,10 @@ void NavSat(const UbxPayload& p, Decoded& d) {
             GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 2));
         SetDirection(sv, p.I1(at + 3), p.I2(at + 4));
-        sv.Used = (p.U4(at + 8) & 0x08) != 0;
+        const std::int64_t flags = p.U4(at + 8);
+        sv.Used = (flags & 0x08) != 0;
+        if (const std::int64_t health = (flags >> 4) & 0x03; health == 1 || health == 2)
+            sv.Healthy = health == 1;
     }
     d.Satellites = std::move(report); // every constellation: Systems left empty
 }
@@ -301,11 +349,15 @@ void NavSvinfo(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
     report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
+        if (p.U1(at + 1) == 0)
+            continue; // an idle channel, tracking no satellite
         SatelliteInView& sv =
             report.Satellites.emplace_back(SvinfoSatellite(static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 4));
         SetDirection(sv, p.I1(at + 5), p.I2(at + 6));
-        sv.Used = (p.U1(at + 2) & 0x01) != 0;
+        const std::int64_t flags = p.U1(at + 2);
+        sv.Used = (flags & 0x01) != 0;
+        sv.Healthy = (flags & 0x10) == 0;
     }
     d.Satellites = std::move(report);
 }
@@ -409,7 +461,7 @@ constexpr UbxLayout kLayouts[] = {
     {kNav, 0x04, 18, kNavDop, 0, {}, "", -1, NavDop},
     {kNav, 0x12, 36, kNavVelned, 0, {}, "", -1, NavVelned},
     {kNav, 0x21, 20, kNavTimeutc, 0, {}, "", -1, NavTimeutc},
-    {kNav, 0x20, 16, kNavTimegps},
+    {kNav, 0x20, 16, kNavTimegps, 0, {}, "", -1, NavTimegps},
     {kNav, 0x22, 20, kNavClock},
     {kNav, 0x35, 8, kNavSat, 12, kNavSatBlock, "SV", 5, NavSat},
     {kNav, 0x30, 8, kNavSvinfo, 12, kNavSvinfoBlock, "SV", 4, NavSvinfo},

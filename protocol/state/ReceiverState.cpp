@@ -21,6 +21,12 @@ std::string CountedName(const Message& message, const Decoded& decoded) {
     return decoded.Talker + decoded.Name;
 }
 
+std::optional<double> TimeOfDay(const std::optional<UtcTime>& utc) {
+    if (!utc || !utc->Hour || !utc->Minute || !utc->Second)
+        return std::nullopt;
+    return *utc->Hour * 3600.0 + *utc->Minute * 60.0 + *utc->Second;
+}
+
 bool Covers(const std::vector<Constellation>& systems, Constellation system) {
     return systems.empty() || std::find(systems.begin(), systems.end(), system) != systems.end();
 }
@@ -32,8 +38,9 @@ void ReceiverState::Fold(const Message& message, double nowSeconds) {
 }
 
 void ReceiverState::Fold(const Message& message, const Decoded& decoded, double nowSeconds) {
-    Count(CountedName(message, decoded), message.Checksum == ChecksumState::Wrong, nowSeconds);
-    FoldValues(decoded);
+    const std::string name = CountedName(message, decoded);
+    Count(name, message.Checksum == ChecksumState::Wrong, nowSeconds);
+    FoldValues(decoded, name, nowSeconds);
 }
 
 void ReceiverState::Count(const std::string& name, bool checksumWrong, double nowSeconds) {
@@ -56,7 +63,7 @@ void ReceiverState::Count(const std::string& name, bool checksumWrong, double no
         ++c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(c.Second - second)];
 }
 
-void ReceiverState::FoldValues(const Decoded& d) {
+void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double nowSeconds) {
     if (d.Utc) {
         UtcTime& utc = now_.Utc ? *now_.Utc : now_.Utc.emplace();
         if (d.Utc->Year) {
@@ -81,11 +88,11 @@ void ReceiverState::FoldValues(const Decoded& d) {
         }
         now_.Position = next;
     }
-    if (d.Fix) {
-        Update(now_.Fix.Type, d.Fix->Type);
-        Update(now_.Fix.SatellitesUsed, d.Fix->SatellitesUsed);
-        if (!d.Fix->Quality.empty())
-            now_.Fix.Quality = d.Fix->Quality;
+    if (d.Fix || TimeOfDay(d.Utc)) {
+        const bool lost = epoch_.Take(name, TimeOfDay(d.Utc), d.Fix);
+        now_.Fix = epoch_.Current();
+        if (lost)
+            ClearUsed();
     }
     if (d.Dop) {
         Update(now_.Dop.Geometric, d.Dop->Geometric);
@@ -107,14 +114,16 @@ void ReceiverState::FoldValues(const Decoded& d) {
         Update(now_.Accuracy.TimeNs, d.Accuracy->TimeNs);
     }
     if (d.Satellites)
-        ReplaceSatellites(d.Satellites->Systems, d.Satellites->Satellites);
+        ReplaceSatellites(d.Satellites->Systems, d.Satellites->Satellites, nowSeconds);
     if (d.GsvPart)
-        FoldGsvPart(*d.GsvPart);
+        FoldGsvPart(*d.GsvPart, nowSeconds);
     if (d.Used)
         MarkUsed(*d.Used);
+    // Named, not decoded: a damaged GSA of the run does not end it.
+    inGsaRun_ = name.ends_with("GSA");
 }
 
-void ReceiverState::FoldGsvPart(const SatellitePart& part) {
+void ReceiverState::FoldGsvPart(const SatellitePart& part, double nowSeconds) {
     GsvSeries& series = gsv_[part.Talker];
     if (!series.SignalId)
         series.SignalId = part.SignalId;
@@ -133,17 +142,18 @@ void ReceiverState::FoldGsvPart(const SatellitePart& part) {
     series.Expected = 0;
     for (auto& sv : series.Satellites)
         sv.Used = IsUsed(sv);
-    ReplaceSatellites(part.Systems, series.Satellites);
+    ReplaceSatellites(part.Systems, series.Satellites, nowSeconds);
     series.Satellites.clear(); // its room serves the next series
 }
 
 void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
-                                      const std::vector<SatelliteInView>& satellites) {
+                                      const std::vector<SatelliteInView>& satellites,
+                                      double nowSeconds) {
     std::erase_if(satellites_,
-                  [&](const SatelliteInView& sv) { return Covers(systems, sv.System); });
+                  [&](const HeldSatellite& held) { return Covers(systems, held.Sv.System); });
     for (const auto& sv : satellites)
         if (Covers(systems, sv.System) && satellites_.size() < kMaxSatellites)
-            satellites_.push_back(sv);
+            satellites_.push_back({sv, nowSeconds});
 }
 
 bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
@@ -151,31 +161,37 @@ bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
     return std::find(used.begin(), used.end(), sv.Number) != used.end();
 }
 
+// The GSA sentences of one epoch follow each other, one per constellation:
+// the first of a run starts the set of used satellites afresh, for all.
 void ReceiverState::MarkUsed(const UsedSatellites& used) {
-    // The systems this GSA speaks for: its own, or those of the satellites it lists.
-    std::array<bool, kConstellations> speaksFor{};
-    if (used.System)
-        speaksFor[static_cast<std::size_t>(*used.System)] = true;
-    for (const auto& sv : used.Satellites)
-        speaksFor[static_cast<std::size_t>(sv.System)] = true;
-    for (std::size_t system = 0; system < kConstellations; ++system)
-        if (speaksFor[system])
-            used_[system].clear();
+    if (!inGsaRun_)
+        for (auto& numbers : used_)
+            numbers.clear();
     for (const auto& sv : used.Satellites) {
         std::vector<int>& numbers = used_[static_cast<std::size_t>(sv.System)];
         if (numbers.size() < kMaxSatellites)
             numbers.push_back(sv.Number);
     }
-    for (auto& sv : satellites_)
-        if (speaksFor[static_cast<std::size_t>(sv.System)])
-            sv.Used = IsUsed(sv);
+    for (auto& held : satellites_)
+        held.Sv.Used = IsUsed(held.Sv);
+}
+
+void ReceiverState::ClearUsed() {
+    for (auto& numbers : used_)
+        numbers.clear();
+    for (auto& held : satellites_)
+        held.Sv.Used = false;
 }
 
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
-    snapshot.Satellites = satellites_;
+    for (const HeldSatellite& held : satellites_) {
+        const double age = nowSeconds - held.ReportedAt;
+        if (age < TrackedSatellite::kGoneSeconds)
+            snapshot.Satellites.push_back({held.Sv, age >= TrackedSatellite::kStaleSeconds});
+    }
     std::stable_sort(snapshot.Satellites.begin(), snapshot.Satellites.end(),
-                     [](const SatelliteInView& a, const SatelliteInView& b) {
+                     [](const TrackedSatellite& a, const TrackedSatellite& b) {
                          return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
                      });
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));

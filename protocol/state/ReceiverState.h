@@ -5,13 +5,16 @@
 // the count, the recent rate and the checksum errors. Read it as a snapshot.
 //
 // Each message updates only what it carries, so NMEA and UBX output of the
-// same receiver complement each other. Satellite lists are replaced per
-// constellation by each complete report (a whole GSV series, NAV-SAT,
-// NAV-SVINFO, PUBX,03); GSA marks which of them are used.
+// same receiver complement each other; the fix is the best each epoch tells
+// (EpochFix.h). Satellite lists are replaced per constellation by each
+// complete report (a whole GSV series, NAV-SAT, NAV-SVINFO, PUBX,03) and go
+// stale, then away, when reports stop; the latest run of GSA sentences marks
+// which of them are used, and a lost fix leaves none used.
 // Memory is bounded: at most kMaxMessageTypes types are counted separately.
 
 #include "protocol/decoding/Decoded.h"
 #include "protocol/framing/Message.h"
+#include "protocol/state/EpochFix.h"
 
 #include <array>
 #include <cstdint>
@@ -29,6 +32,14 @@ struct MessageStatistics {
     double RatePerSecond = 0; // over the last whole seconds of the rate window
 };
 
+// A satellite as last reported, and whether its report is old: stale after
+// kStaleSeconds without a refresh; after kGoneSeconds it leaves the snapshot.
+struct TrackedSatellite : SatelliteInView {
+    static constexpr double kStaleSeconds = 3;
+    static constexpr double kGoneSeconds = 10;
+    bool Stale = false;
+};
+
 struct ReceiverSnapshot {
     std::optional<UtcTime> Utc;
     std::optional<protocol::Position> Position;
@@ -36,8 +47,8 @@ struct ReceiverSnapshot {
     Dops Dop;
     protocol::Motion Motion;
     Accuracies Accuracy;
-    std::vector<SatelliteInView> Satellites; // by constellation, then number
-    std::vector<MessageStatistics> Messages; // by name
+    std::vector<TrackedSatellite> Satellites; // by constellation, then number
+    std::vector<MessageStatistics> Messages;  // by name
 };
 
 class ReceiverState {
@@ -66,21 +77,29 @@ private:
         int Expected = 0;            // the next part's index, 0 when no series is open
         std::vector<SatelliteInView> Satellites;
     };
+    struct HeldSatellite {
+        SatelliteInView Sv;
+        double ReportedAt = 0; // the steady time of its last report
+    };
+    static constexpr std::size_t kConstellations =
+        static_cast<std::size_t>(Constellation::Unknown) + 1;
+
     void Count(const std::string& name, bool checksumWrong, double nowSeconds);
-    void FoldValues(const Decoded& decoded);
-    void FoldGsvPart(const SatellitePart& part);
+    void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
+    void FoldGsvPart(const SatellitePart& part, double nowSeconds);
     void ReplaceSatellites(const std::vector<Constellation>& systems,
-                           const std::vector<SatelliteInView>& satellites);
+                           const std::vector<SatelliteInView>& satellites, double nowSeconds);
     void MarkUsed(const UsedSatellites& used);
+    void ClearUsed();
     bool IsUsed(const SatelliteInView& sv) const;
 
     ReceiverSnapshot now_;
-    std::vector<SatelliteInView> satellites_; // in report order
-    static constexpr std::size_t kConstellations =
-        static_cast<std::size_t>(Constellation::Unknown) + 1;
+    EpochFix epoch_;
+    std::vector<HeldSatellite> satellites_;              // in report order
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
-    std::map<std::string, GsvSeries> gsv_;               // by talker
-    std::unordered_map<std::string, Counter> counters_;  // hashed: one look-up per message
+    bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
+    std::map<std::string, GsvSeries> gsv_;              // by talker
+    std::unordered_map<std::string, Counter> counters_; // hashed: one look-up per message
 };
 
 } // namespace protocol

@@ -40,13 +40,23 @@ QString Text(const TMainForm& form, const char* name) {
     return label ? label->text() : QString("(no %1)").arg(name);
 }
 
-void Screenshot(QWidget& form, QWidget* page, const QString& name) {
+// The page at the test's size, and as it reads at the window's default size
+// and on a large screen (name-WxH.png, name-1600x1000.png).
+void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& defaultSize) {
     const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
     if (folder.isEmpty())
         return;
     form.findChild<QTabWidget*>("pcZEPOMonitor")->setCurrentWidget(page);
     QTest::qWait(300);
     form.grab().save(folder + "/" + name + ".png");
+    const QSize tested = form.size();
+    for (const QSize& size : {defaultSize, QSize(1600, 1000)}) {
+        form.resize(size);
+        QTest::qWait(300);
+        form.grab().save(
+            QString("%1/%2-%3x%4.png").arg(folder, name).arg(size.width()).arg(size.height()));
+    }
+    form.resize(tested);
 }
 
 // How many satellites of how many constellations the simulator keeps in view:
@@ -83,6 +93,7 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
     TMainForm form;
+    const QSize defaultSize = form.size();
     form.resize(1100, 700);
     form.show();
     ShowPage(form, "tabComPort");
@@ -123,7 +134,7 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
                          ->BarOf(satellite.Constellation, satellite.Number)
                          .isNull());
     Screenshot(form, Named<TReceiverPage>(form, "tabReceiver"),
-               QString("receiver-page%1").arg(mode.c_str()));
+               QString("receiver-page%1").arg(mode.c_str()), defaultSize);
 
     // Messages: about one GGA a second after a few seconds of traffic.
     QTest::qWait(6500);
@@ -155,7 +166,7 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
         form.findChild<QPlainTextEdit*>("moMessageBytes")->toPlainText().startsWith("0000  24 47"));
     form.findChild<QLineEdit*>("edMessageFilter")->clear();
     Screenshot(form, Named<TMessagesPage>(form, "tabMessages"),
-               QString("messages-page%1").arg(mode.c_str()));
+               QString("messages-page%1").arg(mode.c_str()), defaultSize);
     form.close();
 }
 

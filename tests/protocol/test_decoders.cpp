@@ -65,7 +65,7 @@ TEST(UbxDecoder, NavPvtFieldsAndTypedValuesFollowTheLayout) {
     EXPECT_EQ(d.Problem, "");
     EXPECT_EQ(FieldValue(d, "lat"), "-34.9062345");
     EXPECT_EQ(FieldValue(d, "height"), "28.895");
-    EXPECT_EQ(FieldValue(d, "flags"), "0x83");
+    EXPECT_EQ(FieldValue(d, "flags"), "0x83 (gnssFixOK, diffSoln, carrSoln fixed)");
     ASSERT_TRUE(d.Position && d.Utc && d.Fix && d.Motion && d.Accuracy && d.Dop);
     EXPECT_NEAR(d.Position->LatitudeDeg, -34.9062345, 1e-9);
     EXPECT_NEAR(d.Position->LongitudeDeg, 138.6081234, 1e-9);
@@ -110,9 +110,10 @@ TEST(UbxDecoder, RepeatedBlocksTextAndAnswers) {
     EXPECT_FALSE(navSat.Satellites->Satellites[1].ElevationDeg);
     EXPECT_EQ(FieldValue(navSat, "SV 2 svId"), "4");
 
+    // An idle channel (satellite 0) is no satellite in view.
     const std::string svinfo = PayloadWriter()
                                    .U4(1)
-                                   .U1(1)
+                                   .U1(2)
                                    .U1(0)
                                    .Zeros(2)
                                    .U1(0)
@@ -123,11 +124,14 @@ TEST(UbxDecoder, RepeatedBlocksTextAndAnswers) {
                                    .U1(45)
                                    .U2(90)
                                    .I4(0)
+                                   .U1(1)
+                                   .Zeros(11)
                                    .Bytes();
     const Decoded navSvinfo = DecodeBytes(UbxBytes(0x01, 0x30, svinfo));
     ASSERT_TRUE(navSvinfo.Satellites);
+    ASSERT_EQ(navSvinfo.Satellites->Satellites.size(), 1u);
     EXPECT_EQ(navSvinfo.Satellites->Satellites[0],
-              (SatelliteInView{Constellation::Glonass, 6, 45, 90, 40, true}));
+              (SatelliteInView{Constellation::Glonass, 6, 45, 90, 40, true, true}));
 
     const Decoded nak = DecodeBytes(UbxBytes(0x05, 0x00, "\x06\x24"));
     ASSERT_TRUE(nak.Ack);

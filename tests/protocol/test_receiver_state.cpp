@@ -121,3 +121,150 @@ TEST(ReceiverState, CountsRatesAndChecksumErrorsPerMessageType) {
     EXPECT_EQ(s.Messages.size(), ReceiverState::kMaxMessageTypes + 1);
     EXPECT_EQ(Stats(s, "other")->Count, 300u - (ReceiverState::kMaxMessageTypes - 3));
 }
+
+namespace {
+
+// A NAV-PVT of the given fix type and flags, with a valid time of day of second.
+Message NavPvt(int fixType, int flags, int second) {
+    const std::string payload = PayloadWriter()
+                                    .U4(0)
+                                    .U2(2024)
+                                    .U1(5)
+                                    .U1(1)
+                                    .U1(12)
+                                    .U1(0)
+                                    .U1(second)
+                                    .U1(0x03)
+                                    .Zeros(8)
+                                    .U1(fixType)
+                                    .U1(flags)
+                                    .U1(0)
+                                    .U1(9)
+                                    .Zeros(68)
+                                    .Bytes();
+    return {MessageKind::Ubx, UbxBytes(0x01, 0x07, payload), 0, ChecksumState::Right};
+}
+
+Message NavTimegps(int week, std::uint32_t towMs, int leapSeconds, int valid) {
+    const std::string payload = PayloadWriter()
+                                    .U4(towMs)
+                                    .I4(0)
+                                    .U2(static_cast<std::uint64_t>(week))
+                                    .U1(static_cast<std::uint64_t>(leapSeconds))
+                                    .U1(valid)
+                                    .U4(20)
+                                    .Bytes();
+    return {MessageKind::Ubx, UbxBytes(0x01, 0x20, payload), 0, ChecksumState::Right};
+}
+
+} // namespace
+
+// Each case folds its messages in order; the fix shown is the best the
+// latest epoch tells, whichever message tells it and in whatever order.
+TEST(ReceiverState, TheFixIsTheBestTheLatestEpochTells) {
+    const struct {
+        const char* name;
+        std::vector<Message> messages;
+        std::string fix;
+    } cases[] = {
+        {"RTK fixed GGA then RTK RMC",
+         {Nmea("GNGGA,120000.00,4404.1,N,12118.8,W,4,12,0.6,10,M,0,M,1.0,0001"),
+          Nmea("GNRMC,120000.00,A,4404.1,N,12118.8,W,0.0,,010524,,,R")},
+         "RTK fixed"},
+        {"a plain RMC leaves GGA's RTK float",
+         {Nmea("GNGGA,120000.00,4404.1,N,12118.8,W,5,12,0.6,10,M,0,M,1.0,0001"),
+          Nmea("GNRMC,120000.00,A,4404.1,N,12118.8,W,0.0,,010524,,,A"),
+          Nmea("GNGSA,A,3,01,,,,,,,,,,,,1.0,0.6,0.8")},
+         "RTK float"},
+        {"DGPS quality and a 3D GSA",
+         {Nmea("GPGGA,120000.00,4404.1,N,12118.8,W,2,08,0.9,10,M,0,M,,"),
+          Nmea("GPGSA,A,3,01,,,,,,,,,,,,1.0,0.6,0.8")},
+         "DGNSS"},
+        {"3D from GSA",
+         {Nmea("GPGSA,A,3,01,,,,,,,,,,,,1.0,0.6,0.8"),
+          Nmea("GPGGA,120000.00,4404.1,N,12118.8,W,1,08,0.9,10,M,0,M,,")},
+         "3D"},
+        {"2D from GSA", {Nmea("GPGSA,A,2,01,,,,,,,,,,,,1.0,0.6,0.8")}, "2D"},
+        {"RMC dead reckoning",
+         {Nmea("GNRMC,120000.00,A,4404.1,N,12118.8,W,0.0,,010524,,,E")},
+         "dead reckoning"},
+        {"GNS: RTK for GPS, none for GLONASS",
+         {Nmea("GNGNS,120000.00,4404.1,N,12118.8,W,RN,12,0.6,10,0,1.0,0001")},
+         "RTK fixed"},
+        {"RMC void", {Nmea("GNRMC,120000.00,V,,,,,,,010524,,,N")}, "no fix"},
+        {"the next epoch loses the RTK fix",
+         {Nmea("GNGGA,120000.00,4404.1,N,12118.8,W,4,12,0.6,10,M,0,M,1.0,0001"),
+          Nmea("GNGGA,120001.00,,,,,0,00,,,,,,,")},
+         "no fix"},
+        {"a fix regained carries no old no-fix over",
+         {Nmea("GNGSA,A,1,,,,,,,,,,,,,,,"),
+          Nmea("GNGGA,120001.00,4404.1,N,12118.8,W,1,05,0.9,10,M,0,M,,")},
+         "fix"},
+        {"NAV-PVT carrier solution fixed", {NavPvt(3, 0x81, 0)}, "RTK fixed"},
+        {"NAV-PVT differential", {NavPvt(3, 0x03, 0)}, "DGNSS"},
+        {"NAV-PVT fix outside the limits", {NavPvt(3, 0x00, 0)}, "no fix"},
+        {"NAV-PVT each second", {NavPvt(3, 0x81, 0), NavPvt(2, 0x01, 1)}, "2D"},
+    };
+    for (const auto& c : cases) {
+        ReceiverState state;
+        for (const Message& message : c.messages)
+            state.Fold(message, 1.0);
+        EXPECT_EQ(FixText(state.Snapshot(1.0).Fix), c.fix) << c.name;
+    }
+}
+
+TEST(ReceiverState, UsedFlagsFollowTheLatestGsaSetAndAFixLessEpochUsesNone) {
+    ReceiverState state;
+    const char* fixed[] = {
+        "GNGGA,120000.00,4404.1,N,12118.8,W,1,03,0.9,10,M,0,M,,",
+        "GNGSA,A,3,05,07,,,,,,,,,,,1.7,1.0,1.3,1",
+        "GNGSA,A,3,70,,,,,,,,,,,,1.7,1.0,1.3,2",
+        "GPGSV,1,1,03,05,10,100,40,07,20,200,41,09,30,300,42",
+        "GLGSV,1,1,01,70,42,057,33",
+    };
+    for (const char* body : fixed)
+        state.Fold(Nmea(body), 1.0);
+    EXPECT_EQ(SatelliteTexts(state.Snapshot(1.0)),
+              (Texts{"GPS 5 used", "GPS 7 used", "GPS 9", "GLONASS 6 used"}));
+    // The next set names GPS 9 alone: GLONASS 6 is no longer used either.
+    state.Fold(Nmea("GNGSA,A,3,09,,,,,,,,,,,,1.7,1.0,1.3,1"), 1.5);
+    EXPECT_EQ(SatelliteTexts(state.Snapshot(1.5)),
+              (Texts{"GPS 5", "GPS 7", "GPS 9 used", "GLONASS 6"}));
+    // A cold start: the epoch without a fix leaves nothing used, even before its GSA.
+    state.Fold(Nmea("GNRMC,120002.00,V,,,,,,,010524,,,N"), 2.0);
+    ReceiverSnapshot s = state.Snapshot(2.0);
+    EXPECT_EQ(SatelliteTexts(s), (Texts{"GPS 5", "GPS 7", "GPS 9", "GLONASS 6"}));
+    EXPECT_EQ(s.Fix.Type, FixType::NoFix);
+    state.Fold(Nmea("GNGSA,A,1,,,,,,,,,,,,,,,"), 2.1);
+    state.Fold(Nmea("GPGSV,1,1,01,05,10,100,40"), 2.1);
+    EXPECT_EQ(SatelliteTexts(state.Snapshot(2.1)), (Texts{"GPS 5", "GLONASS 6"}));
+}
+
+TEST(ReceiverState, SatellitesNotReportedGoStaleThenAway) {
+    ReceiverState state;
+    state.Fold(Nmea("GPGSV,1,1,01,05,10,100,40"), 0);
+    state.Fold(Nmea("GLGSV,1,1,01,70,42,057,33"), 5);
+    const auto staleness = [&](double now) {
+        std::vector<std::string> texts;
+        for (const auto& sv : state.Snapshot(now).Satellites)
+            texts.push_back(std::to_string(sv.Number) + (sv.Stale ? " stale" : ""));
+        return texts;
+    };
+    EXPECT_EQ(staleness(2.9), (Texts{"5", "6"}));
+    EXPECT_EQ(staleness(3.0), (Texts{"5 stale", "6"}));
+    EXPECT_EQ(staleness(9.9), (Texts{"5 stale", "6 stale"}));
+    EXPECT_EQ(staleness(10.0), (Texts{"6 stale"}));
+    EXPECT_EQ(staleness(15.0), Texts{});
+}
+
+TEST(ReceiverState, UtcFromGpsTimeOnlyWithValidLeapSeconds) {
+    ReceiverState state;
+    state.Fold(NavTimegps(2086, 259218000, 18, 0x03), 0); // leap seconds not yet known
+    EXPECT_FALSE(state.Snapshot(0).Utc);
+    state.Fold(NavTimegps(2086, 259218500, 18, 0x07), 0);
+    const auto utc = state.Snapshot(0).Utc;
+    ASSERT_TRUE(utc);
+    EXPECT_EQ(std::tie(*utc->Year, *utc->Month, *utc->Day, *utc->Hour, *utc->Minute),
+              std::tuple(2020, 1, 1, 0, 0));
+    EXPECT_DOUBLE_EQ(*utc->Second, 0.5);
+}

@@ -1,7 +1,7 @@
 // Continuous reception and the end of a connection: a line faster than the
-// kernel's queue, the receive buffer's bound, the receive tap, a device that
-// goes away, re-opening from inside a handler and the terminal settings the
-// device gets back.
+// kernel's queue, the time of each read, the receive buffer's bound, the
+// receive tap, a device that goes away, re-opening from inside a handler and
+// the terminal settings the device gets back.
 
 #include "serial/SerialPort.h"
 #include "tests/serial/SerialTestSupport.h"
@@ -79,6 +79,75 @@ TEST_F(SerialReception, FastLineLosesNothingAndKeepsOneChunkPerDelay) {
     for (std::size_t i = 1; i < deliveries.size(); ++i)
         EXPECT_GT(deliveries[i] - deliveries[i - 1], std::chrono::milliseconds(800));
     port.Close();
+}
+
+TEST_F(SerialReception, ChunkCarriesTheTimeOfEachRead) {
+    const Strings pieces = {"one\r\n", "two\r\n", "three\r\n", "four\r\n", "five\r\n"};
+    std::string received;
+    std::vector<std::vector<ReadMark>> marks;
+    port.OnReceive = [&](TSerialPort* sender, const std::string& chunk) {
+        received += chunk;
+        marks.push_back(sender->ChunkReadMarks());
+    };
+    port.SetDelay(2000);
+    port.Open();
+    // Right after a delivery, five pieces 200 ms apart, well inside one Delay:
+    // one chunk.
+    peer.write("start");
+    ASSERT_TRUE(WaitFor([&] { return received == "start"; }));
+    const auto start = std::chrono::system_clock::now();
+    for (const std::string& piece : pieces) {
+        peer.write(piece);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(
+        WaitFor([&] { return received == "startone\r\ntwo\r\nthree\r\nfour\r\nfive\r\n"; }));
+    EXPECT_TRUE(port.ChunkReadMarks().empty()) << "outside a receive handler";
+    port.Close();
+    ASSERT_EQ(marks.size(), 2u);
+    ASSERT_EQ(marks[1].size(), pieces.size()) << "each piece a read of its own";
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        end += pieces[i].size();
+        const ReadMark& mark = marks[1][i];
+        EXPECT_EQ(mark.end, end);
+        EXPECT_GE(mark.at.wall, start);
+        if (i == 0)
+            continue;
+        const ReadMark& before = marks[1][i - 1];
+        EXPECT_GT(mark.at.steady - before.at.steady, std::chrono::milliseconds(100));
+        EXPECT_LT(mark.at.steady - before.at.steady, std::chrono::milliseconds(1000));
+        EXPECT_GT(mark.at.wall - before.at.wall, std::chrono::milliseconds(100));
+    }
+}
+
+TEST(ReadMarksBound, ReadsOfAMillisecondShareAMarkAndTooManyMergeIntoTheLater) {
+    ReadMarks marks;
+    const ReadTime origin = ReadTime::Now();
+    const auto at = [&](double ms) {
+        const auto offset = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::duration<double, std::milli>(ms));
+        return ReadTime{origin.wall + offset, origin.steady + offset};
+    };
+    // Reads 0.3 ms apart: about three to a millisecond, one mark each.
+    for (std::size_t read = 1; read <= 30; ++read)
+        marks.Add(read, at(static_cast<double>(read) * 0.3));
+    std::vector<ReadMark> taken = marks.TakeAll();
+    EXPECT_GE(taken.size(), 9u);
+    EXPECT_LE(taken.size(), 11u);
+    EXPECT_EQ(taken.back().end, 30u);
+    // One read per millisecond past the bound: pairs merge, the later kept,
+    // so no byte gets a time before its read.
+    for (std::size_t read = 1; read <= ReadMarks::kMaxMarks + 1; ++read)
+        marks.Add(read, at(static_cast<double>(read)));
+    taken = marks.TakeAll();
+    ASSERT_EQ(taken.size(), ReadMarks::kMaxMarks / 2 + 1);
+    for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
+        EXPECT_EQ(taken[i].end, 2 * (i + 1));
+        EXPECT_EQ(taken[i].at.steady, at(static_cast<double>(2 * (i + 1))).steady);
+    }
+    EXPECT_EQ(taken.back().end, ReadMarks::kMaxMarks + 1);
+    EXPECT_TRUE(marks.TakeAll().empty());
 }
 
 TEST_F(SerialReception, ConsumerHeldBackPastTheBoundIsToldWhatWasDropped) {

@@ -1,6 +1,7 @@
 // The sky plot and the signal chart: each satellite drawn once where its
 // azimuth, elevation and C/N0 put it, in its constellation's colour, used and
-// unused telling apart.
+// unused telling apart; the sky plot's numbers never over one another or over
+// a mark.
 
 #include "widgets/SignalChart.h"
 #include "widgets/SkyPlot.h"
@@ -35,6 +36,7 @@ class TestSatellitePictures : public QObject {
 private slots:
     void skyPlotPlacesNorthUpEastRight();
     void skyPlotDrawsEachSatelliteWhereItIs();
+    void skyPlotLabelsNeverOverlap();
     void signalChartBarsFollowCn0InGroups();
 };
 
@@ -75,6 +77,40 @@ void TestSatellitePictures::skyPlotDrawsEachSatelliteWhereItIs() {
         for (int dx = -7; dx <= 7; ++dx)
             outlined |= Distance(image.pixelColor(at.toPoint() + QPoint(dx, 0)), colour) < 40;
         QVERIFY2(outlined, qPrintable(name + " symbol"));
+    }
+}
+
+void TestSatellitePictures::skyPlotLabelsNeverOverlap() {
+    TSkyPlot plot;
+    plot.resize(300, 300);
+    plot.SetSatellites(kSky);
+    auto labels = plot.LabelRects();
+    for (std::size_t index = 0; index < kSky.size(); ++index)
+        QCOMPARE(labels[index].has_value(), kSky[index].Elevation >= 0); // room for each
+
+    // Forty satellites in a quarter of the sky, most of them close together.
+    TSatelliteMarks crowded;
+    for (int index = 0; index < 40; ++index)
+        crowded.push_back({TConstellation(index % kConstellationCount), 100 + index,
+                           20.0 + (index % 8) * 4, 25.0 + (index / 8) * 6, 40, index % 2 == 0});
+    plot.SetSatellites(crowded);
+    labels = plot.LabelRects();
+    std::vector<QRectF> drawn;
+    for (const auto& label : labels)
+        if (label)
+            drawn.push_back(*label);
+    QVERIFY(drawn.size() >= 5); // the crowd leaves room for some
+    for (std::size_t a = 0; a < drawn.size(); ++a) {
+        QVERIFY(QRectF(plot.rect()).contains(drawn[a]));
+        for (std::size_t b = a + 1; b < drawn.size(); ++b)
+            QVERIFY2(!drawn[a].intersects(drawn[b]),
+                     qPrintable(QString("labels %1 and %2").arg(a).arg(b)));
+        for (const TSatelliteMark& satellite : crowded) {
+            const QPointF at = plot.PositionOf(satellite.Azimuth, satellite.Elevation);
+            const double half = TSkyPlot::kMarkSize / 2;
+            QVERIFY(
+                !drawn[a].intersects(QRectF(at - QPointF(half, half), at + QPointF(half, half))));
+        }
     }
 }
 

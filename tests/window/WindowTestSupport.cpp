@@ -51,6 +51,15 @@ bool ClickListItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers
     return true;
 }
 
+bool OpenPortAt(TMainForm& form, const QString& port, const QString& baud) {
+    ShowPage(form, "tabComPort");
+    if (!ClickListItem(Named<QListWidget>(form, "lstPorts"), port) ||
+        !ClickListItem(Named<QListWidget>(form, "lstBaudRate"), baud))
+        return false;
+    Click(Named<QAbstractButton>(form, "btnOpen"));
+    return form.portSerial.IsConnected() != spNone;
+}
+
 void Click(QAbstractButton* button) {
     // Near the left edge: a radio button or check box that its layout made
     // wide reacts only on its indicator and caption.

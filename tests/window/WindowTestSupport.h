@@ -25,3 +25,7 @@ bool StoredKeyExists();
 bool ClickListItem(QListWidget* list, const QString& text,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void Click(QAbstractButton* button);
+
+// Opens port at baud on the "ComPort" page as a user does; false when the
+// port or the rate is not listed or the port did not open.
+bool OpenPortAt(TMainForm& form, const QString& port, const QString& baud);

@@ -43,8 +43,8 @@ int NavigationSolution::usedCount() const {
                                           [](const SatelliteView& s) { return s.used; }));
 }
 
-NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss)
-    : random_(seed), startUtc_(startUtc), restartedAtMs_(-kUpBeforeStartMs),
+NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss, bool rtk)
+    : random_(seed), startUtc_(startUtc), rtk_(rtk), restartedAtMs_(-kUpBeforeStartMs),
       timeToFirstFixMs_(kFirstTimeToFixMs) {
     if (multiGnss)
         constellations_ = {{Gnss::Gps, 1, 32, 10},    {Gnss::Sbas, 120, 158, 2},
@@ -131,6 +131,7 @@ void NavigationModel::Compute() {
     s.utc = startUtc_ + static_cast<std::time_t>(elapsedMs_ / 1000);
     s.millisecond = static_cast<int>(elapsedMs_ % 1000);
     s.fix = elapsedMs_ >= fixFromMs_;
+    s.rtk = rtk_ && s.fix;
     s.millisSinceStart = static_cast<std::uint32_t>(elapsedMs_ - restartedAtMs_);
     if (s.fix && timeToFirstFixMs_ == 0)
         timeToFirstFixMs_ = std::max<std::uint32_t>(1, s.millisSinceStart);

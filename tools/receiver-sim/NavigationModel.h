@@ -43,6 +43,7 @@ struct NavigationSolution {
     std::time_t utc = 0;        // the epoch's whole UTC second
     int millisecond = 0;        // and the milliseconds into it
     bool fix = true;            // a 3D fix; false while the receiver has none
+    bool rtk = false;           // the fix is an RTK solution with its ambiguities fixed
     double latitude = 0;        // degrees, north positive
     double longitude = 0;       // degrees, east positive
     double altitudeMsl = 0;     // metres above mean sea level
@@ -70,7 +71,7 @@ public:
     // GPS alone: a dozen GPS satellites in view.
     static constexpr int kSatellitesInView = 12;
 
-    NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss = false);
+    NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss = false, bool rtk = false);
 
     // The solution of the current epoch.
     const NavigationSolution& Current() const { return current_; }
@@ -102,6 +103,7 @@ private:
 
     std::mt19937 random_;
     std::time_t startUtc_;
+    bool rtk_;
     std::int64_t elapsedMs_ = 0;
     std::int64_t restartedAtMs_ = 0;
     std::int64_t searchUntilMs_ = 0; // a cold start sees no satellite before this

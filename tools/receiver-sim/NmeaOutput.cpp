@@ -66,8 +66,8 @@ std::string Gga(const NavigationSolution& s, NmeaDialect dialect) {
         return NmeaSentence(Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond),
                                   Position(s), "0", "00", kNoDop, "", "", "", "", "", ""}));
     return NmeaSentence(
-        Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond), Position(s), "1",
-              Padded(std::min(s.usedCount(), kGgaMaxUsed), 2), Fixed(s.hdop, 2),
+        Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond), Position(s),
+              s.rtk ? "4" : "1", Padded(std::min(s.usedCount(), kGgaMaxUsed), 2), Fixed(s.hdop, 2),
               Fixed(s.altitudeMsl, 1), "M", Fixed(s.geoidSeparation, 1), "M", "", ""}));
 }
 
@@ -143,7 +143,7 @@ std::string Rmc(const NavigationSolution& s, NmeaDialect dialect) {
     std::string body =
         Join({Talker(dialect) + "RMC", TimeField(s.utc, s.millisecond), s.fix ? "A" : "V",
               Position(s), s.fix ? Fixed(s.speed * kKnotsPerMetrePerSecond, 3) : "",
-              s.fix ? Fixed(s.course, 2) : "", DateField(s.utc), "", "", Mode(s)});
+              s.fix ? Fixed(s.course, 2) : "", DateField(s.utc), "", "", s.rtk ? "R" : Mode(s)});
     if (dialect == NmeaDialect::MultiGnss)
         body += ",V"; // navigational status: not given
     return NmeaSentence(body);

@@ -57,7 +57,8 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
-    : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss),
+    : settings_(settings),
+      model_(settings.startUtc, settings.seed, settings.multiGnss, settings.rtk),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),

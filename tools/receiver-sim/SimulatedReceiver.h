@@ -35,6 +35,7 @@ struct ReceiverSettings {
     bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
     std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
     std::chrono::milliseconds measurementPeriod{1000};
+    bool rtk = false; // an RTK fixed solution whenever there is a fix
 };
 
 class SimulatedReceiver {

@@ -3,7 +3,7 @@
 #include <charconv>
 
 const char* const kSimulatorUsage =
-    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rate N]\n"
+    "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
@@ -12,6 +12,8 @@ const char* const kSimulatorUsage =
     "               (GN, GP, GL, GA, GB, GQ talkers) instead of GPS alone with GP talkers\n"
     "  --ubx        interleave the UBX NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP and\n"
     "               NAV-SAT frames of each epoch with the NMEA output\n"
+    "  --rtk        report an RTK fixed solution (GGA quality 4, RMC mode R,\n"
+    "               NAV-PVT carrier solution fixed) whenever it has a fix\n"
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
     "  --help       show this text\n"
@@ -82,6 +84,8 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--ubx" && !value) {
             options.ubx = true;
+        } else if (name == "--rtk" && !value) {
+            options.rtk = true;
         } else if (name == "--gnss" && !value) {
             options.gnss = true;
         } else if ((name == "--help" || name == "-h") && !value) {

@@ -11,6 +11,7 @@ struct SimulatorOptions {
     long baud = 9600;
     bool ubx = false;
     bool gnss = false;        // several constellations instead of GPS alone
+    bool rtk = false;         // an RTK fixed solution whenever there is a fix
     std::optional<long> rate; // bytes per second of continuous mixed traffic
     bool help = false;
     bool version = false;

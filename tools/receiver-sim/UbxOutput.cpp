@@ -14,6 +14,7 @@ constexpr std::uint8_t kStatusFixOk = 0x01;      // NAV-STATUS gpsFixOk
 constexpr std::uint8_t kStatusTimeValid = 0x0C;  // week and time of week valid
 constexpr std::uint8_t kPvtDateTimeValid = 0x07; // date, time, fully resolved
 constexpr std::uint8_t kPvtFixOk = 0x01;         // gnssFixOK
+constexpr std::uint8_t kPvtRtkFixed = 0x82;      // diffSoln, carrier solution fixed
 constexpr std::uint8_t kPvtConfirmed = 0xE0;     // date and time confirmed, and so able to be
 constexpr std::uint32_t kTimeAccuracyNs = 25;
 constexpr std::uint32_t kSpeedAccuracyMmS = 350;
@@ -107,7 +108,7 @@ std::string NavPvtFrame(const NavigationSolution& s) {
     PutUnsigned(payload, kTimeAccuracyNs, 4);
     PutSigned(payload, s.millisecond * 1e6); // nano
     payload.push_back(static_cast<char>(s.fix ? kFix3D : kNoFix));
-    payload.push_back(static_cast<char>(s.fix ? kPvtFixOk : 0));
+    payload.push_back(static_cast<char>(s.fix ? kPvtFixOk | (s.rtk ? kPvtRtkFixed : 0) : 0));
     payload.push_back(static_cast<char>(kPvtConfirmed));
     payload.push_back(static_cast<char>(s.usedCount()));
     PutPosition(payload, s);

@@ -96,6 +96,7 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.interleaveUbx = options.ubx || options.rate.has_value();
     receiverSettings.positionEachEpoch = options.rate.has_value();
     receiverSettings.multiGnss = options.gnss;
+    receiverSettings.rtk = options.rtk;
     receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
     SimulatedReceiver receiver(receiverSettings);
 

@@ -14,7 +14,9 @@
 #include "window/pages/RecordPage.h"
 #include "window/pages/UbxProtocolPage.h"
 #include "window/parts/AnswerFeed.h"
+#include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
+#include "window/parts/LineLoad.h"
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
@@ -50,6 +52,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     receiveDisplay_ = new TReceiveDisplay(this, moData);
     receiverFeed_ = new TReceiverFeed(this);
     answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander_, *baudTasks_);
+    askedRates_ = std::make_unique<TAskedRates>();
+    lineLoad_ = std::make_unique<TLineLoad>();
     portWatcher_ = new TPortWatcher(this, MakeUdevMonitor());
     ConnectParts();
     ConnectReceiving();
@@ -147,4 +151,12 @@ void TMainForm::CreateStatusBar() {
     portState_ = new QLabel(sbZEPOMonitor);
     portState_->setObjectName("sbPortState");
     sbZEPOMonitor->addPermanentWidget(portState_);
+    // The line cannot carry what the receiver is asked to send: beside the
+    // watch line, cut to the room there (the whole text in its tool tip).
+    lineWarning_ = new QLabel(sbZEPOMonitor);
+    lineWarning_->setObjectName("sbLineWarning");
+    lineWarning_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lineWarning_->setStyleSheet("QLabel { color: #a00000; }");
+    lineWarning_->hide();
+    sbZEPOMonitor->addWidget(lineWarning_, 2);
 }

@@ -17,10 +17,12 @@ class QPlainTextEdit;
 class QStatusBar;
 class QTabWidget;
 class TAnswerFeed;
+class TAskedRates;
 class TBaudTasks;
 class TComPortPage;
 class TConfigurePage;
 class THistoryPage;
+class TLineLoad;
 class TMessagesPage;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
@@ -69,6 +71,10 @@ private:
     void BindPortEvents();
     // A write's bytes: counted by the session, echoed in the port log.
     void EchoSent(const std::string& Buffer);
+    // The reads of the chunk being delivered count towards the line's load.
+    void MeasureLine();
+    // On the Receiver page and in the status bar; none hides the warning.
+    void ShowLineWarnings(const QStringList& warnings);
     void FormCreate();
     void FormClose();
     // Shows whether a port is open: Open and Close enabled as they apply,
@@ -89,6 +95,7 @@ private:
     QStatusBar* sbZEPOMonitor = nullptr;
     std::array<QLabel*, 6> panels_{};
     QLabel* portState_ = nullptr;
+    QLabel* lineWarning_ = nullptr;
 
     TWindowSender* sender_ = nullptr;
     TUbxCommander* ubxCommander_ = nullptr;
@@ -98,4 +105,7 @@ private:
     TReceiverFeed* receiverFeed_ = nullptr;
     TPortWatcher* portWatcher_ = nullptr;
     std::unique_ptr<TAnswerFeed> answerFeed_;
+    // What the window asked of the receiver, and whether the line carries it.
+    std::unique_ptr<TAskedRates> askedRates_;
+    std::unique_ptr<TLineLoad> lineLoad_;
 };

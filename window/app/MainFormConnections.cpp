@@ -12,7 +12,9 @@
 #include "window/pages/ReceiverPage.h"
 #include "window/pages/UbxProtocolPage.h"
 #include "window/parts/AnswerFeed.h"
+#include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
+#include "window/parts/LineLoad.h"
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
@@ -21,6 +23,7 @@
 
 #include <QLabel>
 #include <QTabWidget>
+#include <chrono>
 
 void TMainForm::ConnectParts() {
     // The port page: the chosen port and what became of the connection in
@@ -76,6 +79,19 @@ void TMainForm::ConnectReceiving() {
     connect(receiverFeed_, &TReceiverFeed::StateRedrawn, tabReceiver, &TReceiverPage::Show);
     connect(receiverFeed_, &TReceiverFeed::TypesCounted, tabMessages, &TMessagesPage::Refresh);
 
+    // The rates the window asked of the receiver against those measured and
+    // the line's load, judged at each redraw of the table of message types.
+    connect(ubxCommander_, &TUbxCommander::Settled, this,
+            [this](const TUBXPacket& command, const ubx::TCommandOutcome& outcome) {
+                if (askedRates_->Settled(command, outcome))
+                    lineLoad_->SetAsked(askedRates_->Hz(), std::chrono::steady_clock::now());
+            });
+    connect(receiverFeed_, &TReceiverFeed::TypesCounted, this,
+            [this](const std::vector<TMessageTypeRow>& types) {
+                lineLoad_->Measure(types, std::chrono::steady_clock::now());
+                ShowLineWarnings(lineLoad_->Warnings());
+            });
+
     // The answers come from the receive feed's framer: the port is framed once.
     // Guarded per message, so a failing handler never breaks off the framing.
     connect(receiverFeed_, &TReceiverFeed::MessageFramed, this,
@@ -88,11 +104,13 @@ void TMainForm::BindPortEvents() {
     portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) { EchoSent(Buffer); };
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
         RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
-        RunGuarded(this, [&] { receiverFeed_->Take(Buffer); });
+        RunGuarded(this, [&] { receiverFeed_->Take(Buffer, portSerial.ChunkReadMarks()); });
+        RunGuarded(this, [&] { MeasureLine(); });
         RunGuarded(this, [&] { tabHistory->Take(Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { receiverFeed_->Restart(); });
+        lineLoad_->Restart(std::chrono::steady_clock::now());
         RunGuarded(this, [&] {
             sessionControl_->PortOpened();
             tabComPort->PortConnected(Port);
@@ -103,6 +121,8 @@ void TMainForm::BindPortEvents() {
     portSerial.OnDisconnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] {
             receiverFeed_->EndOfStream();
+            lineLoad_->Restart(std::chrono::steady_clock::now());
+            ShowLineWarnings({});
             tabComPort->PortDisconnected(Port);
         });
         ShowPortState(spNone);

@@ -1,9 +1,12 @@
 // The main window's own events: start-up, closing, the port's state in the
-// title and status bar, and the choices the startup options make.
+// title and status bar, the line's load, and the choices the startup options
+// make.
 
 #include "window/app/MainForm.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/pages/ComPortPage.h"
+#include "window/pages/ReceiverPage.h"
+#include "window/parts/LineLoad.h"
 #include "window/parts/PersistedPort.h"
 
 #include <QCloseEvent>
@@ -17,6 +20,29 @@ void TMainForm::ShowPortState(TCommPort connected) {
     if (connected != spNone)
         panels_[1]->setText(name);
     setWindowTitle(connected == spNone ? WindowCaption : WindowCaption + " - " + name + " open");
+}
+
+void TMainForm::MeasureLine() {
+    static constexpr double kStopBits[] = {1, 1.5, 2};
+    lineLoad_->SetLine(portSerial.BaudRateToInt(portSerial.BaudRate()),
+                       BitsPerCharacter(5 + portSerial.DataWidth(), portSerial.Parity() != pbNone,
+                                        kStopBits[portSerial.StopBits()]),
+                       std::chrono::milliseconds(portSerial.Delay()));
+    std::size_t from = 0;
+    for (const ReadMark& read : portSerial.ChunkReadMarks()) {
+        lineLoad_->Received(read.end - from, read.at.steady);
+        from = read.end;
+    }
+}
+
+void TMainForm::ShowLineWarnings(const QStringList& warnings) {
+    const QString text = warnings.join("  ");
+    if (text == lineWarning_->toolTip())
+        return;
+    tabReceiver->ShowLineWarning(warnings.join('\n'));
+    lineWarning_->setText(text);
+    lineWarning_->setToolTip(text);
+    lineWarning_->setVisible(!text.isEmpty());
 }
 
 void TMainForm::ChoosePort(const QString& name) {

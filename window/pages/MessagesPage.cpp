@@ -9,9 +9,11 @@
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -43,21 +45,26 @@ void SetRow(QTableWidget* table, int row, const QStringList& texts) {
 }
 } // namespace
 
-TMessagesPage::TMessagesPage(QWidget* parent)
-    : QWidget(parent),
-      messages_(new TMessageListModel(&MessageSummary, TMessageListModel::kDefaultCapacity, this)),
+TMessagesPage::TMessagesPage(QWidget* parent, std::size_t capacity)
+    : QWidget(parent), messages_(new TMessageListModel(&MessageSummary, capacity, this)),
       filtered_(new QSortFilterProxyModel(this)) {
     setObjectName("tabMessages");
     filtered_->setSourceModel(messages_);
     filtered_->setFilterKeyColumn(TMessageListModel::colName);
     filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
     LayOut();
-    connect(edMessageFilter, &QLineEdit::textChanged, filtered_,
-            &QSortFilterProxyModel::setFilterFixedString);
+    connect(edMessageFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const QScopedValueRollback reshaping(reshaping_, true);
+        filtered_->setFilterFixedString(text);
+    });
     connect(btnMessagesPause, &QPushButton::toggled, this, &TMessagesPage::PauseClicked);
     connect(btnMessagesClear, &QPushButton::clicked, this, &TMessagesPage::ClearClicked);
     connect(tvMessages->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &TMessagesPage::ShowSelected);
+            &TMessagesPage::CurrentMoved);
+    QScrollBar* scroll = tvMessages->verticalScrollBar();
+    connect(scroll, &QScrollBar::actionTriggered, this,
+            [this, scroll] { following_ = scroll->sliderPosition() == scroll->maximum(); });
+    tvMessages->installEventFilter(this);
 }
 
 void TMessagesPage::LayOut() {
@@ -118,12 +125,54 @@ void TMessagesPage::AddMessage(qint64 receivedMs, const protocol::Message& messa
 }
 
 void TMessagesPage::Refresh(const std::vector<TMessageTypeRow>& types) {
-    QScrollBar* scroll = tvMessages->verticalScrollBar();
-    const bool following = scroll->value() == scroll->maximum();
-    messages_->Commit();
-    if (following)
-        tvMessages->scrollToBottom();
+    ShowChanges([this] { messages_->Commit(); });
     ShowTypes(types);
+}
+
+// Rows added at the bottom and dropped from the top keep the user's place:
+// the selected message stays selected, and when it is dropped nothing is
+// (the selection model would make the row below it current instead); when
+// not following, the row at the top stays at the top.
+void TMessagesPage::ShowChanges(const std::function<void()>& change) {
+    const QScopedValueRollback reshaping(reshaping_, true);
+    const QPersistentModelIndex selected(tvMessages->currentIndex());
+    const QPersistentModelIndex top(tvMessages->indexAt(QPoint(0, 0)));
+    const bool hadSelected = selected.isValid(), hadTop = top.isValid();
+    change();
+    if (hadSelected && !selected.isValid())
+        tvMessages->selectionModel()->clear();
+    if (following_)
+        tvMessages->scrollToBottom();
+    else if (top.isValid())
+        tvMessages->scrollTo(top, QAbstractItemView::PositionAtTop);
+    else if (hadTop)
+        tvMessages->scrollToTop();
+}
+
+// End selects the newest row and follows again.
+bool TMessagesPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvMessages && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_End) {
+        FollowNewest();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMessagesPage::FollowNewest() {
+    if (const int last = filtered_->rowCount() - 1; last >= 0) {
+        const QScopedValueRollback reshaping(reshaping_, true);
+        tvMessages->setCurrentIndex(filtered_->index(last, TMessageListModel::colTime));
+    }
+    following_ = true;
+    tvMessages->scrollToBottom();
+}
+
+// A row the user picks stays in view: the list stops following.
+void TMessagesPage::CurrentMoved() {
+    if (!reshaping_)
+        following_ = false;
+    ShowSelected();
 }
 
 void TMessagesPage::ShowSelected() {
@@ -143,11 +192,12 @@ void TMessagesPage::ShowSelected() {
 
 void TMessagesPage::PauseClicked(bool paused) {
     btnMessagesPause->setText(paused ? "Resume" : "Pause");
-    messages_->SetPaused(paused);
+    ShowChanges([this, paused] { messages_->SetPaused(paused); });
 }
 
 void TMessagesPage::ClearClicked() {
     messages_->Clear();
+    following_ = true;
     ShowSelected();
 }
 

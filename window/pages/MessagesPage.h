@@ -9,6 +9,7 @@
 #include "window/parts/ReceiverFeed.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -20,18 +21,26 @@ class QTableWidget;
 class TMessagesPage : public QWidget {
     Q_OBJECT
 public:
-    explicit TMessagesPage(QWidget* parent);
+    explicit TMessagesPage(QWidget* parent,
+                           std::size_t capacity = TMessageListModel::kDefaultCapacity);
 
     TMessageListModel& Messages() { return *messages_; }
 
     // Takes a message; it shows at the next Refresh.
     void AddMessage(qint64 receivedMs, const protocol::Message& message, const std::string& name);
-    // Shows what arrived since the last call, following the newest row unless
-    // the user has scrolled up, and the message types as given.
+    // Shows what arrived since the last call, and the message types as given.
+    // The list follows the newest row until the user picks a row or scrolls
+    // up, and again once they scroll to the end or press End.
     void Refresh(const std::vector<TMessageTypeRow>& types);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void LayOut();
+    void ShowChanges(const std::function<void()>& change);
+    void FollowNewest();
+    void CurrentMoved();
     void ShowSelected();
     void PauseClicked(bool paused);
     void ClearClicked();
@@ -46,4 +55,6 @@ private:
     QTableWidget* tvMessageFields;
     QPlainTextEdit* moMessageBytes;
     QTableWidget* tvMessageTypes;
+    bool following_ = true;  // the newest row kept in view
+    bool reshaping_ = false; // the rows change under the view, not by the user
 };

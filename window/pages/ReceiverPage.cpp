@@ -2,12 +2,56 @@
 
 #include "widgets/SignalChart.h"
 #include "widgets/SkyPlot.h"
+#include "window/blocks/SatelliteTableModel.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
+
+namespace {
+// Sorted by a click on a column's header, numbers as numbers; rows keep
+// their height so ten updates a second never re-measure them.
+QTableView* MakeSatelliteTable(QWidget* parent, TSatelliteTableModel* rows) {
+    auto* sorted = new QSortFilterProxyModel(parent);
+    sorted->setSourceModel(rows);
+    sorted->setSortRole(TSatelliteTableModel::SortRole);
+    auto* table = new QTableView(parent);
+    table->setObjectName("tvSatellites");
+    table->setModel(sorted);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->setSortingEnabled(true);
+    table->sortByColumn(TSatelliteTableModel::colConstellation, Qt::AscendingOrder);
+    // The columns share the page's width.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
+}
+
+// Says when the line cannot carry what the receiver is asked to send; across
+// the page above everything, wrapped, hidden while there is nothing to say.
+QLabel* MakeLineWarning(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName("lbLineWarning");
+    label->setWordWrap(true);
+    // Its lines whole, the pictures and table giving way.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    label->setStyleSheet("QLabel { color: #a00000; font-weight: bold; }");
+    label->hide();
+    return label;
+}
+} // namespace
 
 TReceiverPage::TReceiverPage(QWidget* parent, TValuePanel::Clock clock) : QWidget(parent) {
     setObjectName("tabReceiver");
@@ -44,7 +88,12 @@ void TReceiverPage::LayOut(TValuePanel::Clock clock) {
     pbSky->setObjectName("pbSky");
     pbSignals = new TSignalChart(this);
     pbSignals->setObjectName("pbSignals");
+    satelliteRows_ = new TSatelliteTableModel(this);
+    tvSatellites = MakeSatelliteTable(this, satelliteRows_);
 
+    // On top the fix panel as wide as it needs, the sky plot about as wide as
+    // the row is high, and the signal chart taking the extra width; the
+    // satellite table below them across the page. Extra height goes to both.
     auto* fixColumn = new QWidget(this);
     auto* fixLayout = new QVBoxLayout(fixColumn);
     fixLayout->setContentsMargins(0, 0, 0, 0);
@@ -56,12 +105,21 @@ void TReceiverPage::LayOut(TValuePanel::Clock clock) {
     pictures->addWidget(fixColumn);
     pictures->addWidget(pbSky);
     pictures->addWidget(pbSignals);
-    pictures->setStretchFactor(1, 2);
-    pictures->setStretchFactor(2, 3);
+    pictures->setStretchFactor(0, 0);
+    pictures->setStretchFactor(1, 0);
+    pictures->setStretchFactor(2, 1);
 
-    auto* layout = new QHBoxLayout(this);
+    auto* pictureAndTable = new QSplitter(Qt::Vertical, this);
+    pictureAndTable->addWidget(pictures);
+    pictureAndTable->addWidget(tvSatellites);
+    pictureAndTable->setStretchFactor(0, 3);
+    pictureAndTable->setStretchFactor(1, 2);
+
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(pictures);
+    lbLineWarning = MakeLineWarning(this);
+    layout->addWidget(lbLineWarning);
+    layout->addWidget(pictureAndTable);
 }
 
 TAngleStyle TReceiverPage::AngleStyle() const {
@@ -99,24 +157,6 @@ QString UtcText(const protocol::UtcTime& utc) {
     return text;
 }
 
-QString FixTypeText(protocol::FixType type) {
-    switch (type) {
-    case protocol::FixType::NoFix:
-        return "no fix";
-    case protocol::FixType::DeadReckoning:
-        return "dead reckoning";
-    case protocol::FixType::Fix2D:
-        return "2D";
-    case protocol::FixType::Fix3D:
-        return "3D";
-    case protocol::FixType::GnssDeadReckoning:
-        return "GNSS + dead reckoning";
-    case protocol::FixType::TimeOnly:
-        return "time only";
-    }
-    return {};
-}
-
 TConstellation Drawn(protocol::Constellation system) {
     switch (system) {
     case protocol::Constellation::Gps:
@@ -139,12 +179,24 @@ TConstellation Drawn(protocol::Constellation system) {
 
 void TReceiverPage::Show(const protocol::ReceiverSnapshot& snapshot,
                          const TReceiverFeed::TFresh& fresh) {
+    // Without a fix, what depends on it is shown as the last known, greyed.
+    const bool fixLost = snapshot.Fix.Type == protocol::FixType::NoFix;
     if (fresh.Time && snapshot.Utc)
         pnlFix->SetValue("lbFixTime", UtcText(*snapshot.Utc));
-    if (fresh.Position && snapshot.Position)
-        ShowPosition(*snapshot.Position);
     if (fresh.Fix || fresh.Satellites)
         ShowFix(snapshot);
+    if (fresh.Satellites || SatellitesAged(snapshot.Satellites))
+        ShowSatellites(snapshot.Satellites);
+    if (fixLost) {
+        for (const char* name : {"lbFixLatitude", "lbFixLongitude", "lbFixHeightMsl",
+                                 "lbFixHeightEllipsoid", "lbFixDop", "lbFixSpeed", "lbFixAccuracy"})
+            pnlFix->Expire(name);
+        ShowAge();
+        pnlFix->MarkStale();
+        return;
+    }
+    if (fresh.Position && snapshot.Position)
+        ShowPosition(*snapshot.Position);
     if (fresh.Dop)
         pnlFix->SetValue("lbFixDop", Joined({Optional("H", snapshot.Dop.Horizontal, 2),
                                              Optional("V", snapshot.Dop.Vertical, 2),
@@ -156,8 +208,6 @@ void TReceiverPage::Show(const protocol::ReceiverSnapshot& snapshot,
         pnlFix->SetValue("lbFixAccuracy",
                          Joined({Optional("H", snapshot.Accuracy.HorizontalM, 2, " m"),
                                  Optional("V", snapshot.Accuracy.VerticalM, 2, " m")}));
-    if (fresh.Satellites)
-        ShowSatellites(snapshot.Satellites);
     if (fresh.Position || fresh.Fix)
         fixAt_ = pnlFix->Now();
     ShowAge();
@@ -177,30 +227,42 @@ void TReceiverPage::ShowPosition(const protocol::Position& position) {
 // Satellites used: counted from the satellites marked used (GSA, NAV-SAT)
 // where any are, for GGA's count stops at 12 on many receivers.
 void TReceiverPage::ShowFix(const protocol::ReceiverSnapshot& snapshot) {
-    if (snapshot.Fix.Type)
-        pnlFix->SetValue("lbFixType", FixTypeText(*snapshot.Fix.Type));
+    if (const std::string fix = protocol::FixText(snapshot.Fix); !fix.empty())
+        pnlFix->SetValue("lbFixType", QString::fromStdString(fix));
     if (!snapshot.Fix.Quality.empty())
         pnlFix->SetValue("lbFixQuality", QString::fromStdString(snapshot.Fix.Quality));
     const auto marked = std::count_if(snapshot.Satellites.begin(), snapshot.Satellites.end(),
                                       [](const auto& satellite) { return satellite.Used; });
-    const int used =
-        marked > 0 ? static_cast<int>(marked) : snapshot.Fix.SatellitesUsed.value_or(0);
+    const int used = snapshot.Fix.Type == protocol::FixType::NoFix ? 0
+                     : marked > 0                                  ? static_cast<int>(marked)
+                                  : snapshot.Fix.SatellitesUsed.value_or(0);
     pnlFix->SetValue("lbFixSatellites",
                      QString("%1 / %2").arg(used).arg(snapshot.Satellites.size()));
 }
 
-void TReceiverPage::ShowSatellites(const std::vector<protocol::SatelliteInView>& satellites) {
+// True when satellites went stale or away since they were last drawn.
+bool TReceiverPage::SatellitesAged(const std::vector<protocol::TrackedSatellite>& satellites) {
+    const auto stale = std::count_if(satellites.begin(), satellites.end(),
+                                     [](const auto& satellite) { return satellite.Stale; });
+    const std::pair<std::size_t, std::size_t> drawn(satellites.size(), stale);
+    return std::exchange(drawnSatellites_, drawn) != drawn;
+}
+
+void TReceiverPage::ShowSatellites(const std::vector<protocol::TrackedSatellite>& satellites) {
+    SatellitesAged(satellites);
     TSatelliteMarks marks;
     marks.reserve(satellites.size());
-    for (const protocol::SatelliteInView& satellite : satellites) {
+    for (const protocol::TrackedSatellite& satellite : satellites) {
         const bool placed = satellite.AzimuthDeg && satellite.ElevationDeg;
         marks.push_back({Drawn(satellite.System), satellite.Number,
                          static_cast<double>(satellite.AzimuthDeg.value_or(0)),
                          placed ? *satellite.ElevationDeg : -1.0,
-                         static_cast<double>(satellite.Cn0DbHz.value_or(0)), satellite.Used});
+                         static_cast<double>(satellite.Cn0DbHz.value_or(0)), satellite.Used,
+                         satellite.Stale});
     }
     pbSky->SetSatellites(marks);
     pbSignals->SetSatellites(marks);
+    satelliteRows_->SetSatellites(satellites);
 }
 
 void TReceiverPage::ShowAge() {
@@ -215,4 +277,9 @@ void TReceiverPage::AngleStyleChanged() {
         return;
     pnlFix->Rewrite("lbFixLatitude", LatitudeText(position_->LatitudeDeg, 7, AngleStyle()));
     pnlFix->Rewrite("lbFixLongitude", LongitudeText(position_->LongitudeDeg, 7, AngleStyle()));
+}
+
+void TReceiverPage::ShowLineWarning(const QString& text) {
+    lbLineWarning->setText(text);
+    lbLineWarning->setVisible(!text.isEmpty());
 }

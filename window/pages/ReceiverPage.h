@@ -1,8 +1,10 @@
 #pragma once
 // The "Receiver" page: the receiver at a glance. The fix panel (time,
-// position, heights, fix, satellites, DOPs, speed, accuracies, age) beside the
-// sky plot and the signal chart of the satellites in view. Values not
-// refreshed for three seconds are greyed out as stale.
+// position, heights, fix, satellites, DOPs, speed, accuracies, age) above a
+// table of the satellites in view, beside their sky plot and signal chart
+// (a stale satellite greyed in all three). Values not refreshed for three
+// seconds are greyed out as stale, and those that depend on the fix as soon
+// as the receiver reports none.
 
 #include "protocol/state/ReceiverState.h"
 #include "widgets/ValuePanel.h"
@@ -12,6 +14,9 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
+class QTableView;
+class TSatelliteTableModel;
 class TSignalChart;
 class TSkyPlot;
 
@@ -24,20 +29,28 @@ public:
     // Shows the refreshed values of snapshot; the others keep what they show
     // and go stale in time.
     void Show(const protocol::ReceiverSnapshot& snapshot, const TReceiverFeed::TFresh& fresh);
+    // Says above the page that the line cannot carry what the receiver is
+    // asked to send; empty text hides it.
+    void ShowLineWarning(const QString& text);
 
 private:
     void LayOut(TValuePanel::Clock clock);
     TAngleStyle AngleStyle() const;
     void ShowPosition(const protocol::Position& position);
     void ShowFix(const protocol::ReceiverSnapshot& snapshot);
-    void ShowSatellites(const std::vector<protocol::SatelliteInView>& satellites);
+    bool SatellitesAged(const std::vector<protocol::TrackedSatellite>& satellites);
+    void ShowSatellites(const std::vector<protocol::TrackedSatellite>& satellites);
     void ShowAge();
     void AngleStyleChanged();
 
+    QLabel* lbLineWarning;
     TValuePanel* pnlFix;
     QCheckBox* cbFixDms;
     TSkyPlot* pbSky;
     TSignalChart* pbSignals;
+    TSatelliteTableModel* satelliteRows_;
+    QTableView* tvSatellites;
     std::optional<protocol::Position> position_; // the last shown
     std::optional<std::chrono::steady_clock::time_point> fixAt_;
+    std::pair<std::size_t, std::size_t> drawnSatellites_; // how many, how many stale
 };

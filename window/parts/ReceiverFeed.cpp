@@ -3,11 +3,21 @@
 #include "protocol/decoding/Decoder.h"
 
 #include <QDateTime>
+#include <algorithm>
 
-TReceiverFeed::TReceiverFeed(QObject* parent, WallClock wallClock)
+namespace {
+// How much later than the port's usual interval a chunk may come before the
+// rates stop waiting for it.
+constexpr double kLateSeconds = 0.5;
+// The longest pause between chunks still taken for the port's interval.
+constexpr double kLongestGapSeconds = 10;
+} // namespace
+
+TReceiverFeed::TReceiverFeed(QObject* parent, WallClock wallClock, SteadyClock steadyClock)
     : QObject(parent),
-      wallClock_(wallClock ? std::move(wallClock) : &QDateTime::currentMSecsSinceEpoch) {
-    steady_.start();
+      wallClock_(wallClock ? std::move(wallClock) : &QDateTime::currentMSecsSinceEpoch),
+      steadyClock_(steadyClock ? std::move(steadyClock) : &std::chrono::steady_clock::now),
+      origin_(steadyClock_()) {
     connect(&redraw_, &QTimer::timeout, this, &TReceiverFeed::Redraw);
     redraw_.start(kRedrawMs);
 }
@@ -32,29 +42,70 @@ std::size_t DecodedPartStart(std::string_view chunk) {
 }
 } // namespace
 
-void TReceiverFeed::Take(std::string_view chunk) {
-    const qint64 receivedMs = wallClock_();
-    const auto fold = [&](protocol::Message&& message) { Fold(message, receivedMs); };
+TReceiverFeed::TStamp TReceiverFeed::Now() const {
+    return {wallClock_(), std::chrono::duration<double>(steadyClock_() - origin_).count()};
+}
+
+TReceiverFeed::TStamp TReceiverFeed::StampOf(const ReadTime& at) const {
+    return {
+        std::chrono::duration_cast<std::chrono::milliseconds>(at.wall.time_since_epoch()).count(),
+        std::chrono::duration<double>(at.steady - origin_).count()};
+}
+
+void TReceiverFeed::NoteReads(std::string_view chunk, std::span<const ReadMark> marks) {
+    const TStamp now = Now();
+    if (lastTake_)
+        deliveryGap_ = std::clamp(now.Seconds - *lastTake_, 0.0, kLongestGapSeconds);
+    lastTake_ = now.Seconds;
+    const std::uint64_t chunkStart = streamBytes_;
+    streamBytes_ += chunk.size();
+    if (marks.empty())
+        marks_.push_back({streamBytes_, now});
+    for (const ReadMark& mark : marks)
+        marks_.push_back({chunkStart + mark.end, StampOf(mark.at)});
+    newestRead_ = std::max(newestRead_, marks_.back().At.Seconds);
+}
+
+TReceiverFeed::TStamp TReceiverFeed::ReadTimeOf(std::uint64_t offset) {
+    // The newest mark stays: bytes past it (the end of the stream) were read
+    // last.
+    while (marks_.size() > 1 && marks_.front().End <= offset)
+        marks_.pop_front();
+    return marks_.empty() ? Now() : marks_.front().At;
+}
+
+void TReceiverFeed::Take(std::string_view chunk, std::span<const ReadMark> marks) {
+    NoteReads(chunk, marks);
     if (chunk.size() > kLargestDecodedChunk) {
         const std::size_t start = DecodedPartStart(chunk);
+        const std::uint64_t decodedFrom = streamBytes_ - chunk.size() + start;
         notDecodedBytes_ += start;
-        notDecodedMs_ = receivedMs;
         // A message begun before the part left out is listed as it stands.
-        framer_.Flush(fold);
+        Flush();
+        notDecodedMs_ = ReadTimeOf(decodedFrom - 1).WallMs;
+        framerOrigin_ = decodedFrom;
         chunk.remove_prefix(start);
     }
-    framer_.Feed(chunk, fold);
+    framer_.Feed(chunk, [this](protocol::Message&& message) { Fold(message); });
+}
+
+void TReceiverFeed::Flush() {
+    framer_.Flush([this](protocol::Message&& message) { Fold(message); });
 }
 
 void TReceiverFeed::EndOfStream() {
-    const qint64 receivedMs = wallClock_();
-    framer_.Flush([&](protocol::Message&& message) { Fold(message, receivedMs); });
+    Flush();
+    framerOrigin_ = streamBytes_;
 }
 
-void TReceiverFeed::Fold(const protocol::Message& message, qint64 receivedMs) {
+void TReceiverFeed::Fold(const protocol::Message& message) {
+    const std::uint64_t lastByte =
+        framerOrigin_ + message.Offset + std::max<std::size_t>(message.Bytes.size(), 1) - 1;
+    const TStamp at = ReadTimeOf(lastByte);
+    const qint64 receivedMs = at.WallMs;
     emit MessageFramed(message);
     const protocol::Decoded decoded = protocol::Decode(message);
-    state_.Fold(message, decoded, steady_.elapsed() / 1000.0);
+    state_.Fold(message, decoded, at.Seconds);
     fresh_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
                            ? std::string("unframed")
@@ -67,8 +118,13 @@ void TReceiverFeed::Fold(const protocol::Message& message, qint64 receivedMs) {
     emit MessageListed(receivedMs, message, name);
 }
 
+double TReceiverFeed::RateSeconds() const {
+    const double now = std::chrono::duration<double>(steadyClock_() - origin_).count();
+    return std::max(newestRead_, now - deliveryGap_ - kLateSeconds);
+}
+
 void TReceiverFeed::Redraw() {
-    const protocol::ReceiverSnapshot snapshot = state_.Snapshot(steady_.elapsed() / 1000.0);
+    const protocol::ReceiverSnapshot snapshot = state_.Snapshot(RateSeconds());
     emit StateRedrawn(snapshot, fresh_);
     fresh_ = {};
     std::vector<TMessageTypeRow> types;

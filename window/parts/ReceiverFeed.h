@@ -2,6 +2,9 @@
 // The receive feed of the Receiver and Messages pages: the chunks the port
 // delivers (the same the receive display shows) go through one framer and
 // decoder into the receiver state, and each message goes out to be listed.
+// A message carries the time its last byte was read from the device, and the
+// rates per message type count by those times: the port hands over a
+// second's reads at once, and they still show apart.
 // Work per chunk is in proportion to the chunk; the state and the table of
 // message types go out on a timer about ten times a second, so a fast stream
 // never queues drawing on the GUI thread. It is the
@@ -17,14 +20,18 @@
 
 #include "protocol/framing/Framer.h"
 #include "protocol/state/ReceiverState.h"
+#include "serial/ReadMarks.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,10 +53,12 @@ public:
     // much of its end.
     static constexpr std::size_t kLargestDecodedChunk = 1 << 20;
     static constexpr const char* kNotDecodedName = "bytes not decoded";
-    // Milliseconds since the epoch, stamped on each message as received.
+    // Milliseconds since the epoch, and the steady clock the rates run on,
+    // for chunks that come without the times of their reads.
     using WallClock = std::function<qint64()>;
+    using SteadyClock = std::function<std::chrono::steady_clock::time_point()>;
 
-    explicit TReceiverFeed(QObject* parent, WallClock wallClock = {});
+    explicit TReceiverFeed(QObject* parent, WallClock wallClock = {}, SteadyClock steadyClock = {});
 
     // Which values messages refreshed since the last redraw.
     struct TFresh {
@@ -58,7 +67,10 @@ public:
         void Note(const protocol::Decoded& decoded);
     };
 
-    void Take(std::string_view chunk);
+    // A chunk with the times its bytes were read (the port's read marks):
+    // each message gets the time of the read that brought its last byte.
+    // Without marks the whole chunk counts as read now.
+    void Take(std::string_view chunk, std::span<const ReadMark> marks = {});
     // The port closed: bytes still waiting for the rest of a message are
     // listed as they are, and the next connection starts afresh.
     void EndOfStream();
@@ -82,15 +94,43 @@ signals:
     void TypesCounted(const std::vector<TMessageTypeRow>& types);
 
 private:
-    void Fold(const protocol::Message& message, qint64 receivedMs);
+    // When a byte of the stream was read: wall clock for the list, steady
+    // seconds since the feed began for the rates.
+    struct TStamp {
+        qint64 WallMs = 0;
+        double Seconds = 0;
+    };
+    struct TStreamMark {
+        std::uint64_t End; // the stream's bytes up to this read
+        TStamp At;
+    };
+    TStamp Now() const;
+    TStamp StampOf(const ReadTime& at) const;
+    void NoteReads(std::string_view chunk, std::span<const ReadMark> marks);
+    // The time of the read that held the stream's byte at offset; marks of
+    // earlier bytes are dropped (messages come in stream order).
+    TStamp ReadTimeOf(std::uint64_t offset);
+    void Flush();
+    void Fold(const protocol::Message& message);
+    // The time the rates are measured at: the newest read, so that the
+    // seconds counted are those whose bytes have all come; once reads stop
+    // for longer than the port delivers, the clock goes on without them.
+    double RateSeconds() const;
 
     WallClock wallClock_;
+    SteadyClock steadyClock_;
+    std::chrono::steady_clock::time_point origin_;
+    std::deque<TStreamMark> marks_;
+    std::uint64_t streamBytes_ = 0;  // bytes taken since the feed began
+    std::uint64_t framerOrigin_ = 0; // the stream offset of the framer's offset 0
+    double newestRead_ = 0;          // steady seconds
+    std::optional<double> lastTake_; // steady seconds
+    double deliveryGap_ = 1;         // seconds between the last two chunks
     protocol::Framer framer_;
     protocol::ReceiverState state_;
     TFresh fresh_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
     std::uint64_t notDecodedBytes_ = 0;
     qint64 notDecodedMs_ = 0;
-    QElapsedTimer steady_;
     QTimer redraw_;
 };

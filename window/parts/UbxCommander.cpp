@@ -49,6 +49,7 @@ std::uint32_t TUbxCommander::Send(const TUBXPacket& command, TOnSettled onSettle
                            std::chrono::milliseconds(portSerial.Delay()));
     const std::uint64_t ticket =
         tracker_.Track(UbxMessageName(command.pkClass, command.ID), command, timeout);
+    commands_[ticket] = command;
     if (onSettled)
         listeners_[ticket] = std::move(onSettled);
     expiry_.start();
@@ -63,6 +64,11 @@ void TUbxCommander::Receive(std::uint8_t ubxClass, std::uint8_t id,
 void TUbxCommander::Report(const std::vector<ubx::TCommandOutcome>& outcomes) {
     for (const auto& outcome : outcomes) {
         emit Logged(LogLine(outcome));
+        if (const auto command = commands_.find(outcome.ticket); command != commands_.end()) {
+            const TUBXPacket sent = std::move(command->second);
+            commands_.erase(command);
+            emit Settled(sent, outcome);
+        }
         const auto listener = listeners_.find(outcome.ticket);
         if (listener == listeners_.end())
             continue;

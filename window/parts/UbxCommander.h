@@ -35,6 +35,9 @@ public:
 signals:
     // The outcome of a command as a line of the port log.
     void Logged(const QString& line);
+    // A command and its outcome, for those who follow what the receiver was
+    // told.
+    void Settled(const TUBXPacket& command, const ubx::TCommandOutcome& outcome);
 
 private:
     void Report(const std::vector<ubx::TCommandOutcome>& outcomes);
@@ -43,4 +46,5 @@ private:
     ubx::TCommandTracker tracker_;
     QTimer expiry_;
     std::map<std::uint64_t, TOnSettled> listeners_;
+    std::map<std::uint64_t, TUBXPacket> commands_; // until settled
 };
