@@ -149,6 +149,7 @@ void ReceiverState::FoldGsvPart(const SatellitePart& part, double nowSeconds) {
 void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
                                       const std::vector<SatelliteInView>& satellites,
                                       double nowSeconds) {
+    reportedAt_ = nowSeconds;
     std::erase_if(satellites_,
                   [&](const HeldSatellite& held) { return Covers(systems, held.Sv.System); });
     for (const auto& sv : satellites)
@@ -185,6 +186,8 @@ void ReceiverState::ClearUsed() {
 
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
+    snapshot.SatellitesReported =
+        reportedAt_ && nowSeconds - *reportedAt_ < TrackedSatellite::kGoneSeconds;
     for (const HeldSatellite& held : satellites_) {
         const double age = nowSeconds - held.ReportedAt;
         if (age < TrackedSatellite::kGoneSeconds)

@@ -48,7 +48,10 @@ struct ReceiverSnapshot {
     protocol::Motion Motion;
     Accuracies Accuracy;
     std::vector<TrackedSatellite> Satellites; // by constellation, then number
-    std::vector<MessageStatistics> Messages;  // by name
+    // A satellite report came within TrackedSatellite::kGoneSeconds, even
+    // one with none in view: the count of Satellites is the receiver's word.
+    bool SatellitesReported = false;
+    std::vector<MessageStatistics> Messages; // by name
 };
 
 class ReceiverState {
@@ -96,6 +99,7 @@ private:
     ReceiverSnapshot now_;
     EpochFix epoch_;
     std::vector<HeldSatellite> satellites_;              // in report order
+    std::optional<double> reportedAt_;                   // the last satellite report
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
     bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
     std::map<std::string, GsvSeries> gsv_;              // by talker

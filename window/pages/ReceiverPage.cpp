@@ -236,8 +236,12 @@ void TReceiverPage::ShowFix(const protocol::ReceiverSnapshot& snapshot) {
     const int used = snapshot.Fix.Type == protocol::FixType::NoFix ? 0
                      : marked > 0                                  ? static_cast<int>(marked)
                                   : snapshot.Fix.SatellitesUsed.value_or(0);
-    pnlFix->SetValue("lbFixSatellites",
-                     QString("%1 / %2").arg(used).arg(snapshot.Satellites.size()));
+    const auto inView = static_cast<int>(snapshot.Satellites.size());
+    // More used than the receiver reports in view is no count to show as current.
+    if (snapshot.SatellitesReported && used > inView)
+        pnlFix->Expire("lbFixSatellites");
+    else
+        pnlFix->SetValue("lbFixSatellites", QString("%1 / %2").arg(used).arg(inView));
 }
 
 // True when satellites went stale or away since they were last drawn.

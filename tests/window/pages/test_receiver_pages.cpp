@@ -28,6 +28,7 @@ private slots:
     void messageListKeepsTheNewestWithinItsBound();
     void feedFramesOnceForPagesAndAnswers();
     void overLargeChunkIsDecodedByItsLastPartAndTheRestCounted();
+    void moreUsedThanInViewIsNotShownAsCurrent();
 };
 
 void TestReceiverPages::positionText_data() {
@@ -205,6 +206,25 @@ void TestReceiverPages::overLargeChunkIsDecodedByItsLastPartAndTheRestCounted() 
     const int last = types->rowCount() - 1;
     QCOMPARE(types->item(last, 0)->text(), QString(TReceiverFeed::kNotDecodedName));
     QCOMPARE(types->item(last, 1)->text(), QString::number(notDecoded));
+}
+
+// GGA's count against the satellites the receiver reports in view.
+void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
+    TReceiverPage receiver(nullptr);
+    TMessagesPage messages(nullptr);
+    TReceiverFeed feed(nullptr);
+    ShowFeedOn(feed, receiver, messages);
+    auto* panel = Named<TValuePanel>(receiver, "pnlFix");
+    const auto show = [&](std::string_view gga, std::string_view gsv) {
+        feed.Take(NmeaLine(gsv) + NmeaLine(gga));
+        feed.Redraw();
+    };
+    show("GPGGA,120000.00,4404.1,N,12118.8,W,1,02,0.9,10,M,0,M,,",
+         "GPGSV,1,1,03,05,10,100,40,07,20,200,41,09,30,300,42");
+    QCOMPARE(panel->Value("lbFixSatellites"), QString("2 / 3"));
+    QVERIFY(!panel->IsStale("lbFixSatellites"));
+    show("GPGGA,120001.00,4404.1,N,12118.8,W,1,99,0.9,10,M,0,M,,", "GPGSV,1,1,00");
+    QVERIFY(panel->IsStale("lbFixSatellites"));
 }
 
 QTEST_MAIN(TestReceiverPages)
