@@ -15,6 +15,13 @@ ASCII, decimal, hexadecimal or NMEA lines, watches chosen NMEA sentences and
 PUBX answers, and sends PUBX polls and rate commands, UBX frames, text and
 raw bytes, echoing every write in hexadecimal.
 
+Its Receiver page shows the fix, satellites (sky plot, signal chart and
+table), DOPs, speed and accuracies, greying what is no longer current; the
+Messages page decodes every NMEA, PUBX and UBX message; the Configure page
+reads and sets rates and the receiver's configuration with its answers; the
+Record page records and replays the port; the History page searches what
+was received.
+
 A simulated receiver (zepo-receiver-sim) and a launcher that starts the
 monitor beside it (zepo-monitor-demo) let the window be tried without a
 receiver.

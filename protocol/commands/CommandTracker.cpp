@@ -25,6 +25,8 @@ constexpr std::chrono::milliseconds kReceiverAnswerTime{1000};
 } // namespace
 
 std::string TCommandOutcome::Text() const {
+    if (kind == TAnswerKind::Sent)
+        return command + ": sent (receivers do not answer a reset)";
     static constexpr const char* kWhat[] = {"ACK-ACK", "ACK-NAK", "answered", "no answer"};
     return command + ": " + kWhat[static_cast<int>(kind)] + " after " +
            std::to_string(after.count()) + " ms";
@@ -49,8 +51,11 @@ std::uint64_t TCommandTracker::Track(std::string name, const TUBXPacket& command
                                      std::chrono::milliseconds timeout) {
     const auto now = clock_();
     const bool poll = IsPoll(command);
+    // A receiver restarts without a word: nothing to wait for.
+    const bool reset = command.pkClass == kClassCfg && command.ID == kIdCfgRst;
     pending_.push_back({nextTicket_, std::move(name), command.pkClass, command.ID,
-                        poll ? command.PayLoad : TPayload{}, poll, false, now, now + timeout});
+                        poll ? command.PayLoad : TPayload{}, poll, false, now,
+                        reset ? now : now + timeout});
     return nextTicket_++;
 }
 
@@ -116,8 +121,9 @@ std::vector<TCommandOutcome> TCommandTracker::Expire() {
             ++entry;
             continue;
         }
+        const bool reset = entry->ubxClass == kClassCfg && entry->id == kIdCfgRst;
         if (!entry->answered)
-            outcomes.push_back(Settle(entry, TAnswerKind::NoAnswer));
+            outcomes.push_back(Settle(entry, reset ? TAnswerKind::Sent : TAnswerKind::NoAnswer));
         entry = pending_.erase(entry);
     }
     return outcomes;

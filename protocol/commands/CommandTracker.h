@@ -24,7 +24,8 @@ namespace ubx {
 
 using TClock = std::function<std::chrono::steady_clock::time_point()>;
 
-enum class TAnswerKind { Acknowledged, Rejected, Answered, NoAnswer };
+// Sent: a command no receiver answers (CFG-RST), settled as soon as it went out.
+enum class TAnswerKind { Acknowledged, Rejected, Answered, NoAnswer, Sent };
 
 struct TCommandOutcome {
     std::uint64_t ticket = 0;
@@ -36,7 +37,8 @@ struct TCommandOutcome {
     TPayload answer;
 
     // "CFG-PRT: ACK-ACK after 84 ms", "MON-VER: answered after 120 ms",
-    // "CFG-RATE: no answer after 2000 ms".
+    // "CFG-RATE: no answer after 2000 ms", "CFG-RST: sent (receivers do not
+    // answer a reset)".
     std::string Text() const;
 };
 
@@ -63,7 +65,7 @@ public:
     std::vector<TCommandOutcome> Receive(std::uint8_t ubxClass, std::uint8_t id,
                                          std::span<const std::uint8_t> payload);
 
-    // The commands whose time is up, as "no answer".
+    // The commands whose time is up, as "no answer"; a reset at once, as sent.
     std::vector<TCommandOutcome> Expire();
 
     bool Waiting() const { return !pending_.empty(); }

@@ -163,17 +163,17 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
          {},
          Named<QPushButton>(*page(), "btnHotStart"),
          Named<QLabel>(*page(), "lblCfgAnswer"),
-         "CFG-RST: no answer after"},
+         "CFG-RST: sent (receivers do not answer a reset)"},
         {"warm start",
          {},
          Named<QPushButton>(*page(), "btnWarmStart"),
          Named<QLabel>(*page(), "lblCfgAnswer"),
-         "CFG-RST: no answer after"},
+         "CFG-RST: sent (receivers do not answer a reset)"},
         {"cold start",
          {},
          Named<QPushButton>(*page(), "btnColdStart"),
          Named<QLabel>(*page(), "lblCfgAnswer"),
-         "CFG-RST: no answer after"},
+         "CFG-RST: sent (receivers do not answer a reset)"},
     };
     for (const Step& step : steps) {
         if (step.prepare)

@@ -77,10 +77,12 @@ TEST_F(CommandTrackerTest, PollsEndWithThePolledMessage) {
     EXPECT_FALSE(tracker_.Waiting());
 }
 
-TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswer) {
+TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswerAndAResetAsSent) {
+    send("CFG-RST", CfgRst(TStartKind::Cold));
+    EXPECT_EQ(texts(tracker_.Expire()), Texts{"CFG-RST: sent (receivers do not answer a reset)"});
     send("CFG-PRT", CfgPrtPoll());
     now_ += 10ms;
-    send("CFG-RST", CfgRst(TStartKind::Cold));
+    send("CFG-CFG", CfgCfg(TCfgAction::Save, kDevBbr));
     const TPayload port(20, 0);
     EXPECT_EQ(tracker_.Receive(kClassCfg, kIdCfgPrt, port).size(), 1u);
     now_ += 989ms;
@@ -88,10 +90,10 @@ TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswer) {
     now_ += 1ms; // the poll's time is up, its missing ACK is no news
     EXPECT_TRUE(tracker_.Expire().empty());
     now_ += 10ms;
-    EXPECT_EQ(texts(tracker_.Expire()), Texts{"CFG-RST: no answer after 1000 ms"});
+    EXPECT_EQ(texts(tracker_.Expire()), Texts{"CFG-CFG: no answer after 1000 ms"});
     EXPECT_FALSE(tracker_.Waiting());
     // An answer after the timeout belongs to nothing.
-    EXPECT_TRUE(ack(true, 0x06, 0x04).empty());
+    EXPECT_TRUE(ack(true, 0x06, 0x09).empty());
 }
 
 TEST(AnswerTimeout, GrowsAtLowBaudRates) {

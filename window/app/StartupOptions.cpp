@@ -35,6 +35,12 @@ void DescribeStartupOptions(QCommandLineParser& parser) {
                       "of 9600.",
                       "N"});
     parser.addOption({OpenOption, "Open the port at start-up, as the Open button does."});
+    // Read before the window starts (HeadlessRecorder.h); listed here for the help.
+    parser.addOption({"record",
+                      "Record the port named by --port to FILE without a window, at --baud, "
+                      "until Ctrl+C or --duration.",
+                      "FILE"});
+    parser.addOption({"duration", "With --record: stop after S seconds.", "S"});
 }
 
 TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList& arguments) {

@@ -41,17 +41,17 @@ void TConfigurePage::Connect() {
     bind(btnSetMsg, [this] { SetMsgClicked(); });
     bind(btnPollVersion, [this] { PollVersionClicked(); });
     bind(btnSaveCfg, [this] {
-        ConfirmAndSend("Save the receiver's current configuration to the chosen devices?",
-                       ubx::CfgCfg(ubx::TCfgAction::Save, DeviceMask()));
+        ConfirmOnDevicesAndSend("Save the receiver's current configuration to the chosen devices?",
+                                ubx::TCfgAction::Save);
     });
     bind(btnLoadCfg, [this] {
-        ConfirmAndSend("Load the configuration saved on the chosen devices?",
-                       ubx::CfgCfg(ubx::TCfgAction::Load, DeviceMask()));
+        ConfirmOnDevicesAndSend("Load the configuration saved on the chosen devices?",
+                                ubx::TCfgAction::Load);
     });
     bind(btnDefaultCfg, [this] {
-        ConfirmAndSend("Revert the receiver to its default configuration, on the chosen "
-                       "devices and in use?",
-                       ubx::CfgCfg(ubx::TCfgAction::Default, DeviceMask()));
+        ConfirmOnDevicesAndSend("Revert the receiver to its default configuration, on the "
+                                "chosen devices and in use?",
+                                ubx::TCfgAction::Default);
     });
     const std::pair<QPushButton*, ubx::TStartKind> restarts[] = {
         {btnHotStart, ubx::TStartKind::Hot},
@@ -140,6 +140,16 @@ void TConfigurePage::ConfirmAndSend(const QString& question, const TUBXPacket& c
     box.exec();
     if (box.clickedButton() == yes)
         SendShowingIn(lblCfgAnswer, command);
+}
+
+// With no device chosen the receiver would acknowledge a command that does nothing.
+void TConfigurePage::ConfirmOnDevicesAndSend(const QString& question, ubx::TCfgAction action) {
+    if (DeviceMask() == 0) {
+        lblCfgAnswer->setText(
+            "Choose at least one device first: battery-backed RAM, flash, EEPROM or SPI flash.");
+        return;
+    }
+    ConfirmAndSend(question, ubx::CfgCfg(action, DeviceMask()));
 }
 
 std::uint8_t TConfigurePage::DeviceMask() const {

@@ -9,6 +9,7 @@
 // fill the fields.
 
 #include "protocol/UbxFrame.h"
+#include "protocol/commands/UbxCommands.h"
 
 #include <QWidget>
 #include <array>
@@ -45,6 +46,8 @@ private:
     // Sends command after the user agreed to question; the outcome shows in
     // lblCfgAnswer.
     void ConfirmAndSend(const QString& question, const TUBXPacket& command);
+    // Save, load or defaults on the chosen devices; refused while none is chosen.
+    void ConfirmOnDevicesAndSend(const QString& question, ubx::TCfgAction action);
     void SendShowingIn(QLabel* answer, const TUBXPacket& command);
     std::uint8_t DeviceMask() const;
 

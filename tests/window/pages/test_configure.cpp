@@ -98,8 +98,14 @@ private slots:
                Ack(false, kClassCfg, kIdCfgMsg));
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblMsgAnswer"), "CFG-MSG: ACK-NAK after"));
 
-        Named<QCheckBox>(*page(), "cbDevEEPROM")->setChecked(false);
-        Named<QCheckBox>(*page(), "cbDevSPIFlash")->setChecked(false);
+        // No device chosen: refused before asking, nothing sent.
+        for (const char* device : {"cbDevBBR", "cbDevFlash", "cbDevEEPROM", "cbDevSPIFlash"})
+            Named<QCheckBox>(*page(), device)->setChecked(false);
+        Click(Named<QPushButton>(*page(), "btnSaveCfg"));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblCfgAnswer"), "Choose at least one device"));
+        QCOMPARE(catcher.boxes().size(), 0u);
+        Named<QCheckBox>(*page(), "cbDevBBR")->setChecked(true);
+        Named<QCheckBox>(*page(), "cbDevFlash")->setChecked(true);
         Click(Named<QPushButton>(*page(), "btnSaveCfg"));
         QVERIFY(catcher.waitFor(1));
         QCOMPARE(peer_.read(21), Frame(CfgCfg(TCfgAction::Save, kDevBbr | kDevFlash)));
