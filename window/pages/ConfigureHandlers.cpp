@@ -133,6 +133,12 @@ void TConfigurePage::PollVersionClicked() {
     });
 }
 
+void TConfigurePage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (commander_.CanSend())
+        RunGuarded(this, [this] { PollMsgClicked(); });
+}
+
 void TConfigurePage::ConfirmAndSend(const QString& question, const TUBXPacket& command) {
     QMessageBox box(QMessageBox::Question, ApplicationTitle, question, QMessageBox::NoButton, this);
     QPushButton* yes = box.addButton("Send", QMessageBox::AcceptRole);

@@ -29,6 +29,11 @@ class TConfigurePage : public QWidget {
 public:
     TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks);
 
+protected:
+    // The chosen message's rates are read as the page shows, so they are the
+    // receiver's, not zeros.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QGroupBox* CreateBaudGroup();
     QGroupBox* CreateRateGroup();

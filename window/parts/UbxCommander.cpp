@@ -41,6 +41,10 @@ TUbxCommander::TUbxCommander(QObject* parent, TSerialPort& port)
     });
 }
 
+bool TUbxCommander::CanSend() const {
+    return portSerial.IsConnected() != spNone;
+}
+
 std::uint32_t TUbxCommander::Send(const TUBXPacket& command, TOnSettled onSettled) {
     const TBufToSend frame = BuildUbxFrame(command);
     const std::uint32_t written = portSerial.SendData(ToByteString(frame));

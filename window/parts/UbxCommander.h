@@ -28,6 +28,8 @@ public:
     // Writes the command (throws the port's error when it is not open, and
     // then follows nothing); returns the count written.
     std::uint32_t Send(const TUBXPacket& command, TOnSettled onSettled = {});
+    // True while the port is open, so a command can go out.
+    bool CanSend() const;
 
     // A UBX frame received with a right checksum.
     void Receive(std::uint8_t ubxClass, std::uint8_t id, std::span<const std::uint8_t> payload);

@@ -5,6 +5,7 @@
 // messages arrive, undone when none do, not made when refused; the baud search stops at the rate
 // with valid messages.
 
+#include "protocol/commands/OutputMessages.h"
 #include "protocol/commands/UbxCommands.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
@@ -76,6 +77,12 @@ private slots:
         Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
         ShowPageOf(*form_, page());
+        // The page reads the chosen message's rates as it shows.
+        const TOutputMessage& shown = OutputMessages()[0];
+        answer(Frame(CfgMsgPoll(shown.Class, shown.Id)),
+               Frame(CfgMsgSet({shown.Class, shown.Id, {0, 1, 0, 0, 0, 0}})));
+        QVERIFY(labelStarts(Named<QLabel>(*page(), "lblMsgAnswer"), "CFG-MSG: answered"));
+        QCOMPARE(Named<QSpinBox>(*page(), "spPortRateUART1")->value(), 1);
     }
     void cleanup() { form_.reset(); }
 
@@ -128,7 +135,8 @@ private slots:
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
         QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
         const auto* list = form_->findChild<QTableView*>("tvMessages");
-        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 2; }, kWaitMs));
+        // The CFG-MSG the page read as it showed, then the two answers.
+        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, kWaitMs));
     }
 
     void baudChangeIsFollowedUndoneOrRefused() {
