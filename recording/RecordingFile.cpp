@@ -15,14 +15,21 @@ std::string_view FirstLine(std::string_view content) {
 }
 
 Recording FromTextLog(std::string_view content) {
-    Recording recording{{}, true};
+    Recording recording{{}, true, {}};
     std::int64_t firstMs = 0;
-    while (!content.empty()) {
+    for (std::size_t number = 1; !content.empty(); ++number) {
         const std::string_view line = FirstLine(content);
         content.remove_prefix(std::min(content.size(), line.size() + 1));
-        std::optional<LogEntry> entry = ParseLogLine(line);
+        std::string problem;
+        std::optional<LogEntry> entry = ParseLogLine(line, &problem);
+        if (!entry) {
+            if (line.find_first_not_of("\r") != std::string_view::npos)
+                recording.skipped.push_back("Line " + std::to_string(number) +
+                                            " skipped: " + problem);
+            continue;
+        }
         // Commands the window sent are part of the log, not of the line's input.
-        if (!entry || entry->direction != LogDirection::Received)
+        if (entry->direction != LogDirection::Received)
             continue;
         if (recording.chunks.empty())
             firstMs = entry->utcMs;
@@ -52,7 +59,7 @@ Recording FromRawBytes(std::string_view content, double messagesPerSecond) {
 } // namespace
 
 Recording ParseRecording(std::string_view content, double messagesPerSecond) {
-    if (ParseLogLine(FirstLine(content)))
+    if (LooksLikeLogLine(FirstLine(content)))
         return FromTextLog(content);
     return FromRawBytes(content, messagesPerSecond);
 }

@@ -2,7 +2,9 @@
 // Reads a recording for replay: a text log (its received lines, timed by
 // their stamps), or raw bytes (a recording, or a capture with '#' comment
 // lines at its head, which are skipped), cut into messages that go out at a
-// chosen message rate.
+// chosen message rate. A text log's lines that cannot be read (an impossible
+// time, a broken escape) are left out and named, so one bad line never
+// holds up or ends the replay.
 
 #include <cstdint>
 #include <string>
@@ -17,6 +19,9 @@ struct ReplayChunk {
 struct Recording {
     std::vector<ReplayChunk> chunks;
     bool isTextLog = false;
+    // The lines of a text log left out, each with its number and why:
+    // "Line 3 skipped: impossible time 2024-13-45T99:99:99.999Z".
+    std::vector<std::string> skipped;
 };
 
 Recording ParseRecording(std::string_view content, double messagesPerSecond);

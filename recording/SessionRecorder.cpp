@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 SessionRecorder::SessionRecorder(const std::string& rawPath, const std::string& textLogPath,
@@ -98,6 +99,32 @@ void SessionRecorder::Fail(const File& file, int error) {
         (void)::ftruncate(log_.fd, static_cast<off_t>(log_.size));
     status_.bytes = raw_.size;
     CloseFiles();
+}
+
+bool SessionRecorder::CheckFilesKept() {
+    std::lock_guard lock(mutex_);
+    if (!status_.recording)
+        return false;
+    std::vector<const File*> removed;
+    for (const File* file : {&raw_, &log_}) {
+        struct stat facts {};
+        if (file->fd >= 0 && ::fstat(file->fd, &facts) == 0 && facts.st_nlink == 0)
+            removed.push_back(file);
+    }
+    if (removed.empty())
+        return true;
+    std::string names;
+    for (const File* file : removed)
+        names += (names.empty() ? "" : " and ") +
+                 std::filesystem::path(file->path).filename().string() + " (" +
+                 std::to_string(file->size) + " bytes written)";
+    const bool one = removed.size() == 1;
+    status_.error = "Recording stopped: " + names + (one ? " was" : " were") +
+                    " removed while recording; what was written to " + (one ? "it" : "them") +
+                    " is lost.";
+    status_.bytes = raw_.size;
+    CloseFiles();
+    return false;
 }
 
 void SessionRecorder::Stop() {

@@ -6,7 +6,10 @@
 //
 // A failed write (a full disk, an I/O error) stops the recording and keeps
 // what was written a valid file: the raw file holds a prefix of the bytes,
-// and the text log is cut back to its last whole line.
+// and the text log is cut back to its last whole line. A file removed while
+// it is written (the file, or its folder) takes every byte with it while the
+// writes still succeed: CheckFilesKept finds that out and stops the recording
+// too, saying how much was lost.
 
 #include "recording/MessageSplitter.h"
 
@@ -33,6 +36,9 @@ public:
     void Sent(const std::string& bytes);
     // Writes what the text log still holds and closes the files.
     void Stop();
+    // Stops the recording when a file was removed (its link count went to
+    // 0); false then, or once the recording stopped.
+    bool CheckFilesKept();
 
     struct Status {
         bool recording = false;

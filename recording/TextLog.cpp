@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -68,9 +69,14 @@ std::optional<std::string> Unescape(std::string_view text) {
     return bytes;
 }
 
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// A time as the log writes it; nothing for one that names no real moment
+// (month 13, 30 February, 25 o'clock), which the calendar would otherwise
+// carry over into a later day.
 std::optional<std::int64_t> ParseUtcMs(std::string_view text) {
-    if (text.size() != 24 || text[10] != 'T' || text[23] != 'Z')
-        return std::nullopt;
     std::tm fields{};
     int milliseconds = 0;
     int consumed = 0;
@@ -79,6 +85,13 @@ std::optional<std::int64_t> ParseUtcMs(std::string_view text) {
                     &fields.tm_mday, &fields.tm_hour, &fields.tm_min, &fields.tm_sec, &milliseconds,
                     &consumed) != 7 ||
         consumed != 24)
+        return std::nullopt;
+    static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int month = fields.tm_mon;
+    if (month < 1 || month > 12 || fields.tm_mday < 1 ||
+        fields.tm_mday > kDaysInMonth[month - 1] + (month == 2 && IsLeapYear(fields.tm_year)) ||
+        fields.tm_hour > 23 || fields.tm_min > 59 || fields.tm_sec > 59 || fields.tm_hour < 0 ||
+        fields.tm_min < 0 || fields.tm_sec < 0 || milliseconds < 0)
         return std::nullopt;
     fields.tm_year -= 1900;
     fields.tm_mon -= 1;
@@ -103,18 +116,35 @@ std::string FormatLogLine(const LogEntry& entry) {
            '\n';
 }
 
-std::optional<LogEntry> ParseLogLine(std::string_view line) {
+namespace {
+std::string_view WithoutLineEnd(std::string_view line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.remove_suffix(1);
-    if (line.size() < 28 || line[24] != ' ' || line[27] != ' ')
+    return line;
+}
+} // namespace
+
+bool LooksLikeLogLine(std::string_view line) {
+    line = WithoutLineEnd(line);
+    return line.size() >= 28 && line[10] == 'T' && line[23] == 'Z' && line[24] == ' ' &&
+           (line.substr(25, 2) == "RX" || line.substr(25, 2) == "TX") && line[27] == ' ';
+}
+
+std::optional<LogEntry> ParseLogLine(std::string_view line, std::string* problem) {
+    const auto refuse = [problem](std::string why) {
+        if (problem)
+            *problem = std::move(why);
         return std::nullopt;
-    const std::string_view direction = line.substr(25, 2);
-    if (direction != "RX" && direction != "TX")
-        return std::nullopt;
+    };
+    line = WithoutLineEnd(line);
+    if (!LooksLikeLogLine(line))
+        return refuse("not a line of a text log");
     const std::optional<std::int64_t> time = ParseUtcMs(line.substr(0, 24));
+    if (!time)
+        return refuse("impossible time " + std::string(line.substr(0, 24)));
     std::optional<std::string> bytes = Unescape(line.substr(28));
-    if (!time || !bytes)
-        return std::nullopt;
-    return LogEntry{*time, direction == "RX" ? LogDirection::Received : LogDirection::Sent,
+    if (!bytes)
+        return refuse("broken escape");
+    return LogEntry{*time, line.substr(25, 2) == "RX" ? LogDirection::Received : LogDirection::Sent,
                     std::move(*bytes)};
 }

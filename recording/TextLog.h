@@ -23,6 +23,12 @@ std::string FormatUtcMs(std::int64_t utcMs);
 // One line of the log, ended by a line feed.
 std::string FormatLogLine(const LogEntry& entry);
 
+// Whether the line has the log's shape, "<24-character time> RX|TX ...",
+// whatever its time and bytes hold.
+bool LooksLikeLogLine(std::string_view line);
+
 // The entry of a line (with or without its line end); nothing when the line
-// is not one of the log's lines.
-std::optional<LogEntry> ParseLogLine(std::string_view line);
+// is not one of the log's lines, and then why in problem when it is given:
+// "impossible time 2024-13-45T99:99:99.999Z", "broken escape" or
+// "not a line of a text log".
+std::optional<LogEntry> ParseLogLine(std::string_view line, std::string* problem = nullptr);

@@ -1,6 +1,7 @@
 // The headless recorder as a program: it records exactly the bytes its port
 // received, stops cleanly on SIGTERM or after its duration with all of them
-// on disk, and refuses wrong arguments with its usage.
+// on disk, and refuses wrong arguments with its usage; a port that cannot
+// be opened leaves no file made or emptied.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/PtyPeer.h"
@@ -69,14 +70,22 @@ TEST(HeadlessRecorder, StopsAfterItsDurationAndRefusesWrongArguments) {
     EXPECT_EQ(timed.WaitForExit(), 0) << timed.Errors();
     EXPECT_TRUE(std::filesystem::exists(file));
 
+    const std::string earlier = scratch.root() + "/earlier.ubx";
+    std::ofstream(earlier) << "an earlier recording";
+    const std::string fresh = scratch.root() + "/fresh.ubx";
+    const std::string noPort = scratch.root() + "/no-such-port";
     const std::vector<std::pair<std::vector<std::string>, int>> wrong = {
-        {{"--record", file}, 2},
-        {{"--record", file, "--port", peer.devicePath(), "--baud", "fast"}, 2},
-        {{"--record", file, "--port", scratch.root() + "/no-such-port"}, 1},
+        {{"--record", earlier}, 2},
+        {{"--record", earlier, "--port", peer.devicePath(), "--baud", "fast"}, 2},
+        {{"--record", earlier, "--port", peer.devicePath(), "--open"}, 2},
+        {{"--record", earlier, "--port", noPort}, 1},
+        {{"--record", fresh, "--port", noPort}, 1},
         {{"--record", scratch.root() + "/no/folder.ubx", "--port", peer.devicePath()}, 1}};
     for (const auto& [arguments, code] : wrong) {
         ChildProcess refused(scratch, ZEPO_MONITOR, arguments);
         EXPECT_EQ(refused.WaitForExit(), code) << refused.Errors();
-        EXPECT_NE(refused.Errors().find("ZEPOMonitor: "), std::string::npos);
+        EXPECT_NE(refused.Errors().find("zepo-monitor: "), std::string::npos);
     }
+    EXPECT_EQ(Contents(earlier), "an earlier recording");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
 }

@@ -51,6 +51,19 @@ TEST(TextLog, OtherLinesAreNotEntries) {
         EXPECT_FALSE(ParseLogLine(line)) << line;
 }
 
+TEST(TextLog, ImpossibleTimesAreRefusedNotCarriedOver) {
+    for (const char* time :
+         {"2024-13-45T99:99:99.999Z", "2023-02-29T12:00:00.000Z", "2024-04-31T12:00:00.000Z",
+          "2024-05-01T24:00:00.000Z", "2024-05-01T12:60:00.000Z", "2024-00-10T12:00:00.000Z"}) {
+        std::string problem;
+        EXPECT_FALSE(ParseLogLine(std::string(time) + " RX $A", &problem)) << time;
+        EXPECT_EQ(problem, std::string("impossible time ") + time);
+    }
+    const std::optional<LogEntry> leapDay = ParseLogLine("2024-02-29T23:59:59.999Z RX $A");
+    ASSERT_TRUE(leapDay);
+    EXPECT_EQ(FormatUtcMs(leapDay->utcMs), "2024-02-29T23:59:59.999Z");
+}
+
 TEST(MessageSplitter, SameMessagesWhereverTheChunksAreCut) {
     const std::vector<std::string> expected = {"$GPGGA,1*5C\r\n", kUbxFrame, "junk", kUbxFrame,
                                                "$GPZDA,2\r\n"};
@@ -84,6 +97,21 @@ TEST(RecordingFile, TextLogPlaysItsReceivedLinesAtTheirTimes) {
     EXPECT_EQ(recording.chunks[0].atMs, 0);
     EXPECT_EQ(recording.chunks[1].atMs, 250);
     EXPECT_EQ(recording.chunks[1].bytes, kUbxFrame);
+}
+
+TEST(RecordingFile, TextLogSkipsUnreadableLinesNamingThemAndGoesOn) {
+    const std::string log = "2024-13-45T99:99:99.999Z RX $BAD\\r\\n\n" +
+                            FormatLogLine({5000, LogDirection::Received, "$A\r\n"}) +
+                            "2024-05-01T12:51:36.789Z RX \\q\n\r\n" +
+                            FormatLogLine({5250, LogDirection::Received, "$B\r\n"});
+    const Recording recording = ParseRecording(log, 1);
+    EXPECT_TRUE(recording.isTextLog) << "a bad first line still makes a text log";
+    ASSERT_EQ(recording.chunks.size(), 2u);
+    EXPECT_EQ(recording.chunks[1].atMs, 250);
+    EXPECT_EQ(recording.chunks[1].bytes, "$B\r\n");
+    EXPECT_EQ(recording.skipped,
+              std::vector<std::string>({"Line 1 skipped: impossible time 2024-13-45T99:99:99.999Z",
+                                        "Line 3 skipped: broken escape"}));
 }
 
 TEST(ReplaySchedule, KeepsTheRecordedPaceThroughPauseStepAndJump) {

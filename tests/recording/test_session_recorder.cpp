@@ -1,6 +1,7 @@
 // The session recorder's files: the raw file holds exactly the received
 // bytes and the text log one timed line per message and per command; a full
-// disk stops the recording with a message and leaves valid files; a folder
+// disk stops the recording with a message and leaves valid files, and so
+// does a folder removed while recording, saying what was lost; a folder
 // that cannot be written is refused at the start.
 
 #include "recording/RecordingFile.h"
@@ -92,6 +93,24 @@ TEST(SessionRecorder, FullDiskStopsWithAMessageAndLeavesValidFiles) {
               static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')));
     recorder.Received("more", 4); // ignored once stopped
     EXPECT_EQ(Contents(scratch.path / "full.nmea"), raw);
+}
+
+TEST(SessionRecorder, RemovedFolderStopsTheRecordingSayingWhatWasLost) {
+    ScratchFolder scratch;
+    const fs::path folder = scratch.path / "drive";
+    fs::create_directory(folder);
+    SessionRecorder recorder((folder / "rec.ubx").string(), (folder / "rec.log").string());
+    recorder.Received("$GPGGA,1\r\n", 10);
+    EXPECT_TRUE(recorder.CheckFilesKept());
+    fs::remove_all(folder);
+    recorder.Received("$GPZDA\r\n", 8); // the write still succeeds
+    EXPECT_FALSE(recorder.CheckFilesKept());
+    const SessionRecorder::Status status = recorder.CurrentStatus();
+    EXPECT_FALSE(status.recording);
+    EXPECT_EQ(status.bytes, 18u);
+    EXPECT_EQ(status.error, "Recording stopped: rec.ubx (18 bytes written) and rec.log (80 bytes "
+                            "written) were removed while recording; what was written to them is "
+                            "lost.");
 }
 
 TEST(SessionRecorder, UnwritableFolderIsRefusedAtTheStart) {

@@ -11,13 +11,15 @@
 #include <csignal>
 #include <iostream>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
 
 namespace {
 const char* const kUsage =
-    "usage: ZEPOMonitor --record FILE --port COMn|PATH [--baud N] [--duration S]";
+    "usage: zepo-monitor --record FILE --port COMn|PATH [--baud N] [--duration S]";
 constexpr int kPollMs = 20; // the reader's poll: little is left unread at a stop
 
 int signalPipe[2] = {-1, -1};
@@ -52,16 +54,19 @@ RecorderOptions ParseOptions(int argc, char* argv[]) {
     for (int index = 1; index < argc; ++index) {
         std::string name = argv[index];
         std::string value;
-        if (const std::size_t equals = name.find('='); equals != std::string::npos) {
+        const std::size_t equals = name.find('=');
+        if (equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
-        } else if (index + 1 < argc) {
-            value = argv[++index];
-        } else {
-            throw std::invalid_argument(name + " needs a value");
         }
+        // Known names first: a window option such as --open takes no value.
         if (name != "--record" && name != "--port" && name != "--baud" && name != "--duration")
-            throw std::invalid_argument("unknown option " + name);
+            throw std::invalid_argument(name + " is no option of --record");
+        if (equals == std::string::npos) {
+            if (index + 1 >= argc)
+                throw std::invalid_argument(name + " needs a value");
+            value = argv[++index];
+        }
         values[name] = value;
     }
     RecorderOptions options;
@@ -99,19 +104,36 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
 
-    SessionRecorder recorder(options.file, "");
+    // The file is made once the port is open: a port that cannot be opened
+    // leaves no empty recording behind, nor empties an earlier one. What the
+    // reader brings before the file exists goes into it first.
+    std::mutex tapMutex;
+    std::string early;
+    std::unique_ptr<SessionRecorder> recorder;
     TSerialPort port;
     ChoosePort(port, options);
-    port.SetReceiveTap(
-        [&recorder](const char* data, std::size_t size) { recorder.Received(data, size); });
+    port.SetReceiveTap([&](const char* data, std::size_t size) {
+        std::lock_guard lock(tapMutex);
+        if (recorder)
+            recorder->Received(data, size);
+        else
+            early.append(data, size);
+    });
     port.Open();
+    {
+        auto made = std::make_unique<SessionRecorder>(options.file, "");
+        std::lock_guard lock(tapMutex);
+        made->Received(early.data(), early.size());
+        recorder = std::move(made);
+    }
 
     int exitCode = 0;
     QElapsedTimer elapsed;
     elapsed.start();
     QTimer progress;
     QObject::connect(&progress, &QTimer::timeout, [&] {
-        const SessionRecorder::Status status = recorder.CurrentStatus();
+        recorder->CheckFilesKept();
+        const SessionRecorder::Status status = recorder->CurrentStatus();
         if (!status.recording) {
             std::cerr << status.error << '\n';
             exitCode = 1;
@@ -129,8 +151,8 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
 
     port.Close(); // the reader's last chunk is recorded before it ends
     port.SetReceiveTap(nullptr);
-    recorder.Stop();
-    std::cerr << "Recorded " << recorder.CurrentStatus().bytes << " bytes to " << options.file
+    recorder->Stop();
+    std::cerr << "Recorded " << recorder->CurrentStatus().bytes << " bytes to " << options.file
               << std::endl;
     return exitCode;
 }
@@ -146,13 +168,13 @@ std::optional<int> RunHeadlessRecorderIfAsked(int argc, char* argv[]) {
     try {
         options = ParseOptions(argc, argv);
     } catch (const std::invalid_argument& error) {
-        std::cerr << "ZEPOMonitor: " << error.what() << '\n' << kUsage << '\n';
+        std::cerr << "zepo-monitor: " << error.what() << '\n' << kUsage << '\n';
         return 2;
     }
     try {
         return Record(argc, argv, options);
     } catch (const std::exception& error) {
-        std::cerr << "ZEPOMonitor: " << error.what() << '\n';
+        std::cerr << "zepo-monitor: " << error.what() << '\n';
         return 1;
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The recorder for a machine without a display:
 //   ZEPOMonitor --record FILE --port COMn|PATH [--baud N] [--duration S]
-// records the port's bytes into FILE as the window does, shows its progress
-// on standard error and stops cleanly on SIGINT or SIGTERM (or after S
-// seconds) with everything received so far on disk.
+// records the port's bytes into FILE as the window does (FILE is made once
+// the port is open), shows its progress on standard error and stops cleanly
+// on SIGINT or SIGTERM (or after S seconds) with everything received so far
+// on disk.
 
 #include <optional>
 

@@ -46,6 +46,13 @@ void TMainForm::ConnectParts() {
     connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
     connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
     connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);
+    // A replay and the port after it each start on an empty Messages page
+    // and receiver picture: replayed messages never mix with live ones.
+    for (const auto startsAfresh : {&TSessionControl::ReplayLoaded, &TSessionControl::ReplayLeft})
+        connect(sessionControl_, startsAfresh, this, Guarded(this, [this] {
+                    tabMessages->Clear();
+                    receiverFeed_->StartAfresh();
+                }));
     sessionControl_->Refresh();
 }
 

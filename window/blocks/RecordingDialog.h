@@ -1,10 +1,16 @@
 #pragma once
-// The file dialog that asks where to write received bytes, suggesting a
-// name in the home folder with the date and time, "zepo-20260101-120000.ubx".
+// The file dialogs of recordings: where to write received bytes, suggesting
+// a name with the date and time, "zepo-20260101-120000.ubx", and which
+// recording to replay. Both open in the folder given.
 
 #include <QString>
 
 class QWidget;
 
-// The chosen path; empty when the user cancelled.
-QString AskRecordingPath(QWidget* parent, const QString& caption, const QString& namePrefix);
+// The chosen path, as the user typed it; empty when the user cancelled. The
+// suggested name ends in suffix ("ubx", "nmea"), whose filter is chosen.
+QString AskRecordingPath(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& namePrefix, const QString& suffix);
+
+// The recording chosen to replay; empty when the user cancelled.
+QString AskRecordingToOpen(QWidget* parent, const QString& folder);

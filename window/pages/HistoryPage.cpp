@@ -5,6 +5,7 @@
 #include "window/blocks/Latin1.h"
 #include "window/blocks/RecordingDialog.h"
 #include "window/pages/HistoryModel.h"
+#include "window/parts/RecordingSettings.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -32,9 +33,7 @@ THistoryPage::THistoryPage(QWidget* parent)
     : QWidget(parent), model_(new THistoryModel(history_, this)), refresh_(new QTimer(this)) {
     setObjectName("tabHistory");
     LayOut();
-    connect(cbHistoryView, &QComboBox::currentIndexChanged, this, [this](int index) {
-        model_->SetMode(index == 1 ? THistoryModel::mdHexDump : THistoryModel::mdLines);
-    });
+    connect(cbHistoryView, &QComboBox::currentIndexChanged, this, &THistoryPage::ChangeView);
     connect(edHistorySearch, &QLineEdit::textChanged, this, [this] { searchFrom_ = 0; });
     connect(cbHistorySearchKind, &QComboBox::currentIndexChanged, this,
             [this] { searchFrom_ = 0; });
@@ -102,6 +101,22 @@ void THistoryPage::LayOut() {
     layout->addWidget(lblHistory);
 }
 
+void THistoryPage::ChangeView(int index) {
+    // The selection stays on the same bytes: the match found last when its
+    // rows are the ones selected, else the bytes of the selected rows.
+    std::optional<Match> kept;
+    if (const auto rows = SelectedRows()) {
+        const std::uint64_t start = model_->RowStart(rows->first);
+        kept = Match{start, model_->RowEnd(rows->second) - start};
+        if (found_ && model_->RowOf(found_->offset) == rows->first &&
+            model_->RowOf(found_->offset + found_->length - 1) == rows->second)
+            kept = found_;
+    }
+    model_->SetMode(index == 1 ? THistoryModel::mdHexDump : THistoryModel::mdLines);
+    if (kept && kept->length > 0)
+        Select(*kept);
+}
+
 void THistoryPage::Take(std::string_view chunk) {
     history_.Append(QDateTime::currentMSecsSinceEpoch(), chunk);
 }
@@ -124,6 +139,7 @@ bool THistoryPage::FindNext() {
         return false;
     }
     searchFrom_ = match->offset + 1;
+    found_ = match;
     Select(*match);
     lblHistory->setText(
         QString("Found at offset %1, received %2")
@@ -225,7 +241,11 @@ void THistoryPage::ExportSelection(const QString& path) const {
 void THistoryPage::ExportClick() {
     if (!SelectedRows())
         throw std::runtime_error("Select the rows to export first");
-    const QString path = AskRecordingPath(this, "Export selection", "zepo-history-");
-    if (!path.isEmpty())
-        ExportSelection(path);
+    const bool ubx = SelectedBytes().find("\xB5\x62") != std::string::npos;
+    const QString path = AskRecordingPath(this, "Export selection", RestoreRecordingFolder(),
+                                          "zepo-history-", ubx ? "ubx" : "nmea");
+    if (path.isEmpty())
+        return;
+    ExportSelection(path);
+    StoreRecordingFolderOf(path);
 }

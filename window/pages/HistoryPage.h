@@ -3,8 +3,9 @@
 // times, as text lines or as a hex and ASCII dump, bounded to the newest
 // lines or bytes the session history keeps. A search for text, a regular
 // expression or hex bytes selects the next match, also one that spans
-// received chunks; the selected rows can be copied as shown or exported as
-// the bytes received.
+// received chunks, and stays selected when the view changes between lines
+// and hex dump; the selected rows can be copied as shown or exported as the
+// bytes received.
 
 #include "recording/SessionHistory.h"
 
@@ -53,6 +54,7 @@ private:
         std::uint64_t offset;
         std::uint64_t length;
     };
+    void ChangeView(int index);
     std::optional<Match> Search(std::uint64_t from) const;
     std::optional<Match> SearchPattern(std::uint64_t from) const;
     void Select(const Match& match);
@@ -63,6 +65,7 @@ private:
     THistoryModel* model_;
     QTimer* refresh_;
     std::uint64_t searchFrom_ = 0;
+    std::optional<Match> found_; // the match found last
 
     QComboBox* cbHistoryView; // 0 text lines, 1 hex dump
     QLineEdit* edHistorySearch;

@@ -195,6 +195,10 @@ void TMessagesPage::PauseClicked(bool paused) {
     ShowChanges([this, paused] { messages_->SetPaused(paused); });
 }
 
+void TMessagesPage::Clear() {
+    ClearClicked();
+}
+
 void TMessagesPage::ClearClicked() {
     messages_->Clear();
     following_ = true;

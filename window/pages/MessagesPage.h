@@ -32,6 +32,8 @@ public:
     // The list follows the newest row until the user picks a row or scrolls
     // up, and again once they scroll to the end or press End.
     void Refresh(const std::vector<TMessageTypeRow>& types);
+    // Forgets the listed messages, as the Clear button does.
+    void Clear();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,12 +3,11 @@
 #include "window/blocks/Controls.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/RecordingDialog.h"
+#include "window/parts/RecordingSettings.h"
 #include "window/parts/SessionControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +27,7 @@ TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
     btnStopRecording->setEnabled(false);
     cbTextLog = new QCheckBox("Text log beside the recording", recording);
     cbTextLog->setObjectName("cbTextLog");
+    cbTextLog->setChecked(RestoreTextLog());
     lblRecording = MakeLabel(recording, "lblRecording", "Not recording");
     auto* recordRow = new QHBoxLayout;
     recordRow->addWidget(btnRecord);
@@ -55,6 +55,11 @@ TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
     slReplayPosition->setObjectName("slReplayPosition");
     slReplayPosition->setRange(0, kPositionSteps);
     lblReplay = MakeLabel(replay, "lblReplay", "No recording open");
+    lblReplaySkipped = MakeLabel(replay, "lblReplaySkipped", "");
+    lblReplaySkipped->setWordWrap(true);
+    lblReplaySkipped->hide();
+    btnBackToPort = MakeButton(replay, "btnBackToPort", "");
+    btnBackToPort->hide();
     auto* replayRow = new QHBoxLayout;
     for (QWidget* control : std::initializer_list<QWidget*>{
              btnOpenRecording, cbReplayPace, seMessagesPerSecond, btnPauseReplay, btnStepReplay})
@@ -63,7 +68,11 @@ TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
     auto* replayColumn = new QVBoxLayout(replay);
     replayColumn->addLayout(replayRow);
     replayColumn->addWidget(slReplayPosition);
-    replayColumn->addWidget(lblReplay);
+    auto* stateRow = new QHBoxLayout;
+    stateRow->addWidget(lblReplay, 1);
+    stateRow->addWidget(btnBackToPort);
+    replayColumn->addLayout(stateRow);
+    replayColumn->addWidget(lblReplaySkipped);
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(recording);
@@ -76,6 +85,10 @@ void TRecordPage::Connect() {
     connect(btnRecord, &QPushButton::clicked, this, Guarded(this, [this] { RecordClicked(); }));
     connect(btnStopRecording, &QPushButton::clicked, this,
             Guarded(this, [this] { session_.StopRecording(); }));
+    connect(cbTextLog, &QCheckBox::toggled, this,
+            Guarded(this, [this] { StoreTextLog(cbTextLog->isChecked()); }));
+    connect(btnBackToPort, &QPushButton::clicked, this,
+            Guarded(this, [this] { session_.BackToPort(); }));
     connect(btnOpenRecording, &QPushButton::clicked, this,
             Guarded(this, [this] { OpenRecordingClicked(); }));
     connect(btnPauseReplay, &QPushButton::clicked, this, Guarded(this, [this] {
@@ -91,12 +104,21 @@ void TRecordPage::Connect() {
             &QPushButton::setEnabled);
     connect(&session_, &TSessionControl::ReplayLoaded, this, &TRecordPage::ResetReplayControls);
     connect(&session_, &TSessionControl::ReplayShown, this, &TRecordPage::ShowReplay);
+    connect(&session_, &TSessionControl::ReplaySkippedShown, this, [this](const QString& text) {
+        lblReplaySkipped->setText(text);
+        lblReplaySkipped->setVisible(!text.isEmpty());
+    });
+    connect(&session_, &TSessionControl::BackOffered, this, &TRecordPage::ShowBackOffer);
+    connect(&session_, &TSessionControl::ReplayLeft, this, &TRecordPage::ReplayLeft);
 }
 
 void TRecordPage::RecordClicked() {
-    const QString path = AskRecordingPath(this, "Record to", "zepo-");
-    if (!path.isEmpty())
-        StartRecording(path);
+    const QString path = AskRecordingPath(this, "Record to", RestoreRecordingFolder(), "zepo-",
+                                          session_.FittingSuffix());
+    if (path.isEmpty())
+        return;
+    StartRecording(path);
+    StoreRecordingFolderOf(path);
 }
 
 void TRecordPage::StartRecording(const QString& path) {
@@ -104,11 +126,11 @@ void TRecordPage::StartRecording(const QString& path) {
 }
 
 void TRecordPage::OpenRecordingClicked() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, "Open recording", QDir::homePath(),
-                                     "Recordings (*.ubx *.nmea *.log *.txt);;All files (*)");
-    if (!path.isEmpty())
-        OpenRecording(path);
+    const QString path = AskRecordingToOpen(this, RestoreRecordingFolder());
+    if (path.isEmpty())
+        return;
+    OpenRecording(path);
+    StoreRecordingFolderOf(path);
 }
 
 void TRecordPage::OpenRecording(const QString& path) {
@@ -129,4 +151,16 @@ void TRecordPage::ShowReplay(const QString& text, double progress, bool paused) 
         const QSignalBlocker quiet(slReplayPosition);
         slReplayPosition->setValue(static_cast<int>(progress * kPositionSteps));
     }
+}
+
+void TRecordPage::ShowBackOffer(const QString& portName) {
+    btnBackToPort->setText("Back to " + portName);
+    btnBackToPort->setVisible(!portName.isEmpty());
+}
+
+void TRecordPage::ReplayLeft() {
+    ResetReplayControls();
+    lblReplay->setText("No recording open");
+    lblReplaySkipped->clear();
+    lblReplaySkipped->hide();
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The "Record" page: recording the session to a file (with an optional text
 // log beside it) and replaying a recording through the window as if a
-// receiver sent it, at its recorded pace or as fast as the window takes it.
-// The session control does the work; the page asks for files and shows its
-// state.
+// receiver sent it, at its recorded pace or as fast as the window takes it,
+// then back to the port that was open before. The session control does the
+// work; the page asks for files (in the folder last used, the text log
+// choice kept between runs) and shows its state.
 
 #include <QWidget>
 
@@ -32,6 +33,8 @@ private:
     void OpenRecordingClicked();
     void ShowReplay(const QString& text, double progress, bool paused);
     void ResetReplayControls();
+    void ShowBackOffer(const QString& portName);
+    void ReplayLeft();
 
     static constexpr int kPositionSteps = 1000;
 
@@ -49,4 +52,6 @@ private:
     QPushButton* btnStepReplay;
     QSlider* slReplayPosition; // 0 … kPositionSteps
     QLabel* lblReplay;
+    QLabel* lblReplaySkipped;   // the text log's lines left out
+    QPushButton* btnBackToPort; // "Back to COM13" once a replay finished
 };

@@ -98,6 +98,15 @@ void TReceiverFeed::EndOfStream() {
     framerOrigin_ = streamBytes_;
 }
 
+void TReceiverFeed::StartAfresh() {
+    state_ = protocol::ReceiverState();
+    fresh_ = {};
+    lastSeenMs_.clear();
+    notDecodedBytes_ = 0;
+    notDecodedMs_ = 0;
+    Redraw();
+}
+
 void TReceiverFeed::Fold(const protocol::Message& message) {
     const std::uint64_t lastByte =
         framerOrigin_ + message.Offset + std::max<std::size_t>(message.Bytes.size(), 1) - 1;

@@ -77,6 +77,9 @@ public:
     // A new connection: the framer starts afresh at offset 0. Bytes the last
     // connection left half-received are listed as unframed, as at its end.
     void Restart() { EndOfStream(); }
+    // Forgets the receiver's state and the counts per message type, and
+    // redraws: a replay, or the port after one, starts on a clean picture.
+    void StartAfresh();
     // Draws what arrived since the last redraw (the timer calls it).
     void Redraw();
 

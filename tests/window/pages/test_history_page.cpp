@@ -1,7 +1,8 @@
 // The History page: received chunks shown as lines and as a hex dump, a
-// search that spans chunk boundaries selects the rows of its match, the
-// selection copied as shown and exported as the bytes received, and the rows
-// following the history's bound.
+// search that spans chunk boundaries selects the rows of its match, in
+// either view and across a change of view, the selection copied as shown
+// and exported as the bytes received, and the rows following the history's
+// bound.
 
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -80,28 +81,34 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("search");
         QTest::addColumn<QList<int>>("firstRows");
+        QTest::addColumn<QList<int>>("otherViewRows"); // the first match in the other view
         QTest::addColumn<QList<int>>("secondRows");
         const int lines = 0, hex = 1;
-        QTest::newRow("text over a boundary")
-            << lines << int(THistoryPage::skText) << "$GPZDA" << QList<int>{1} << QList<int>{};
-        QTest::newRow("text, next match")
-            << lines << int(THistoryPage::skText) << "$GP" << QList<int>{0} << QList<int>{1};
-        QTest::newRow("hex bytes over a boundary") << lines << int(THistoryPage::skHexBytes)
-                                                   << "b5 62 01" << QList<int>{2} << QList<int>{};
-        QTest::newRow("regular expression") << lines << int(THistoryPage::skRegularExpression)
-                                            << R"(ZDA,\d)" << QList<int>{1} << QList<int>{};
+        QTest::newRow("text over a boundary") << lines << int(THistoryPage::skText) << "$GPZDA"
+                                              << QList<int>{1} << QList<int>{0, 1} << QList<int>{};
+        QTest::newRow("text, next match") << lines << int(THistoryPage::skText) << "$GP"
+                                          << QList<int>{0} << QList<int>{0} << QList<int>{1};
+        QTest::newRow("hex bytes over a boundary")
+            << lines << int(THistoryPage::skHexBytes) << "b5 62 01" << QList<int>{2}
+            << QList<int>{1} << QList<int>{};
+        QTest::newRow("regular expression")
+            << lines << int(THistoryPage::skRegularExpression) << R"(ZDA,\d)" << QList<int>{1}
+            << QList<int>{1} << QList<int>{};
         QTest::newRow("hex dump rows of a match over two rows")
-            << hex << int(THistoryPage::skText) << "5C\r\n$GPZ" << QList<int>{0, 1} << QList<int>{};
-        QTest::newRow("not found")
-            << lines << int(THistoryPage::skText) << "$GPGSV" << QList<int>{} << QList<int>{};
+            << hex << int(THistoryPage::skText) << "5C\r\n$GPZ" << QList<int>{0, 1}
+            << QList<int>{0, 1} << QList<int>{};
+        QTest::newRow("not found") << lines << int(THistoryPage::skText) << "$GPGSV" << QList<int>{}
+                                   << QList<int>{} << QList<int>{};
     }
     void searchSelectsTheMatchAcrossChunks() {
         QFETCH(int, view);
         QFETCH(int, kind);
         QFETCH(QString, search);
         QFETCH(QList<int>, firstRows);
+        QFETCH(QList<int>, otherViewRows);
         QFETCH(QList<int>, secondRows);
-        Named<QComboBox>(*page_, "cbHistoryView")->setCurrentIndex(view);
+        auto* views = Named<QComboBox>(*page_, "cbHistoryView");
+        views->setCurrentIndex(view);
         Named<QComboBox>(*page_, "cbHistorySearchKind")->setCurrentIndex(kind);
         Named<QLineEdit>(*page_, "edHistorySearch")->setText(search);
         QCOMPARE(page_->FindNext(), !firstRows.isEmpty());
@@ -112,6 +119,10 @@ private slots:
             QVERIFY(Named<QLabel>(*page_, "lblHistory")
                         ->text()
                         .startsWith("Found at offset 0000000D, received "));
+        views->setCurrentIndex(1 - view);
+        QCOMPARE(SelectedRows(*page_), otherViewRows);
+        views->setCurrentIndex(view);
+        QCOMPARE(SelectedRows(*page_), firstRows);
         QCOMPARE(page_->FindNext(), !secondRows.isEmpty());
         if (!secondRows.isEmpty())
             QCOMPARE(SelectedRows(*page_), secondRows);

@@ -1,9 +1,13 @@
 // Recording and replay in the window: a recording holds exactly the bytes
 // received (also while output is stopped) and the text log the commands
-// sent; a full disk stops it with a message and leaves the port open; a
-// recording replayed through the window reaches its views, a second
-// recording byte for byte and the History page. The status bar counts the
-// bytes each way.
+// sent; a full disk or a removed folder stops it with a message and leaves
+// the port open; a recording replayed through the window reaches its views
+// (on a Messages page of its own), a second recording byte for byte and the
+// History page, says when it finished and goes back to the port before it; a
+// text log line with an impossible time is skipped and named. The file
+// dialogs open in the folder last used, suggest the extension that fits the
+// traffic and keep what is typed; the text log choice is kept between runs.
+// The status bar counts the bytes each way.
 
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
@@ -14,21 +18,29 @@
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
 #include "window/pages/HistoryPage.h"
+#include "window/pages/MessagesPage.h"
 #include "window/pages/NmeaStandardPage.h"
 #include "window/pages/RecordPage.h"
 #include "window/parts/SessionControl.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <sys/mount.h>
 #include <thread>
 
@@ -47,6 +59,33 @@ QByteArray MixedTraffic(int sentences) {
     }
     return bytes;
 }
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+// Clicks button and answers the file dialog it opens: look sees the dialog
+// as it opened, then the dialog is accepted with path, or cancelled when
+// path is empty.
+void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
+                      const QString& path) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        look(*dialog);
+        if (path.isEmpty())
+            return dialog->reject();
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path); // as typed
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, protected there
+    });
+    poll.start(20);
+    Click(button);
+}
 } // namespace
 
 class SessionTest : public QObject {
@@ -59,6 +98,9 @@ class SessionTest : public QObject {
         return QString::fromStdString(scratch_.root()) + "/" + name;
     }
     TSessionControl* session() const { return PartOf<TSessionControl>(*form_); }
+    int listedMessages() const {
+        return Named<TMessagesPage>(*form_, "tabMessages")->Messages().rowCount();
+    }
     // Writes from a thread of its own: the window's reader waits for the
     // window, which must go on handling events meanwhile.
     void send(const QByteArray& bytes) {
@@ -78,7 +120,11 @@ class SessionTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { peer_.announce("COM7"); }
+    void initTestCase() {
+        peer_.announce("COM7");
+        // The file dialogs start in the home folder: one of the test's own.
+        qputenv("HOME", QByteArray::fromStdString(scratch_.root()));
+    }
 
     void init() {
         form_ = ShowFreshWindow();
@@ -139,20 +185,104 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(traffic);
         file.close();
+        send(MixedTraffic(5)); // live messages, not to be mixed with the replayed ones
+        QTRY_COMPARE(listedMessages(), 10);
         Named<QComboBox>(*form_, "cbReplayPace")->setCurrentIndex(1);
         session()->StartRecording(path("again.nmea"), false);
         Named<TRecordPage>(*form_, "tabRecord")->OpenRecording(path("drive.nmea"));
-        QTRY_COMPARE_WITH_TIMEOUT(form_->StatusPanel(4)->text(),
-                                  QString("Replaying drive.nmea, 100 %"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form_->StatusPanel(4)->text(), QString("Replay finished"), 10000);
+        QCOMPARE(Named<QLabel>(*form_, "lblReplay")->text(), QString("Replay finished"));
         const int body = traffic.size() - int(strlen("# a capture's header\n"));
         QVERIFY(receivedCountIs(body));
+        QTRY_COMPARE(listedMessages(), 600);
         session()->StopRecording();
         QCOMPARE(Contents(path("again.nmea")), traffic.mid(traffic.size() - body));
         const SessionHistory& history = Named<THistoryPage>(*form_, "tabHistory")->History();
-        QCOMPARE(QByteArray::fromStdString(std::string(history.BytesFrom(0, body))),
+        QCOMPARE(QByteArray::fromStdString(
+                     std::string(history.BytesFrom(history.EndOffset() - body, body))),
                  traffic.mid(traffic.size() - body));
         QVERIFY(
             PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")).contains("Replaying drive.nmea"));
+
+        auto* back = Named<QPushButton>(*form_, "btnBackToPort");
+        QVERIFY(!back->isHidden());
+        QCOMPARE(back->text(), QString("Back to COM7"));
+        Click(back);
+        QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
+        QVERIFY(back->isHidden());
+        QCOMPARE(Named<QLabel>(*form_, "lblReplay")->text(), QString("No recording open"));
+        QTRY_COMPARE(listedMessages(), 0);
+        send(MixedTraffic(1));
+        QTRY_COMPARE(listedMessages(), 2);
+    }
+
+    void removedFolderStopsTheRecordingSayingWhatWasLost() {
+        QVERIFY(QDir().mkpath(path("gone")));
+        ModalBoxCatcher boxes;
+        session()->StartRecording(path("gone/rec.ubx"), false);
+        const QByteArray traffic = MixedTraffic(10);
+        send(traffic);
+        QVERIFY(receivedCountIs(traffic.size()));
+        QVERIFY(QDir(path("gone")).removeRecursively());
+        QVERIFY(boxes.waitFor(1));
+        const QString said = QString("Recording stopped: rec.ubx (%1 bytes written) was removed "
+                                     "while recording; what was written to it is lost.")
+                                 .arg(traffic.size());
+        QCOMPARE(boxes.boxes()[0].text, said);
+        QCOMPARE(Named<QLabel>(*form_, "lblRecording")->text(), said);
+        QVERIFY(!Named<QPushButton>(*form_, "btnStopRecording")->isEnabled());
+        QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
+    }
+
+    void textLogLineWithAnImpossibleTimeIsSkippedAndNamed() {
+        WriteFile(path("drive.log"), "2024-05-01T12:00:00.000Z RX $GPA\\r\\n\n"
+                                     "2024-13-45T99:99:99.999Z RX $GPB\\r\\n\n"
+                                     "2024-05-01T12:00:00.100Z RX $GPC\\r\\n\n");
+        Named<TRecordPage>(*form_, "tabRecord")->OpenRecording(path("drive.log"));
+        const QString skipped("Line 2 skipped: impossible time 2024-13-45T99:99:99.999Z");
+        QCOMPARE(Named<QLabel>(*form_, "lblReplaySkipped")->text(), skipped);
+        QVERIFY(PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")).contains(skipped));
+        QTRY_COMPARE(Named<QLabel>(*form_, "lblReplay")->text(), QString("Replay finished"));
+        QVERIFY(receivedCountIs(12));
+    }
+
+    void fileDialogsKeepTheFolderAndFitTheTraffic() {
+        const QByteArray sentence = "$GPGGA,092000,4717.11,N,00833.91,E,1,08*4B\r\n";
+        send(sentence);
+        QVERIFY(receivedCountIs(sentence.size()));
+        Click(Named<QCheckBox>(*form_, "cbTextLog"));
+        QVERIFY(QDir().mkpath(path("chosen")));
+        auto* record = Named<QPushButton>(*form_, "btnRecord");
+        QString folder, suggested, filter;
+        const auto look = [&](QFileDialog& dialog) {
+            folder = dialog.directory().absolutePath();
+            suggested = QFileInfo(dialog.selectedFiles().value(0)).fileName();
+            filter = dialog.selectedNameFilter();
+        };
+        AnswerFileDialog(record, look, path("chosen/mine.txt"));
+        QCOMPARE(folder, QDir::homePath());
+        QVERIFY2(QRegularExpression(R"(^zepo-\d{8}-\d{6}\.nmea$)").match(suggested).hasMatch(),
+                 qPrintable(suggested));
+        QCOMPARE(filter, QString("NMEA recordings (*.nmea)"));
+        QVERIFY2(Named<QLabel>(*form_, "lblRecording")->text().startsWith("Recording mine.txt: "),
+                 qPrintable(Named<QLabel>(*form_, "lblRecording")->text()));
+        session()->StopRecording();
+        QVERIFY(QFile::exists(path("chosen/mine.log")));
+
+        send(MixedTraffic(1)); // a UBX frame too
+        QVERIFY(receivedCountIs(sentence.size() + MixedTraffic(1).size()));
+        AnswerFileDialog(record, look, {});
+        QCOMPARE(folder, path("chosen"));
+        QVERIFY(suggested.endsWith(".ubx"));
+        QCOMPARE(filter, QString("UBX recordings (*.ubx)"));
+
+        // The next run keeps the folder and the text log choice.
+        form_.reset();
+        form_ = std::make_unique<TMainForm>();
+        form_->show();
+        QVERIFY(Named<QCheckBox>(*form_, "cbTextLog")->isChecked());
+        AnswerFileDialog(Named<QPushButton>(*form_, "btnOpenRecording"), look, {});
+        QCOMPARE(folder, path("chosen"));
     }
 };
 
