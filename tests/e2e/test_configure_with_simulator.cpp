@@ -188,7 +188,7 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     Named<QPlainTextEdit>(*page(), "moVersion")->clear();
     Click(Named<QPushButton>(*page(), "btnPollVersion"));
     const QString version = "Software: ROM CORE 3.01 (107888)\nHardware: 00080000\n"
-                            "Extension: FWVER=SPG 4.04\nExtension: PROTVER=32.01";
+                            "Extension: FWVER=SPG 3.01\nExtension: PROTVER=18.00";
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return Named<QPlainTextEdit>(*page(), "moVersion")->toPlainText().startsWith(version);

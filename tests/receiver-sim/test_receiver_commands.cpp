@@ -193,7 +193,10 @@ TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
         {"CFG-MSG set for every port, poll",
          Ubx(0x06, 0x01, {0x01, 0x07, 0, 2, 0, 1, 0, 0}) + Ubx(0x06, 0x01, {0x01, 0x07}),
          {ack + "06 01", "UBX 06 01: 01 07 00 02 00 01 00 00", ack + "06 01"}},
-        {"CFG-MSG of a message not sent", Ubx(0x06, 0x01, {0x01, 0x99}), {nak + "06 01"}},
+        {"CFG-MSG of a message not sent: poll, keep off, turn on",
+         Ubx(0x06, 0x01, {0x01, 0x99}) + Ubx(0x06, 0x01, {0xF0, 0x09, 0}) +
+             Ubx(0x06, 0x01, {0xF0, 0x09, 0, 1, 0, 0, 0, 0}),
+         {"UBX 06 01: 01 99 00 00 00 00 00 00", ack + "06 01", ack + "06 01", nak + "06 01"}},
         {"CFG-RATE poll", ratePoll, {rate1s, ack + "06 08"}},
         {"CFG-RATE set, poll", rate200 + ratePoll, {ack + "06 08", rate200ms, ack + "06 08"}},
         {"CFG-RATE of 10 ms refused", Ubx(0x06, 0x08, {10, 0, 1, 0, 1, 0}), {nak + "06 08"}},
@@ -216,8 +219,11 @@ TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
         {"NAV-PVT and NAV-SAT polls",
          Ubx(0x01, 0x07) + Ubx(0x01, 0x35),
          {"UBX 01 07 (92 bytes)", "UBX 01 35 (152 bytes)"}},
-        {"NAV-PVT with a payload", Ubx(0x01, 0x07, {0}), {nak + "01 07"}},
-        {"unknown message", Ubx(0x02, 0x15), {nak + "02 15"}},
+        {"NAV-TIMELS, NAV-SOL and NAV-SVINFO polls",
+         Ubx(0x01, 0x26) + Ubx(0x01, 0x06) + Ubx(0x01, 0x30),
+         {"UBX 01 26 (24 bytes)", "UBX 01 06 (52 bytes)", "UBX 01 30 (152 bytes)"}},
+        {"NAV-PVT with a payload: silence", Ubx(0x01, 0x07, {0}), {}},
+        {"unknown message: silence", Ubx(0x02, 0x15) + Ubx(0x0A, 0x04, {1}), {}},
         {"unknown CFG message", Ubx(0x06, 0x3E), {nak + "06 3E"}},
     };
     for (const Case& c : cases) {
@@ -238,7 +244,8 @@ TEST(SimulatedReceiver, AcknowledgementsAndVersionInTheReceiversLayout) {
     const std::string version = FramePayload(answers[2]);
     EXPECT_EQ(version.substr(0, 30), std::string("ROM CORE 3.01 (107888)") + std::string(8, '\0'));
     EXPECT_EQ(version.substr(30, 10), std::string("00080000") + std::string(2, '\0'));
-    EXPECT_EQ(version.substr(40, 30), std::string("FWVER=SPG 4.04") + std::string(16, '\0'));
+    EXPECT_EQ(version.substr(40, 30), std::string("FWVER=SPG 3.01") + std::string(16, '\0'));
+    EXPECT_EQ(version.substr(70, 30), std::string("PROTVER=18.00") + std::string(17, '\0'));
 }
 
 TEST(SimulatedReceiver, RateCommandSetsSerialPortOneRate) {

@@ -3,6 +3,7 @@
 // sentences of one epoch agreeing with each other, the position moving at a
 // steady speed and the satellites changing.
 
+#include "protocol/UbxFrame.h"
 #include "tests/receiver-sim/ReceivedTraffic.h"
 #include "tools/receiver-sim/NmeaFields.h"
 #include "tools/receiver-sim/NmeaOutput.h"
@@ -368,5 +369,67 @@ TEST(ReceiverOutput, NmeaAndUbxOfOneEpochDescribeTheSameFix) {
         if (multiGnss) {
             EXPECT_GT(mostUsed, 12);
         }
+    }
+}
+
+// The time and earth-fixed messages a program turns on with CFG-MSG agree
+// with NAV-PVT and PUBX 04: one GPS week and time, the same UTC date and
+// time, the position and speed turned into earth-fixed axes, the satellites
+// of NAV-SAT; NAV-EOE closes the epoch.
+TEST(ReceiverOutput, TimeAndEarthFixedMessagesAgreeWithTheSolution) {
+    SimulatedReceiver receiver({kStart, 5, true, false, true});
+    std::string enable;
+    for (std::uint8_t id : {0x01, 0x06, 0x11, 0x20, 0x21, 0x22, 0x26, 0x30, 0x61})
+        enable += ToByteString(BuildUbxFrame(MakeUbxPacket(0x06, 0x01, {0x01, id, 1})));
+    receiver.Receive(enable);
+    receiver.NextEpoch();
+    const ReceivedTraffic traffic = EpochTraffic(receiver);
+    ASSERT_EQ(Hex(traffic.frames.back().substr(2, 2)), "01 61");
+    std::map<std::string, std::string> p; // "01 07" -> payload
+    for (const std::string& frame : traffic.frames)
+        p[Hex(frame.substr(2, 2))] = FramePayload(frame);
+    ASSERT_EQ(p.size(), 14u);
+    for (const auto& [id, payload] : p)
+        EXPECT_EQ(Field(payload, 0, 4, false), (117359 + 18 + 1) * 1000LL) << id;
+
+    const std::string& timegps = p["01 20"];
+    EXPECT_EQ(Field(timegps, 8, 2), 1196); // week
+    EXPECT_EQ(Field(timegps, 10, 1), 18);  // leap seconds
+    EXPECT_EQ(Field(timegps, 11, 1), 0x07);
+    EXPECT_EQ(Field(p["01 06"], 8, 2), 1196);                     // NAV-SOL week
+    EXPECT_EQ(p["01 21"].substr(12, 7), p["01 07"].substr(4, 7)); // UTC date and time
+    EXPECT_EQ(Field(p["01 26"], 9, 1), 18);
+
+    const std::string pubx = receiver.Receive("$PUBX,04*37\r\n").at(0);
+    EXPECT_EQ(Field(p["01 22"], 4, 4), std::stol(Fields(pubx)[7])); // clock bias, ns
+
+    // Earth-fixed position back to latitude and longitude (spherical latitude
+    // corrected for the ellipsoid's flattening) and speed.
+    const double x = Field(p["01 01"], 4, 4) / 100.0, y = Field(p["01 01"], 8, 4) / 100.0,
+                 z = Field(p["01 01"], 12, 4) / 100.0;
+    const double e2 = 0.00669437999014;
+    const double latitude = std::atan2(z, std::hypot(x, y) * (1 - e2)) * 180 / std::numbers::pi;
+    EXPECT_NEAR(std::atan2(y, x) * 180 / std::numbers::pi, Field(p["01 07"], 24, 4) * 1e-7, 1e-6);
+    EXPECT_NEAR(latitude, Field(p["01 07"], 28, 4) * 1e-7, 1e-4);
+    EXPECT_EQ(p["01 06"].substr(12, 12), p["01 01"].substr(4, 12));
+    const double speed =
+        std::hypot(Field(p["01 11"], 4, 4), Field(p["01 11"], 8, 4), Field(p["01 11"], 12, 4)) /
+        100.0;
+    EXPECT_NEAR(speed, std::hypot(Field(p["01 07"], 60, 4), Field(p["01 07"], 56, 4)) / 1000.0,
+                0.02);
+
+    // NAV-SVINFO: the satellites of NAV-SAT, used or not, numbered in one range.
+    const std::string& sat = p["01 35"];
+    const std::string& svinfo = p["01 30"];
+    ASSERT_EQ(Field(svinfo, 4, 1), Field(sat, 5, 1));
+    for (size_t k = 0; k < static_cast<size_t>(Field(sat, 5, 1)); ++k) {
+        const std::int64_t system = Field(sat, 8 + 12 * k, 1, false),
+                           number = Field(sat, 9 + 12 * k, 1, false);
+        const std::map<std::int64_t, std::int64_t> offsets = {
+            {0, 0}, {1, 0}, {2, 210}, {5, 192}, {6, 64}};
+        const std::int64_t expected =
+            system == 3 ? (number <= 5 ? 158 + number : 27 + number) : number + offsets.at(system);
+        EXPECT_EQ(Field(svinfo, 9 + 12 * k, 1, false), expected) << system << " " << number;
+        EXPECT_EQ(Field(svinfo, 10 + 12 * k, 1) & 1, (Field(sat, 16 + 12 * k, 4) >> 3) & 1);
     }
 }

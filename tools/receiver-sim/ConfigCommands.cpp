@@ -2,6 +2,7 @@
 
 #include "tools/receiver-sim/ConfigFrames.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -67,18 +68,23 @@ bool ConfigCommands::TakePortCommand(const std::string& payload) {
 }
 
 // Poll (class, id), set for the line (class, id, rate) or for every port
-// (class, id, six rates) of a message this receiver outputs.
+// (class, id, six rates). A message this receiver does not send is off on
+// every port: a poll says so, a set that keeps it off is taken, any other
+// refused.
 bool ConfigCommands::TakeMessageCommand(const std::string& payload) {
     if (payload.size() != 2 && payload.size() != 3 && payload.size() != 2 + kRatePorts)
         return false;
-    const auto message = FindOutputMessage(static_cast<std::uint8_t>(payload[0]),
-                                           static_cast<std::uint8_t>(payload[1]));
-    if (!message)
-        return false;
+    const auto ubxClass = static_cast<std::uint8_t>(payload[0]);
+    const auto id = static_cast<std::uint8_t>(payload[1]);
+    const auto message = FindOutputMessage(ubxClass, id);
+    if (!message) {
+        if (payload.size() == 2)
+            answers_.push_back(CfgMsgFrame(ubxClass, id, MessageRates{}));
+        return std::all_of(payload.begin() + 2, payload.end(), [](char rate) { return rate == 0; });
+    }
     MessageRates& rates = config_.rates[*message];
     if (payload.size() == 2)
-        answers_.push_back(
-            CfgMsgFrame(kOutputMessages[*message].ubxClass, kOutputMessages[*message].id, rates));
+        answers_.push_back(CfgMsgFrame(ubxClass, id, rates));
     else if (payload.size() == 3)
         rates[kLinePort] = static_cast<std::uint8_t>(payload[2]);
     else

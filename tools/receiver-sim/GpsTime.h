@@ -17,7 +17,11 @@ constexpr long UtcTimeOfWeek(std::time_t utc) {
     return (utc - kGpsEpochUtc) % kSecondsPerWeek;
 }
 
-// Milliseconds into the GPS week, as UBX navigation messages stamp their epoch.
+// The GPS week and the milliseconds into it, as UBX navigation messages
+// stamp their epoch.
+constexpr long GpsWeek(std::time_t utc) {
+    return (utc - kGpsEpochUtc + kGpsLeapSeconds) / kSecondsPerWeek;
+}
 constexpr std::uint32_t GpsTimeOfWeekMs(std::time_t utc) {
     return static_cast<std::uint32_t>((utc - kGpsEpochUtc + kGpsLeapSeconds) % kSecondsPerWeek) *
            1000;

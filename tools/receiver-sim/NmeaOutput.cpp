@@ -2,6 +2,7 @@
 
 #include "tools/receiver-sim/GpsTime.h"
 #include "tools/receiver-sim/NmeaFields.h"
+#include "tools/receiver-sim/ReceiverClock.h"
 #include "tools/receiver-sim/ReceiverIdentity.h"
 
 #include <algorithm>
@@ -246,14 +247,11 @@ std::string Pubx03SatelliteStatus(const NavigationSolution& s) {
 }
 
 std::string Pubx04TimeOfDay(const NavigationSolution& s) {
-    const std::time_t sinceGpsEpoch = s.utc - kGpsEpochUtc;
-    // The receiver's clock runs slow and is steered back by whole milliseconds.
-    const double drift = -2660.664 + 3.0 * std::sin(static_cast<double>(s.utc) / 300.0);
-    const double bias =
-        std::fmod(std::fabs(drift) * static_cast<double>(sinceGpsEpoch % 100000), 1e6);
-    return NmeaSentence(Join(
-        {"PUBX,04", TimeField(s.utc, s.millisecond), DateField(s.utc),
-         Fixed(static_cast<double>(UtcTimeOfWeek(s.utc)) + s.millisecond / 1000.0, 2),
-         std::to_string(UtcWeek(s.utc)), std::to_string(kGpsLeapSeconds),
-         std::to_string(std::lround(bias)), Fixed(drift, 3), std::to_string(20 + s.utc % 30), ""}));
+    const ClockError clock = ReceiverClockError(s.utc);
+    return NmeaSentence(
+        Join({"PUBX,04", TimeField(s.utc, s.millisecond), DateField(s.utc),
+              Fixed(static_cast<double>(UtcTimeOfWeek(s.utc)) + s.millisecond / 1000.0, 2),
+              std::to_string(UtcWeek(s.utc)), std::to_string(kGpsLeapSeconds),
+              std::to_string(std::lround(clock.biasNs)), Fixed(clock.driftNsPerSecond, 3),
+              std::to_string(20 + s.utc % 30), ""}));
 }

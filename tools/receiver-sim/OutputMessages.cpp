@@ -1,6 +1,8 @@
 #include "tools/receiver-sim/OutputMessages.h"
 
+#include "tools/receiver-sim/UbxEcefOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
+#include "tools/receiver-sim/UbxTimeOutput.h"
 
 #include <algorithm>
 
@@ -24,10 +26,15 @@ std::vector<std::string> BuildOutputMessage(const OutputMessage& message,
                                             const NavigationSolution& s, NmeaDialect dialect) {
     using UbxBuilder = std::string (*)(const NavigationSolution&);
     static constexpr std::pair<std::string_view, UbxBuilder> kBuilders[] = {
-        {"NAV-POSLLH", NavPosllhFrame},     {"NAV-PVT", NavPvtFrame},
-        {"NAV-STATUS", NavStatusFrame},     {"NAV-DOP", NavDopFrame},
-        {"NAV-SAT", NavSatFrame},           {"PUBX,00", Pubx00Position},
-        {"PUBX,03", Pubx03SatelliteStatus}, {"PUBX,04", Pubx04TimeOfDay}};
+        {"NAV-POSECEF", NavPosecefFrame}, {"NAV-POSLLH", NavPosllhFrame},
+        {"NAV-PVT", NavPvtFrame},         {"NAV-STATUS", NavStatusFrame},
+        {"NAV-SOL", NavSolFrame},         {"NAV-VELECEF", NavVelecefFrame},
+        {"NAV-DOP", NavDopFrame},         {"NAV-TIMEGPS", NavTimegpsFrame},
+        {"NAV-TIMEUTC", NavTimeutcFrame}, {"NAV-CLOCK", NavClockFrame},
+        {"NAV-TIMELS", NavTimelsFrame},   {"NAV-SVINFO", NavSvinfoFrame},
+        {"NAV-SAT", NavSatFrame},         {"NAV-EOE", NavEoeFrame},
+        {"PUBX,00", Pubx00Position},      {"PUBX,03", Pubx03SatelliteStatus},
+        {"PUBX,04", Pubx04TimeOfDay}};
     if (message.ubxClass == kNmeaStandardClass)
         return StandardMessage(message.name, s, dialect);
     for (const auto& [name, build] : kBuilders)

@@ -1,10 +1,15 @@
 #include "tools/receiver-sim/ReceiverConfig.h"
 
+#include <algorithm>
+
 namespace {
 constexpr std::uint32_t kUartMode = 0x08C0;
 constexpr std::uint32_t kI2cMode = 0x0084; // address 0x42
 constexpr std::uint32_t kSpiMode = 0x0100;
 constexpr std::uint32_t kUart2Baud = 9600;
+// The UBX messages the simulator interleaves with the NMEA output when asked to.
+constexpr std::string_view kInterleavedUbx[] = {"NAV-POSLLH", "NAV-PVT", "NAV-STATUS", "NAV-DOP",
+                                                "NAV-SAT"};
 } // namespace
 
 ReceiverConfig DefaultConfig(std::uint32_t lineBaud, bool ubx, bool positionEachEpoch) {
@@ -20,7 +25,7 @@ ReceiverConfig DefaultConfig(std::uint32_t lineBaud, bool ubx, bool positionEach
         bool on = false;
         if (message.ubxClass == kNmeaStandardClass)
             on = true;
-        else if (message.protocol() == OutputProtocol::Ubx)
+        else if (std::ranges::find(kInterleavedUbx, message.name) != std::end(kInterleavedUbx))
             on = ubx;
         else if (message.name == "PUBX,00")
             on = positionEachEpoch;

@@ -47,7 +47,8 @@ struct ReceiverConfig {
 };
 
 // The factory settings of a receiver whose UART1 runs at lineBaud, sending
-// the standard NMEA messages, and the UBX navigation messages when ubx is set.
+// the standard NMEA messages, and NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP
+// and NAV-SAT when ubx is set; its other UBX messages wait for CFG-MSG.
 ReceiverConfig DefaultConfig(std::uint32_t lineBaud, bool ubx, bool positionEachEpoch);
 
 // Configuration sections of CFG-CFG's masks.

@@ -144,7 +144,9 @@ void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
 }
 
 // UBX commands: the CFG messages go to the configuration, CFG-RST restarts
-// the receiver, MON-VER and the navigation messages are polled.
+// the receiver, MON-VER and the navigation messages are polled. Like a
+// receiver, it leaves any other message unanswered: only CFG messages are
+// acknowledged.
 void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
     if (!(configuration_.InForce().Line().inProtoMask & kProtocolUbx))
         return;
@@ -163,9 +165,7 @@ void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
         for (std::string& frame :
              BuildOutputMessage(kOutputMessages[*output], model_.Current(), dialect_))
             Answer(std::move(frame));
-        return;
     }
-    Answer(AckFrame(false, message.ubxClass, message.id));
 }
 
 // A receiver does not acknowledge a reset. A hardware or software reset

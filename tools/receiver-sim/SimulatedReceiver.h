@@ -12,7 +12,8 @@
 // ACK-ACK, a CFG set with ACK-ACK once taken or ACK-NAK when refused (CFG-PRT,
 // CFG-MSG, CFG-RATE, CFG-ANT, CFG-CFG); CFG-RST restarts the receiver without
 // an answer; MON-VER and the navigation messages are answered with the
-// message alone; anything else with ACK-NAK. The port settings of the line
+// message alone; anything else is left unanswered. CFG-MSG answers a poll of
+// a message it does not send with rates of 0. The port settings of the line
 // (UART1) decide which protocols it takes and sends and the rate it talks at.
 
 #include "tools/receiver-sim/CommandScanner.h"

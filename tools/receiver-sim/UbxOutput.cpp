@@ -21,17 +21,44 @@ constexpr std::uint32_t kSpeedAccuracyMmS = 350;
 constexpr std::uint32_t kHeadingAccuracy = 80000; // 1e-5 degrees
 constexpr std::uint8_t kNavSatVersion = 1;
 
-std::uint32_t TimeOfWeekMs(const NavigationSolution& s) {
-    return GpsTimeOfWeekMs(s.utc) + static_cast<std::uint32_t>(s.millisecond);
+constexpr std::uint8_t kChipGeneration8 = 4; // NAV-SVINFO globalFlags
+
+// Signal quality: code and carrier locked for a satellite in use, code locked
+// for one merely heard, searching otherwise.
+std::uint32_t SignalQuality(const SatelliteView& sat) {
+    return sat.used ? 7 : sat.cno > 0 ? 4 : 1;
 }
 
 // NAV-SAT flags: signal quality, used, healthy, orbit from ephemeris.
 std::uint32_t SatelliteFlags(const SatelliteView& sat) {
-    const std::uint32_t quality = sat.used ? 7 : sat.cno > 0 ? 4 : 1;
-    std::uint32_t flags = quality | 1u << 4; // healthy
+    std::uint32_t flags = SignalQuality(sat) | 1u << 4; // healthy
     if (sat.used)
         flags |= 1u << 3 | 1u << 8 | 1u << 11; // svUsed, orbit source ephemeris, ephemeris
     return flags;
+}
+
+// NAV-SVINFO flags: used, orbit available and from ephemeris.
+std::uint8_t ChannelFlags(const SatelliteView& sat) {
+    return sat.used ? 0x01 | 0x04 | 0x08 : 0x00;
+}
+
+// The satellite's number in NAV-SVINFO: GPS 1-32, SBAS 120-158, Galileo
+// 211-246, BeiDou 159-163 and 33-64, QZSS 193-202, GLONASS 65-96.
+int SvinfoNumber(const SatelliteView& sat) {
+    switch (sat.system) {
+    case Gnss::Galileo:
+        return 210 + sat.prn;
+    case Gnss::BeiDou:
+        return sat.prn <= 5 ? 158 + sat.prn : 27 + sat.prn;
+    case Gnss::Qzss:
+        return 192 + sat.prn;
+    case Gnss::Glonass:
+        return 64 + sat.prn;
+    case Gnss::Gps:
+    case Gnss::Sbas:
+        break;
+    }
+    return sat.prn;
 }
 
 // Longitude and latitude (1e-7 degrees), heights above the ellipsoid and mean
@@ -45,6 +72,10 @@ void PutPosition(std::string& payload, const NavigationSolution& s) {
     PutSigned(payload, s.verticalAccuracy * 1000);
 }
 } // namespace
+
+std::uint32_t EpochTimeOfWeekMs(const NavigationSolution& s) {
+    return GpsTimeOfWeekMs(s.utc) + static_cast<std::uint32_t>(s.millisecond);
+}
 
 std::string UbxFrame(std::uint8_t ubxClass, std::uint8_t id, std::string_view payload) {
     return ToByteString(
@@ -63,14 +94,14 @@ void PutSigned(std::string& payload, double value, int bytes) {
 
 std::string NavPosllhFrame(const NavigationSolution& s) {
     std::string payload;
-    PutUnsigned(payload, TimeOfWeekMs(s), 4);
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     PutPosition(payload, s);
     return UbxFrame(kUbxClassNav, kUbxIdNavPosllh, payload);
 }
 
 std::string NavStatusFrame(const NavigationSolution& s) {
     std::string payload;
-    PutUnsigned(payload, TimeOfWeekMs(s), 4);
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     payload.push_back(static_cast<char>(s.fix ? kFix3D : kNoFix));
     payload.push_back(static_cast<char>((s.fix ? kStatusFixOk : 0) | kStatusTimeValid));
     payload.push_back(0); // fixStat
@@ -82,7 +113,7 @@ std::string NavStatusFrame(const NavigationSolution& s) {
 
 std::string NavDopFrame(const NavigationSolution& s) {
     std::string payload;
-    PutUnsigned(payload, TimeOfWeekMs(s), 4);
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     const double dops[] = {std::hypot(s.pdop, s.tdop),
                            s.pdop,
                            s.tdop,
@@ -100,7 +131,7 @@ std::string NavPvtFrame(const NavigationSolution& s) {
     gmtime_r(&s.utc, &t);
     const double course = s.course * std::numbers::pi / 180;
     std::string payload;
-    PutUnsigned(payload, TimeOfWeekMs(s), 4);
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     PutUnsigned(payload, static_cast<std::uint32_t>(t.tm_year + 1900), 2);
     for (int field : {t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec})
         payload.push_back(static_cast<char>(field));
@@ -129,7 +160,7 @@ std::string NavPvtFrame(const NavigationSolution& s) {
 
 std::string NavSatFrame(const NavigationSolution& s) {
     std::string payload;
-    PutUnsigned(payload, TimeOfWeekMs(s), 4);
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     payload.push_back(static_cast<char>(kNavSatVersion));
     payload.push_back(static_cast<char>(s.satellites.size()));
     payload.append(2, '\0');
@@ -143,6 +174,26 @@ std::string NavSatFrame(const NavigationSolution& s) {
         PutUnsigned(payload, SatelliteFlags(sat), 4);
     }
     return UbxFrame(kUbxClassNav, kUbxIdNavSat, payload);
+}
+
+std::string NavSvinfoFrame(const NavigationSolution& s) {
+    std::string payload;
+    PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
+    payload.push_back(static_cast<char>(s.satellites.size()));
+    payload.push_back(static_cast<char>(kChipGeneration8));
+    payload.append(2, '\0');
+    int channel = 0;
+    for (const SatelliteView& sat : s.satellites) {
+        payload.push_back(static_cast<char>(channel++));
+        payload.push_back(static_cast<char>(SvinfoNumber(sat)));
+        payload.push_back(static_cast<char>(ChannelFlags(sat)));
+        payload.push_back(static_cast<char>(SignalQuality(sat)));
+        payload.push_back(static_cast<char>(sat.cno));
+        payload.push_back(static_cast<char>(sat.elevation));
+        PutSigned(payload, sat.azimuth, 2);
+        PutSigned(payload, 0); // pseudorange residual, cm
+    }
+    return UbxFrame(kUbxClassNav, kUbxIdNavSvinfo, payload);
 }
 
 std::string CfgAntFrame(const AntennaSettings& antenna) {
