@@ -9,7 +9,7 @@ namespace {
 constexpr char kQuote = '"';
 constexpr std::uint64_t kEveryByte = 0x0101010101010101;
 
-// Codes 1 to 32; the text never holds a NUL here (it ends there).
+// Codes 0 to 32.
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }

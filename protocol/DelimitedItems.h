@@ -1,8 +1,9 @@
 #pragma once
 // Item scanning of received text: at a separator, at blanks and control
-// characters, with double-quoted items, ending at the first NUL. It is the
-// scanner behind DelimitedSplit (ReceiveView.h), for callers that only look at
-// the items: each one is handed to visit as a view that is valid during the
+// characters (NUL among them), with double-quoted items. It is the scanner
+// behind DelimitedSplit (ReceiveView.h), which ends the text at its first NUL
+// first, and behind the lines of the NMEA view and the watches, which read on
+// past a NUL. Each item is handed to visit as a view that is valid during the
 // call, so nothing is copied for items that are not kept.
 
 #include <cstddef>
@@ -15,7 +16,6 @@ std::size_t ReadQuotedItem(std::string_view text, std::size_t pos, std::string& 
 
 template <typename Visit>
 void ForEachDelimitedItem(std::string_view text, char separator, Visit&& visit) {
-    text = text.substr(0, text.find('\0'));
     std::string quoted;
     std::size_t pos = SkipBlanksAndControls(text, 0);
     while (pos < text.size()) {

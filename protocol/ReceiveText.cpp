@@ -5,94 +5,73 @@
 #include "protocol/framing/UbxScan.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
-// A NUL cuts the text like the other control bytes instead of ending it.
-constexpr char kNulAsBlank = ' ';
-
-// Finds the bytes that need a look, NUL and the first UBX sync byte, at
-// memchr's speed: each is searched for on its own, and the farther find is
-// kept until the scan passes it, so the whole chunk is read about twice.
-// (A search for either byte in one pass tests every byte against the set by
-// a call of its own, which costs more than the rest of the filter.)
-class TSpecialBytes {
-public:
-    explicit TSpecialBytes(std::string_view data)
-        : data_(data), nul_(Search('\0', 0)), sync_(Search(static_cast<char>(kUbxSync1), 0)) {}
-
-    // The next NUL or sync byte at or after from; the data's size if none.
-    std::size_t Next(std::size_t from) {
-        if (nul_ < from)
-            nul_ = Search('\0', from);
-        if (sync_ < from)
-            sync_ = Search(static_cast<char>(kUbxSync1), from);
-        return std::min(nul_, sync_);
-    }
-
-private:
-    // The data's size when there is none.
-    std::size_t Search(char byte, std::size_t from) const {
-        return std::min(data_.find(byte, from), data_.size());
-    }
-
-    std::string_view data_;
-    std::size_t nul_;
-    std::size_t sync_;
-};
+// Where the line held back starts: after the last line end, when no more
+// than kLongestHeldLine bytes follow it (so the search looks back no farther);
+// at 0 when the text has no line end but is that short; else at the end.
+std::size_t HeldLineStart(std::string_view text) {
+    const std::size_t from = text.size() - std::min(text.size(), kLongestHeldLine + 1);
+    const std::size_t lineEnd = text.substr(from).find_last_of("\r\n");
+    if (lineEnd != std::string_view::npos)
+        return from + lineEnd + 1;
+    return text.size() <= kLongestHeldLine ? 0 : text.size();
+}
 } // namespace
 
 std::string TReceiveTextFilter::Text(std::string_view chunk) {
-    const std::size_t carried = partialFrame_.size();
+    // A held frame start is joined with the chunk and scanned again from its
+    // sync byte: it either completes or keeps waiting, or turns out to be text.
     std::string joined;
     std::string_view data = chunk;
-    if (carried > 0) {
-        joined = std::move(partialFrame_) + std::string(chunk);
+    if (!heldFrame_.empty()) {
+        joined = std::move(heldFrame_);
+        joined.append(chunk);
         data = joined;
     }
-    partialFrame_.clear();
-    std::string text;
-    text.reserve(chunk.size());
-    // Appends data[from, to) less the carried bytes, which were left out of
-    // the previous chunk's text and stay out.
-    const auto keep = [&](std::size_t from, std::size_t to) {
-        from = std::max(from, carried);
-        if (from < to)
-            text.append(data.substr(from, to - from));
-    };
-    TSpecialBytes specials(data);
+    heldFrame_.clear();
+    std::string text = std::move(heldLine_);
+    heldLine_.clear();
+    text.reserve(text.size() + data.size());
     std::size_t pos = 0;
     while (pos < data.size()) {
-        const std::size_t special = specials.Next(pos);
-        keep(pos, special);
-        pos = special;
-        if (pos == data.size())
+        const std::size_t sync =
+            std::min(data.find(static_cast<char>(kUbxSync1), pos), data.size());
+        text.append(data.substr(pos, sync - pos));
+        if (sync == data.size())
             break;
-        if (data[pos] == '\0') {
-            if (pos >= carried)
-                text += kNulAsBlank;
-            ++pos;
-            continue;
-        }
-        const protocol::UbxScan scan = protocol::ScanUbxFrame(data.substr(pos));
-        // A frame is awaited across one chunk boundary only, so a stray
-        // header hides at most the end of one chunk.
-        if (scan.verdict == protocol::UbxScan::NeedMore && pos >= carried) {
-            partialFrame_.assign(data.substr(pos));
+        const protocol::UbxScan scan = protocol::ScanUbxFrame(data.substr(sync));
+        if (scan.verdict == protocol::UbxScan::NeedMore) {
+            // Taken back whole when nothing came before it: a long frame
+            // arriving in small chunks is not copied again with each.
+            if (sync == 0 && !joined.empty())
+                heldFrame_ = std::move(joined);
+            else
+                heldFrame_.assign(data.substr(sync));
             break;
         }
         if (scan.verdict == protocol::UbxScan::Frame && scan.checksumRight) {
-            pos += scan.length;
+            pos = sync + scan.length;
             continue;
         }
-        keep(pos, pos + 1);
-        ++pos;
+        text += data[sync];
+        pos = sync + 1;
     }
+    const std::size_t heldStart = HeldLineStart(text);
+    heldLine_.assign(text, heldStart);
+    text.resize(heldStart);
     return text;
 }
 
+std::string TReceiveTextFilter::ReleaseLine() {
+    return std::exchange(heldLine_, {});
+}
+
 std::string OneLine(std::string line) {
-    // Two plain searches: one for either byte calls a set lookup per byte.
-    if (line.find('\r') == std::string::npos && line.find('\n') == std::string::npos)
+    // Plain searches: one for any of the bytes calls a set lookup per byte.
+    if (line.find('\r') == std::string::npos && line.find('\n') == std::string::npos &&
+        line.find('\0') == std::string::npos)
         return line;
     return ReplaceControlChars(line);
 }

@@ -103,8 +103,23 @@ TLines AsOneLines(TLines lines) {
     return lines;
 }
 
+// The lines of the NMEA text path: cut at LF, blanks and control bytes; a
+// NUL is one of them, not the text's end.
+TLines TextLines(std::string_view text) {
+    TLines lines;
+    ForEachDelimitedItem(text, '\n', [&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+// The text of a chunk by itself, with the end of its last line.
+std::string ChunkText(std::string_view chunk) {
+    TReceiveTextFilter filter;
+    std::string text = filter.Text(chunk);
+    return text + filter.ReleaseLine();
+}
+
 TLines NmeaView(std::string_view chunk) {
-    return AsOneLines(DelimitedSplit(TReceiveTextFilter().Text(chunk), '\n'));
+    return AsOneLines(TextLines(ChunkText(chunk)));
 }
 
 std::string KeyOrOff(std::string_view prefix, std::string_view watchText, std::size_t chars) {
@@ -137,7 +152,8 @@ bool FoundUbx(std::string_view chunk, ViewMode mode) {
 }
 
 std::string NmeaWatchKey(std::string_view watchText) {
-    return KeyOrOff("$GP", watchText, kNmeaKeyChars);
+    return KeyOrOff(std::string{'$', kWatchAnyCharacter, kWatchAnyCharacter}, watchText,
+                    kNmeaKeyChars);
 }
 
 std::string PubxWatchKey(std::string_view watchText) {
@@ -145,7 +161,24 @@ std::string PubxWatchKey(std::string_view watchText) {
 }
 
 bool LineMatchesWatch(std::string_view line, std::string_view key) {
-    return !key.empty() && line.find(key) != std::string_view::npos;
+    if (key.empty() || line.size() < key.size())
+        return false;
+    // Places where the key's first plain character is found are tried.
+    const std::size_t plain = key.find_first_not_of(kWatchAnyCharacter);
+    if (plain == std::string_view::npos)
+        return true;
+    const auto matchesAt = [&](std::size_t start) {
+        for (std::size_t i = 0; i < key.size(); ++i)
+            if (key[i] != kWatchAnyCharacter && line[start + i] != key[i])
+                return false;
+        return true;
+    };
+    for (std::size_t hit = line.find(key[plain], plain);
+         hit != std::string_view::npos && hit - plain + key.size() <= line.size();
+         hit = line.find(key[plain], hit + 1))
+        if (matchesAt(hit - plain))
+            return true;
+    return false;
 }
 
 TLines WatchedLines(const TLines& lines, std::string_view key) {
@@ -156,21 +189,16 @@ TLines WatchedLines(const TLines& lines, std::string_view key) {
     return matches;
 }
 
-TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
-                          std::string_view pubxWatchText) {
-    TReceiveTextFilter filter;
-    return DecodeChunk(chunk, mode, nmeaWatchText, pubxWatchText, filter);
-}
-
-TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
-                          std::string_view pubxWatchText, TReceiveTextFilter& textFilter) {
+namespace {
+// DecodeChunk with the chunk's text as the NMEA text path reads it.
+TChunkDisplay DecodeChunkText(std::string_view chunk, std::string_view text, ViewMode mode,
+                              std::string_view nmeaWatchText, std::string_view pubxWatchText) {
     TChunkDisplay display;
     const std::string pubxKey = PubxWatchKey(pubxWatchText);
-    const std::string text = textFilter.Text(chunk);
     display.FoundUbx = FoundUbx(chunk, mode);
     if (mode == ViewMode::vmNMEA) {
         // Watches match the lines as received; the panes get them as one line each.
-        TLines lines = DelimitedSplit(text, '\n');
+        TLines lines = TextLines(text);
         display.PubxWatchLines = WatchedLines(lines, pubxKey);
         display.NmeaWatchLines = WatchedLines(lines, NmeaWatchKey(nmeaWatchText));
         display.DataLines = AsOneLines(std::move(lines));
@@ -183,10 +211,21 @@ TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_vie
     }
     return display;
 }
+} // namespace
+
+TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
+                          std::string_view pubxWatchText) {
+    return DecodeChunkText(chunk, ChunkText(chunk), mode, nmeaWatchText, pubxWatchText);
+}
+
+TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
+                          std::string_view pubxWatchText, TReceiveTextFilter& textFilter) {
+    return DecodeChunkText(chunk, textFilter.Text(chunk), mode, nmeaWatchText, pubxWatchText);
+}
 
 TLines DelimitedSplit(std::string_view text, char separator) {
     TLines items;
-    ForEachDelimitedItem(text, separator,
+    ForEachDelimitedItem(text.substr(0, text.find('\0')), separator,
                          [&items](std::string_view item) { items.emplace_back(item); });
     return items;
 }

@@ -1,10 +1,11 @@
 #pragma once
-// Rendering of received chunks. Every chunk is handled by itself: nothing is
-// carried to the next one, so a sentence cut between two chunks shows as the
-// end of one and the start of the next. Only the text that the NMEA view and
-// the watches read leaves out UBX frames, reads NUL bytes as blanks, and may hold back the
-// start of a frame cut off at a chunk's end (ReceiveText.h). Chunk bytes are
-// Latin-1 characters.
+// Rendering of received chunks. The ASCII, Decimal and Hexa views handle
+// every chunk by itself: nothing is carried to the next one, so a sentence
+// cut between two chunks shows as the end of one and the start of the next.
+// The NMEA view and the watches read the text of the chunks instead, which
+// leaves out UBX frames and holds back a frame or a line cut off at a chunk's
+// end until it completes (ReceiveText.h); they cut lines at blanks and
+// control bytes, NUL too. Chunk bytes are Latin-1 characters.
 
 #include <optional>
 #include <string>
@@ -27,21 +28,28 @@ inline constexpr std::string_view kFoundUbxNotice = "Found UBX";
 TLines DelimitedSplit(std::string_view text, char separator);
 
 // The data pane's new lines for a chunk in the given view, or nothing when the
-// pane keeps its content (vmUBX). A line holding CR or LF is shown as one
+// pane keeps its content (vmUBX). A line holding CR, LF or NUL is shown as one
 // line with its control bytes named (OneLine in ReceiveText.h). Never longer than a small multiple
-// of the chunk (at most five characters per byte).
+// of the chunk (at most five characters per byte). The NMEA view of a chunk
+// by itself shows all of its text, the end of its last line too.
 std::optional<TLines> RenderChunk(std::string_view chunk, ViewMode mode);
 
 // True when, in the UBX view, the chunk's first byte is the UBX sync 0xB5.
 bool FoundUbx(std::string_view chunk, ViewMode mode);
 
-// Watch keys from the drop-down texts: "$GP" and the first three characters of
-// the NMEA watch text; the first five characters of the PUBX watch text. A text
-// shorter than that switches the watch off: the key is empty.
+// In a watch key, any one character.
+inline constexpr char kWatchAnyCharacter = '?';
+
+// Watch keys from the drop-down texts: "$", two talker places and the first
+// three characters of the NMEA watch text ("$??GGA": the sentence from any
+// talker, $GPGGA, $GNGGA, $GLGGA, $BDGGA...); the first five characters of
+// the PUBX watch text. A text shorter than that switches the watch off: the
+// key is empty.
 std::string NmeaWatchKey(std::string_view watchText);
 std::string PubxWatchKey(std::string_view watchText);
 
-// Plain case-sensitive substring search; an empty key (watch off) never matches.
+// Case-sensitive substring search, kWatchAnyCharacter in the key matching any
+// character; an empty key (watch off) never matches.
 bool LineMatchesWatch(std::string_view line, std::string_view key);
 
 // The lines that contain key, in order, each made one line (OneLine in
@@ -61,8 +69,9 @@ struct TChunkDisplay {
 };
 
 // The NMEA view and both watches read the chunk's text through textFilter
-// (ReceiveText.h), which keeps a UBX frame cut between two chunks; the form
-// without it handles the chunk by itself.
+// (ReceiveText.h), which completes a UBX frame or a line cut between chunks;
+// the form without it handles the chunk by itself, the end of its last line
+// shown too.
 TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,
                           std::string_view pubxWatchText, TReceiveTextFilter& textFilter);
 TChunkDisplay DecodeChunk(std::string_view chunk, ViewMode mode, std::string_view nmeaWatchText,

@@ -7,7 +7,6 @@
 
 #include "protocol/ByteList.h"
 #include "protocol/NmeaSentence.h"
-#include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
 #include "protocol/TransmitEcho.h"
 #include "protocol/UbxFrame.h"
@@ -54,9 +53,9 @@ void CheckViews(const std::string& chunk) {
     const std::string watchText = chunk.substr(0, 8);
     for (ViewMode mode : {ViewMode::vmNMEA, ViewMode::vmUBX}) {
         const TChunkDisplay display = DecodeChunk(chunk, mode, watchText, watchText);
-        const TLines split = DelimitedSplit(TReceiveTextFilter().Text(chunk), '\n');
-        Require(display.PubxWatchLines.size() <= split.size(), "PUBX watch lines bounded");
-        Require(display.NmeaWatchLines.size() <= split.size(), "NMEA watch lines bounded");
+        const std::size_t textLines = RenderChunk(chunk, ViewMode::vmNMEA)->size();
+        Require(display.PubxWatchLines.size() <= textLines, "PUBX watch lines bounded");
+        Require(display.NmeaWatchLines.size() <= textLines, "NMEA watch lines bounded");
     }
 }
 

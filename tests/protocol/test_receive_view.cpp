@@ -170,6 +170,15 @@ TEST(RenderChunk, EachViewOfReceivedChunks) {
          {"a", "b", "c<CR><LF>", ""}},
         {"quote groups ASCII text", "\"a b\"c", ViewMode::vmASCII, {"a b", "c"}},
         {"blank in a sentence, NMEA", "$GPTXT,a b\r\n", ViewMode::vmNMEA, {"$GPTXT,a", "b"}},
+        {"NUL cuts an NMEA line like the TAB beside it",
+         "$GPTXT,a\tb\0c\r\n"s,
+         ViewMode::vmNMEA,
+         {"$GPTXT,a", "b", "c"}},
+        {"NUL in quotes named like the TAB beside it",
+         "\"a\tb\0c\"\r\n"s,
+         ViewMode::vmNMEA,
+         {"a<TAB>b<NUL>c"}},
+        {"a chunk by itself shows its last line's end", "$A\r\n$B", ViewMode::vmNMEA, {"$A", "$B"}},
         {"UBX bytes in ASCII",
          "\xB5\x62\x06\x13\x00"s,
          ViewMode::vmASCII,
@@ -229,13 +238,13 @@ TEST(WatchKeys, FromTheDropDownTexts) {
         std::string text, nmeaKey, pubxKey;
     };
     const Case cases[] = {
-        {kNmeaWatchGga, "$GPGGA", "GGA S"},
-        {"Watch", "$GPWat", "Watch"},
-        {"    Watch Off", "$GP   ", "    W"},
-        {"$PUBX,00  UBX00 Lat/Lon Position Data", "$GP$PU", "$PUBX"},
-        {"PUBX Message Watch Off", "$GPPUB", "PUBX "},
-        {kPubxWatchInitial, "$GPWat", "Watch"},
-        {"$PUB", "$GP$PU", ""}, // too short for a PUBX key: watch off
+        {kNmeaWatchGga, "$??GGA", "GGA S"},
+        {"Watch", "$??Wat", "Watch"},
+        {"    Watch Off", "$??   ", "    W"},
+        {"$PUBX,00  UBX00 Lat/Lon Position Data", "$??$PU", "$PUBX"},
+        {"PUBX Message Watch Off", "$??PUB", "PUBX "},
+        {kPubxWatchInitial, "$??Wat", "Watch"},
+        {"$PUB", "$??$PU", ""}, // too short for a PUBX key: watch off
         {"GG", "", ""},
         {"", "", ""},
     };
@@ -243,10 +252,32 @@ TEST(WatchKeys, FromTheDropDownTexts) {
         EXPECT_EQ(NmeaWatchKey(c.text), c.nmeaKey) << c.text;
         EXPECT_EQ(PubxWatchKey(c.text), c.pubxKey) << c.text;
     }
-    EXPECT_TRUE(LineMatchesWatch("$GPGGA,1", "$GPGGA"));
-    EXPECT_FALSE(LineMatchesWatch("$gpgga,1", "$GPGGA"));
-    EXPECT_FALSE(LineMatchesWatch("$GPGGA,1", ""));
-    EXPECT_FALSE(LineMatchesWatch("", ""));
+}
+
+TEST(WatchKeys, NmeaKeyMatchesTheSentenceFromAnyTalker) {
+    const std::string gga = NmeaWatchKey(kNmeaWatchGga);
+    struct Case {
+        std::string line, key;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"$GPGGA,1", gga, true},
+        {"$GNGGA,1", gga, true},
+        {"$GLGGA,1", gga, true},
+        {"$BDGGA,1", gga, true},
+        {"\xB5x$GNGGA,1", gga, true}, // after bytes glued to it
+        {"$GPGSA,GGA,$GNGGA", gga, true},
+        {"$GPGSA,1", gga, false},
+        {"$GPGG", gga, false},
+        {"GPGGA,1", gga, false},
+        {"$gpgga,1", gga, false},
+        {"$PUBX,00,1", "$PUBX", true},
+        {"$PUBX,00,1", "$PUBY", false},
+        {"$GPGGA,1", "", false},
+        {"", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LineMatchesWatch(c.line, c.key), c.matches) << c.line << " / " << c.key;
 }
 
 TEST(DecodeChunk, WatchesAndDataPaneForOneChunk) {
@@ -278,13 +309,12 @@ TEST(DecodeChunk, WatchesAndDataPaneForOneChunk) {
     EXPECT_FALSE(ubx.DataLines.has_value());
 }
 
-TEST(ReceiveText, LeavesOutUbxFramesAcrossChunksAndReadsNulAsBlank) {
-    const std::string frame = UbxBytes(0x0A, 0x04, "$GPGGA,9*00\r\n\xB5\x62\0");
+TEST(ReceiveText, LeavesOutRightFramesAndCompletesLinesAcrossChunks) {
+    const std::string frame = UbxBytes(0x0A, 0x04, "$GPGGA,9*00\r\n\xB5\x62\0"s);
     const std::string ack = UbxBytes(0x05, 0x01, "\x06\x13");
     const std::string broken = ack.substr(0, ack.size() - 1) + "x";
-    std::string brokenShown = broken;
-    std::replace(brokenShown.begin(), brokenShown.end(), '\0', ' ');
-    const std::string stray = "\xB5\x62\x01\x07\x00\x10"; // claims 4 KiB, never sent
+    const std::string stray = "\xB5\x62\x01\x07\x10\x00"s; // claims 16 bytes of payload
+    const std::string line(kLongestHeldLine, 'x');
     struct Case {
         const char* legend;
         std::vector<std::string> chunks;
@@ -295,12 +325,21 @@ TEST(ReceiveText, LeavesOutUbxFramesAcrossChunksAndReadsNulAsBlank) {
         {"frame cut between chunks",
          {"$A\r\n" + frame.substr(0, 5), frame.substr(5) + "$B\r\n"},
          {"$A\r\n", "$B\r\n"}},
-        {"broken frame is shown", {"$A" + broken}, {"$A" + brokenShown}},
-        {"stray header hides one chunk end only",
-         {"$A\r\n" + stray, "$B\r\n", "$C\r\n"},
-         {"$A\r\n", "$B\r\n", "$C\r\n"}},
-        {"NUL cuts like a blank", {"$A\0$B\r\n"s}, {"$A $B\r\n"}},
+        {"frame over four chunks",
+         {"$A\r\n" + frame.substr(0, 1), frame.substr(1, 4), frame.substr(5, 9),
+          frame.substr(14) + "$B\r\n"},
+         {"$A\r\n", "", "", "$B\r\n"}},
+        {"broken frame is shown", {"$A" + broken + "\n"}, {"$A" + broken + "\n"}},
+        {"stray header is shown once its length has come",
+         {"$A\r\n" + stray, "$B\r\n", "$C,0123456789\r\n"},
+         {"$A\r\n", "", stray + "$B\r\n$C,0123456789\r\n"}},
+        {"stray pair before a sentence", {"\xB5\x62$GPGGA\r\n"}, {"\xB5\x62$GPGGA\r\n"}},
         {"sync byte alone is text", {"\xB5x\r\n"}, {"\xB5x\r\n"}},
+        {"NUL stays in the text", {"$A\0$B\r\n"s}, {"$A\0$B\r\n"s}},
+        {"line cut between chunks",
+         {"$A,1", "2\r", "\n$B", "\r\n"},
+         {"", "$A,12\r", "\n", "$B\r\n"}},
+        {"text without line ends is held up to its bound", {line, "y", "z"}, {"", line + "y", ""}},
     };
     for (const auto& c : cases) {
         TReceiveTextFilter filter;

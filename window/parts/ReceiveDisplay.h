@@ -3,9 +3,10 @@
 // view into the data pane (unless output is stopped), its PUBX sentences and,
 // in the NMEA view, its watched NMEA sentences go out to the watches. A chunk
 // starting with the UBX sync byte in the UBX view raises the "Found UBX"
-// notice. Nothing is carried from one chunk to the next, except the start of
-// a UBX frame cut off at a chunk's end, which the NMEA view and the watches
-// leave out (protocol/ReceiveText.h).
+// notice. The ASCII, Decimal and Hexa views show each chunk by itself; the
+// NMEA view and the watches read the chunks' text, which holds back a UBX
+// frame or a line cut off at a chunk's end until it completes
+// (protocol/ReceiveText.h).
 
 #include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"

@@ -151,7 +151,8 @@ private slots:
         const auto view = static_cast<ViewMode>(mode);
         TReceiveTextFilter filter;
         const TChunkDisplay shown = DecodeShownChunk(chunk, view, "GGA", "$PUBX,00", filter);
-        const TChunkDisplay full = DecodeChunk(chunk, view, "GGA", "$PUBX,00");
+        TReceiveTextFilter fullFilter;
+        const TChunkDisplay full = DecodeChunk(chunk, view, "GGA", "$PUBX,00", fullFilter);
         // The watches see every line, whatever the pane shows.
         QCOMPARE(shown.PubxWatchLines, full.PubxWatchLines);
         QCOMPARE(shown.NmeaWatchLines, full.NmeaWatchLines);

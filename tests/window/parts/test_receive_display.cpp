@@ -160,6 +160,19 @@ private slots:
                  QString("$PUBX,03,c"));
     }
 
+    // A sentence cut between two chunks reaches the NMEA view and the watch
+    // once and whole, from any talker.
+    void sentenceCutBetweenChunksShowsWhole() {
+        Named<QComboBox>(*form_, "cbNMEAWatch")->setCurrentIndex(3); // GGA
+        setView(Nmea);
+        QVERIFY(deliver("$GNRMC,1\r\n$GNGG"));
+        QCOMPARE(data(), QStringList{"$GNRMC,1"});
+        QVERIFY(deliver("A,2\r\n"));
+        QCOMPARE(data(), QStringList{"$GNGGA,2"});
+        QCOMPARE(form_->StatusPanel(3)->text(), QString("$GNGGA,2"));
+        QCOMPARE(PaneLines(Named<QPlainTextEdit>(*form_, "moNMEAWatch")), QStringList{"$GNGGA,2"});
+    }
+
     void ledChangesWithEveryChunkAndGoesOutOnClose() {
         TLedIndicator* led = Named<TLedIndicator>(*form_, "ledDataIn");
         QVERIFY(!led->Checked());
