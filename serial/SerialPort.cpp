@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <atomic>
 #include <chrono>
 #include <utility>
 
@@ -129,11 +130,18 @@ ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort por
         if (const auto& handler = Current(OnOverflow, opened))
             handler(this, dropped);
     };
-    events.deviceLost = [this, opened = OnDeviceLost, port] {
+    // The end of a connection is told once: by its reader, or by a Close
+    // that gave up waiting for it; then nothing of the reader's end follows.
+    const auto endTold = std::make_shared<std::atomic<bool>>(false);
+    events.deviceLost = [this, opened = OnDeviceLost, port, endTold] {
+        if (endTold->load())
+            return;
         if (const auto& handler = Current(OnDeviceLost, opened))
             handler(this, port);
     };
-    events.disconnect = [this, opened = OnDisconnect, port] {
+    events.disconnect = [this, opened = OnDisconnect, port, endTold] {
+        if (endTold->exchange(true))
+            return;
         if (const auto& handler = Current(OnDisconnect, opened))
             handler(this, port);
     };
@@ -193,7 +201,15 @@ void TSerialPort::Close() {
         device_->PurgeAll();
         device_->Close();
     }
+    const std::shared_ptr<ReaderContext> ended = connection_;
     EndConnection();
+    // The disconnect comes before anything that follows Close (the connect of
+    // an Open), also when the reader could not tell it in time.
+    try {
+        ended->events.disconnect();
+    } catch (...) {
+        // As on the reader's side: the connection is over whatever the handler does.
+    }
     ReapThreads(false);
 }
 

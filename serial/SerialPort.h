@@ -168,7 +168,10 @@ public:
     std::int32_t BaudRateToInt(TBaudRate value) const;
 
     // Connection (main thread). Open throws ESerialPortException
-    // "Cannot connect to %s . %s" when the device cannot be opened.
+    // "Cannot connect to %s . %s" when the device cannot be opened. The old
+    // connection's OnDisconnect has fired when Close returns, so before the
+    // OnConnect of an Open that switches ports; a reader that cannot end in
+    // time (Close from inside its synchronised event) is left to end later.
     void Open();
     void Close();
     TCommPort IsConnected() const { return ConnectedTo; }

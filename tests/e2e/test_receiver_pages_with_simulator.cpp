@@ -92,6 +92,7 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     char name[] = "test_receiver_pages_with_simulator";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
+    const DeferredDeletions deferred;
     TMainForm form;
     const QSize defaultSize = form.size();
     form.resize(1100, 700);

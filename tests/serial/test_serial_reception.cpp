@@ -242,31 +242,6 @@ TEST_F(SerialReception, UnplugEndsTheConnectionAtOnceCloseDoesNotReportALoss) {
     port.Close();
 }
 
-TEST_F(SerialReception, CloseAndOpenAnotherPortFromInsideAReceiveHandler) {
-    PtyPeer other;
-    other.announce("COM2");
-    port.SetDelay(10);
-    bool switched = false;
-    port.OnReceive = [&](TSerialPort* sender, const std::string&) {
-        if (switched)
-            return;
-        switched = true;
-        sender->Close(); // gives up: the reader waits for this very handler
-        sender->SetPort(MakeCommPort(2));
-        sender->Open();
-    };
-    port.Open();
-    peer.write("switch");
-    ASSERT_TRUE(WaitFor([&] { return switched && port.IsConnected() == MakeCommPort(2); }, 20000));
-    // The old reader ends once the handler has returned; COM2 stays connected.
-    ASSERT_TRUE(WaitFor([&] { return recorder.Events().size() == 3; }));
-    EXPECT_EQ(recorder.Events(), (Strings{"connect COM13", "connect COM2", "disconnect COM13"}));
-    EXPECT_EQ(port.IsConnected(), MakeCommPort(2));
-    EXPECT_EQ(port.SendString("on two"), 6u);
-    EXPECT_EQ(other.read(6), "on two");
-    port.Close();
-}
-
 TEST_F(SerialReception, TerminalSettingsComeBackAtClose) {
     const auto readSettings = [&] {
         const int fd = ::open(peer.devicePath().c_str(), O_RDWR | O_NOCTTY);

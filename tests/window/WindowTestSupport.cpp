@@ -7,6 +7,7 @@
 #include "window/parts/SettingsStore.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,10 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
+
+DeferredDeletions::~DeferredDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 void WriteStore(const QByteArray& content) {
     QFile::remove(SettingsStore::FilePath());

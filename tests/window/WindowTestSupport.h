@@ -1,6 +1,7 @@
 #pragma once
-// Helpers of the window tests: the settings store file and clicks on list
-// items and buttons as a user makes them.
+// Helpers of the window tests: the settings store file, clicks on list items
+// and buttons as a user makes them, and the window's end before the
+// application's.
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -10,6 +11,18 @@
 class QAbstractButton;
 class QListWidget;
 class TMainForm;
+
+// Declared after the application object and before the window: once the
+// window is gone, deletes what its widgets left to be deleted later (the fade
+// of a line edit's clear button that was still running), which would leak
+// with the application's unsent events.
+class DeferredDeletions {
+public:
+    DeferredDeletions() = default;
+    DeferredDeletions(const DeferredDeletions&) = delete;
+    DeferredDeletions& operator=(const DeferredDeletions&) = delete;
+    ~DeferredDeletions();
+};
 
 // A window started on an empty store, shown on its "ComPort" page.
 std::unique_ptr<TMainForm> ShowFreshWindow();
