@@ -38,6 +38,23 @@ double Wrap360(double degrees) {
 }
 } // namespace
 
+int SatelliteView::UbloxNumber() const {
+    switch (system) {
+    case Gnss::Galileo:
+        return 210 + prn;
+    case Gnss::BeiDou:
+        return prn <= 5 ? 158 + prn : 27 + prn;
+    case Gnss::Qzss:
+        return 192 + prn;
+    case Gnss::Glonass:
+        return 64 + prn;
+    case Gnss::Gps:
+    case Gnss::Sbas:
+        break;
+    }
+    return prn;
+}
+
 int NavigationSolution::usedCount() const {
     return static_cast<int>(std::count_if(satellites.begin(), satellites.end(),
                                           [](const SatelliteView& s) { return s.used; }));

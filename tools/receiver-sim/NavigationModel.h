@@ -37,6 +37,11 @@ struct SatelliteView {
     int cno = 0;       // carrier to noise density, dBHz
     int lockTime = 0;  // seconds of continuous lock, up to 64
     bool used = false; // part of the navigation solution
+
+    // The number in u-blox's single numbering across constellations, as
+    // NAV-SVINFO and PUBX,03 give it: GPS 1-32, SBAS 120-158, Galileo
+    // 211-246, BeiDou 159-163 and 33-64, QZSS 193-202, GLONASS 65-96.
+    int UbloxNumber() const;
 };
 
 struct NavigationSolution {

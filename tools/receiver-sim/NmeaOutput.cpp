@@ -170,23 +170,6 @@ template <std::string (*Build)(const NavigationSolution&, NmeaDialect)>
 std::vector<std::string> One(const NavigationSolution& s, NmeaDialect dialect) {
     return {Build(s, dialect)};
 }
-
-// The number PUBX,03 gives a satellite: u-blox's single numbering across
-// constellations.
-int PubxSatelliteNumber(const SatelliteView& sat) {
-    switch (sat.system) {
-    case Gnss::Galileo:
-        return 210 + sat.prn;
-    case Gnss::BeiDou:
-        return sat.prn <= 5 ? 158 + sat.prn : 27 + sat.prn;
-    case Gnss::Qzss:
-        return 192 + sat.prn;
-    case Gnss::Glonass:
-        return 64 + sat.prn;
-    default:
-        return sat.prn;
-    }
-}
 } // namespace
 
 int NmeaSatelliteNumber(const SatelliteView& sat) {
@@ -240,9 +223,9 @@ std::string Pubx00Position(const NavigationSolution& s) {
 std::string Pubx03SatelliteStatus(const NavigationSolution& s) {
     std::string body = "PUBX,03," + std::to_string(s.satellites.size());
     for (const SatelliteView& sat : s.satellites)
-        body += ',' + Join({Padded(PubxSatelliteNumber(sat), 2), sat.used ? "U" : "e",
-                            Padded(sat.azimuth, 3), Padded(sat.elevation, 2), Padded(sat.cno, 2),
-                            Padded(sat.lockTime, 3)});
+        body +=
+            ',' + Join({Padded(sat.UbloxNumber(), 2), sat.used ? "U" : "e", Padded(sat.azimuth, 3),
+                        Padded(sat.elevation, 2), Padded(sat.cno, 2), Padded(sat.lockTime, 3)});
     return NmeaSentence(body);
 }
 

@@ -42,25 +42,6 @@ std::uint8_t ChannelFlags(const SatelliteView& sat) {
     return sat.used ? 0x01 | 0x04 | 0x08 : 0x00;
 }
 
-// The satellite's number in NAV-SVINFO: GPS 1-32, SBAS 120-158, Galileo
-// 211-246, BeiDou 159-163 and 33-64, QZSS 193-202, GLONASS 65-96.
-int SvinfoNumber(const SatelliteView& sat) {
-    switch (sat.system) {
-    case Gnss::Galileo:
-        return 210 + sat.prn;
-    case Gnss::BeiDou:
-        return sat.prn <= 5 ? 158 + sat.prn : 27 + sat.prn;
-    case Gnss::Qzss:
-        return 192 + sat.prn;
-    case Gnss::Glonass:
-        return 64 + sat.prn;
-    case Gnss::Gps:
-    case Gnss::Sbas:
-        break;
-    }
-    return sat.prn;
-}
-
 // Longitude and latitude (1e-7 degrees), heights above the ellipsoid and mean
 // sea level and their accuracies (mm), as NAV-POSLLH and NAV-PVT lay them out.
 void PutPosition(std::string& payload, const NavigationSolution& s) {
@@ -185,7 +166,7 @@ std::string NavSvinfoFrame(const NavigationSolution& s) {
     int channel = 0;
     for (const SatelliteView& sat : s.satellites) {
         payload.push_back(static_cast<char>(channel++));
-        payload.push_back(static_cast<char>(SvinfoNumber(sat)));
+        payload.push_back(static_cast<char>(sat.UbloxNumber()));
         payload.push_back(static_cast<char>(ChannelFlags(sat)));
         payload.push_back(static_cast<char>(SignalQuality(sat)));
         payload.push_back(static_cast<char>(sat.cno));
