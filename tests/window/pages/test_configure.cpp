@@ -80,7 +80,8 @@ private slots:
         // The page reads the chosen message's rates as it shows.
         const TOutputMessage& shown = OutputMessages()[0];
         answer(Frame(CfgMsgPoll(shown.Class, shown.Id)),
-               Frame(CfgMsgSet({shown.Class, shown.Id, {0, 1, 0, 0, 0, 0}})));
+               Frame(CfgMsgSet({shown.Class, shown.Id, {0, 1, 0, 0, 0, 0}})) +
+                   Ack(true, kClassCfg, kIdCfgMsg));
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblMsgAnswer"), "CFG-MSG: answered"));
         QCOMPARE(Named<QSpinBox>(*page(), "spPortRateUART1")->value(), 1);
     }
@@ -135,8 +136,8 @@ private slots:
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
         QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
         const auto* list = form_->findChild<QTableView*>("tvMessages");
-        // The CFG-MSG the page read as it showed, then the two answers.
-        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, kWaitMs));
+        // The CFG-MSG the page read as it showed and its ACK, then the two answers.
+        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 4; }, kWaitMs));
     }
 
     void baudChangeIsFollowedUndoneOrRefused() {
