@@ -22,6 +22,11 @@ bool IsPollWithSelector(std::uint8_t ubxClass, std::uint8_t id, std::size_t size
 constexpr std::size_t kLongAnswerBytes = 300;
 constexpr std::chrono::milliseconds kReceiverAnswerTime{1000};
 
+// A receiver restarts without a word: nothing to wait for.
+bool IsReset(std::uint8_t ubxClass, std::uint8_t id) {
+    return ubxClass == kClassCfg && id == kIdCfgRst;
+}
+
 } // namespace
 
 std::string TCommandOutcome::Text() const {
@@ -51,8 +56,7 @@ std::uint64_t TCommandTracker::Track(std::string name, const TUBXPacket& command
                                      std::chrono::milliseconds timeout) {
     const auto now = clock_();
     const bool poll = IsPoll(command);
-    // A receiver restarts without a word: nothing to wait for.
-    const bool reset = command.pkClass == kClassCfg && command.ID == kIdCfgRst;
+    const bool reset = IsReset(command.pkClass, command.ID);
     pending_.push_back({nextTicket_, std::move(name), command.pkClass, command.ID,
                         poll ? command.PayLoad : TPayload{}, poll, false, now,
                         reset ? now : now + timeout});
@@ -121,7 +125,7 @@ std::vector<TCommandOutcome> TCommandTracker::Expire() {
             ++entry;
             continue;
         }
-        const bool reset = entry->ubxClass == kClassCfg && entry->id == kIdCfgRst;
+        const bool reset = IsReset(entry->ubxClass, entry->id);
         if (!entry->answered)
             outcomes.push_back(Settle(entry, reset ? TAnswerKind::Sent : TAnswerKind::NoAnswer));
         entry = pending_.erase(entry);

@@ -12,8 +12,6 @@ constexpr double kSemiMajorAxis = 6378137.0; // WGS84, metres
 constexpr double kFlattening = 1 / 298.257223563;
 constexpr double kEccentricitySquared = kFlattening * (2 - kFlattening);
 constexpr std::uint32_t kSpeedAccuracyCmS = 35;
-constexpr std::uint8_t kFix3D = 0x03;
-constexpr std::uint8_t kNoFix = 0x00;
 // NAV-SOL flags: fix OK, differential solution, week and time of week set.
 constexpr std::uint8_t kSolFixOk = 0x01;
 constexpr std::uint8_t kSolDifferential = 0x02;
@@ -80,7 +78,7 @@ std::string NavSolFrame(const NavigationSolution& s) {
     PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     PutSigned(payload, 0); // fTOW
     PutSigned(payload, static_cast<double>(GpsWeek(s.utc)), 2);
-    payload.push_back(static_cast<char>(s.fix ? kFix3D : kNoFix));
+    payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
     payload.push_back(static_cast<char>((s.fix ? kSolFixOk | (s.rtk ? kSolDifferential : 0) : 0) |
                                         kSolWeekAndTimeSet));
     PutCentimetres(payload, Position(s));

@@ -8,15 +8,12 @@
 #include <numbers>
 
 namespace {
-constexpr std::uint8_t kFix3D = 0x03;
-constexpr std::uint8_t kNoFix = 0x00;
 constexpr std::uint8_t kStatusFixOk = 0x01;      // NAV-STATUS gpsFixOk
 constexpr std::uint8_t kStatusTimeValid = 0x0C;  // week and time of week valid
 constexpr std::uint8_t kPvtDateTimeValid = 0x07; // date, time, fully resolved
 constexpr std::uint8_t kPvtFixOk = 0x01;         // gnssFixOK
 constexpr std::uint8_t kPvtRtkFixed = 0x82;      // diffSoln, carrier solution fixed
 constexpr std::uint8_t kPvtConfirmed = 0xE0;     // date and time confirmed, and so able to be
-constexpr std::uint32_t kTimeAccuracyNs = 25;
 constexpr std::uint32_t kSpeedAccuracyMmS = 350;
 constexpr std::uint32_t kHeadingAccuracy = 80000; // 1e-5 degrees
 constexpr std::uint8_t kNavSatVersion = 1;
@@ -83,7 +80,7 @@ std::string NavPosllhFrame(const NavigationSolution& s) {
 std::string NavStatusFrame(const NavigationSolution& s) {
     std::string payload;
     PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
-    payload.push_back(static_cast<char>(s.fix ? kFix3D : kNoFix));
+    payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
     payload.push_back(static_cast<char>((s.fix ? kStatusFixOk : 0) | kStatusTimeValid));
     payload.push_back(0); // fixStat
     payload.push_back(0); // flags2
@@ -117,9 +114,9 @@ std::string NavPvtFrame(const NavigationSolution& s) {
     for (int field : {t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec})
         payload.push_back(static_cast<char>(field));
     payload.push_back(static_cast<char>(kPvtDateTimeValid));
-    PutUnsigned(payload, kTimeAccuracyNs, 4);
+    PutUnsigned(payload, kUbxTimeAccuracyNs, 4);
     PutSigned(payload, s.millisecond * 1e6); // nano
-    payload.push_back(static_cast<char>(s.fix ? kFix3D : kNoFix));
+    payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
     payload.push_back(static_cast<char>(s.fix ? kPvtFixOk | (s.rtk ? kPvtRtkFixed : 0) : 0));
     payload.push_back(static_cast<char>(kPvtConfirmed));
     payload.push_back(static_cast<char>(s.usedCount()));

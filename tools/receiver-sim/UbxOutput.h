@@ -11,6 +11,11 @@
 #include <cstdint>
 #include <string>
 
+// Fix types and the time accuracy the navigation messages report.
+inline constexpr std::uint8_t kUbxFix3D = 0x03;
+inline constexpr std::uint8_t kUbxNoFix = 0x00;
+inline constexpr std::uint32_t kUbxTimeAccuracyNs = 25;
+
 inline constexpr std::uint8_t kUbxClassNav = 0x01;
 inline constexpr std::uint8_t kUbxClassAck = 0x05;
 inline constexpr std::uint8_t kUbxClassCfg = 0x06;

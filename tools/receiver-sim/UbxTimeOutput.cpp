@@ -8,7 +8,6 @@
 #include <ctime>
 
 namespace {
-constexpr std::uint32_t kTimeAccuracyNs = 25;
 constexpr std::uint32_t kFrequencyAccuracyPsPerS = 120;
 constexpr std::uint8_t kGpsTimeValid = 0x07; // time of week, week, leap seconds
 constexpr std::uint8_t kUtcValid = 0x07;     // time of week, week, UTC
@@ -24,7 +23,7 @@ std::string NavTimegpsFrame(const NavigationSolution& s) {
     PutSigned(payload, static_cast<double>(GpsWeek(s.utc)), 2);
     payload.push_back(static_cast<char>(kGpsLeapSeconds));
     payload.push_back(static_cast<char>(kGpsTimeValid));
-    PutUnsigned(payload, kTimeAccuracyNs, 4);
+    PutUnsigned(payload, kUbxTimeAccuracyNs, 4);
     return UbxFrame(kUbxClassNav, kUbxIdNavTimegps, payload);
 }
 
@@ -33,7 +32,7 @@ std::string NavTimeutcFrame(const NavigationSolution& s) {
     gmtime_r(&s.utc, &t);
     std::string payload;
     PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
-    PutUnsigned(payload, kTimeAccuracyNs, 4);
+    PutUnsigned(payload, kUbxTimeAccuracyNs, 4);
     PutSigned(payload, s.millisecond * 1e6); // nano
     PutUnsigned(payload, static_cast<std::uint32_t>(t.tm_year + 1900), 2);
     for (int field : {t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec})
@@ -48,7 +47,7 @@ std::string NavClockFrame(const NavigationSolution& s) {
     PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
     PutSigned(payload, clock.biasNs);
     PutSigned(payload, clock.driftNsPerSecond);
-    PutUnsigned(payload, kTimeAccuracyNs, 4);
+    PutUnsigned(payload, kUbxTimeAccuracyNs, 4);
     PutUnsigned(payload, kFrequencyAccuracyPsPerS, 4);
     return UbxFrame(kUbxClassNav, kUbxIdNavClock, payload);
 }
