@@ -43,6 +43,7 @@ void TMainForm::ConnectParts() {
     connect(ubxCommander_, &TUbxCommander::Logged, tabComPort, &TComPortPage::Log);
     connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
             &TComPortPage::ShowMonitorRate);
+    connect(tabComPort, &TComPortPage::PortOpened, baudTasks_, &TBaudTasks::ForgetReceiver);
     connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
     connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
     connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);

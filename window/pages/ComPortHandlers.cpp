@@ -103,6 +103,7 @@ void TComPortPage::OpenPort() {
     ApplyPortSettings();
     portSerial.SetNeedSynchronization(true);
     portSerial.Open();
+    emit PortOpened();
 }
 
 void TComPortPage::ClosePort() {

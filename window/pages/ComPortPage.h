@@ -79,6 +79,8 @@ signals:
     // could not be kept), for the status bar;
     // empty when there is nothing to tell.
     void PortStateShown(const QString& state);
+    // The user opened the chosen port with the page's settings.
+    void PortOpened();
 
 private:
     void CreateControls();

@@ -43,6 +43,12 @@ void TBaudTasks::ValidMessage() {
         ProbeStep(probe_->ValidMessage());
 }
 
+void TBaudTasks::ForgetReceiver() {
+    polledPort_.reset();
+    emit AnswerShown({});
+    emit SearchShown({});
+}
+
 void TBaudTasks::Poll() {
     PollPort({});
 }

@@ -35,6 +35,9 @@ public:
 
     // A message with a right checksum arrived.
     void ValidMessage();
+    // The user opened a port, at a rate of their choice: what the tasks
+    // found about the receiver's port and rate no longer holds.
+    void ForgetReceiver();
 
     // "Poll", "Set" to rate, "Find Baud".
     void Poll();

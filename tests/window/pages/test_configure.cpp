@@ -3,7 +3,7 @@
 // decoded; a NAK and a missing answer show as such; a confirmed save goes
 // out; a baud change is followed once acknowledged and kept when valid
 // messages arrive, undone when none do, not made when refused; the baud search stops at the rate
-// with valid messages.
+// with valid messages, and what it found is cleared when the user opens the port again.
 
 #include "protocol/commands/OutputMessages.h"
 #include "protocol/commands/UbxCommands.h"
@@ -188,6 +188,12 @@ private slots:
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblFindBaud"),
                             "Tried 9600: nothing valid, 38400: valid messages"));
         QCOMPARE(form_->portSerial.BaudRate(), br038400);
+        // Opened again at a rate of the user's choice: what was found no longer holds.
+        ShowPage(*form_, "tabComPort");
+        Click(Named<QPushButton>(*form_, "btnClose"));
+        QVERIFY(OpenPortAt(*form_, "COM7", "4800"));
+        QCOMPARE(form_->portSerial.BaudRate(), br004800);
+        QCOMPARE(Named<QLabel>(*page(), "lblFindBaud")->text(), QString());
     }
 };
 
