@@ -6,7 +6,12 @@
 #include <cstdio>
 
 SessionHistory::SessionHistory(std::size_t maxBytes, std::size_t maxLines)
-    : maxBytes_(maxBytes), maxLines_(maxLines) {}
+    : maxBytes_(maxBytes), maxLines_(maxLines) {
+    // Room for the whole bound from the start: growing a run of hundreds of
+    // MB by copying would hold the old and the new run at once. The system
+    // gives the memory only as bytes arrive.
+    bytes_.reserve(maxBytes_ + maxBytes_ / 8);
+}
 
 void SessionHistory::Append(std::int64_t utcMs, std::string_view chunk) {
     if (chunk.empty())

@@ -8,7 +8,9 @@
 #include <chrono>
 
 TComThread::TComThread(std::shared_ptr<ReaderContext> context)
-    : context_(std::move(context)), pump_(*context_, [this] { NotifyDeviceGone(); }) {}
+    : context_(std::move(context)),
+      pump_(
+          *context_, [this] { NotifyChunkReady(); }, [this] { NotifyDeviceGone(); }) {}
 
 TComThread::~TComThread() {
     RequestStop();
@@ -47,6 +49,12 @@ void TComThread::NotifyDeviceGone() {
     wake_.notify_all();
 }
 
+void TComThread::NotifyChunkReady() {
+    std::lock_guard lock(wakeMutex_);
+    chunkReady_ = true;
+    wake_.notify_all();
+}
+
 void TComThread::Dispatch(const std::function<void()>& call) {
     if (context_->settings->synchronised)
         RunOnGuiThread(call);
@@ -59,11 +67,13 @@ void TComThread::Run() {
         const bool gone = DeviceGone();
         if (!gone)
             PollLineStatus();
-        // What came before the device went away is still delivered.
-        DeliverReceived();
-        if (gone)
+        // What came before the device went away is still delivered; the
+        // rest of a flood follows at once.
+        const bool more = DeliverReceived();
+        if (gone && !more)
             break;
-        SleepDelay();
+        if (!more)
+            SleepDelay();
     }
     Release();
 }
@@ -83,10 +93,14 @@ void TComThread::PollLineStatus() {
     }
 }
 
-void TComThread::DeliverReceived() {
+bool TComThread::DeliverReceived() {
     if (StopRequested())
-        return;
-    const ReceiveBuffer::Taken taken = context_->received.TakeAll();
+        return false;
+    {
+        std::lock_guard lock(wakeMutex_);
+        chunkReady_ = false;
+    }
+    const ReceiveBuffer::Taken taken = context_->received.Take();
     const std::string& chunk = taken.bytes;
     const std::uint64_t dropped = taken.dropped;
     if (!chunk.empty()) {
@@ -105,7 +119,7 @@ void TComThread::DeliverReceived() {
         context_->receiving = false;
     }
     if (dropped == 0)
-        return;
+        return taken.more;
     try {
         Dispatch([this, dropped] {
             if (!context_->retired)
@@ -114,12 +128,13 @@ void TComThread::DeliverReceived() {
     } catch (...) {
         // As for the receive handler.
     }
+    return taken.more;
 }
 
 void TComThread::SleepDelay() {
     std::unique_lock lock(wakeMutex_);
     wake_.wait_for(lock, std::chrono::milliseconds(context_->settings->delay.load()),
-                   [this] { return stopRequested_ || deviceGone_; });
+                   [this] { return stopRequested_ || deviceGone_ || chunkReady_; });
 }
 
 void TComThread::Release() {

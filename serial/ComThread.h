@@ -3,9 +3,10 @@
 // bytes off the device as they arrive; this thread wakes every Delay ms,
 // reports modem-line changes and hands everything received since the last
 // chunk to the component's handlers as one chunk, then any overflow of the
-// receive buffer. When asked to stop, or when the device is gone, it reports
-// the end (the device's loss first, then the disconnection), purges the
-// queues and releases the device. It works on the connection's context only.
+// receive buffer. A flood (more than the largest chunk waits) goes out in
+// largest chunks one after the other, without waiting for the Delay. When asked to stop, or when
+// the device is gone, it reports the end (the device's loss first, then the disconnection), purges
+// the queues and releases the device. It works on the connection's context only.
 
 #include "serial/ReceivePump.h"
 #include "serial/WorkerThread.h"
@@ -37,9 +38,11 @@ private:
     bool StopRequested();
     bool DeviceGone();
     void NotifyDeviceGone();
+    void NotifyChunkReady();
     void Dispatch(const std::function<void()>& call);
     void PollLineStatus();
-    void DeliverReceived();
+    // True when more bytes wait after the chunk delivered.
+    bool DeliverReceived();
     void SleepDelay();
     void Release();
 
@@ -49,4 +52,5 @@ private:
     std::condition_variable wake_;
     bool stopRequested_ = false;
     bool deviceGone_ = false;
+    bool chunkReady_ = false;
 };

@@ -1,6 +1,6 @@
 #include "serial/ReadMarks.h"
 
-#include <utility>
+#include <algorithm>
 
 ReadTime ReadTime::Now() {
     return {std::chrono::system_clock::now(), std::chrono::steady_clock::now()};
@@ -27,6 +27,14 @@ void ReadMarks::Add(std::size_t end, const ReadTime& at) {
     marks_.push_back({end, at});
 }
 
-std::vector<ReadMark> ReadMarks::TakeAll() {
-    return std::exchange(marks_, {});
+std::vector<ReadMark> ReadMarks::Take(std::size_t count) {
+    const auto firstLeft = std::find_if(marks_.begin(), marks_.end(),
+                                        [count](const ReadMark& mark) { return mark.end > count; });
+    std::vector<ReadMark> taken(marks_.begin(), firstLeft);
+    if (firstLeft != marks_.end() && count > 0 && (taken.empty() || taken.back().end < count))
+        taken.push_back({count, firstLeft->at});
+    marks_.erase(marks_.begin(), firstLeft);
+    for (ReadMark& mark : marks_)
+        mark.end -= count;
+    return taken;
 }

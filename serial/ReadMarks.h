@@ -27,7 +27,10 @@ public:
 
     // The bytes up to end were read at `at` (ends and times never go back).
     void Add(std::size_t end, const ReadTime& at);
-    std::vector<ReadMark> TakeAll();
+    // The marks of the first count bytes; a read that goes past them is cut
+    // there, both parts keeping its time. The marks left count from byte
+    // count on.
+    std::vector<ReadMark> Take(std::size_t count);
     void Clear() { marks_.clear(); }
 
 private:

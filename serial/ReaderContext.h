@@ -68,10 +68,10 @@ struct ConnectionEvents {
 struct ReaderContext {
     ReaderContext(std::uint64_t connectionNumber, std::shared_ptr<PosixDevice> openDevice,
                   std::shared_ptr<ReaderSettings> liveSettings, std::shared_ptr<ReceiveTap> tap,
-                  std::size_t bufferLimit, TLineStatusSet lastLineStatus)
+                  std::size_t bufferLimit, bool pacedByReader, TLineStatusSet lastLineStatus)
         : number(connectionNumber), device(std::move(openDevice)),
-          settings(std::move(liveSettings)), receiveTap(std::move(tap)), received(bufferLimit),
-          lineStatus(lastLineStatus) {}
+          settings(std::move(liveSettings)), receiveTap(std::move(tap)),
+          received(bufferLimit, pacedByReader), lineStatus(lastLineStatus) {}
 
     const std::uint64_t number;
     const std::shared_ptr<PosixDevice> device;

@@ -14,9 +14,11 @@ namespace {
 constexpr std::size_t kReadSize = 64 * 1024;
 } // namespace
 
-ReceivePump::ReceivePump(ReaderContext& context, std::function<void()> onDeviceGone)
-    : context_(context), onDeviceGone_(std::move(onDeviceGone)),
-      stopWake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), readBuffer_(kReadSize) {
+ReceivePump::ReceivePump(ReaderContext& context, std::function<void()> onChunkReady,
+                         std::function<void()> onDeviceGone)
+    : context_(context), onChunkReady_(std::move(onChunkReady)),
+      onDeviceGone_(std::move(onDeviceGone)), stopWake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      readBuffer_(kReadSize) {
     if (stopWake_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
 }
@@ -49,7 +51,10 @@ void ReceivePump::Run() {
 
 bool ReceivePump::Drain() {
     while (!stopping_) {
-        const long got = context_.device->ReadSome(readBuffer_.data(), readBuffer_.size());
+        const std::size_t room = context_.received.RoomForRead(readBuffer_.size(), stopping_);
+        if (room == 0)
+            return true;
+        const long got = context_.device->ReadSome(readBuffer_.data(), room);
         if (got < 0)
             return false;
         if (got == 0)
@@ -57,7 +62,8 @@ bool ReceivePump::Drain() {
         const ReadTime at = ReadTime::Now();
         const auto size = static_cast<std::size_t>(got);
         context_.receiveTap->Call(readBuffer_.data(), size);
-        context_.received.Append(readBuffer_.data(), size, at);
+        if (context_.received.Append(readBuffer_.data(), size, at))
+            onChunkReady_();
     }
     return true;
 }

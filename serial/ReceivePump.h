@@ -3,8 +3,9 @@
 // arrive, so that the kernel's small input queue never overflows whatever the
 // line rate and however long a delivery takes. Every read goes to the receive
 // tap, then into the connection's buffer. It blocks in poll while the line is
-// quiet, and tells when the device is gone (the far end hung up, the adapter
-// was unplugged, the descriptor was released).
+// quiet, tells when a whole chunk waits (to be delivered at once), and when
+// the device is gone (the far end hung up, the adapter was unplugged, the
+// descriptor was released).
 
 #include "serial/WorkerThread.h"
 
@@ -16,7 +17,8 @@ struct ReaderContext;
 
 class ReceivePump : public WorkerThread {
 public:
-    ReceivePump(ReaderContext& context, std::function<void()> onDeviceGone);
+    ReceivePump(ReaderContext& context, std::function<void()> onChunkReady,
+                std::function<void()> onDeviceGone);
     ~ReceivePump() override;
     ReceivePump(const ReceivePump&) = delete;
     ReceivePump& operator=(const ReceivePump&) = delete;
@@ -32,6 +34,7 @@ private:
     bool Drain();
 
     ReaderContext& context_;
+    const std::function<void()> onChunkReady_;
     const std::function<void()> onDeviceGone_;
     const int stopWake_;
     std::vector<char> readBuffer_;

@@ -101,8 +101,9 @@ void TSerialPort::Open() {
 
 void TSerialPort::StartConnection(std::shared_ptr<PosixDevice> device) {
     const std::uint64_t number = ++connectionsOpened_;
-    auto context = std::make_shared<ReaderContext>(number, device, readerSettings_, receiveTap_,
-                                                   FReceiveBufferLimit, FLineStatus);
+    auto context =
+        std::make_shared<ReaderContext>(number, device, readerSettings_, receiveTap_,
+                                        FReceiveBufferLimit, FPacedByReader, FLineStatus);
     context->events = BindEvents(number, ConnectedTo);
     {
         std::lock_guard lock(deviceMutex_);

@@ -151,6 +151,12 @@ public:
     // taken by the next Open.
     std::size_t ReceiveBufferLimit() const { return FReceiveBufferLimit; }
     void SetReceiveBufferLimit(std::size_t value) { FReceiveBufferLimit = value; }
+    // The device waits for its reader instead of losing bytes (a replay's
+    // line): it is read no further while a largest chunk waits undelivered,
+    // so a fast source is held back rather than overflowing the buffer.
+    // Taken by the next Open.
+    bool PacedByReader() const { return FPacedByReader; }
+    void SetPacedByReader(bool value) { FPacedByReader = value; }
     // Received bytes the current connection could not keep (0 while closed).
     std::uint64_t DroppedBytes() const;
     // When the bytes of the chunk OnReceive is handling were read, in order;
@@ -272,6 +278,7 @@ private:
     std::uint32_t FInputBuffer = 4096;
     std::uint32_t FOutputBuffer = 4096;
     std::size_t FReceiveBufferLimit = std::size_t{64} << 20;
+    bool FPacedByReader = false;
     // Delay, synchronisation and the receive log, read live by the reader.
     const std::shared_ptr<ReaderSettings> readerSettings_;
     const std::shared_ptr<ReceiveTap> receiveTap_;

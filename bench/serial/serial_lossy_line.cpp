@@ -5,7 +5,10 @@
 // at Delay 1000 and at Delay 10 each take the stream for --seconds (30 by
 // default); printed: bytes offered, refused and delivered, and whether the
 // delivered bytes are the stream in order. Exits 1 when the component lost
-// bytes where the plain loop lost none.
+// bytes where the plain loop lost none. A stall of this shared machine can
+// overrun the kernel's queue under any reader: a case that lost more than
+// the plain loop is run again beside a new plain loop, up to three times,
+// and fails only when it loses more every time, as a fault of its own would.
 //
 //   serial_lossy_line [--seconds N]
 
@@ -27,6 +30,7 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
+constexpr int kAttempts = 3;
 
 struct Outcome {
     LossyWriteResult sent;
@@ -106,13 +110,24 @@ int main(int argc, char** argv) {
         // 8 data bits with a start and a stop bit: ten bits a byte.
         const auto rate = static_cast<std::size_t>(baud / 10);
         std::printf("%ld baud (%zu bytes/s), %d s each:\n", baud, rate, seconds);
-        const Outcome plain = PlainReadLoop(peer, rate, duration);
+        Outcome plain = PlainReadLoop(peer, rate, duration);
         Print("plain read loop", plain);
         for (const std::uint32_t delay : {1000u, 10u}) {
-            const Outcome o = Component(peer, rate, duration, delay);
-            Print(delay == 1000 ? "Delay 1000 ms" : "Delay 10 ms", o);
-            const bool complete = o.inOrder && o.delivered == o.sent.offered - o.sent.refused;
-            asGoodAsPlain = asGoodAsPlain && complete && o.sent.refused <= plain.sent.refused;
+            bool asGood = false;
+            for (int attempt = 1; attempt <= kAttempts && !asGood; ++attempt) {
+                if (attempt > 1) {
+                    std::printf("  again, beside a new plain loop:\n");
+                    plain = PlainReadLoop(peer, rate, duration);
+                    Print("plain read loop", plain);
+                }
+                const Outcome o = Component(peer, rate, duration, delay);
+                Print(delay == 1000 ? "Delay 1000 ms" : "Delay 10 ms", o);
+                const bool complete = o.inOrder && o.delivered == o.sent.offered - o.sent.refused;
+                asGood = complete && o.sent.refused <= plain.sent.refused;
+                if (!complete) // a byte accepted but not delivered is no scheduling noise
+                    break;
+            }
+            asGoodAsPlain = asGoodAsPlain && asGood;
         }
     }
     std::printf("%s\n", asGoodAsPlain ? "PASS: no loss beyond the plain loop's" : "FAIL");

@@ -9,6 +9,7 @@
 //
 //   receiver_pages_load [--seconds N] [--rate BYTES_PER_SECOND]   (60 s, 92000)
 
+#include "bench/window/TimerLateness.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -35,7 +36,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr int kTickMs = 20;
 constexpr int kPageSwitchMs = 2000;
 constexpr qint64 kLatencyGoalMs = 100;
 constexpr double kCpuGoal = 0.25; // of one core
@@ -117,20 +117,15 @@ int main(int argc, char** argv) {
     switchPage.start(kPageSwitchMs);
 
     QElapsedTimer clock;
-    qint64 lastTick = 0, worstMs = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worstMs = std::max(worstMs, now - lastTick - kTickMs);
-        lastTick = now;
-    });
     const double startMb = ResidentMb();
     const double startCpu = CpuSeconds();
     clock.start();
-    tick.start(kTickMs);
-    QTest::qWait(seconds * 1000);
-    tick.stop();
+    qint64 worstMs = 0;
+    {
+        const TimerLateness lateness;
+        QTest::qWait(seconds * 1000);
+        worstMs = lateness.WorstMs();
+    }
     const double cpuShare =
         (CpuSeconds() - startCpu) / (static_cast<double>(clock.elapsed()) / 1e3);
     const double endMb = ResidentMb();

@@ -3,12 +3,14 @@
 // receive tap, a device that goes away, re-opening from inside a handler and
 // the terminal settings the device gets back.
 
+#include "serial/ReceiveBuffer.h"
 #include "serial/SerialPort.h"
 #include "tests/serial/SerialTestSupport.h"
 #include "tests/support/LossyWriter.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -132,7 +134,7 @@ TEST(ReadMarksBound, ReadsOfAMillisecondShareAMarkAndTooManyMergeIntoTheLater) {
     // Reads 0.3 ms apart: about three to a millisecond, one mark each.
     for (std::size_t read = 1; read <= 30; ++read)
         marks.Add(read, at(static_cast<double>(read) * 0.3));
-    std::vector<ReadMark> taken = marks.TakeAll();
+    std::vector<ReadMark> taken = marks.Take(30);
     EXPECT_GE(taken.size(), 9u);
     EXPECT_LE(taken.size(), 11u);
     EXPECT_EQ(taken.back().end, 30u);
@@ -140,14 +142,21 @@ TEST(ReadMarksBound, ReadsOfAMillisecondShareAMarkAndTooManyMergeIntoTheLater) {
     // so no byte gets a time before its read.
     for (std::size_t read = 1; read <= ReadMarks::kMaxMarks + 1; ++read)
         marks.Add(read, at(static_cast<double>(read)));
-    taken = marks.TakeAll();
-    ASSERT_EQ(taken.size(), ReadMarks::kMaxMarks / 2 + 1);
+    // Taken in two parts cut inside a read: each part keeps that read's time.
+    taken = marks.Take(7);
+    EXPECT_EQ(taken.back().end, 7u);
+    EXPECT_EQ(taken.back().at.steady, at(8).steady);
+    const std::vector<ReadMark> rest = marks.Take(ReadMarks::kMaxMarks + 1 - 7);
+    EXPECT_EQ(rest.front().end, 1u);
+    taken.insert(taken.end(), rest.begin(), rest.end());
+    ASSERT_EQ(taken.size(), ReadMarks::kMaxMarks / 2 + 2);
+    taken.erase(taken.begin() + 3); // the cut
     for (std::size_t i = 0; i + 1 < taken.size(); ++i) {
-        EXPECT_EQ(taken[i].end, 2 * (i + 1));
-        EXPECT_EQ(taken[i].at.steady, at(static_cast<double>(2 * (i + 1))).steady);
+        const std::size_t end = 2 * (i + 1);
+        EXPECT_EQ(taken[i].end, i < 3 ? end : end - 7);
+        EXPECT_EQ(taken[i].at.steady, at(static_cast<double>(end)).steady);
     }
-    EXPECT_EQ(taken.back().end, ReadMarks::kMaxMarks + 1);
-    EXPECT_TRUE(marks.TakeAll().empty());
+    EXPECT_TRUE(marks.Take(0).empty());
 }
 
 TEST_F(SerialReception, ConsumerHeldBackPastTheBoundIsToldWhatWasDropped) {
@@ -191,6 +200,43 @@ TEST_F(SerialReception, ConsumerHeldBackPastTheBoundIsToldWhatWasDropped) {
     EXPECT_EQ(held.DroppedBytes(), 1500u);
     held.Close();
     EXPECT_EQ(held.DroppedBytes(), 0u);
+}
+
+// A flood goes out in largest chunks one after the other, long before the
+// Delay is up; a source paced by its reader is read no further than a chunk
+// ahead of a slow consumer, one that is not runs ahead into the buffer.
+TEST_F(SerialReception, FloodComesInLargestChunksAtOnceAPacedSourceIsHeldBack) {
+    constexpr std::size_t kChunk = ReceiveBuffer::kLargestChunk;
+    const std::string flood(4 * kChunk, 'f');
+    for (const bool paced : {false, true}) {
+        SCOPED_TRACE(paced ? "paced" : "not paced");
+        std::atomic<std::size_t> tapped = 0;
+        std::atomic<std::size_t> delivered = 0;
+        std::size_t largest = 0, mostAhead = 0;
+        TSerialPort flooded;
+        flooded.SetPort(spCOM13);
+        flooded.SetNeedSynchronization(false);
+        flooded.SetPacedByReader(paced);
+        flooded.SetDelay(10000);
+        flooded.SetReceiveTap([&](const char*, std::size_t size) { tapped += size; });
+        flooded.OnReceive = [&](TSerialPort*, const std::string& chunk) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a slow window
+            mostAhead = std::max(mostAhead, tapped - delivered);
+            largest = std::max(largest, chunk.size());
+            delivered += chunk.size();
+        };
+        flooded.Open();
+        std::thread writer([&] { peer.write(flood); });
+        EXPECT_TRUE(WaitFor([&] { return delivered == flood.size(); }, 8000));
+        writer.join();
+        flooded.Close();
+        EXPECT_EQ(largest, kChunk);
+        EXPECT_EQ(flooded.DroppedBytes(), 0u);
+        if (paced)
+            EXPECT_LE(mostAhead, 2 * kChunk);
+        else
+            EXPECT_GT(mostAhead, 2 * kChunk);
+    }
 }
 
 TEST_F(SerialReception, UnplugEndsTheConnectionAtOnceCloseDoesNotReportALoss) {

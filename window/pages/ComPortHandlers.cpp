@@ -95,6 +95,8 @@ void TComPortPage::ApplyPortSettings() {
     portSerial.SetSwFlowControl(static_cast<TSwFlowControl>(rbSwFlowControl->ItemIndex()));
     portSerial.SetEnableDTROnOpen(cbDTR->isChecked());
     portSerial.SetEnableRTSOnOpen(cbRTS->isChecked());
+    // A device loses what is not read in time: it is never held back.
+    portSerial.SetPacedByReader(false);
 }
 
 void TComPortPage::OpenPort() {

@@ -32,16 +32,6 @@ void TReceiverFeed::TFresh::Note(const protocol::Decoded& decoded) {
     Satellites |= decoded.Satellites || decoded.GsvPart || decoded.Used;
 }
 
-namespace {
-// Where the decoded part of an over-large chunk begins: its last
-// kLargestDecodedChunk bytes, from the first NMEA or UBX start in them.
-std::size_t DecodedPartStart(std::string_view chunk) {
-    const std::size_t start = chunk.size() - TReceiverFeed::kLargestDecodedChunk;
-    const std::size_t messageStart = chunk.find_first_of("$\xB5", start);
-    return messageStart == std::string_view::npos ? start : messageStart;
-}
-} // namespace
-
 TReceiverFeed::TStamp TReceiverFeed::Now() const {
     return {wallClock_(), std::chrono::duration<double>(steadyClock_() - origin_).count()};
 }
@@ -76,16 +66,6 @@ TReceiverFeed::TStamp TReceiverFeed::ReadTimeOf(std::uint64_t offset) {
 
 void TReceiverFeed::Take(std::string_view chunk, std::span<const ReadMark> marks) {
     NoteReads(chunk, marks);
-    if (chunk.size() > kLargestDecodedChunk) {
-        const std::size_t start = DecodedPartStart(chunk);
-        const std::uint64_t decodedFrom = streamBytes_ - chunk.size() + start;
-        notDecodedBytes_ += start;
-        // A message begun before the part left out is listed as it stands.
-        Flush();
-        notDecodedMs_ = ReadTimeOf(decodedFrom - 1).WallMs;
-        framerOrigin_ = decodedFrom;
-        chunk.remove_prefix(start);
-    }
     framer_.Feed(chunk, [this](protocol::Message&& message) { Fold(message); });
 }
 
@@ -102,8 +82,6 @@ void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
     fresh_ = {};
     lastSeenMs_.clear();
-    notDecodedBytes_ = 0;
-    notDecodedMs_ = 0;
     Redraw();
 }
 
@@ -143,7 +121,5 @@ void TReceiverFeed::Redraw() {
         types.push_back({statistics.Name, statistics.Count, statistics.RatePerSecond,
                          seen == lastSeenMs_.end() ? 0 : seen->second, statistics.ChecksumErrors});
     }
-    if (notDecodedBytes_ > 0)
-        types.push_back({kNotDecodedName, notDecodedBytes_, 0, notDecodedMs_, 0});
     emit TypesCounted(types);
 }

@@ -11,12 +11,8 @@
 // window's only framer: each message it cuts also goes out as MessageFramed,
 // for the parts of the window that wait on the receiver's answers.
 //
-// A chunk too large to decode in about a tenth of a second (the window fell
-// seconds behind, or a device sends faster than any serial line) is decoded
-// by its last part only, from a message start: the pages show the newest
-// messages, and the bytes left out are counted in the table of message types
-// as "bytes not decoded". Chunks a serial line delivers in a second are
-// decoded whole.
+// The port hands over a flood in bounded chunks, so every chunk is decoded
+// whole.
 
 #include "protocol/framing/Framer.h"
 #include "protocol/state/ReceiverState.h"
@@ -49,10 +45,6 @@ class TReceiverFeed : public QObject {
     Q_OBJECT
 public:
     static constexpr int kRedrawMs = 100;
-    // Chunks up to this size are decoded whole; of a larger one, about as
-    // much of its end.
-    static constexpr std::size_t kLargestDecodedChunk = 1 << 20;
-    static constexpr const char* kNotDecodedName = "bytes not decoded";
     // Milliseconds since the epoch, and the steady clock the rates run on,
     // for chunks that come without the times of their reads.
     using WallClock = std::function<qint64()>;
@@ -133,7 +125,5 @@ private:
     protocol::ReceiverState state_;
     TFresh fresh_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
-    std::uint64_t notDecodedBytes_ = 0;
-    qint64 notDecodedMs_ = 0;
     QTimer redraw_;
 };

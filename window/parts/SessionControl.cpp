@@ -132,6 +132,8 @@ void TSessionControl::OpenRecording(const QString& path, int messagesPerSecond,
     port_.SetCustomPortName(replay_->DevicePath());
     port_.SetPort(spCustom);
     port_.SetNeedSynchronization(true);
+    // The replay waits for the window: every byte of it is shown, however fast.
+    port_.SetPacedByReader(true);
     port_.Open();
     emit Logged("Replaying " + replayName_);
     replay_->Resume();
@@ -188,6 +190,7 @@ void TSessionControl::BackToPort() {
         port_.SetCustomPortName(back.customName);
     port_.SetPort(back.port);
     port_.SetNeedSynchronization(back.needSynchronization);
+    port_.SetPacedByReader(false);
     port_.Open();
 }
 

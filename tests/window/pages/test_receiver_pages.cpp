@@ -1,7 +1,6 @@
 // The Receiver and Messages pages: how positions and bytes are written, stale
 // values greyed out after three seconds, the message list's bound; the feed
-// that frames the port once for the pages and the answer side, and its share
-// of an over-large chunk.
+// that frames the port once for the pages and the answer side.
 
 #include "tests/protocol/StreamBytes.h"
 #include "tests/support/NamedControl.h"
@@ -13,7 +12,6 @@
 #include "window/pages/ReceiverPage.h"
 #include "window/parts/ReceiverFeed.h"
 
-#include <QTableWidget>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TAngleStyle)
@@ -27,7 +25,6 @@ private slots:
     void valuesGoStaleAfterThreeSeconds();
     void messageListKeepsTheNewestWithinItsBound();
     void feedFramesOnceForPagesAndAnswers();
-    void overLargeChunkIsDecodedByItsLastPartAndTheRestCounted();
     void moreUsedThanInViewIsNotShownAsCurrent();
 };
 
@@ -178,34 +175,6 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
     QCOMPARE(framed[1].Bytes, posecef.substr(0, 10));
     QCOMPARE(framed[2].Bytes, posecef);
     QCOMPARE(framed[2].Offset, 0u);
-}
-
-void TestReceiverPages::overLargeChunkIsDecodedByItsLastPartAndTheRestCounted() {
-    TReceiverPage receiver(nullptr);
-    TMessagesPage messages(nullptr);
-    TReceiverFeed feed(nullptr, [] { return qint64(1); });
-    ShowFeedOn(feed, receiver, messages);
-    const std::string sentence = "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39\r\n";
-    const std::string half = sentence.substr(0, 20);
-    std::string chunk;
-    while (chunk.size() < 3 * TReceiverFeed::kLargestDecodedChunk)
-        chunk += sentence;
-    feed.Take(half);
-    feed.Take(chunk);
-    feed.Redraw();
-
-    const std::size_t decoded = TReceiverFeed::kLargestDecodedChunk / sentence.size();
-    const std::size_t notDecoded = chunk.size() - decoded * sentence.size();
-    const TMessageListModel& list = messages.Messages();
-    QCOMPARE(std::size_t(list.rowCount()), 1 + decoded);
-    // What waited for the rest of a message is listed as it stands.
-    QCOMPARE(list.At(0).Message.Bytes, half);
-    QCOMPARE(list.At(1).Message.Bytes, sentence);
-    QCOMPARE(list.At(list.rowCount() - 1).Message.Bytes, sentence);
-    auto* types = messages.findChild<QTableWidget*>("tvMessageTypes");
-    const int last = types->rowCount() - 1;
-    QCOMPARE(types->item(last, 0)->text(), QString(TReceiverFeed::kNotDecodedName));
-    QCOMPARE(types->item(last, 1)->text(), QString::number(notDecoded));
 }
 
 // GGA's count against the satellites the receiver reports in view.
