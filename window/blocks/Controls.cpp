@@ -1,6 +1,7 @@
 #include "window/blocks/Controls.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,25 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     return button;
+}
+
+namespace {
+class ClearButtonOnShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            static_cast<QLineEdit*>(watched)->setClearButtonEnabled(true);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+} // namespace
+
+void AddClearButtonWhenShown(QLineEdit* edit) {
+    edit->installEventFilter(new ClearButtonOnShow(edit));
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {

@@ -15,6 +15,10 @@ class QWidget;
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption);
 QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text = {});
+// Gives edit its clear button once it is first shown: the button's icon comes
+// from the style, a cost the window's start need not pay for a page nobody
+// has opened.
+void AddClearButtonWhenShown(QLineEdit* edit);
 
 // An editable drop-down list whose edit field starts with text (not an item).
 // Typed text is never added to the items.

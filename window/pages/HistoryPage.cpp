@@ -63,7 +63,7 @@ void THistoryPage::LayOut() {
     cbHistoryView->addItems({"Text lines", "Hex dump"});
     edHistorySearch = MakeLineEdit(this, "edHistorySearch");
     edHistorySearch->setPlaceholderText("Find text, a regular expression or hex bytes (B5 62)");
-    edHistorySearch->setClearButtonEnabled(true);
+    AddClearButtonWhenShown(edHistorySearch);
     cbHistorySearchKind = new QComboBox(this);
     cbHistorySearchKind->setObjectName("cbHistorySearchKind");
     cbHistorySearchKind->addItems({"Text", "Regular expression", "Hex bytes"});

@@ -70,7 +70,7 @@ TMessagesPage::TMessagesPage(QWidget* parent, std::size_t capacity)
 void TMessagesPage::LayOut() {
     edMessageFilter = MakeLineEdit(this, "edMessageFilter");
     edMessageFilter->setPlaceholderText("Filter by name");
-    edMessageFilter->setClearButtonEnabled(true);
+    AddClearButtonWhenShown(edMessageFilter);
     btnMessagesPause = MakeButton(this, "btnMessagesPause", "Pause");
     btnMessagesPause->setCheckable(true);
     btnMessagesClear = MakeButton(this, "btnMessagesClear", "Clear");
