@@ -1,7 +1,8 @@
 #pragma once
 // TSerialPort: the serial port component. It keeps the line settings, opens a
 // port for exclusive use, takes received bytes off the device as they arrive
-// and hands them to its owner once every Delay ms as one chunk, along with
+// and hands them to its owner once every Delay ms as one chunk (more than
+// 1 MiB goes out at once, in chunks of 1 MiB one after the other), along with
 // modem-line changes, connects, disconnects and the loss of the device,
 // through events; writes are synchronous and echoed through OnSend. Each
 // chunk comes with the times its bytes were read (ChunkReadMarks).
