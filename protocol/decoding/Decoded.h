@@ -4,6 +4,8 @@
 // Typed values are set only where the message carries them; units are SI
 // (metres, metres per second) and degrees, times in UTC.
 
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,25 @@ struct Field {
 };
 
 enum class Constellation { Gps, Sbas, Galileo, BeiDou, Imes, Qzss, Glonass, NavIC, Unknown };
+
+// The constellations a satellite report covers: those listed, or every one
+// when none is.
+class Coverage {
+public:
+    Coverage() = default;
+    Coverage(std::initializer_list<Constellation> systems) {
+        for (const Constellation system : systems)
+            listed_ |= Bit(system);
+    }
+    bool Covers(Constellation system) const { return listed_ == 0 || (listed_ & Bit(system)) != 0; }
+    friend bool operator==(const Coverage&, const Coverage&) = default;
+
+private:
+    static std::uint32_t Bit(Constellation system) {
+        return std::uint32_t{1} << static_cast<unsigned>(system);
+    }
+    std::uint32_t listed_ = 0;
+};
 
 // A satellite in view. Number is the constellation's own (GLONASS slot 1-24,
 // SBAS PRN 120-158, Galileo 1-36), whatever numbering the message used.
@@ -74,18 +95,18 @@ struct Accuracies {
 };
 
 // Satellites of one complete report: they replace what was in view for each
-// constellation listed in Systems (all of them when the report covers every
+// constellation Systems covers (all of them when the report covers every
 // constellation the receiver tracks).
 struct SatelliteReport {
-    std::vector<Constellation> Systems;
+    Coverage Systems;
     std::vector<SatelliteInView> Satellites;
 };
 
 // One GSV sentence: part Index of Count of the talker's report, which covers
-// the constellations in Systems (every one when empty, as for "GN").
+// the constellations in Systems (every one for "GN").
 struct SatellitePart {
     std::string Talker;
-    std::vector<Constellation> Systems;
+    Coverage Systems;
     int Count = 0, Index = 0, InView = 0;
     std::optional<int> SignalId{};
     std::vector<SatelliteInView> Satellites;

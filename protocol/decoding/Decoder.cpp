@@ -23,39 +23,56 @@ void DropValues(Decoded& d) {
     d.Text.reset();
 }
 
-} // namespace
-
-Decoded Decode(const Message& message, DecodeDetail detail) {
-    if (message.Kind == MessageKind::Unframed) {
-        Decoded decoded;
-        decoded.Name = "unframed";
-        if (detail == DecodeDetail::Fields)
-            decoded.Fields.push_back({"bytes", HexBytes(message.Bytes), ""});
-        return decoded;
-    }
-    if (message.Checksum != ChecksumState::Wrong) {
-        Decoded decoded = message.Kind == MessageKind::Nmea ? DecodeNmea(message.Bytes, detail)
-                                                            : DecodeUbx(message.Bytes, detail);
-        if (decoded.Problem.empty())
-            decoded.Problem = OutOfRange(decoded, message.Kind);
-        if (!decoded.Problem.empty())
-            DropValues(decoded);
-        return decoded;
-    }
-    // Only the name: nothing of a damaged message is trusted.
-    Decoded named = message.Kind == MessageKind::Nmea
-                        ? DecodeNmea(message.Bytes, DecodeDetail::TypedOnly)
-                        : Decoded{};
+Decoded DecodeUnframed(const Message& message, DecodeDetail detail) {
     Decoded decoded;
-    decoded.Talker = named.Talker;
-    decoded.Name = named.Name;
-    if (message.Kind == MessageKind::Ubx)
+    decoded.Name = "unframed";
+    if (detail == DecodeDetail::Fields)
+        decoded.Fields.push_back({"bytes", HexBytes(message.Bytes), ""});
+    return decoded;
+}
+
+// Only the name: nothing of a damaged message is trusted.
+Decoded DecodeDamaged(const Message& message) {
+    Decoded decoded;
+    if (message.Kind == MessageKind::Nmea) {
+        Decoded named = DecodeNmea(message.Bytes, DecodeDetail::TypedOnly);
+        decoded.Talker = std::move(named.Talker);
+        decoded.Name = std::move(named.Name);
+    } else {
         decoded.Name = message.Bytes.size() >= 4
                            ? UbxMessageName(static_cast<std::uint8_t>(message.Bytes[2]),
                                             static_cast<std::uint8_t>(message.Bytes[3]))
                            : "UBX";
+    }
     decoded.Problem = "checksum wrong";
     return decoded;
+}
+
+Decoded DecodeFramed(const Message& message, DecodeDetail detail) {
+    if (message.Kind == MessageKind::Nmea)
+        return DecodeNmea(message.Bytes, detail);
+    return DecodeUbx(message.Bytes, detail);
+}
+
+Decoded DecodeChecked(const Message& message, DecodeDetail detail) {
+    Decoded decoded = DecodeFramed(message, detail);
+    if (decoded.Problem.empty())
+        decoded.Problem = OutOfRange(decoded, message.Kind);
+    if (!decoded.Problem.empty())
+        DropValues(decoded);
+    return decoded;
+}
+
+} // namespace
+
+// Every path returns a Decoded built in place, never one moved: moving it
+// costs as much as decoding a short sentence.
+Decoded Decode(const Message& message, DecodeDetail detail) {
+    if (message.Kind == MessageKind::Unframed)
+        return DecodeUnframed(message, detail);
+    if (message.Checksum == ChecksumState::Wrong)
+        return DecodeDamaged(message);
+    return DecodeChecked(message, detail);
 }
 
 } // namespace protocol

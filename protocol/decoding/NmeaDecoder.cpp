@@ -2,6 +2,7 @@
 // position; a sentence shorter than its layout leaves the missing fields
 // empty and their typed values unset.
 
+#include "protocol/EightBytes.h"
 #include "protocol/decoding/Decoder.h"
 #include "protocol/decoding/FieldText.h"
 #include "protocol/decoding/NumberText.h"
@@ -9,10 +10,8 @@
 #include "protocol/decoding/ValueRanges.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -23,127 +22,89 @@ constexpr double kKnotsToMps = 1852.0 / 3600.0;
 constexpr double kKphToMps = 1.0 / 3.6;
 
 // The comma-separated fields of a sentence, address first, without "$",
-// "*hh" and the line end. The fields of a usual sentence are kept in place;
-// only a long one (PUBX,03 with many satellites) takes memory for the rest.
+// "*hh" and the line end, split once: where each field begins. The bounds of
+// a usual sentence are kept in place; only a long one (PUBX,03 with many
+// satellites) takes memory for them.
 class Sentence {
 public:
     explicit Sentence(std::string_view line) {
         if (!line.empty() && line.front() == '$')
             line.remove_prefix(1);
-        // Eight bytes at a time: the commas, and the first "*", CR or LF
-        // that ends the fields.
-        std::size_t start = 0;
-        for (std::size_t at = 0; at < line.size(); at += 8) {
-            const std::uint64_t word = Word(line, at);
-            std::uint64_t commas = BytesEqual(word, ',');
-            const std::uint64_t ends =
-                BytesEqual(word, '*') | BytesEqual(word, '\r') | BytesEqual(word, '\n');
-            if (ends != 0)
-                commas &= (ends & -ends) - 1; // only those before the end
-            for (; commas != 0; commas &= commas - 1) {
-                const std::size_t comma =
-                    at + static_cast<std::size_t>(std::countr_zero(commas)) / 8;
-                Add(line.substr(start, comma - start));
-                start = comma + 1;
-            }
-            if (ends != 0) {
-                const std::size_t end = at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
-                Add(line.substr(start, end - start));
-                return;
-            }
+        line = line.substr(0, FieldsEnd(line));
+        text_ = line.data();
+        // A sentence of n bytes has at most n + 1 fields: room for their
+        // bounds is made once, before the split.
+        std::size_t* begins = inPlace_;
+        if (line.size() + 2 > kInPlace) {
+            more_.resize(line.size() + 2);
+            begins = more_.data();
         }
-        Add(line.substr(start));
+        begins_ = begins;
+        size_ = Split(line, begins);
     }
+    Sentence(const Sentence&) = delete; // its bounds may lie within it
+    Sentence& operator=(const Sentence&) = delete;
     std::string_view operator[](std::size_t i) const {
         if (i >= size_)
             return {};
-        if (i >= kInPlace)
-            return more_[i - kInPlace];
-        return {inPlace_[i].Data, inPlace_[i].Size};
+        return {text_ + begins_[i], begins_[i + 1] - begins_[i] - 1};
     }
     std::size_t size() const { return size_; }
 
 private:
-    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
-    static constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+    // Room for sentences of up to 254 bytes: all but PUBX,03 with more than
+    // twelve satellites.
+    static constexpr std::size_t kInPlace = 256;
 
-    // Eight bytes from at on, zeros past the end (no separator is zero).
-    static std::uint64_t Word(std::string_view line, std::size_t at) {
-        std::uint64_t word = 0;
-        if (line.size() - at >= 8) // one load, the usual case
-            std::memcpy(&word, line.data() + at, 8);
-        else
-            std::memcpy(&word, line.data() + at, line.size() - at);
-        return word;
+    // Eight bytes at a time: each comma ends a field and begins the next.
+    // Returns the number of fields. Kept apart from the decoders, so that
+    // its loop keeps its counts in registers.
+    [[gnu::noinline]] static std::size_t Split(std::string_view line, std::size_t* begins) {
+        std::size_t fields = 0;
+        begins[fields++] = 0;
+        for (std::size_t at = 0; at < line.size(); at += 8)
+            for (std::uint64_t commas = BytesEqual(EightBytes(line, at), ','); commas != 0;
+                 commas &= commas - 1)
+                begins[fields++] = at + FirstMarked(commas) + 1;
+        begins[fields] = line.size() + 1; // past the last field
+        return fields;
     }
-    // The top bit of every byte of word that equals c, no other bit.
-    static std::uint64_t BytesEqual(std::uint64_t word, char c) {
-        const std::uint64_t x = word ^ (0x0101010101010101 * static_cast<std::uint8_t>(c));
-        return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
-    }
-
-    static constexpr std::size_t kInPlace = 32; // GSV and PUBX,00 hold 20 or so
-    static constexpr std::size_t kMoreAtOnce = 96;
-
-    void Add(std::string_view field) {
-        if (size_ < kInPlace)
-            inPlace_[size_++] = {field.data(), field.size()};
-        else
-            AddMore(field);
-    }
-    [[gnu::noinline]] void AddMore(std::string_view field) {
-        if (more_.empty())
-            more_.reserve(kMoreAtOnce);
-        more_.push_back(field);
-        ++size_;
+    // The fields end at the first "*", CR or LF.
+    static std::size_t FieldsEnd(std::string_view line) {
+        for (const char c : {'*', '\r', '\n'})
+            line = line.substr(0, line.find(c));
+        return line.size();
     }
 
+    const char* text_;
+    const std::size_t* begins_; // field i spans begins_[i] to begins_[i + 1] - 1
+    std::size_t size_;
     // Left unset until written: clearing them would cost more than the split.
-    struct Span {
-        const char* Data;
-        std::size_t Size;
-    };
-    Span inPlace_[kInPlace];
-    std::vector<std::string_view> more_;
-    std::size_t size_ = 0;
+    std::size_t inPlace_[kInPlace];
+    std::vector<std::size_t> more_;
 };
 
 // "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter, in signed degrees.
-std::optional<double> Angle(std::string_view value, std::string_view hemisphere) {
-    const std::optional<double> raw = NumberText(value);
-    if (!raw || *raw < 0 || hemisphere.size() != 1 || hemisphere.find_first_of("NSEW") != 0)
-        return std::nullopt;
-    const double degrees = std::floor(*raw / 100);
-    const double angle = degrees + (*raw - degrees * 100) / 60;
-    return hemisphere == "S" || hemisphere == "W" ? -angle : angle;
+bool ReadAngle(std::string_view value, std::string_view hemisphere, double& angle) {
+    if (hemisphere.size() != 1)
+        return false;
+    const char side = hemisphere.front();
+    double raw = 0;
+    if (!ReadNumber(value, raw) || raw < 0 ||
+        (side != 'N' && side != 'S' && side != 'E' && side != 'W'))
+        return false;
+    const double degrees = std::floor(raw / 100);
+    const double magnitude = degrees + (raw - degrees * 100) / 60;
+    angle = side == 'S' || side == 'W' ? -magnitude : magnitude;
+    return true;
 }
 
-// "hhmmss.ss" into the time of day.
-void ReadTime(std::string_view text, UtcTime& utc) {
-    if (text.size() < 6)
-        return;
-    const auto hour = IntegerText(text.substr(0, 2));
-    const auto minute = IntegerText(text.substr(2, 2));
-    const auto second = NumberText(text.substr(4));
-    if (hour && minute && second) {
-        utc.Hour = *hour;
-        utc.Minute = *minute;
-        utc.Second = *second;
-    }
-}
-
-// "ddmmyy" into the date.
-void ReadDate(std::string_view text, UtcTime& utc) {
-    if (text.size() != 6)
-        return;
-    const auto day = IntegerText(text.substr(0, 2));
-    const auto month = IntegerText(text.substr(2, 2));
-    const auto year = IntegerText(text.substr(4, 2));
-    if (day && month && year) {
-        utc.Day = *day;
-        utc.Month = *month;
-        utc.Year = *year + (*year < 80 ? 2000 : 1900);
-    }
+// The position at the latitude and longitude, its heights not yet known.
+Position& SetLatLon(std::optional<Position>& position, double lat, double lon) {
+    Position& at = position.emplace();
+    at.LatitudeDeg = lat;
+    at.LongitudeDeg = lon;
+    return at;
 }
 
 // Writes the fields shown and the typed values of one sentence.
@@ -156,41 +117,61 @@ public:
         if (fields_)
             ShowText(name, s_[index], unit);
     }
+    // "hhmmss.ss" into the time of day, where all of it reads.
     void ShowTime(std::size_t index) {
-        UtcTime utc;
-        ReadTime(s_[index], utc);
         Show("UTC time", index, "hhmmss");
-        if (utc.Hour)
-            Merge(utc);
+        const std::string_view text = s_[index];
+        int hour = 0, minute = 0;
+        if (text.size() < 6 || !ReadInteger(text.substr(0, 2), hour) ||
+            !ReadInteger(text.substr(2, 2), minute))
+            return;
+        if (double second = 0; ReadNumber(text.substr(4), second)) {
+            UtcTime& utc = Utc();
+            utc.Hour = hour;
+            utc.Minute = minute;
+            utc.Second = second;
+        }
     }
+    // "ddmmyy" into the date, where all of it reads.
     void ShowDate(std::size_t index) {
-        UtcTime utc;
-        ReadDate(s_[index], utc);
         Show("date", index, "ddmmyy");
-        if (utc.Year)
-            Merge(utc);
+        const std::string_view text = s_[index];
+        int day = 0, month = 0, year = 0;
+        if (text.size() != 6 || !ReadInteger(text.substr(0, 2), day) ||
+            !ReadInteger(text.substr(2, 2), month) || !ReadInteger(text.substr(4, 2), year))
+            return;
+        UtcTime& utc = Utc();
+        utc.Day = day;
+        utc.Month = month;
+        utc.Year = year + (year < 80 ? 2000 : 1900);
     }
     // Latitude and longitude with their hemispheres from index on; true when both read.
-    bool ShowLatLon(std::size_t index, std::optional<double>& lat, std::optional<double>& lon) {
-        lat = Angle(s_[index], s_[index + 1]);
-        lon = Angle(s_[index + 2], s_[index + 3]);
+    bool ShowLatLon(std::size_t index, double& lat, double& lon) {
+        const bool latRead = ReadAngle(s_[index], s_[index + 1], lat);
+        const bool lonRead = ReadAngle(s_[index + 2], s_[index + 3], lon);
         if (fields_) {
-            ShowText("latitude", lat ? FixedText(*lat, 7) : "", "deg");
-            ShowText("longitude", lon ? FixedText(*lon, 7) : "", "deg");
+            ShowText("latitude", latRead ? FixedText(lat, 7) : "", "deg");
+            ShowText("longitude", lonRead ? FixedText(lon, 7) : "", "deg");
         }
-        return lat && lon;
+        return latRead && lonRead;
     }
     // The position with the altitude above mean sea level and the geoid
     // separation at the given fields (their sum is the ellipsoid height).
-    Position PositionAt(double lat, double lon, std::size_t altitude,
-                        std::size_t separation) const {
-        Position position{lat, lon};
-        position.HeightMslM = Num(altitude);
-        if (position.HeightMslM && Num(separation))
-            position.HeightEllipsoidM = *position.HeightMslM + *Num(separation);
-        return position;
+    void SetPosition(double lat, double lon, std::size_t altitude, std::size_t separation) {
+        Position& position = SetLatLon(d_.Position, lat, lon);
+        double msl = 0, geoid = 0;
+        if (!Read(altitude, msl))
+            return;
+        position.HeightMslM = msl;
+        if (Read(separation, geoid))
+            position.HeightEllipsoidM = msl + geoid;
     }
-    std::optional<double> Num(std::size_t index) const { return NumberText(s_[index]); }
+    bool Read(std::size_t index, double& value) const { return ReadNumber(s_[index], value); }
+    // Sets target where the field holds a number, leaves it otherwise.
+    void SetNum(std::optional<double>& target, std::size_t index) const {
+        if (double value = 0; Read(index, value))
+            target = value;
+    }
     std::optional<int> Int(std::size_t index) const { return IntegerText(s_[index]); }
     // Sets target where the field holds an integer, leaves it otherwise.
     void SetInt(std::optional<int>& target, std::size_t index) const {
@@ -210,19 +191,7 @@ private:
     void ShowText(std::string_view name, std::string_view value, std::string_view unit) {
         d_.Fields.push_back({std::string(name), std::string(value), std::string(unit)});
     }
-    void Merge(const UtcTime& part) {
-        UtcTime& utc = d_.Utc ? *d_.Utc : d_.Utc.emplace();
-        if (part.Year) {
-            utc.Year = part.Year;
-            utc.Month = part.Month;
-            utc.Day = part.Day;
-        }
-        if (part.Hour) {
-            utc.Hour = part.Hour;
-            utc.Minute = part.Minute;
-            utc.Second = part.Second;
-        }
-    }
+    UtcTime& Utc() { return d_.Utc ? *d_.Utc : d_.Utc.emplace(); }
     const Sentence& s_;
     Decoded& d_;
     bool fields_;
@@ -239,7 +208,7 @@ std::string GgaQuality(std::optional<int> quality) {
 
 void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
-    std::optional<double> lat, lon;
+    double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(2, lat, lon);
     x.Show("quality", 6);
     x.Show("satellites used", 7);
@@ -250,7 +219,7 @@ void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
     x.Show("reference station", 14);
     x.CheckInt("quality", 6, 0, 8);
     const std::optional<int> quality = x.Int(6);
-    FixStatus fix;
+    FixStatus& fix = d.Fix.emplace();
     fix.Quality = GgaQuality(quality);
     fix.SatellitesUsed = x.Int(7);
     if (quality == 0)
@@ -265,12 +234,9 @@ void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
         fix.Solution = Solution::RtkFloat;
     else if (quality == 6)
         fix.Type = FixType::DeadReckoning;
-    d.Fix = fix;
     if (located && quality.value_or(0) != 0)
-        d.Position = x.PositionAt(*lat, *lon, 9, 11);
-    Dops dops;
-    dops.Horizontal = x.Num(8);
-    d.Dop = dops;
+        x.SetPosition(lat, lon, 9, 11);
+    x.SetNum(d.Dop.emplace().Horizontal, 8);
 }
 
 // The positioning mode indicator of RMC, GNS (one per constellation), VTG
@@ -305,7 +271,7 @@ std::optional<ModeFix> ModeIndicator(char mode) {
 void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     x.Show("status", 2);
-    std::optional<double> lat, lon;
+    double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(3, lat, lon);
     x.Show("speed", 7, "kn");
     x.Show("course", 8, "deg");
@@ -317,29 +283,30 @@ void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     const std::optional<ModeFix> mode =
         s[12].size() == 1 ? ModeIndicator(s[12].front()) : std::nullopt;
     const bool valid = s[2] == "A" && !(mode && mode->Type == FixType::NoFix);
-    FixStatus fix;
-    fix.Quality = valid ? "valid" : "invalid";
-    if (!valid)
+    FixStatus& fix = d.Fix.emplace();
+    if (!valid) {
         fix.Type = FixType::NoFix;
-    else if (mode)
-        fix = FixStatus{mode->Type, mode->Quality, {}, mode->Solution};
-    d.Fix = fix;
-    if (!valid)
+        fix.Quality = "invalid";
         return; // a position and motion without a fix are no readings
+    }
+    fix.Quality = mode ? mode->Quality : "valid";
+    if (mode) {
+        fix.Type = mode->Type;
+        fix.Solution = mode->Solution;
+    }
     if (located)
-        d.Position = Position{*lat, *lon};
-    Motion motion;
-    if (const auto knots = x.Num(7))
-        motion.SpeedMps = *knots * kKnotsToMps;
-    motion.CourseDeg = x.Num(8);
-    d.Motion = motion;
+        SetLatLon(d.Position, lat, lon);
+    Motion& motion = d.Motion.emplace();
+    if (double knots = 0; x.Read(7, knots))
+        motion.SpeedMps = knots * kKnotsToMps;
+    x.SetNum(motion.CourseDeg, 8);
 }
 
 void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("operation mode", 1);
     x.Show("fix mode", 2);
     const std::optional<int> systemId = x.Int(18);
-    UsedSatellites used;
+    UsedSatellites& used = d.Used.emplace();
     if (systemId)
         used.System = NmeaSystemId(*systemId);
     else if (const Constellation system = TalkerSystem(d.Talker); system != Constellation::Unknown)
@@ -350,21 +317,19 @@ void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
             continue;
         x.Show("satellite", i);
         if (int number = 0; ReadInteger(s[i], number))
-            used.Satellites.push_back(
-                NmeaSatellite(used.System.value_or(Constellation::Unknown), number));
+            AddSatellite(used.Satellites,
+                         NmeaSatellite(used.System.value_or(Constellation::Unknown), number));
     }
     x.Show("PDOP", 15);
     x.Show("HDOP", 16);
     x.Show("VDOP", 17);
     x.Show("system id", 18);
     x.CheckInt("fix mode", 2, 1, 3);
-    d.Used = std::move(used);
-    Dops dops;
-    dops.Position = x.Num(15);
-    dops.Horizontal = x.Num(16);
-    dops.Vertical = x.Num(17);
-    d.Dop = dops;
-    FixStatus fix;
+    Dops& dops = d.Dop.emplace();
+    x.SetNum(dops.Position, 15);
+    x.SetNum(dops.Horizontal, 16);
+    x.SetNum(dops.Vertical, 17);
+    FixStatus& fix = d.Fix.emplace();
     const std::optional<int> mode = x.Int(2);
     if (mode == 1)
         fix.Type = FixType::NoFix;
@@ -372,13 +337,13 @@ void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         fix.Type = FixType::Fix2D;
     else if (mode == 3)
         fix.Type = FixType::Fix3D;
-    d.Fix = fix;
 }
 
 void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("messages", 1);
     x.Show("message", 2);
     x.Show("satellites in view", 3);
+    // Built here and moved: built in place, the whole part would be cleared first.
     SatellitePart part;
     part.Talker = d.Talker;
     part.Systems = TalkerSystems(d.Talker);
@@ -401,8 +366,7 @@ void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         x.Show("elevation", at + 1, "deg");
         x.Show("azimuth", at + 2, "deg");
         x.Show("C/N0", at + 3, "dBHz");
-        // Filled in place: a copy of freshly written optionals stalls the processor.
-        SatelliteInView& sv = part.Satellites.emplace_back(NmeaSatellite(system, number));
+        SatelliteInView& sv = AddSatellite(part.Satellites, NmeaSatellite(system, number));
         x.SetInt(sv.ElevationDeg, at + 1);
         x.SetInt(sv.AzimuthDeg, at + 2);
         x.SetInt(sv.Cn0DbHz, at + 3);
@@ -411,13 +375,13 @@ void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
 }
 
 void Gll(const Sentence& s, SentenceDecoder& x, Decoded& d) {
-    std::optional<double> lat, lon;
+    double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(1, lat, lon);
     x.ShowTime(5);
     x.Show("status", 6);
     x.Show("mode", 7);
     if (located && s[6] == "A")
-        d.Position = Position{*lat, *lon};
+        SetLatLon(d.Position, lat, lon);
 }
 
 void Vtg(const Sentence& s, SentenceDecoder& x, Decoded& d) {
@@ -428,24 +392,23 @@ void Vtg(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("mode", 9);
     if (s[9] == "N")
         return;
-    Motion motion;
-    motion.CourseDeg = x.Num(1);
-    if (const auto kph = x.Num(7))
-        motion.SpeedMps = *kph * kKphToMps;
-    else if (const auto knots = x.Num(5))
-        motion.SpeedMps = *knots * kKnotsToMps;
-    d.Motion = motion;
+    Motion& motion = d.Motion.emplace();
+    x.SetNum(motion.CourseDeg, 1);
+    if (double kph = 0, knots = 0; x.Read(7, kph))
+        motion.SpeedMps = kph * kKphToMps;
+    else if (x.Read(5, knots))
+        motion.SpeedMps = knots * kKnotsToMps;
 }
 
-void Zda(const Sentence&, SentenceDecoder& x, Decoded& d) {
+void Zda(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     x.Show("day", 2);
     x.Show("month", 3);
     x.Show("year", 4);
     x.Show("local zone hours", 5, "h");
     x.Show("local zone minutes", 6, "min");
-    const auto day = x.Int(2), month = x.Int(3), year = x.Int(4);
-    if (d.Utc && day && month && year) {
+    int day = 0, month = 0, year = 0;
+    if (d.Utc && ReadInteger(s[2], day) && ReadInteger(s[3], month) && ReadInteger(s[4], year)) {
         d.Utc->Day = day;
         d.Utc->Month = month;
         d.Utc->Year = year;
@@ -454,7 +417,7 @@ void Zda(const Sentence&, SentenceDecoder& x, Decoded& d) {
 
 void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
-    std::optional<double> lat, lon;
+    double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(2, lat, lon);
     x.Show("mode", 6);
     x.Show("satellites used", 7);
@@ -467,9 +430,9 @@ void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     const std::string_view mode = s[6];
     const bool fixed = mode.find_first_not_of('N') != std::string_view::npos;
     if (located && fixed)
-        d.Position = x.PositionAt(*lat, *lon, 9, 10);
-    FixStatus fix;
-    fix.Quality = std::string(mode);
+        x.SetPosition(lat, lon, 9, 10);
+    FixStatus& fix = d.Fix.emplace();
+    fix.Quality = mode;
     fix.SatellitesUsed = x.Int(7);
     if (!fixed)
         fix.Type = FixType::NoFix;
@@ -477,10 +440,7 @@ void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     for (const char letter : mode)
         if (const auto told = ModeIndicator(letter); told && told->Solution)
             fix.Solution = std::max(fix.Solution.value_or(Solution::Autonomous), *told->Solution);
-    d.Fix = fix;
-    Dops dops;
-    dops.Horizontal = x.Num(8);
-    d.Dop = dops;
+    x.SetNum(d.Dop.emplace().Horizontal, 8);
 }
 
 void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {
@@ -492,11 +452,10 @@ void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {
     x.Show("latitude error", 6, "m");
     x.Show("longitude error", 7, "m");
     x.Show("altitude error", 8, "m");
-    Accuracies accuracy;
-    if (const auto latErr = x.Num(6), lonErr = x.Num(7); latErr && lonErr)
-        accuracy.HorizontalM = std::hypot(*latErr, *lonErr);
-    accuracy.VerticalM = x.Num(8);
-    d.Accuracy = accuracy;
+    Accuracies& accuracy = d.Accuracy.emplace();
+    if (double latErr = 0, lonErr = 0; x.Read(6, latErr) && x.Read(7, lonErr))
+        accuracy.HorizontalM = std::hypot(latErr, lonErr);
+    x.SetNum(accuracy.VerticalM, 8);
 }
 
 void Txt(const Sentence& s, SentenceDecoder& x, Decoded& d) {
@@ -525,7 +484,7 @@ std::optional<FixType> PubxNavStatus(std::string_view status) {
 
 void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(2);
-    std::optional<double> lat, lon;
+    double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(3, lat, lon);
     x.Show("altitude", 7, "m");
     x.Show("navigation status", 8);
@@ -541,40 +500,34 @@ void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("satellites used", 18);
     x.Show("dead reckoning", 20);
     const std::optional<FixType> type = PubxNavStatus(s[8]);
-    if (located && type && *type != FixType::NoFix) {
-        Position position{*lat, *lon};
-        position.HeightEllipsoidM = x.Num(7);
-        d.Position = position;
-    }
-    const bool differential = s[8] == "D2" || s[8] == "D3";
-    d.Fix =
-        FixStatus{type, std::string(s[8]), x.Int(18),
-                  type && *type != FixType::NoFix
-                      ? std::optional(differential ? Solution::Differential : Solution::Autonomous)
-                      : std::nullopt};
-    if (!type || *type == FixType::NoFix)
+    const bool fixed = type && *type != FixType::NoFix;
+    if (located && fixed)
+        x.SetNum(SetLatLon(d.Position, lat, lon).HeightEllipsoidM, 7);
+    FixStatus& fix = d.Fix.emplace();
+    fix.Type = type;
+    fix.Quality = s[8];
+    x.SetInt(fix.SatellitesUsed, 18);
+    if (!fixed)
         return; // without a fix, its accuracies, speed and DOPs are no readings
-    Accuracies accuracy;
-    accuracy.HorizontalM = x.Num(9);
-    accuracy.VerticalM = x.Num(10);
-    d.Accuracy = accuracy;
-    Motion motion;
-    if (const auto kph = x.Num(11))
-        motion.SpeedMps = *kph * kKphToMps;
-    motion.CourseDeg = x.Num(12);
-    if (const auto down = x.Num(13))
-        motion.ClimbMps = -*down;
-    d.Motion = motion;
-    Dops dops;
-    dops.Horizontal = x.Num(15);
-    dops.Vertical = x.Num(16);
-    dops.Time = x.Num(17);
-    d.Dop = dops;
+    fix.Solution = s[8] == "D2" || s[8] == "D3" ? Solution::Differential : Solution::Autonomous;
+    Accuracies& accuracy = d.Accuracy.emplace();
+    x.SetNum(accuracy.HorizontalM, 9);
+    x.SetNum(accuracy.VerticalM, 10);
+    Motion& motion = d.Motion.emplace();
+    if (double kph = 0; x.Read(11, kph))
+        motion.SpeedMps = kph * kKphToMps;
+    x.SetNum(motion.CourseDeg, 12);
+    if (double down = 0; x.Read(13, down))
+        motion.ClimbMps = -down;
+    Dops& dops = d.Dop.emplace();
+    x.SetNum(dops.Horizontal, 15);
+    x.SetNum(dops.Vertical, 16);
+    x.SetNum(dops.Time, 17);
 }
 
 void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.Show("satellites", 2);
-    SatelliteReport report;
+    SatelliteReport& report = d.Satellites.emplace();
     const std::size_t count = static_cast<std::size_t>(std::max(0, x.Int(2).value_or(0)));
     report.Satellites.reserve(std::min(count, s.size() / 6));
     for (std::size_t i = 0; i < count && 3 + 6 * i + 5 < s.size() + 1; ++i) {
@@ -589,13 +542,12 @@ void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         x.Show("C/N0", at + 4, "dBHz");
         x.Show("lock time", at + 5, "s");
         SatelliteInView& sv =
-            report.Satellites.emplace_back(NmeaSatellite(Constellation::Unknown, number));
+            AddSatellite(report.Satellites, NmeaSatellite(Constellation::Unknown, number));
         x.SetInt(sv.AzimuthDeg, at + 2);
         x.SetInt(sv.ElevationDeg, at + 3);
         x.SetInt(sv.Cn0DbHz, at + 4);
         sv.Used = s[at + 1] == "U";
     }
-    d.Satellites = std::move(report);
 }
 
 void Pubx04(const Sentence&, SentenceDecoder& x, Decoded&) {
@@ -647,11 +599,11 @@ Decoded DecodeNmea(std::string_view line, DecodeDetail detail) {
     SentenceReader read = nullptr;
     const std::string_view address = s[0];
     if (address == "PUBX") {
-        d.Name = "PUBX," + std::string(s[1]);
+        d.Name.assign("PUBX,").append(s[1]);
         read = FindReader(kPubx, s[1]);
     } else if (address.size() == 5 && address[0] != 'P') {
-        d.Talker = std::string(address.substr(0, 2));
-        d.Name = std::string(address.substr(2));
+        d.Talker.assign(address.substr(0, 2));
+        d.Name.assign(address.substr(2));
         read = FindReader(kSentences, d.Name);
     } else {
         d.Name = PrintableText(address);
@@ -659,7 +611,7 @@ Decoded DecodeNmea(std::string_view line, DecodeDetail detail) {
     SentenceDecoder decoder(s, d, detail);
     if (read) {
         read(s, decoder, d);
-    } else {
+    } else if (detail == DecodeDetail::Fields) {
         for (std::size_t i = 1; i < s.size(); ++i)
             decoder.Show(std::to_string(i), i);
     }

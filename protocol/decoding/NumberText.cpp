@@ -18,13 +18,14 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
 constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
 constexpr int kMaxDigits = 19; // their value fits 64 bits
 
-std::optional<double> GeneralNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+bool ReadGeneralNumber(std::string_view text, double& value) {
+    double read = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
-        return std::nullopt;
-    return value;
+        !std::isfinite(read))
+        return false;
+    value = read;
+    return true;
 }
 
 } // namespace
@@ -48,7 +49,7 @@ bool ReadLongInteger(std::string_view text, int& value) {
     return true;
 }
 
-std::optional<double> NumberText(std::string_view text) {
+bool ReadNumber(std::string_view text, double& value) {
     // Digits, optionally a point and more digits: with at most 2^53 as the
     // digits' value and 22 decimals, one division of two exact doubles gives
     // the correctly rounded value, as the general parser does.
@@ -67,13 +68,14 @@ std::optional<double> NumberText(std::string_view text) {
         for (++i; i < rest.size() && IsDigit(rest[i]); ++i, ++digits, ++decimals)
             digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(rest[i] - '0');
         if (decimals == 0)
-            return GeneralNumber(text);
+            return ReadGeneralNumber(text, value);
     }
     if (i != rest.size() || wholeDigits == 0 || digits > kMaxDigits ||
         digitsValue > kLargestExactInteger || decimals > 22)
-        return GeneralNumber(text);
-    const double value = static_cast<double>(digitsValue) / kExactPowersOfTen[decimals];
-    return negative ? -value : value;
+        return ReadGeneralNumber(text, value);
+    const double magnitude = static_cast<double>(digitsValue) / kExactPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
 
 } // namespace protocol

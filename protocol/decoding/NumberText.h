@@ -40,7 +40,18 @@ inline std::optional<int> IntegerText(std::string_view text) {
     return value;
 }
 
+// The whole text as a decimal number into value; false when it is not one.
 // Finite values only: "inf", "nan" and overflowing texts read as nothing.
-std::optional<double> NumberText(std::string_view text);
+bool ReadNumber(std::string_view text, double& value);
+
+// Callers that fill an optional should set it from ReadNumber's value, as
+// for IntegerText: an optional returned from a call is put together in memory
+// and read back at once, which stalls the processor.
+inline std::optional<double> NumberText(std::string_view text) {
+    double value = 0;
+    if (!ReadNumber(text, value))
+        return std::nullopt;
+    return value;
+}
 
 } // namespace protocol

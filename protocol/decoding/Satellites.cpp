@@ -13,7 +13,7 @@ struct NumberRange {
     int Offset; // subtracted to give the constellation's own number
 };
 
-SatelliteInView FromRanges(std::span<const NumberRange> ranges, int number) {
+SatelliteId FromRanges(std::span<const NumberRange> ranges, int number) {
     for (const auto& range : ranges)
         if (number >= range.First && number <= range.Last)
             return {range.System, number - range.Offset};
@@ -68,7 +68,7 @@ Constellation NmeaSystemId(int systemId) {
     return systemId >= 1 && systemId <= 6 ? kIds[systemId - 1] : Constellation::Unknown;
 }
 
-std::vector<Constellation> TalkerSystems(std::string_view talker) {
+Coverage TalkerSystems(std::string_view talker) {
     if (talker == "GP")
         return {Constellation::Gps, Constellation::Sbas, Constellation::Qzss, Constellation::Imes};
     const Constellation system = TalkerSystem(talker);
@@ -77,9 +77,9 @@ std::vector<Constellation> TalkerSystems(std::string_view talker) {
     return {system};
 }
 
-SatelliteInView NmeaSatellite(Constellation system, int number) {
+SatelliteId NmeaSatellite(Constellation system, int number) {
     // GPS sentences also carry SBAS and QZSS satellites, numbered as such.
-    const SatelliteInView numbered = FromRanges(kNmeaNumbers, number);
+    const SatelliteId numbered = FromRanges(kNmeaNumbers, number);
     if (system == Constellation::Unknown || system == Constellation::Gps ||
         numbered.System == system)
         return numbered;
@@ -87,11 +87,11 @@ SatelliteInView NmeaSatellite(Constellation system, int number) {
     return {system, number};
 }
 
-SatelliteInView SvinfoSatellite(int svid) {
+SatelliteId SvinfoSatellite(int svid) {
     return FromRanges(kSvinfoNumbers, svid);
 }
 
-SatelliteInView GnssIdSatellite(int gnssId, int svId) {
+SatelliteId GnssIdSatellite(int gnssId, int svId) {
     constexpr std::array<Constellation, 8> kIds = {
         Constellation::Gps,  Constellation::Sbas, Constellation::Galileo, Constellation::BeiDou,
         Constellation::Imes, Constellation::Qzss, Constellation::Glonass, Constellation::NavIC};

@@ -18,13 +18,28 @@ Constellation TalkerSystem(std::string_view talker);
 // The NMEA 4.10 system id of GSA and GSV (1 GPS ... 6 NavIC).
 Constellation NmeaSystemId(int systemId);
 
-// The constellations a talker's GSV report covers; empty for all ("GN").
-std::vector<Constellation> TalkerSystems(std::string_view talker);
+// The constellations a talker's GSV report covers; every one for "GN".
+Coverage TalkerSystems(std::string_view talker);
+
+// A satellite: its constellation and its own number there.
+struct SatelliteId {
+    Constellation System = Constellation::Unknown;
+    int Number = 0;
+};
 
 // A satellite number from an NMEA sentence: of a known constellation (from
 // its talker or a system id), or of any (Unknown: the number tells).
-SatelliteInView NmeaSatellite(Constellation system, int number);
-SatelliteInView SvinfoSatellite(int svid);
-SatelliteInView GnssIdSatellite(int gnssId, int svId);
+SatelliteId NmeaSatellite(Constellation system, int number);
+SatelliteId SvinfoSatellite(int svid);
+SatelliteId GnssIdSatellite(int gnssId, int svId);
+
+// Adds the satellite to the list with no values yet, to be filled where it
+// is kept: a copy of freshly written optionals stalls the processor.
+inline SatelliteInView& AddSatellite(std::vector<SatelliteInView>& list, SatelliteId id) {
+    SatelliteInView& sv = list.emplace_back();
+    sv.System = id.System;
+    sv.Number = id.Number;
+    return sv;
+}
 
 } // namespace protocol

@@ -316,9 +316,9 @@ void NavSat(const UbxPayload& p, Decoded& d) {
     SatelliteReport report;
     report.Satellites.reserve(p.Bytes().size() / 12);
     for (std::size_t at = 8; at + 12 <= p.Bytes().size(); at += 12) {
-        // Filled where it is kept: copying fresh optionals stalls the processor.
-        SatelliteInView& sv = report.Satellites.emplace_back(
-            GnssIdSatellite(static_cast<int>(p.U1(at)), static_cast<int>(p.U1(at + 1))));
+        SatelliteInView& sv =
+            AddSatellite(report.Satellites, GnssIdSatellite(static_cast<int>(p.U1(at)),
+                                                            static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 2));
         SetDirection(sv, p.I1(at + 3), p.I2(at + 4));
         const std::int64_t flags = p.U4(at + 8);
@@ -352,7 +352,7 @@ void NavSvinfo(const UbxPayload& p, Decoded& d) {
         if (p.U1(at + 1) == 0)
             continue; // an idle channel, tracking no satellite
         SatelliteInView& sv =
-            report.Satellites.emplace_back(SvinfoSatellite(static_cast<int>(p.U1(at + 1))));
+            AddSatellite(report.Satellites, SvinfoSatellite(static_cast<int>(p.U1(at + 1))));
         sv.Cn0DbHz = static_cast<int>(p.U1(at + 4));
         SetDirection(sv, p.I1(at + 5), p.I2(at + 6));
         const std::int64_t flags = p.U1(at + 2);

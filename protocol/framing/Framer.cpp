@@ -1,5 +1,6 @@
 #include "protocol/framing/Framer.h"
 
+#include "protocol/EightBytes.h"
 #include "protocol/HexDigit.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/framing/UbxScan.h"
@@ -43,6 +44,25 @@ ChecksumState NmeaChecksum(std::string_view body, std::size_t star, std::uint8_t
     return sum == high * 16 + low ? ChecksumState::Right : ChecksumState::Wrong;
 }
 
+// The whole words of eight bytes from the start of text that hold plain
+// sentence text only (printable, neither "$" nor "*"): how many bytes they
+// are, their XOR added to sum. Most of a sentence needs no more care.
+std::size_t PlainWords(std::string_view text, std::uint8_t& sum) {
+    std::uint64_t folded = 0;
+    std::size_t at = 0;
+    for (; text.size() - at >= 8; at += 8) {
+        const std::uint64_t word = EightBytes(text, at);
+        if ((BytesBelow(word, 0x20) | BytesAbove(word, 0x7E) | BytesEqual(word, kNmeaStart) |
+             BytesEqual(word, '*')) != 0)
+            break;
+        folded ^= word;
+    }
+    for (int shift = 32; shift >= 8; shift /= 2)
+        folded ^= folded >> shift;
+    sum ^= static_cast<std::uint8_t>(folded);
+    return at;
+}
+
 // data starts with "$". One pass: checks the characters, finds the line end
 // and sums the body for the checksum as it goes.
 Scan ScanNmea(std::string_view data) {
@@ -50,7 +70,7 @@ Scan ScanNmea(std::string_view data) {
     std::uint8_t sum = 0;
     std::uint8_t sumBeforeStar = 0;
     std::size_t star = std::string_view::npos; // within the body
-    for (std::size_t i = 1; i < limit; ++i) {
+    for (std::size_t i = 1 + PlainWords(data.substr(1, limit - 1), sum); i < limit; ++i) {
         const std::uint8_t c = Byte(data, i);
         if (static_cast<std::uint8_t>(c - 0x20) < 0x5F && c != kNmeaStart) {
             if (c == '*') {
@@ -142,8 +162,10 @@ std::size_t Framer::Frame(std::string_view data, const Sink& sink, bool endOfStr
             ++pos;
             continue;
         }
-        AddUnframed(data.substr(noiseStart, pos - noiseStart), offset_ + noiseStart, sink);
-        EmitUnframed(sink);
+        if (pos > noiseStart || !unframed_.empty()) { // noise first, where there is any
+            AddUnframed(data.substr(noiseStart, pos - noiseStart), offset_ + noiseStart, sink);
+            EmitUnframed(sink);
+        }
         Emit(scan.kind, rest.substr(0, scan.length), offset_ + pos, scan.checksum, sink);
         pos += scan.length;
         noiseStart = pos;

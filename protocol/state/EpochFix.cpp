@@ -39,11 +39,11 @@ std::optional<bool> SaysFix(const FixStatus& fix) {
 
 } // namespace
 
-void EpochFix::BeginIfNew(const std::string& name, std::optional<double> timeOfDay) {
+void EpochFix::BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay) {
     const bool otherTime =
         timeOfDay && epochTime_ && std::abs(*timeOfDay - *epochTime_) > kSameTimeSeconds;
-    const bool again = !names_.empty() && names_.back() != name &&
-                       std::find(names_.begin(), names_.end(), name) != names_.end();
+    const bool seen = std::find(names_.begin(), names_.end(), name) != names_.end();
+    const bool again = seen && names_.back() != name;
     if (otherTime || again) {
         names_.clear();
         epochTime_.reset();
@@ -52,12 +52,11 @@ void EpochFix::BeginIfNew(const std::string& name, std::optional<double> timeOfD
     }
     if (timeOfDay)
         epochTime_ = timeOfDay;
-    if (names_.size() < kMaxEpochTypes &&
-        std::find(names_.begin(), names_.end(), name) == names_.end())
+    if (names_.size() < kMaxEpochTypes && (names_.empty() || !seen))
         names_.push_back(name);
 }
 
-bool EpochFix::Take(const std::string& name, std::optional<double> timeOfDay,
+bool EpochFix::Take(const std::string& name, const std::optional<double>& timeOfDay,
                     const std::optional<FixStatus>& fix) {
     BeginIfNew(name, timeOfDay);
     if (!fix)

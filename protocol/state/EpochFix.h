@@ -24,14 +24,14 @@ public:
     // Takes what one message tells: its type name ("GNGGA", "NAV-PVT"), its
     // time of day in seconds where it carries one, and its fix where it has
     // one. Returns true when the message told that the fix is lost.
-    bool Take(const std::string& name, std::optional<double> timeOfDay,
+    bool Take(const std::string& name, const std::optional<double>& timeOfDay,
               const std::optional<FixStatus>& fix);
 
     // The merged fix; Type is NoFix while the epoch says there is none.
     const FixStatus& Current() const { return fix_; }
 
 private:
-    void BeginIfNew(const std::string& name, std::optional<double> timeOfDay);
+    void BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay);
 
     FixStatus fix_;
     std::optional<double> epochTime_;

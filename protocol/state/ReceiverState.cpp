@@ -15,20 +15,17 @@ template <typename T> void Update(std::optional<T>& value, const std::optional<T
         value = news;
 }
 
-std::string CountedName(const Message& message, const Decoded& decoded) {
+void CountedName(const Message& message, const Decoded& decoded, std::string& name) {
     if (message.Kind == MessageKind::Unframed)
-        return "unframed";
-    return decoded.Talker + decoded.Name;
+        name.assign("unframed");
+    else
+        name.assign(decoded.Talker).append(decoded.Name);
 }
 
 std::optional<double> TimeOfDay(const std::optional<UtcTime>& utc) {
     if (!utc || !utc->Hour || !utc->Minute || !utc->Second)
         return std::nullopt;
     return *utc->Hour * 3600.0 + *utc->Minute * 60.0 + *utc->Second;
-}
-
-bool Covers(const std::vector<Constellation>& systems, Constellation system) {
-    return systems.empty() || std::find(systems.begin(), systems.end(), system) != systems.end();
 }
 
 } // namespace
@@ -38,17 +35,31 @@ void ReceiverState::Fold(const Message& message, double nowSeconds) {
 }
 
 void ReceiverState::Fold(const Message& message, const Decoded& decoded, double nowSeconds) {
-    const std::string name = CountedName(message, decoded);
-    Count(name, message.Checksum == ChecksumState::Wrong, nowSeconds);
-    FoldValues(decoded, name, nowSeconds);
+    CountedName(message, decoded, name_);
+    Count(types_[TypeOf(name_)].Counts, message.Checksum == ChecksumState::Wrong, nowSeconds);
+    FoldValues(decoded, name_, nowSeconds);
 }
 
-void ReceiverState::Count(const std::string& name, bool checksumWrong, double nowSeconds) {
-    auto counter = counters_.find(name);
-    if (counter == counters_.end())
-        counter = counters_.size() < kMaxMessageTypes ? counters_.try_emplace(name).first
-                                                      : counters_.try_emplace(kOtherTypes).first;
-    Counter& c = counter->second;
+std::size_t ReceiverState::TypeOf(const std::string& name) {
+    std::size_t type = lastType_ == kNoType ? kNoType : types_[lastType_].Next;
+    if (type == kNoType || types_[type].Name != name) {
+        auto known = typeIndex_.find(name);
+        if (known == typeIndex_.end()) {
+            // Past the limit, new types count together as "other".
+            const std::string key = types_.size() < kMaxMessageTypes ? name : kOtherTypes;
+            known = typeIndex_.try_emplace(key, types_.size()).first;
+            if (known->second == types_.size())
+                types_.push_back({key, {}, kNoType});
+        }
+        type = known->second;
+    }
+    if (lastType_ != kNoType)
+        types_[lastType_].Next = type;
+    lastType_ = type;
+    return type;
+}
+
+void ReceiverState::Count(Counter& c, bool checksumWrong, double nowSeconds) {
     ++c.Count;
     c.ChecksumErrors += checksumWrong ? 1 : 0;
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
@@ -79,17 +90,14 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
     }
     if (d.Position) {
         // A message without heights keeps those last sent.
-        protocol::Position next = *d.Position;
-        if (now_.Position) {
-            if (!next.HeightEllipsoidM)
-                next.HeightEllipsoidM = now_.Position->HeightEllipsoidM;
-            if (!next.HeightMslM)
-                next.HeightMslM = now_.Position->HeightMslM;
-        }
-        now_.Position = next;
+        protocol::Position& position = now_.Position ? *now_.Position : now_.Position.emplace();
+        position.LatitudeDeg = d.Position->LatitudeDeg;
+        position.LongitudeDeg = d.Position->LongitudeDeg;
+        Update(position.HeightEllipsoidM, d.Position->HeightEllipsoidM);
+        Update(position.HeightMslM, d.Position->HeightMslM);
     }
-    if (d.Fix || TimeOfDay(d.Utc)) {
-        const bool lost = epoch_.Take(name, TimeOfDay(d.Utc), d.Fix);
+    if (const std::optional<double> timeOfDay = TimeOfDay(d.Utc); d.Fix || timeOfDay) {
+        const bool lost = epoch_.Take(name, timeOfDay, d.Fix);
         now_.Fix = epoch_.Current();
         if (lost)
             ClearUsed();
@@ -146,15 +154,21 @@ void ReceiverState::FoldGsvPart(const SatellitePart& part, double nowSeconds) {
     series.Satellites.clear(); // its room serves the next series
 }
 
-void ReceiverState::ReplaceSatellites(const std::vector<Constellation>& systems,
+void ReceiverState::ReplaceSatellites(Coverage systems,
                                       const std::vector<SatelliteInView>& satellites,
                                       double nowSeconds) {
     reportedAt_ = nowSeconds;
     std::erase_if(satellites_,
-                  [&](const HeldSatellite& held) { return Covers(systems, held.Sv.System); });
-    for (const auto& sv : satellites)
-        if (Covers(systems, sv.System) && satellites_.size() < kMaxSatellites)
-            satellites_.push_back({sv, nowSeconds});
+                  [systems](const HeldSatellite& held) { return systems.Covers(held.Sv.System); });
+    for (const auto& sv : satellites) {
+        if (!systems.Covers(sv.System) || satellites_.size() >= kMaxSatellites)
+            continue;
+        // Filled in place: a held satellite put together first and then
+        // copied would be read back before its parts are stored.
+        HeldSatellite& held = satellites_.emplace_back();
+        held.Sv = sv;
+        held.ReportedAt = nowSeconds;
+    }
 }
 
 bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
@@ -198,7 +212,8 @@ ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
                          return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
                      });
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
-    for (const auto& [name, c] : counters_) {
+    for (const MessageType& type : types_) {
+        const Counter& c = type.Counts;
         // The whole seconds before the current one, as far as the buckets reach.
         std::uint64_t recent = 0;
         for (std::int64_t s = second - kRateWindowSeconds; s < second; ++s) {
@@ -206,8 +221,8 @@ ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
             if (age >= 0 && age < static_cast<std::int64_t>(c.Buckets.size()))
                 recent += c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(age)];
         }
-        snapshot.Messages.push_back(
-            {name, c.Count, c.ChecksumErrors, static_cast<double>(recent) / kRateWindowSeconds});
+        snapshot.Messages.push_back({type.Name, c.Count, c.ChecksumErrors,
+                                     static_cast<double>(recent) / kRateWindowSeconds});
     }
     std::sort(
         snapshot.Messages.begin(), snapshot.Messages.end(),

@@ -75,6 +75,15 @@ private:
         std::int64_t Second = 0; // the second the last bucket counts
         std::array<std::uint32_t, kRateWindowSeconds + 1> Buckets{};
     };
+    static constexpr std::size_t kNoType = static_cast<std::size_t>(-1);
+    // A message type and its counts. Receivers send their types in the same
+    // order every epoch: the type that followed this one last time is tried
+    // first, before any look-up by name.
+    struct MessageType {
+        std::string Name;
+        Counter Counts;
+        std::size_t Next = kNoType;
+    };
     struct GsvSeries {
         std::optional<int> SignalId; // the first signal a talker reported; others are skipped
         int Expected = 0;            // the next part's index, 0 when no series is open
@@ -87,11 +96,12 @@ private:
     static constexpr std::size_t kConstellations =
         static_cast<std::size_t>(Constellation::Unknown) + 1;
 
-    void Count(const std::string& name, bool checksumWrong, double nowSeconds);
+    std::size_t TypeOf(const std::string& name);
+    static void Count(Counter& c, bool checksumWrong, double nowSeconds);
     void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
     void FoldGsvPart(const SatellitePart& part, double nowSeconds);
-    void ReplaceSatellites(const std::vector<Constellation>& systems,
-                           const std::vector<SatelliteInView>& satellites, double nowSeconds);
+    void ReplaceSatellites(Coverage systems, const std::vector<SatelliteInView>& satellites,
+                           double nowSeconds);
     void MarkUsed(const UsedSatellites& used);
     void ClearUsed();
     bool IsUsed(const SatelliteInView& sv) const;
@@ -102,8 +112,11 @@ private:
     std::optional<double> reportedAt_;                   // the last satellite report
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
     bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
-    std::map<std::string, GsvSeries> gsv_;              // by talker
-    std::unordered_map<std::string, Counter> counters_; // hashed: one look-up per message
+    std::map<std::string, GsvSeries> gsv_;                   // by talker
+    std::vector<MessageType> types_;                         // in order of arrival
+    std::unordered_map<std::string, std::size_t> typeIndex_; // into types_, by name
+    std::size_t lastType_ = kNoType;                         // of the message folded last
+    std::string name_; // the counted name of the message being folded; its room serves the next
 };
 
 } // namespace protocol

@@ -91,7 +91,8 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     const TStamp at = ReadTimeOf(lastByte);
     const qint64 receivedMs = at.WallMs;
     emit MessageFramed(message);
-    const protocol::Decoded decoded = protocol::Decode(message);
+    // Values only: the Messages page writes the fields of the rows it shows.
+    const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
     fresh_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
