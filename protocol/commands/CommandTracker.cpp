@@ -1,5 +1,6 @@
 #include "protocol/commands/CommandTracker.h"
 
+#include "protocol/commands/ConfigValues.h"
 #include "protocol/commands/UbxCommands.h"
 
 #include <algorithm>
@@ -15,6 +16,12 @@ bool IsPollWithSelector(std::uint8_t ubxClass, std::uint8_t id, std::size_t size
         return false;
     return (id == kIdCfgPrt && size == 1) || (id == kIdCfgMsg && size == 2) ||
            (id == kIdCfgInf && size == 1);
+}
+
+// CFG-VALGET names the keys it polls, and its answer (a CFG-VALGET of
+// another version, with the values) does not start with the poll's payload.
+bool IsValGet(std::uint8_t ubxClass, std::uint8_t id) {
+    return ubxClass == kClassCfg && id == kIdCfgValGet;
 }
 
 // The longest answer the timeout allows for on the line (a MON-VER with
@@ -47,7 +54,8 @@ std::chrono::milliseconds AnswerTimeout(std::int32_t baudRate, std::size_t comma
 
 bool IsPoll(const TUBXPacket& command) {
     return command.PayLoad.empty() ||
-           IsPollWithSelector(command.pkClass, command.ID, command.PayLoad.size());
+           IsPollWithSelector(command.pkClass, command.ID, command.PayLoad.size()) ||
+           IsValGet(command.pkClass, command.ID);
 }
 
 TCommandTracker::TCommandTracker(TClock clock) : clock_(std::move(clock)) {}
@@ -57,8 +65,9 @@ std::uint64_t TCommandTracker::Track(std::string name, const TUBXPacket& command
     const auto now = clock_();
     const bool poll = IsPoll(command);
     const bool reset = IsReset(command.pkClass, command.ID);
+    const bool selects = poll && !IsValGet(command.pkClass, command.ID);
     pending_.push_back({nextTicket_, std::move(name), command.pkClass, command.ID,
-                        poll ? command.PayLoad : TPayload{}, poll, false, now,
+                        selects ? command.PayLoad : TPayload{}, poll, false, now,
                         reset ? now : now + timeout});
     return nextTicket_++;
 }

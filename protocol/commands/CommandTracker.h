@@ -1,9 +1,9 @@
 #pragma once
 // Follows every UBX command sent to the receiver until its answer, so the
 // user learns whether the receiver took it:
-// - a poll (no payload, or the short payload that names what is polled)
-//   waits for the polled message; a CFG poll's trailing ACK-ACK is taken
-//   in silently;
+// - a poll (no payload, the short payload that names what is polled, or a
+//   CFG-VALGET naming its keys) waits for the polled message; a CFG poll's
+//   trailing ACK-ACK is taken in silently;
 // - any other command waits for ACK-ACK or ACK-NAK naming its class and id;
 // - what has no answer when its time is up ends as "no answer".
 // Received UBX frames (class, id, payload, checksum right) come in one by
@@ -48,7 +48,9 @@ struct TCommandOutcome {
 std::chrono::milliseconds AnswerTimeout(std::int32_t baudRate, std::size_t commandBytes,
                                         std::chrono::milliseconds receivePoll);
 
-// True for a command that asks for a message rather than setting one.
+// True for a command that asks for a message rather than setting one:
+// CFG-VALGET, which names its keys, and every other command whose payload is
+// empty or just names what it polls.
 bool IsPoll(const TUBXPacket& command);
 
 class TCommandTracker {

@@ -14,6 +14,19 @@ inline std::string NmeaLine(std::string_view body) {
     return AppendNmeaChecksum("$" + std::string(body) + "*") + "\r\n";
 }
 
+// "B5 62 06 8B": frame bytes as the tests write them out.
+inline std::string Hex(const TBufToSend& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
+    }
+    return text;
+}
+
 inline std::string UbxBytes(std::uint8_t ubxClass, std::uint8_t id, std::string_view payload) {
     return ToByteString(
         BuildUbxFrame(MakeUbxPacket(ubxClass, id, TPayload(payload.begin(), payload.end()))));

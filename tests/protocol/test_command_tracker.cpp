@@ -3,6 +3,7 @@
 // arrive, and what stays unanswered ends as "no answer".
 
 #include "protocol/commands/CommandTracker.h"
+#include "protocol/commands/ConfigValues.h"
 #include "protocol/commands/UbxCommands.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,25 @@ TEST_F(CommandTrackerTest, PollsEndWithThePolledMessage) {
     EXPECT_FALSE(tracker_.Waiting());
 }
 
+TEST_F(CommandTrackerTest, ValGetEndsWithItsAnswerAndValSetWithItsAck) {
+    const std::uint32_t meas[] = {0x30210001};
+    const TConfigValue rate[] = {{0x30210001, 200}};
+    send("CFG-VALGET", CfgValGetPoll(TConfigLayer::Ram, meas));
+    send("CFG-VALSET", CfgValSet(kLayerRam, rate));
+    send("CFG-VALGET", CfgValGetPoll(TConfigLayer::Flash, meas));
+    now_ += 50ms;
+    EXPECT_EQ(texts(ack(true, 0x06, kIdCfgValSet)), Texts{"CFG-VALSET: ACK-ACK after 50 ms"});
+    // The answer (version 1, with the value) does not repeat the poll's payload.
+    const TPayload answer = {1, 0, 0, 0, 0x01, 0x00, 0x21, 0x30, 0xC8, 0x00};
+    const auto first = tracker_.Receive(kClassCfg, kIdCfgValGet, answer);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].Text(), "CFG-VALGET: answered after 50 ms");
+    EXPECT_EQ(first[0].answer, answer);
+    EXPECT_TRUE(ack(true, 0x06, kIdCfgValGet).empty()); // its ACK-ACK, taken in silently
+    EXPECT_EQ(texts(ack(false, 0x06, kIdCfgValGet)), Texts{"CFG-VALGET: ACK-NAK after 50 ms"});
+    EXPECT_FALSE(tracker_.Waiting());
+}
+
 TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswerAndAResetAsSent) {
     send("CFG-RST", CfgRst(TStartKind::Cold));
     EXPECT_EQ(texts(tracker_.Expire()), Texts{"CFG-RST: sent (receivers do not answer a reset)"});
@@ -110,4 +130,9 @@ TEST(IsPoll, EmptyOrSelectorPayloadsOnly) {
     EXPECT_FALSE(IsPoll(CfgPrtSet({})));
     EXPECT_FALSE(IsPoll(CfgMsgSet({})));
     EXPECT_FALSE(IsPoll(MakeUbxPacket(0x0B, 0x01, {1}))); // only CFG polls carry a selector
+    const std::uint32_t meas[] = {0x30210001};
+    const TConfigValue rate[] = {{0x30210001, 200}};
+    EXPECT_TRUE(IsPoll(CfgValGetPoll(TConfigLayer::Ram, meas)));
+    EXPECT_FALSE(IsPoll(CfgValSet(kLayerRam, rate)));
+    EXPECT_FALSE(IsPoll(CfgValDel(kLayerBbr, meas)));
 }

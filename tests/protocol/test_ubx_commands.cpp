@@ -4,21 +4,13 @@
 
 #include "protocol/commands/HexBytes.h"
 #include "protocol/commands/UbxCommands.h"
+#include "tests/protocol/StreamBytes.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace ubx;
 
 namespace {
-
-std::string Hex(const TBufToSend& bytes) {
-    std::ostringstream text;
-    for (std::size_t index = 0; index < bytes.size(); ++index)
-        text << (index ? " " : "") << std::uppercase << std::hex << (bytes[index] >> 4)
-             << (bytes[index] & 0xF);
-    return text.str();
-}
 
 TPayload Bytes(std::string_view hex) {
     return ParseHexBytes(hex, 65535);
