@@ -142,6 +142,17 @@ std::vector<TUBXPacket> CfgValDelMessages(std::uint8_t layers,
     });
 }
 
+TUBXPacket CfgValGetAnswer(const TCfgValGetAnswer& answer) {
+    CheckCount("CFG-VALGET", answer.values.size());
+    TPayload payload = {1, static_cast<std::uint8_t>(answer.layer)};
+    AppendLittle(payload, answer.position, 2);
+    for (const TConfigValue& value : answer.values) {
+        AppendLittle(payload, value.key, 4);
+        AppendLittle(payload, value.value, CheckedSize(value.key));
+    }
+    return MakeUbxPacket(kClassCfg, kIdCfgValGet, std::move(payload));
+}
+
 std::optional<TCfgValGetAnswer> ReadCfgValGet(std::span<const std::uint8_t> payload) {
     constexpr std::uint8_t kAnswerVersion = 1;
     if (payload.size() < kHeaderSize || payload[0] != kAnswerVersion)

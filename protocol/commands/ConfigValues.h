@@ -75,6 +75,10 @@ struct TCfgValGetAnswer {
     std::vector<TConfigValue> values;
 };
 
+// The receiver's side: the answer as a receiver sends it. Throws EConfigError
+// as the encoders above do.
+TUBXPacket CfgValGetAnswer(const TCfgValGetAnswer& answer);
+
 // None for a payload of another version, or whose key/value pairs are cut
 // short or hold a key ID without a defined value size.
 std::optional<TCfgValGetAnswer> ReadCfgValGet(std::span<const std::uint8_t> payload);

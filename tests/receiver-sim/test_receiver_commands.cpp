@@ -4,6 +4,7 @@
 
 #include "protocol/NmeaSentence.h"
 #include "protocol/UbxFrame.h"
+#include "protocol/commands/ConfigValues.h"
 #include "tests/receiver-sim/ReceivedTraffic.h"
 #include "tools/receiver-sim/CommandScanner.h"
 #include "tools/receiver-sim/SimulatedReceiver.h"
@@ -75,6 +76,14 @@ std::vector<std::string> Kinds(const std::vector<std::string>& messages) {
                                            : "UBX " + Hex(m.substr(2, 2)));
     return kinds;
 }
+
+// The answers of one command, then those of the next.
+std::vector<std::string> Then(std::vector<std::string> first,
+                              const std::vector<std::string>& next) {
+    first.insert(first.end(), next.begin(), next.end());
+    return first;
+}
+
 } // namespace
 
 TEST(CommandScanner, FindsEveryIntactCommandWhateverThePiecesAndTheNoise) {
@@ -141,10 +150,6 @@ TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
     const std::string rate200 = Ubx(0x06, 0x08, {200, 0, 1, 0, 1, 0});
     const std::string rate500 = Ubx(0x06, 0x08, {0xF4, 1, 1, 0, 1, 0});
     const std::vector<std::string> banner(7, "$GPTXT");
-    auto then = [](std::vector<std::string> a, const std::vector<std::string>& b) {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    };
     struct Case {
         const char* legend;
         std::string commands;
@@ -209,10 +214,10 @@ TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
         {"CFG-CFG of four bytes", Ubx(0x06, 0x09, {0, 0, 0, 0}), {nak + "06 09"}},
         {"software reset: banner, unsaved changes lost",
          rate200 + Ubx(0x06, 0x04, {0xFF, 0xFF, 1, 0}) + ratePoll,
-         then(then({ack + "06 08"}, banner), {rate1s, ack + "06 08"})},
+         Then(Then({ack + "06 08"}, banner), {rate1s, ack + "06 08"})},
         {"reset after save keeps the saved setting",
          rate200 + cfgSaveNav + Ubx(0x06, 0x04, {0, 0, 1, 0}) + ratePoll,
-         then(then({ack + "06 08", ack + "06 09"}, banner), {rate200ms, ack + "06 08"})},
+         Then(Then({ack + "06 08", ack + "06 09"}, banner), {rate200ms, ack + "06 08"})},
         {"GNSS-only reset: no answer", Ubx(0x06, 0x04, {1, 0, 2, 0}), {}},
         {"CFG-RST of two bytes", Ubx(0x06, 0x04, {0, 0}), {nak + "06 04"}},
         {"MON-VER poll", Ubx(0x0A, 0x04), {"UBX 0A 04 (190 bytes)"}},
@@ -235,17 +240,12 @@ TEST(SimulatedReceiver, AnswersEachCommandAsAReceiverDoes) {
     }
 }
 
-TEST(SimulatedReceiver, AcknowledgementsAndVersionInTheReceiversLayout) {
+TEST(SimulatedReceiver, AcknowledgementsInTheReceiversLayout) {
     SimulatedReceiver receiver = NewReceiver();
-    auto answers = receiver.Receive(Ubx(0x06, 0x3E) + kCfgAntSet + Ubx(0x0A, 0x04));
-    ASSERT_EQ(answers.size(), 3u);
+    auto answers = receiver.Receive(Ubx(0x06, 0x3E) + kCfgAntSet);
+    ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(Hex(answers[0]), "B5 62 05 00 02 00 06 3E 4B 70");
     EXPECT_EQ(Hex(answers[1]), "B5 62 05 01 02 00 06 13 21 4A");
-    const std::string version = FramePayload(answers[2]);
-    EXPECT_EQ(version.substr(0, 30), std::string("ROM CORE 3.01 (107888)") + std::string(8, '\0'));
-    EXPECT_EQ(version.substr(30, 10), std::string("00080000") + std::string(2, '\0'));
-    EXPECT_EQ(version.substr(40, 30), std::string("FWVER=SPG 3.01") + std::string(16, '\0'));
-    EXPECT_EQ(version.substr(70, 30), std::string("PROTVER=18.00") + std::string(17, '\0'));
 }
 
 TEST(SimulatedReceiver, RateCommandSetsSerialPortOneRate) {
@@ -324,4 +324,192 @@ TEST(SimulatedReceiver, ConfigurationAndRestartsShapeTheEpochs) {
     EXPECT_EQ(epoch(), "");
     receiver.Receive(Ubx(0x06, 0x04, {0, 0, 9, 0})); // GNSS start
     EXPECT_NE(epoch(), "");
+}
+
+namespace {
+constexpr std::uint32_t kRateMeas = 0x30210001, kRateNav = 0x30210002, kUart1Baud = 0x40520001,
+                        kGgaUart1 = 0x209100BB, kPvtUart1 = 0x20910007, kNoSuchKey = 0x30210099;
+
+std::string Bytes(const TUBXPacket& packet) {
+    return ToByteString(BuildUbxFrame(packet));
+}
+
+std::string ValGet(ubx::TConfigLayer layer, std::uint32_t key, std::uint16_t position = 0) {
+    return Bytes(ubx::CfgValGetPoll(layer, std::array{key}, position));
+}
+
+std::string ValSet(std::uint8_t layers, std::uint32_t key, std::uint64_t value,
+                   std::optional<ubx::TConfigTransaction> step = {}) {
+    const std::array values{ubx::TConfigValue{key, value}};
+    return Bytes(step ? ubx::CfgValSet(layers, *step, values) : ubx::CfgValSet(layers, values));
+}
+
+SimulatedReceiver ReceiverOfGeneration(int generation) {
+    ReceiverSettings settings{1039422959, 1, false, false};
+    settings.generation = generation;
+    return SimulatedReceiver(settings);
+}
+} // namespace
+
+TEST(SimulatedReceiver, LaterGenerationsKeepAConfigurationDatabase) {
+    using enum ubx::TConfigLayer;
+    using ubx::kLayerBbr, ubx::kLayerRam;
+    const std::string ack = "UBX 05 01: ", nak = "UBX 05 00: ";
+    const std::string measRam1000 = "UBX 06 8B: 01 00 00 00 01 00 21 30 E8 03";
+    const std::string measRam200 = "UBX 06 8B: 01 00 00 00 01 00 21 30 C8 00";
+    const std::string ratePoll = Ubx(0x06, 0x08), prtPoll = Ubx(0x06, 0x00);
+    const std::string reset = Ubx(0x06, 0x04, {0, 0, 1, 0});
+    const std::string saveAll = Ubx(0x06, 0x09, {0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0});
+    const std::string clearAll = Ubx(0x06, 0x09, {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::vector<std::string> banner(7, "$GPTXT");
+    struct Case {
+        const char* legend;
+        int generation;
+        std::string commands;
+        std::vector<std::string> answers;
+    };
+    const Case cases[] = {
+        {"RATE-MEAS in RAM", 9, ValGet(Ram, kRateMeas), {measRam1000, ack + "06 8B"}},
+        {"defaults: RATE-MEAS, GGA on UART1, UART1 rate",
+         9,
+         ValGet(Default, kRateMeas) + ValGet(Default, kGgaUart1) + ValGet(Default, kUart1Baud),
+         {"UBX 06 8B: 01 07 00 00 01 00 21 30 E8 03", ack + "06 8B",
+          "UBX 06 8B: 01 07 00 00 BB 00 91 20 01", ack + "06 8B",
+          "UBX 06 8B: 01 07 00 00 01 00 52 40 80 25 00 00", ack + "06 8B"}},
+        {"group wildcard: the four RATE keys",
+         9,
+         ValGet(Default, 0x00210FFF),
+         {"UBX 06 8B (26 bytes)", ack + "06 8B"}},
+        {"nothing stored in BBR", 9, ValGet(Bbr, kRateMeas), {nak + "06 8B"}},
+        {"unknown key",
+         9,
+         ValGet(Ram, kNoSuchKey) + ValSet(kLayerRam, kNoSuchKey, 1),
+         {nak + "06 8B", nak + "06 8A"}},
+        {"RATE-MEAS set in RAM acts at once",
+         9,
+         ValSet(kLayerRam, kRateMeas, 200) + ratePoll,
+         {ack + "06 8A", "UBX 06 08: C8 00 01 00 01 00", ack + "06 08"}},
+        {"RATE-MEAS of 10 ms refused",
+         9,
+         ValSet(kLayerRam, kRateMeas, 10) + ValGet(Ram, kRateMeas),
+         {nak + "06 8A", measRam1000, ack + "06 8B"}},
+        {"UART1 rate set",
+         9,
+         ValSet(kLayerRam, kUart1Baud, 115200) + prtPoll,
+         {ack + "06 8A", "UBX 06 00: 01 00 00 00 C0 08 00 00 00 C2 01 00 07 00 03 00 00 00 00 00",
+          ack + "06 00"}},
+        {"CFG-MSG and MSGOUT keys set the same rate",
+         9,
+         Ubx(0x06, 0x01, {0xF0, 0x00, 0}) + ValGet(Ram, kGgaUart1) +
+             ValSet(kLayerRam, kPvtUart1, 2) + Ubx(0x06, 0x01, {0x01, 0x07}),
+         {ack + "06 01", "UBX 06 8B: 01 00 00 00 BB 00 91 20 00", ack + "06 8B", ack + "06 8A",
+          "UBX 06 01: 01 07 00 02 00 00 00 00", ack + "06 01"}},
+        {"set in BBR acts after a reset, deleted no more", 9,
+         ValSet(kLayerBbr, kRateMeas, 200) + ValGet(Ram, kRateMeas) + reset +
+             ValGet(Ram, kRateMeas) + Bytes(ubx::CfgValDel(kLayerBbr, std::array{kRateMeas})) +
+             reset + ValGet(Ram, kRateMeas),
+         Then(Then(Then(Then({ack + "06 8A", measRam1000, ack + "06 8B"}, banner),
+                        {measRam200, ack + "06 8B", ack + "06 8C"}),
+                   banner),
+              {measRam1000, ack + "06 8B"})},
+        {"CFG-CFG saves RAM to BBR and clears it",
+         9,
+         ValSet(kLayerRam, kRateMeas, 200) + saveAll + ValGet(Bbr, kRateMeas) + clearAll +
+             ValGet(Bbr, kRateMeas),
+         {ack + "06 8A", ack + "06 09", "UBX 06 8B: 01 01 00 00 01 00 21 30 C8 00", ack + "06 8B",
+          ack + "06 09", nak + "06 8B"}},
+        {"another CFG message cancels a transaction",
+         9,
+         ValSet(kLayerRam, kRateMeas, 200, ubx::TConfigTransaction::Start) + ratePoll +
+             ValSet(kLayerRam, kRateNav, 2, ubx::TConfigTransaction::Apply) + ratePoll,
+         {ack + "06 8A", "UBX 06 08: E8 03 01 00 01 00", ack + "06 08", nak + "06 8A",
+          "UBX 06 08: E8 03 01 00 01 00", ack + "06 08"}},
+        {"generation 8 has no database", 8, ValGet(Ram, kRateMeas), {nak + "06 8B"}},
+        {"generation 10 refuses the legacy messages",
+         10,
+         ratePoll + prtPoll + Ubx(0x06, 0x01, {0xF0, 0x00, 0}) + ValGet(Ram, kRateMeas),
+         {nak + "06 08", nak + "06 00", nak + "06 01", measRam1000, ack + "06 8B"}},
+    };
+    for (const Case& c : cases) {
+        SimulatedReceiver receiver = ReceiverOfGeneration(c.generation);
+        std::vector<std::string> answers;
+        for (const std::string& answer : receiver.Receive(c.commands))
+            answers.push_back(Describe(answer));
+        EXPECT_EQ(answers, c.answers) << c.legend;
+    }
+}
+
+TEST(SimulatedReceiver, TransactionOverMoreThan64KeysActsAtApplyOnlyAndAllOrNothing) {
+    // RATE-MEAS back to 1000 ms after 69 other keys: two messages.
+    std::vector<ubx::TConfigValue> values;
+    for (const ubx::TConfigKey& key : ubx::ConfigKeys())
+        if (key.name.starts_with("CFG-MSGOUT-") && key.name.ends_with("_I2C") && values.size() < 69)
+            values.push_back({key.id, 0});
+    values.push_back({kRateMeas, 1000});
+    const std::vector<TUBXPacket> messages = ubx::CfgValSetMessages(ubx::kLayerRam, values);
+    ASSERT_EQ(messages.size(), 2u);
+
+    for (bool refusedValue : {false, true}) {
+        SimulatedReceiver receiver = ReceiverOfGeneration(9);
+        receiver.Receive(ValSet(ubx::kLayerRam, kRateMeas, 200));
+        EXPECT_EQ(receiver.EpochPeriod(), std::chrono::milliseconds(200)); // 5 Hz
+        receiver.Receive(Bytes(messages[0]));
+        EXPECT_EQ(receiver.EpochPeriod(), std::chrono::milliseconds(200));
+        TUBXPacket apply = messages[1];
+        if (refusedValue) // the last key, RATE-MEAS, asks for 10 ms
+            apply = ubx::CfgValSet(ubx::kLayerRam, ubx::TConfigTransaction::Apply,
+                                   std::array{values[64], values[65], values[66], values[67],
+                                              values[68], ubx::TConfigValue{kRateMeas, 10}});
+        const std::vector<std::string> answers = receiver.Receive(Bytes(apply));
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(Describe(answers[0]), refusedValue ? "UBX 05 00: 06 8A" : "UBX 05 01: 06 8A");
+        EXPECT_EQ(receiver.EpochPeriod(), std::chrono::milliseconds(refusedValue ? 200 : 1000));
+        EXPECT_EQ(receiver.MessageRate("GGA"), 1);
+    }
+}
+
+TEST(SimulatedReceiver, AllKeysWildcardAnswersInPagesOf64) {
+    SimulatedReceiver receiver = ReceiverOfGeneration(9);
+    const auto keys = ubx::ConfigKeys();
+    for (std::uint16_t position : {0, 64}) {
+        const std::vector<std::string> answers =
+            receiver.Receive(ValGet(ubx::TConfigLayer::Default, 0x0FFF0FFF, position));
+        ASSERT_EQ(answers.size(), 2u);
+        const std::string payload = FramePayload(answers[0]);
+        const auto answer =
+            ubx::ReadCfgValGet(std::vector<std::uint8_t>(payload.begin(), payload.end()));
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->position, position);
+        ASSERT_EQ(answer->values.size(), 64u);
+        EXPECT_EQ(answer->values.front().key, keys[position].id);
+        EXPECT_EQ(answer->values.back().key, keys[position + 63u].id);
+    }
+}
+
+TEST(SimulatedReceiver, VersionNamesTheGenerationsReceiver) {
+    struct Case {
+        int generation;
+        std::vector<std::string> fields; // software, hardware, then the extensions
+    };
+    const Case cases[] = {
+        {8,
+         {"ROM CORE 3.01 (107888)", "00080000", "FWVER=SPG 3.01", "PROTVER=18.00", "MOD=NEO-M8N",
+          "GPS;GLO;GAL;BDS", "SBAS;IMES;QZSS"}},
+        {9,
+         {"EXT CORE 1.00 (0fa0ae)", "00190000", "ROM BASE 0x118B2060", "FWVER=HPG 1.32",
+          "PROTVER=27.31", "MOD=ZED-F9P", "GPS;GLO;GAL;BDS", "SBAS;QZSS"}},
+        {10,
+         {"ROM SPG 5.10 (7b202e)", "000A0000", "FWVER=SPG 5.10", "PROTVER=34.10", "MOD=MAX-M10S",
+          "GPS;GLO;GAL;BDS", "SBAS;QZSS"}},
+    };
+    for (const Case& c : cases) {
+        SimulatedReceiver receiver = ReceiverOfGeneration(c.generation);
+        const std::vector<std::string> answers = receiver.Receive(Ubx(0x0A, 0x04));
+        ASSERT_EQ(answers.size(), 1u);
+        const std::string payload = FramePayload(answers[0]);
+        std::vector<std::string> fields;
+        for (size_t at = 0; at < payload.size(); at += fields.size() == 2 ? 10 : 30)
+            fields.push_back(payload.substr(at, payload.find('\0', at) - at));
+        EXPECT_EQ(fields, c.fields) << c.generation;
+    }
 }

@@ -24,18 +24,20 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_EQ(defaults.baud, 9600);
     EXPECT_FALSE(defaults.ubx);
     EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
+    EXPECT_EQ(defaults.generation, 8);
 
-    const SimulatorOptions set =
-        ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000"});
+    const SimulatorOptions set = ParseSimulatorOptions(
+        {"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000", "--generation=10"});
+    EXPECT_EQ(set.generation, 10);
     EXPECT_EQ(set.port, "COM254");
     EXPECT_EQ(set.baud, 115200);
     EXPECT_TRUE(set.ubx);
     EXPECT_DOUBLE_EQ(set.BytesPerSecond(), 50000);
 
     const std::vector<std::vector<std::string>> refused = {
-        {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"}, {"--port", "ttyUSB0"},
-        {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},   {"--rate", "-5"},
-        {"--ubx=1"},        {"--verbose"},
+        {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"},  {"--port", "ttyUSB0"},
+        {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},    {"--rate", "-5"},
+        {"--ubx=1"},        {"--verbose"},        {"--generation", "7"}, {"--generation", "09"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];

@@ -6,21 +6,30 @@
 #include <utility>
 
 namespace {
-constexpr std::uint32_t kLowestBaud = 4800;
-constexpr std::uint32_t kHighestBaud = 921600;
-constexpr std::uint32_t kShortestPeriodMs = 25;
-constexpr std::uint32_t kMostMeasurementsPerSolution = 127;
-constexpr std::uint32_t kLastTimeReference = 4; // UTC, GPS, GLONASS, BeiDou, Galileo
-constexpr size_t kCfgCfgLength = 12;            // 13 with the device mask
+constexpr size_t kCfgCfgLength = 12; // 13 with the device mask
 constexpr size_t kCfgAntLength = 4;
 } // namespace
 
-ConfigCommands::ConfigCommands(const ReceiverConfig& defaults)
-    : defaults_(defaults), permanent_(defaults), config_(defaults) {}
+ConfigCommands::ConfigCommands(const ReceiverConfig& defaults, int generation)
+    : generation_(generation), defaults_(defaults), permanent_(defaults), config_(defaults),
+      database_(defaults) {}
+
+void ConfigCommands::LoadPermanent() {
+    config_ = permanent_;
+    if (generation_ >= 9)
+        database_.Load(config_);
+}
+
+bool ConfigCommands::Legacy(std::uint8_t id) const {
+    return id == kUbxIdCfgPrt || id == kUbxIdCfgMsg || id == kUbxIdCfgRate || id == kUbxIdCfgAnt;
+}
 
 std::vector<std::string> ConfigCommands::Take(std::uint8_t id, const std::string& payload) {
+    values_.Interrupt(id);
     bool taken = false;
-    switch (id) {
+    // Generation 10 refuses the legacy messages like ones it does not know.
+    const bool refused = generation_ >= 10 && Legacy(id);
+    switch (refused ? std::uint8_t{0xFF} : id) {
     case kUbxIdCfgPrt:
         taken = TakePortCommand(payload);
         break;
@@ -35,6 +44,13 @@ std::vector<std::string> ConfigCommands::Take(std::uint8_t id, const std::string
         break;
     case kUbxIdCfgCfg:
         taken = TakeConfigurationCommand(payload);
+        break;
+    case ubx::kIdCfgValGet:
+        taken = generation_ >= 9 && values_.TakeGet(payload, database_, config_, answers_);
+        break;
+    case ubx::kIdCfgValSet:
+    case ubx::kIdCfgValDel:
+        taken = generation_ >= 9 && values_.TakeChange(id, payload, database_, config_);
         break;
     }
     answers_.push_back(AckFrame(taken, kUbxClassCfg, id));
@@ -127,12 +143,32 @@ bool ConfigCommands::TakeAntennaCommand(const std::string& payload) {
 
 // Clear (the permanent sections back to defaults), save (the sections in
 // force made permanent), load (the permanent sections put in force), in
-// that order; the device mask of the 13-byte form is accepted and ignored.
+// that order. Generation 9+ does the same with all of the database: BBR and
+// Flash emptied, RAM stored in them, RAM rebuilt from them; the device mask
+// of the 13-byte form chooses BBR (bit 0) and Flash (bits 1, 2 and 4), both
+// without it.
 bool ConfigCommands::TakeConfigurationCommand(const std::string& payload) {
     if (payload.size() != kCfgCfgLength && payload.size() != kCfgCfgLength + 1)
         return false;
-    CopySections(defaults_, permanent_, Unsigned(payload, 0, 4));
-    CopySections(config_, permanent_, Unsigned(payload, 4, 4));
-    CopySections(permanent_, config_, Unsigned(payload, 8, 4));
+    const std::uint32_t clear = Unsigned(payload, 0, 4);
+    const std::uint32_t save = Unsigned(payload, 4, 4);
+    const std::uint32_t load = Unsigned(payload, 8, 4);
+    CopySections(defaults_, permanent_, clear);
+    CopySections(config_, permanent_, save);
+    CopySections(permanent_, config_, load);
+    if (generation_ < 9)
+        return true;
+    std::uint8_t devices = ubx::kLayerBbr | ubx::kLayerFlash;
+    if (payload.size() > kCfgCfgLength) {
+        const auto mask = static_cast<std::uint8_t>(payload[kCfgCfgLength]);
+        devices = static_cast<std::uint8_t>(((mask & 0x01) ? ubx::kLayerBbr : 0) |
+                                            ((mask & 0x16) ? ubx::kLayerFlash : 0));
+    }
+    if (clear)
+        database_.Clear(devices);
+    if (save)
+        database_.Save(devices, config_);
+    if (load)
+        database_.Load(config_);
     return true;
 }

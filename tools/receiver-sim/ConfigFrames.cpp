@@ -1,7 +1,5 @@
 #include "tools/receiver-sim/ConfigFrames.h"
 
-#include "tools/receiver-sim/ReceiverIdentity.h"
-
 #include <algorithm>
 
 namespace {
@@ -45,11 +43,11 @@ std::string CfgRateFrame(const ReceiverConfig& config) {
     return UbxFrame(kUbxClassCfg, kUbxIdCfgRate, payload);
 }
 
-std::string MonVerFrame() {
+std::string MonVerFrame(const ReceiverIdentity& identity) {
     std::string payload;
-    PutText(payload, kSoftwareVersion, kSoftwareField);
-    PutText(payload, kHardwareVersion, kHardwareField);
-    for (std::string_view extension : kVersionExtensions)
+    PutText(payload, identity.softwareVersion, kSoftwareField);
+    PutText(payload, identity.hardwareVersion, kHardwareField);
+    for (std::string_view extension : identity.extensions)
         PutText(payload, extension, kExtensionField);
     return UbxFrame(kUbxClassMon, kUbxIdMonVer, payload);
 }

@@ -5,6 +5,7 @@
 // from the payloads of the commands it takes.
 
 #include "tools/receiver-sim/ReceiverConfig.h"
+#include "tools/receiver-sim/ReceiverIdentity.h"
 
 #include <cstdint>
 #include <string>
@@ -23,7 +24,7 @@ inline constexpr size_t kCfgRateLength = 6;
 std::string CfgPrtFrame(int portId, const PortConfig& port);
 std::string CfgMsgFrame(std::uint8_t ubxClass, std::uint8_t id, const MessageRates& rates);
 std::string CfgRateFrame(const ReceiverConfig& config);
-std::string MonVerFrame();
+std::string MonVerFrame(const ReceiverIdentity& identity);
 
 // The little-endian unsigned field of `bytes` bytes at `at`.
 std::uint32_t Unsigned(std::string_view payload, size_t at, int bytes);

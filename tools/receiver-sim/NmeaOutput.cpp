@@ -3,7 +3,6 @@
 #include "tools/receiver-sim/GpsTime.h"
 #include "tools/receiver-sim/NmeaFields.h"
 #include "tools/receiver-sim/ReceiverClock.h"
-#include "tools/receiver-sim/ReceiverIdentity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,14 +194,14 @@ std::vector<std::string> StandardMessage(std::string_view id, const NavigationSo
     return {};
 }
 
-std::vector<std::string> BannerSentences(NmeaDialect dialect) {
+std::vector<std::string> BannerSentences(const ReceiverIdentity& identity, NmeaDialect dialect) {
     std::vector<std::string> banner;
     const std::string texts[] = {"u-blox ag - www.u-blox.com",
-                                 "HW " + std::string(kHardwareName) + " " +
-                                     std::string(kHardwareVersion),
-                                 std::string(kSoftwareVersion),
-                                 std::string(kVersionExtensions[0]),
-                                 std::string(kVersionExtensions[1]),
+                                 "HW " + std::string(identity.hardwareName) + " " +
+                                     std::string(identity.hardwareVersion),
+                                 std::string(identity.softwareVersion),
+                                 std::string(identity.extensions[0]),
+                                 std::string(identity.extensions[1]),
                                  "ANTSTATUS=OK",
                                  "ZEPO receiver simulator"};
     for (const std::string& text : texts)

@@ -12,6 +12,7 @@
 // receiver's GGA does; GSA lists at most 12 per constellation.
 
 #include "tools/receiver-sim/NavigationModel.h"
+#include "tools/receiver-sim/ReceiverIdentity.h"
 
 #include <array>
 #include <string>
@@ -33,7 +34,8 @@ std::vector<std::string> StandardMessage(std::string_view id, const NavigationSo
 // and Galileo, BeiDou and QZSS by their own numbers under their own talker.
 int NmeaSatelliteNumber(const SatelliteView& satellite);
 
-std::vector<std::string> BannerSentences(NmeaDialect dialect = NmeaDialect::GpsOnly);
+std::vector<std::string> BannerSentences(const ReceiverIdentity& identity,
+                                         NmeaDialect dialect = NmeaDialect::GpsOnly);
 
 std::string Pubx00Position(const NavigationSolution& solution);
 std::string Pubx03SatelliteStatus(const NavigationSolution& solution);

@@ -46,6 +46,15 @@ struct ReceiverConfig {
     const PortConfig& Line() const { return ports[kLinePort]; }
 };
 
+// What the receiver takes: UART rates from 4800 to 921600 baud, a measurement
+// period of 25 ms or more, 1 to 127 measurements per navigation solution, and
+// time references UTC, GPS, GLONASS, BeiDou and Galileo (0 to 4).
+inline constexpr std::uint32_t kLowestBaud = 4800;
+inline constexpr std::uint32_t kHighestBaud = 921600;
+inline constexpr std::uint32_t kShortestPeriodMs = 25;
+inline constexpr std::uint32_t kMostMeasurementsPerSolution = 127;
+inline constexpr std::uint32_t kLastTimeReference = 4;
+
 // The factory settings of a receiver whose UART1 runs at lineBaud, sending
 // the standard NMEA messages, and NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP
 // and NAV-SAT when ubx is set; its other UBX messages wait for CFG-MSG.

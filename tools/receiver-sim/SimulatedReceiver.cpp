@@ -52,6 +52,8 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
     ReceiverConfig defaults =
         DefaultConfig(settings.lineBaud, settings.interleaveUbx, settings.positionEachEpoch);
     defaults.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
+    if (settings.generation >= 9)
+        defaults.rates[*FindOutputMessage("ZDA")][kLinePort] = 0;
     return defaults;
 }
 } // namespace
@@ -62,7 +64,7 @@ SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
-      configuration_(Defaults(settings)) {}
+      configuration_(Defaults(settings), settings.generation) {}
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
     if (epochs_ > 0)
@@ -85,7 +87,7 @@ std::vector<std::string> SimulatedReceiver::NextEpoch() {
 std::vector<std::string> SimulatedReceiver::Banner() const {
     if (!Sends("$"))
         return {};
-    return BannerSentences(dialect_);
+    return BannerSentences(IdentityOf(settings_.generation), dialect_);
 }
 
 std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
@@ -159,7 +161,7 @@ void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
         return;
     }
     if (payload.empty() && message.ubxClass == kUbxClassMon && message.id == kUbxIdMonVer)
-        return Answer(MonVerFrame());
+        return Answer(MonVerFrame(IdentityOf(settings_.generation)));
     const auto output = FindOutputMessage(message.ubxClass, message.id);
     if (payload.empty() && output && kOutputMessages[*output].protocol() == OutputProtocol::Ubx) {
         for (std::string& frame :

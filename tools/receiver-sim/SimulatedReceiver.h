@@ -15,6 +15,11 @@
 // message alone; anything else is left unanswered. CFG-MSG answers a poll of
 // a message it does not send with rates of 0. The port settings of the line
 // (UART1) decide which protocols it takes and sends and the rate it talks at.
+//
+// The receiver generation decides its identity (ReceiverIdentity.h) and its
+// configuration interface: 9 and 10 add the configuration database and
+// CFG-VALGET, CFG-VALSET and CFG-VALDEL, 10 refuses the legacy CFG messages
+// (ConfigCommands.h). Their factory settings leave ZDA off.
 
 #include "tools/receiver-sim/CommandScanner.h"
 #include "tools/receiver-sim/ConfigCommands.h"
@@ -36,7 +41,8 @@ struct ReceiverSettings {
     bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
     std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
     std::chrono::milliseconds measurementPeriod{1000};
-    bool rtk = false; // an RTK fixed solution whenever there is a fix
+    bool rtk = false;   // an RTK fixed solution whenever there is a fix
+    int generation = 8; // 8, 9 or 10
 };
 
 class SimulatedReceiver {

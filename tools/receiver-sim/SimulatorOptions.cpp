@@ -4,6 +4,7 @@
 
 const char* const kSimulatorUsage =
     "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
+    "                         [--generation N]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
@@ -16,6 +17,11 @@ const char* const kSimulatorUsage =
     "               NAV-PVT carrier solution fixed) whenever it has a fix\n"
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
+    "  --generation N  the receiver generation: 8 (default) a NEO-M8N; 9 a ZED-F9P\n"
+    "               (HPG 1.32, protocol 27.31) that also takes CFG-VALGET, CFG-VALSET\n"
+    "               and CFG-VALDEL on its RAM, BBR, Flash and Default layers, with\n"
+    "               CFG-CFG saving RAM to BBR and Flash; 10 a MAX-M10S (SPG 5.10,\n"
+    "               protocol 34.10) that refuses CFG-PRT, CFG-MSG, CFG-RATE and CFG-ANT\n"
     "  --help       show this text\n"
     "  --version    show the program's version\n"
     "\n"
@@ -24,8 +30,9 @@ const char* const kSimulatorUsage =
     "(CFG-MSG gives rates of 0 for a message it does not send); their sets, and\n"
     "CFG-CFG save / load / revert (kept for the run), with ACK-ACK or ACK-NAK;\n"
     "CFG-RST restarts it unanswered (a cold start loses the fix for some\n"
-    "seconds); MON-VER (a NEO-M8N, SPG 3.01, protocol 18) and polls of the NAV\n"
-    "messages with the message. Besides those --ubx sends, CFG-MSG turns on\n"
+    "seconds); MON-VER (the generation's receiver; for 8, SPG 3.01, protocol 18)\n"
+    "and polls of the NAV messages with the message. Besides those --ubx sends,\n"
+    "CFG-MSG (or, from generation 9, the CFG-MSGOUT keys) turns on\n"
     "NAV-POSECEF, NAV-SOL, NAV-VELECEF, NAV-TIMEGPS, NAV-TIMEUTC, NAV-CLOCK,\n"
     "NAV-TIMELS, NAV-SVINFO and NAV-EOE, which closes each epoch. Other\n"
     "messages go unanswered. It talks at its UART1 rate (--baud, then CFG-PRT):\n"
@@ -86,6 +93,11 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--rate") {
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
+        } else if (name == "--generation") {
+            const std::string text = takeValue();
+            if (text != "8" && text != "9" && text != "10")
+                throw EUsageError("--generation needs 8, 9 or 10, not \"" + text + "\"");
+            options.generation = std::stoi(text);
         } else if (name == "--ubx" && !value) {
             options.ubx = true;
         } else if (name == "--rtk" && !value) {

@@ -13,6 +13,7 @@ struct SimulatorOptions {
     bool gnss = false;        // several constellations instead of GPS alone
     bool rtk = false;         // an RTK fixed solution whenever there is a fix
     std::optional<long> rate; // bytes per second of continuous mixed traffic
+    int generation = 8;       // the receiver generation: 8, 9 or 10
     bool help = false;
     bool version = false;
 

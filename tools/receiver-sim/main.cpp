@@ -98,6 +98,7 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.multiGnss = options.gnss;
     receiverSettings.rtk = options.rtk;
     receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
+    receiverSettings.generation = options.generation;
     SimulatedReceiver receiver(receiverSettings);
 
     LineSettings lineSettings;
