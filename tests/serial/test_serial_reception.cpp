@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -203,34 +204,41 @@ TEST_F(SerialReception, ConsumerHeldBackPastTheBoundIsToldWhatWasDropped) {
 }
 
 // A flood goes out in largest chunks one after the other, long before the
-// Delay is up; a source paced by its reader is read no further than a chunk
-// ahead of a slow consumer, one that is not runs ahead into the buffer.
+// Delay is up (what is left below a chunk waits for it); a source paced by
+// its reader is read no further than a chunk ahead of a slow consumer, one
+// that is not runs ahead into the buffer.
 TEST_F(SerialReception, FloodComesInLargestChunksAtOnceAPacedSourceIsHeldBack) {
     constexpr std::size_t kChunk = ReceiveBuffer::kLargestChunk;
+    constexpr auto kDelay = std::chrono::milliseconds(6000);
     const std::string flood(4 * kChunk, 'f');
     for (const bool paced : {false, true}) {
         SCOPED_TRACE(paced ? "paced" : "not paced");
-        std::atomic<std::size_t> tapped = 0;
-        std::atomic<std::size_t> delivered = 0;
+        std::atomic<std::size_t> tapped = 0, delivered = 0;
         std::size_t largest = 0, mostAhead = 0;
+        std::optional<Clock::duration> threeChunksAfter;
         TSerialPort flooded;
         flooded.SetPort(spCOM13);
         flooded.SetNeedSynchronization(false);
         flooded.SetPacedByReader(paced);
-        flooded.SetDelay(10000);
+        flooded.SetDelay(static_cast<std::uint32_t>(kDelay.count()));
         flooded.SetReceiveTap([&](const char*, std::size_t size) { tapped += size; });
+        const auto start = Clock::now();
         flooded.OnReceive = [&](TSerialPort*, const std::string& chunk) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a slow window
             mostAhead = std::max(mostAhead, tapped - delivered);
             largest = std::max(largest, chunk.size());
             delivered += chunk.size();
+            if (delivered >= 3 * kChunk && !threeChunksAfter)
+                threeChunksAfter = Clock::now() - start;
         };
         flooded.Open();
         std::thread writer([&] { peer.write(flood); });
-        EXPECT_TRUE(WaitFor([&] { return delivered == flood.size(); }, 8000));
+        EXPECT_TRUE(WaitFor([&] { return delivered == flood.size(); }, 3 * kDelay.count()));
         writer.join();
         flooded.Close();
         EXPECT_EQ(largest, kChunk);
+        ASSERT_TRUE(threeChunksAfter.has_value());
+        EXPECT_LT(*threeChunksAfter, kDelay - std::chrono::seconds(1));
         EXPECT_EQ(flooded.DroppedBytes(), 0u);
         if (paced)
             EXPECT_LE(mostAhead, 2 * kChunk);
