@@ -96,6 +96,24 @@ std::uint64_t LittleAt(std::span<const std::uint8_t> bytes) {
     return value;
 }
 
+// Keys each followed by its value, to the end; none when cut short or a key
+// gives no value size.
+std::optional<std::vector<TConfigValue>> ReadValues(std::span<const std::uint8_t> pairs) {
+    std::vector<TConfigValue> values;
+    for (std::size_t offset = 0; offset < pairs.size();) {
+        if (pairs.size() - offset < 4)
+            return std::nullopt;
+        const auto key = static_cast<std::uint32_t>(LittleAt(pairs.subspan(offset, 4)));
+        const std::size_t bytes = ConfigKeySize(key);
+        offset += 4;
+        if (bytes == 0 || pairs.size() - offset < bytes)
+            return std::nullopt;
+        values.push_back({key, LittleAt(pairs.subspan(offset, bytes))});
+        offset += bytes;
+    }
+    return values;
+}
+
 } // namespace
 
 TUBXPacket CfgValGetPoll(TConfigLayer layer, std::span<const std::uint32_t> keys,
@@ -157,21 +175,22 @@ std::optional<TCfgValGetAnswer> ReadCfgValGet(std::span<const std::uint8_t> payl
     constexpr std::uint8_t kAnswerVersion = 1;
     if (payload.size() < kHeaderSize || payload[0] != kAnswerVersion)
         return std::nullopt;
-    TCfgValGetAnswer answer;
-    answer.layer = static_cast<TConfigLayer>(payload[1]);
-    answer.position = static_cast<std::uint16_t>(LittleAt(payload.subspan(2, 2)));
-    for (std::size_t offset = kHeaderSize; offset < payload.size();) {
-        if (payload.size() - offset < 4)
-            return std::nullopt;
-        const auto key = static_cast<std::uint32_t>(LittleAt(payload.subspan(offset, 4)));
-        const std::size_t bytes = ConfigKeySize(key);
-        offset += 4;
-        if (bytes == 0 || payload.size() - offset < bytes)
-            return std::nullopt;
-        answer.values.push_back({key, LittleAt(payload.subspan(offset, bytes))});
-        offset += bytes;
-    }
-    return answer;
+    auto values = ReadValues(payload.subspan(kHeaderSize));
+    if (!values)
+        return std::nullopt;
+    return TCfgValGetAnswer{static_cast<TConfigLayer>(payload[1]),
+                            static_cast<std::uint16_t>(LittleAt(payload.subspan(2, 2))),
+                            std::move(*values)};
+}
+
+std::optional<TCfgValSetContent> ReadCfgValSet(std::span<const std::uint8_t> payload) {
+    if (payload.size() < kHeaderSize || payload[0] > 1)
+        return std::nullopt;
+    auto values = ReadValues(payload.subspan(kHeaderSize));
+    if (!values)
+        return std::nullopt;
+    return TCfgValSetContent{payload[1], static_cast<TConfigTransaction>(payload[2]),
+                             std::move(*values)};
 }
 
 } // namespace ubx

@@ -83,4 +83,13 @@ TUBXPacket CfgValGetAnswer(const TCfgValGetAnswer& answer);
 // short or hold a key ID without a defined value size.
 std::optional<TCfgValGetAnswer> ReadCfgValGet(std::span<const std::uint8_t> payload);
 
+// What a CFG-VALSET sets, for those who follow what the receiver was told;
+// none for a payload cut short.
+struct TCfgValSetContent {
+    std::uint8_t layers = 0;
+    TConfigTransaction transaction = TConfigTransaction::None;
+    std::vector<TConfigValue> values;
+};
+std::optional<TCfgValSetContent> ReadCfgValSet(std::span<const std::uint8_t> payload);
+
 } // namespace ubx

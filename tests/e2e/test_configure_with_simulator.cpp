@@ -1,13 +1,14 @@
 // The "Configure" page and the UBX composer against the receiver simulator on
-// its pseudo-terminal, one window and one simulator for the whole suite, in
-// this order: each settings task gets the receiver's answer (a poll fills
-// the fields, a set is acknowledged and read back, a restart goes
-// unanswered); the composer's NAV-PVT poll comes back decoded, a bad
-// CFG-RATE is refused, "Poll CFG_PRT" sends the port poll and shows the
-// port's settings; the receiver moves to 115200 baud with the monitor
-// following, the baud search finds it there from the wrong rate, and both go
-// back to 9600. With ZEPO_SCREENSHOT_DIR set, the Configure page is saved
-// there as a PNG file.
+// its pseudo-terminal, one window and one simulator for each receiver
+// generation (8 with the legacy messages, 9 and 10 through the configuration
+// database), in this order: each settings task gets the receiver's answer (a
+// poll fills the fields, a set is acknowledged and read back, a restart goes
+// unanswered) and no command is refused; the composer's NAV-PVT poll comes
+// back decoded, a bad CFG-RATE is refused, "Poll CFG_PRT" sends the port poll
+// and shows the port's settings; the receiver moves to 115200 baud with the
+// monitor following, the baud search finds it there from the wrong rate, and
+// both go back to 9600. With ZEPO_SCREENSHOT_DIR set, the Configure page is
+// saved there as a PNG file.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
@@ -32,31 +33,45 @@
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 constexpr int kWaitMs = 10000;
 
-class ConfigureWithSimulator : public testing::Test {
+class ConfigureWithSimulator : public testing::TestWithParam<int> {
 protected:
-    // The simulator starts at its default 9600 baud, which the window opens at.
     static void SetUpTestSuite() {
-        scratch_ = new ScratchEnvironment;
-        simulator_ = new ChildProcess(*scratch_, kReceiverSimulator, {"--port", "COM17"});
         static int argc = 1;
         static char name[] = "test_configure_with_simulator";
         static char* argv[] = {name, nullptr};
         application_ = new QApplication(argc, argv);
+    }
+    static void TearDownTestSuite() {
+        StopReceiver();
+        delete application_;
+    }
+    // The simulator starts at its default 9600 baud, which the window opens at.
+    static void StartReceiver(int generation) {
+        scratch_ = new ScratchEnvironment;
+        simulator_ = new ChildProcess(
+            *scratch_, kReceiverSimulator,
+            {"--port", "COM17", "--generation", QString::number(generation).toStdString()});
+        generation_ = generation;
         form_ = new TMainForm;
         form_->resize(1100, 700);
         form_->show();
     }
-    static void TearDownTestSuite() {
+    static void StopReceiver() {
         delete form_;
-        delete application_;
         delete simulator_;
         delete scratch_;
+        form_ = nullptr;
     }
     void SetUp() override {
+        if (generation_ != GetParam()) {
+            StopReceiver();
+            StartReceiver(GetParam());
+        }
         if (form_->portSerial.IsConnected())
             return;
         ASSERT_TRUE(WaitForAnnouncement("COM17")) << simulator_->Errors();
@@ -80,11 +95,23 @@ protected:
         return QTest::qWaitFor([&] { return shown->text().startsWith(expected); }, kWaitMs);
     }
 
+    // The command that carries a setting: the legacy message, or on a
+    // receiver with a configuration database CFG-VALGET to read and
+    // CFG-VALSET to write.
+    static QString Polled(const QString& legacy) {
+        return (generation_ >= 9 ? QString("CFG-VALGET") : legacy) + ": answered after";
+    }
+    static QString Acknowledged(const QString& legacy) {
+        return (generation_ >= 9 ? QString("CFG-VALSET") : legacy) + ": ACK-ACK after";
+    }
+
     static ScratchEnvironment* scratch_;
     static ChildProcess* simulator_;
     static QApplication* application_;
     static TMainForm* form_;
+    static int generation_;
 };
+int ConfigureWithSimulator::generation_ = 0;
 ScratchEnvironment* ConfigureWithSimulator::scratch_ = nullptr;
 ChildProcess* ConfigureWithSimulator::simulator_ = nullptr;
 QApplication* ConfigureWithSimulator::application_ = nullptr;
@@ -96,7 +123,7 @@ void Screenshot(QWidget& form) {
         form.grab().save(folder + "/configure-page.png");
 }
 
-TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
+TEST_P(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     ShowPageOf(*form_, page());
     ModalBoxCatcher catcher; // confirms saving, loading, defaults and restarts
     const auto rates = [] {
@@ -117,26 +144,26 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
          {},
          Named<QPushButton>(*page(), "btnPollRate"),
          Named<QLabel>(*page(), "lblRateAnswer"),
-         "CFG-RATE: answered after",
+         Polled("CFG-RATE"),
          [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
         {"set the navigation rate", [] { Named<QSpinBox>(*page(), "spMeasRate")->setValue(500); },
          Named<QPushButton>(*page(), "btnSetRate"), Named<QLabel>(*page(), "lblRateAnswer"),
-         "CFG-RATE: ACK-ACK after"},
+         Acknowledged("CFG-RATE")},
         {"read the new navigation rate back",
          [] { Named<QSpinBox>(*page(), "spMeasRate")->setValue(1000); },
          Named<QPushButton>(*page(), "btnPollRate"), Named<QLabel>(*page(), "lblRateAnswer"),
-         "CFG-RATE: answered after", [&] { EXPECT_EQ(rates(), std::pair(500, 1)); }},
+         Polled("CFG-RATE"), [&] { EXPECT_EQ(rates(), std::pair(500, 1)); }},
         {"poll the GSV rates",
          [] { Named<QComboBox>(*page(), "cbMessage")->setCurrentText("GSV"); },
          Named<QPushButton>(*page(), "btnPollMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
-         "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 1); }},
+         Polled("CFG-MSG"), [&] { EXPECT_EQ(gsvOnUart1(), 1); }},
         {"turn GSV off on UART1", [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(0); },
          Named<QPushButton>(*page(), "btnSetMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
-         "CFG-MSG: ACK-ACK after"},
+         Acknowledged("CFG-MSG")},
         {"read the GSV rates back",
          [] { Named<QSpinBox>(*page(), "spPortRateUART1")->setValue(7); },
          Named<QPushButton>(*page(), "btnPollMsg"), Named<QLabel>(*page(), "lblMsgAnswer"),
-         "CFG-MSG: answered after", [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
+         Polled("CFG-MSG"), [&] { EXPECT_EQ(gsvOnUart1(), 0); }},
         {"save",
          {},
          Named<QPushButton>(*page(), "btnSaveCfg"),
@@ -156,7 +183,7 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
          {},
          Named<QPushButton>(*page(), "btnPollRate"),
          Named<QLabel>(*page(), "lblRateAnswer"),
-         "CFG-RATE: answered after",
+         Polled("CFG-RATE"),
          [&] { EXPECT_EQ(rates(), std::pair(1000, 1)); }},
         // A receiver does not answer a restart.
         {"hot start",
@@ -185,10 +212,20 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     }
     EXPECT_EQ(catcher.boxes().size(), 6u);
 
+    const std::map<int, QString> receivers = {
+        {8, "Generation 8 receiver, protocol 18.00: configured through the legacy CFG messages"},
+        {9, "Generation 9 receiver, protocol 27.31: configured through the configuration database"},
+        {10,
+         "Generation 10 receiver, protocol 34.10: configured through the configuration database"}};
+    EXPECT_EQ(Named<QLabel>(*page(), "lblReceiver")->text(), receivers.at(generation_));
+    EXPECT_FALSE(portLog().contains("ACK-NAK")) << portLog().toStdString();
+
     Named<QPlainTextEdit>(*page(), "moVersion")->clear();
     Click(Named<QPushButton>(*page(), "btnPollVersion"));
-    const QString version = "Software: ROM CORE 3.01 (107888)\nHardware: 00080000\n"
-                            "Extension: FWVER=SPG 3.01\nExtension: PROTVER=18.00";
+    const QString version = generation_ == 8
+                                ? "Software: ROM CORE 3.01 (107888)\nHardware: 00080000\n"
+                                  "Extension: FWVER=SPG 3.01\nExtension: PROTVER=18.00"
+                                : "Software: ";
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             return Named<QPlainTextEdit>(*page(), "moVersion")->toPlainText().startsWith(version);
@@ -198,7 +235,9 @@ TEST_F(ConfigureWithSimulator, EachTaskGetsTheReceiversAnswer) {
     Screenshot(*form_);
 }
 
-TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
+TEST_P(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
+    if (GetParam() != 8)
+        GTEST_SKIP() << "the composer sends the same frames to every generation";
     ShowPageOf(*form_, composer());
     const auto send = [](const QString& ubxClass, QComboBox* ids, const QString& id,
                          const QString& payload, const QString& expected) {
@@ -235,7 +274,7 @@ TEST_F(ConfigureWithSimulator, ComposerAndPortPollAreAnsweredAndDecoded) {
         << portLog().toStdString();
 }
 
-TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt) {
+TEST_P(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt) {
     ShowPageOf(*form_, page());
     Named<QComboBox>(*page(), "cbReceiverBaud")->setCurrentText("115200");
     EXPECT_TRUE(ClickAndSee(Named<QPushButton>(*page(), "btnSetBaud"),
@@ -259,7 +298,13 @@ TEST_F(ConfigureWithSimulator, MonitorFollowsTheReceiverToAnotherRateAndFindsIt)
         << Named<QLabel>(*page(), "lblBaudAnswer")->text().toStdString();
     EXPECT_EQ(form_->portSerial.BaudRate(), br009600);
     // Each change was acknowledged at the old rate before the monitor moved.
-    EXPECT_EQ(portLog().split('\n').filter("CFG-PRT: ACK-ACK after").size(), 2)
+    EXPECT_EQ(portLog().split('\n').filter(Acknowledged("CFG-PRT")).size(), 2)
         << portLog().toStdString();
+    EXPECT_FALSE(portLog().contains("ACK-NAK")) << portLog().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Generations, ConfigureWithSimulator, testing::Values(8, 9, 10),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return "Generation" + std::to_string(info.param);
+                         });
 } // namespace

@@ -20,6 +20,7 @@
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
+#include "window/parts/ReceiverIdentity.h"
 #include "window/parts/SessionControl.h"
 #include "window/parts/UbxCommander.h"
 #include "window/parts/WindowSender.h"
@@ -84,7 +85,8 @@ void TMainForm::CreateServices() {
     sender_ = new TWindowSender(sbZEPOMonitor, portSerial,
                                 [this](const std::string& Buffer) { EchoSent(Buffer); });
     ubxCommander_ = new TUbxCommander(this, portSerial);
-    baudTasks_ = new TBaudTasks(this, *ubxCommander_, portSerial);
+    receiverIdentity_ = new TReceiverIdentity(this, *ubxCommander_);
+    baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);
     sessionControl_ = new TSessionControl(this, portSerial);
 }
 
@@ -104,7 +106,8 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->addTab(tabReceiver, "Receiver");
     tabMessages = new TMessagesPage(pcZEPOMonitor);
     pcZEPOMonitor->addTab(tabMessages, "Messages");
-    tabConfigure = new TConfigurePage(pcZEPOMonitor, *ubxCommander_, *baudTasks_);
+    tabConfigure =
+        new TConfigurePage(pcZEPOMonitor, *ubxCommander_, *baudTasks_, *receiverIdentity_);
     pcZEPOMonitor->addTab(tabConfigure, "Configure");
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");

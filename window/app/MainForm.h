@@ -29,6 +29,7 @@ class TNmeaStandardPage;
 class TPortWatcher;
 class TReceiveDisplay;
 class TReceiverFeed;
+class TReceiverIdentity;
 class TReceiverPage;
 class TRecordPage;
 class TSessionControl;
@@ -99,6 +100,7 @@ private:
 
     TWindowSender* sender_ = nullptr;
     TUbxCommander* ubxCommander_ = nullptr;
+    TReceiverIdentity* receiverIdentity_ = nullptr;
     TBaudTasks* baudTasks_ = nullptr;
     TSessionControl* sessionControl_ = nullptr;
     TReceiveDisplay* receiveDisplay_ = nullptr;

@@ -18,6 +18,7 @@
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
+#include "window/parts/ReceiverIdentity.h"
 #include "window/parts/SessionControl.h"
 #include "window/parts/UbxCommander.h"
 
@@ -44,6 +45,7 @@ void TMainForm::ConnectParts() {
     connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
             &TComPortPage::ShowMonitorRate);
     connect(tabComPort, &TComPortPage::PortOpened, baudTasks_, &TBaudTasks::ForgetReceiver);
+    connect(tabComPort, &TComPortPage::PortOpened, receiverIdentity_, &TReceiverIdentity::Forget);
     connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
     connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
     connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);

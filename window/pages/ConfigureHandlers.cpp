@@ -1,10 +1,12 @@
 // The "Configure" page's handlers: each button's command and its answer.
 
+#include "protocol/commands/DatabaseSettings.h"
 #include "protocol/commands/OutputMessages.h"
 #include "protocol/commands/UbxCommands.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/pages/ConfigurePage.h"
 #include "window/parts/BaudTasks.h"
+#include "window/parts/ReceiverIdentity.h"
 #include "window/parts/UbxCommander.h"
 
 #include <QCheckBox>
@@ -70,6 +72,7 @@ void TConfigurePage::Connect() {
 }
 
 void TConfigurePage::ConnectBaudTasks() {
+    connect(&identity_, &TReceiverIdentity::Identified, lblReceiver, &QLabel::setText);
     connect(btnPollPort, &QPushButton::clicked, this, Guarded(this, [this] { baudTasks_.Poll(); }));
     connect(btnSetBaud, &QPushButton::clicked, this,
             Guarded(this, [this] { baudTasks_.Set(cbReceiverBaud->currentData().toInt()); }));
@@ -92,30 +95,52 @@ void TConfigurePage::SendShowingIn(QLabel* answer, const TUBXPacket& command) {
 }
 
 void TConfigurePage::PollRateClicked() {
-    commander_.Send(ubx::CfgRatePoll(), [this](const ubx::TCommandOutcome& outcome) {
-        lblRateAnswer->setText(OutcomeText(outcome));
-        if (const auto rate = ubx::ReadCfgRate(outcome.answer)) {
-            spMeasRate->setValue(rate->measRateMs);
-            spNavRate->setValue(rate->navRate);
-        }
+    identity_.WhenKnown([this](const ubx::TReceiverGeneration& receiver) {
+        const bool database = receiver.configurationDatabase;
+        const TUBXPacket poll = database ? ubx::RateValGet() : ubx::CfgRatePoll();
+        commander_.Send(poll, [this, database](const ubx::TCommandOutcome& outcome) {
+            lblRateAnswer->setText(OutcomeText(outcome));
+            const auto rate =
+                database ? ubx::RateOfValGet(outcome.answer) : ubx::ReadCfgRate(outcome.answer);
+            if (rate) {
+                spMeasRate->setValue(rate->measRateMs);
+                spNavRate->setValue(rate->navRate);
+            }
+        });
     });
 }
 
 void TConfigurePage::SetRateClicked() {
     const ubx::TCfgRate rate{static_cast<std::uint16_t>(spMeasRate->value()),
                              static_cast<std::uint16_t>(spNavRate->value()), 1};
-    SendShowingIn(lblRateAnswer, ubx::CfgRateSet(rate));
+    identity_.WhenKnown([this, rate](const ubx::TReceiverGeneration& receiver) {
+        SendShowingIn(lblRateAnswer, receiver.configurationDatabase ? ubx::RateValSet(rate)
+                                                                    : ubx::CfgRateSet(rate));
+    });
 }
 
 void TConfigurePage::PollMsgClicked() {
     const TOutputMessage& message = ChosenMessage(cbMessage);
-    commander_.Send(ubx::CfgMsgPoll(message.Class, message.Id),
-                    [this](const ubx::TCommandOutcome& outcome) {
-                        lblMsgAnswer->setText(OutcomeText(outcome));
-                        if (const auto rates = ubx::ReadCfgMsg(outcome.answer))
-                            for (std::size_t port = 0; port < rates->rates.size(); ++port)
-                                spPortRate[port]->setValue(rates->rates[port]);
-                    });
+    identity_.WhenKnown([this, &message](const ubx::TReceiverGeneration& receiver) {
+        if (!receiver.configurationDatabase) {
+            commander_.Send(ubx::CfgMsgPoll(message.Class, message.Id),
+                            [this](const ubx::TCommandOutcome& outcome) {
+                                lblMsgAnswer->setText(OutcomeText(outcome));
+                                if (const auto rates = ubx::ReadCfgMsg(outcome.answer))
+                                    ShowPortRates(rates->rates);
+                            });
+            return;
+        }
+        ShowingConfigError(lblMsgAnswer, [&] {
+            commander_.Send(ubx::MessageRateValGet(message.Name),
+                            [this, &message](const ubx::TCommandOutcome& outcome) {
+                                lblMsgAnswer->setText(OutcomeText(outcome));
+                                if (const auto rates =
+                                        ubx::MessageRatesOfValGet(outcome.answer, message.Name))
+                                    ShowPortRates(*rates);
+                            });
+        });
+    });
 }
 
 void TConfigurePage::SetMsgClicked() {
@@ -123,7 +148,28 @@ void TConfigurePage::SetMsgClicked() {
     ubx::TCfgMsg rates{message.Class, message.Id, {}};
     for (std::size_t port = 0; port < rates.rates.size(); ++port)
         rates.rates[port] = static_cast<std::uint8_t>(spPortRate[port]->value());
-    SendShowingIn(lblMsgAnswer, ubx::CfgMsgSet(rates));
+    identity_.WhenKnown([this, rates, &message](const ubx::TReceiverGeneration& receiver) {
+        ShowingConfigError(lblMsgAnswer, [&] {
+            SendShowingIn(lblMsgAnswer, receiver.configurationDatabase
+                                            ? ubx::MessageRateValSet(message.Name, rates.rates)
+                                            : ubx::CfgMsgSet(rates));
+        });
+    });
+}
+
+void TConfigurePage::ShowPortRates(const ubx::TMessageRates& rates) {
+    for (std::size_t port = 0; port < rates.size(); ++port)
+        spPortRate[port]->setValue(rates[port]);
+}
+
+// A message the receiver's database has no rate for is said beside the
+// rates, not in a box: the page asks for rates by itself as it shows.
+void TConfigurePage::ShowingConfigError(QLabel* answer, const std::function<void()>& task) {
+    try {
+        task();
+    } catch (const ubx::EConfigError& error) {
+        answer->setText(QString::fromStdString(error.what()));
+    }
 }
 
 void TConfigurePage::PollVersionClicked() {

@@ -50,16 +50,19 @@ QLabel* MakeAnswerLabel(QWidget* parent, const QString& name) {
 
 } // namespace
 
-TConfigurePage::TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks)
-    : QWidget(parent), commander_(commander), baudTasks_(baudTasks) {
+TConfigurePage::TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks,
+                               TReceiverIdentity& identity)
+    : QWidget(parent), commander_(commander), baudTasks_(baudTasks), identity_(identity) {
     setObjectName("tabConfigure");
     auto* page = new QGridLayout(this);
-    page->addWidget(CreateBaudGroup(), 0, 0);
-    page->addWidget(CreateRateGroup(), 0, 1);
-    page->addWidget(CreateMessageGroup(), 1, 0);
-    page->addWidget(CreateConfigGroup(), 1, 1);
-    page->addWidget(CreateFirmwareGroup(), 2, 0, 1, 2);
-    page->setRowStretch(2, 1);
+    lblReceiver = MakeAnswerLabel(this, "lblReceiver");
+    page->addWidget(lblReceiver, 0, 0, 1, 2);
+    page->addWidget(CreateBaudGroup(), 1, 0);
+    page->addWidget(CreateRateGroup(), 1, 1);
+    page->addWidget(CreateMessageGroup(), 2, 0);
+    page->addWidget(CreateConfigGroup(), 2, 1);
+    page->addWidget(CreateFirmwareGroup(), 3, 0, 1, 2);
+    page->setRowStretch(3, 1);
     Connect();
     ConnectBaudTasks();
 }

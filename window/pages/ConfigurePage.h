@@ -5,14 +5,19 @@
 // the baud tasks), navigation rate (CFG-RATE), message rates (CFG-MSG,
 // polled whenever a message is chosen), save, load and defaults (CFG-CFG
 // with the chosen devices), restarts (CFG-RST) and the firmware version
-// (MON-VER). Saving, loading, defaults and restarts ask first; polled values
-// fill the fields.
+// (MON-VER). On a receiver with a configuration database the rates go
+// through its keys instead (CFG-VALGET, CFG-VALSET): the receiver is asked
+// for MON-VER before the first task, and the page says what it found.
+// Saving, loading, defaults and restarts ask first; polled values fill the
+// fields.
 
 #include "protocol/UbxFrame.h"
+#include "protocol/commands/DatabaseSettings.h"
 #include "protocol/commands/UbxCommands.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -22,12 +27,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class TBaudTasks;
+class TReceiverIdentity;
 class TUbxCommander;
 
 class TConfigurePage : public QWidget {
     Q_OBJECT
 public:
-    TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks);
+    TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks,
+                   TReceiverIdentity& identity);
 
 protected:
     // The chosen message's rates are read as the page shows, so they are the
@@ -54,10 +61,16 @@ private:
     // Save, load or defaults on the chosen devices; refused while none is chosen.
     void ConfirmOnDevicesAndSend(const QString& question, ubx::TCfgAction action);
     void SendShowingIn(QLabel* answer, const TUBXPacket& command);
+    void ShowPortRates(const ubx::TMessageRates& rates);
+    void ShowingConfigError(QLabel* answer, const std::function<void()>& task);
     std::uint8_t DeviceMask() const;
 
     TUbxCommander& commander_;
     TBaudTasks& baudTasks_;
+    TReceiverIdentity& identity_;
+
+    // Which receiver answers, and in which messages it is configured.
+    QLabel* lblReceiver;
 
     // Receiver baud rate and the baud search.
     QGroupBox* gbBaud;

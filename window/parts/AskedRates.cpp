@@ -1,6 +1,7 @@
 #include "window/parts/AskedRates.h"
 
 #include "protocol/commands/CommandTracker.h"
+#include "protocol/commands/DatabaseSettings.h"
 #include "protocol/commands/OutputMessages.h"
 #include "protocol/commands/UbxCommands.h"
 
@@ -31,6 +32,18 @@ std::optional<int> EveryNth(std::span<const std::uint8_t> payload) {
     return std::nullopt;
 }
 
+// The message whose UART1 rate a CFG-MSGOUT key sets, by its key ID.
+const std::map<std::uint32_t, std::string>& Uart1RateKeys() {
+    static const std::map<std::uint32_t, std::string> keys = [] {
+        std::map<std::uint32_t, std::string> byKey;
+        for (const TOutputMessage& message : OutputMessages())
+            if (const std::uint32_t key = ubx::MessageRateKeys(message.Name)[kUart1])
+                byKey[key] = std::string(message.Name);
+        return byKey;
+    }();
+    return keys;
+}
+
 // Whether a CFG-CFG loads a configuration (its load mask, bytes 8 to 11).
 bool Loads(std::span<const std::uint8_t> payload) {
     return payload.size() >= 12 &&
@@ -38,31 +51,48 @@ bool Loads(std::span<const std::uint8_t> payload) {
 }
 } // namespace
 
-bool TAskedRates::SetPeriod(std::span<const std::uint8_t> cfgRate) {
-    const auto rate = ubx::ReadCfgRate(cfgRate);
+bool TAskedRates::SetPeriod(std::optional<ubx::TCfgRate> rate) {
     if (!rate)
         return false;
     const std::chrono::milliseconds period(rate->measRateMs * rate->navRate);
     return std::exchange(solutionPeriod_, period) != period;
 }
 
+bool TAskedRates::SetEveryNth(const std::string& name, int everyNth) {
+    if (everyNth == 0)
+        return everyNth_.erase(name) > 0;
+    return std::exchange(everyNth_[name], everyNth) != everyNth;
+}
+
+bool TAskedRates::SetKeys(std::span<const std::uint8_t> cfgValSet) {
+    const auto set = ubx::ReadCfgValSet(cfgValSet);
+    if (!set || !(set->layers & ubx::kLayerRam))
+        return false;
+    bool changed = false;
+    for (const ubx::TConfigValue& value : set->values)
+        if (const auto message = Uart1RateKeys().find(value.key); message != Uart1RateKeys().end())
+            changed |= SetEveryNth(message->second, static_cast<int>(value.value));
+    // Measurement period and solutions per measurement as CFG-RATE has them.
+    changed |= SetPeriod(ubx::RateOfValues(set->values));
+    return changed;
+}
+
 bool TAskedRates::Settled(const TUBXPacket& command, const ubx::TCommandOutcome& outcome) {
-    if (outcome.kind == ubx::TAnswerKind::Answered && outcome.answerClass == ubx::kClassCfg &&
-        outcome.answerId == ubx::kIdCfgRate)
-        return SetPeriod(outcome.answer);
+    if (outcome.kind == ubx::TAnswerKind::Answered && outcome.answerClass == ubx::kClassCfg)
+        return SetPeriod(outcome.answerId == ubx::kIdCfgRate     ? ubx::ReadCfgRate(outcome.answer)
+                         : outcome.answerId == ubx::kIdCfgValGet ? ubx::RateOfValGet(outcome.answer)
+                                                                 : std::nullopt);
     if (outcome.kind != ubx::TAnswerKind::Acknowledged || command.pkClass != ubx::kClassCfg)
         return false;
     const TPayload& payload = command.PayLoad;
     if (command.ID == ubx::kIdCfgRate)
-        return SetPeriod(payload);
+        return SetPeriod(ubx::ReadCfgRate(payload));
+    if (command.ID == ubx::kIdCfgValSet)
+        return SetKeys(payload);
     if (command.ID == ubx::kIdCfgMsg) {
         const std::optional<std::string> name = NameOf(payload);
         const std::optional<int> everyNth = EveryNth(payload);
-        if (!name || !everyNth)
-            return false;
-        if (*everyNth == 0)
-            return everyNth_.erase(*name) > 0;
-        return std::exchange(everyNth_[*name], *everyNth) != *everyNth;
+        return name && everyNth && SetEveryNth(*name, *everyNth);
     }
     if (command.ID == ubx::kIdCfgCfg && Loads(payload)) {
         const bool changed = !everyNth_.empty() || solutionPeriod_ != kDefaultPeriod;

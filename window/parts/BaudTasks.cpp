@@ -1,8 +1,10 @@
 #include "window/parts/BaudTasks.h"
 
 #include "protocol/commands/CommandTracker.h"
+#include "protocol/commands/DatabaseSettings.h"
 #include "serial/SerialPort.h"
 #include "window/blocks/ErrorBox.h"
+#include "window/parts/ReceiverIdentity.h"
 #include "window/parts/UbxCommander.h"
 
 #include <QWidget>
@@ -16,10 +18,11 @@ constexpr auto kSearchDwell = 2000ms;
 
 QString ProtocolNames(std::uint16_t mask) {
     QStringList names;
-    const char* protocols[] = {"UBX", "NMEA", "RTCM"};
-    for (int bit = 0; bit < 3; ++bit)
+    const std::pair<int, const char*> protocols[] = {
+        {0, "UBX"}, {1, "NMEA"}, {2, "RTCM"}, {5, "RTCM3"}};
+    for (const auto& [bit, name] : protocols)
         if (mask & (1u << bit))
-            names << protocols[bit];
+            names << name;
     return names.isEmpty() ? "none" : names.join('+');
 }
 
@@ -32,8 +35,10 @@ QString PortText(const ubx::TCfgPrt& port) {
 
 } // namespace
 
-TBaudTasks::TBaudTasks(QWidget* window, TUbxCommander& commander, TSerialPort& port)
-    : QObject(window), window_(window), commander_(commander), portSerial(port) {
+TBaudTasks::TBaudTasks(QWidget* window, TUbxCommander& commander, TReceiverIdentity& identity,
+                       TSerialPort& port)
+    : QObject(window), window_(window), commander_(commander), identity_(identity),
+      portSerial(port) {
     probeTimer_.setInterval(100);
     connect(&probeTimer_, &QTimer::timeout, this, [this] { ProbeStep(probe_->Tick()); });
 }
@@ -50,14 +55,18 @@ void TBaudTasks::ForgetReceiver() {
 }
 
 void TBaudTasks::Poll() {
-    PollPort({});
+    identity_.WhenKnown([this](const ubx::TReceiverGeneration& receiver) {
+        database_ = receiver.configurationDatabase;
+        PollPort({});
+    });
 }
 
 void TBaudTasks::PollPort(const std::function<void()>& then) {
-    commander_.Send(ubx::CfgPrtPoll(), [this, then](const ubx::TCommandOutcome& outcome) {
-        const auto port = outcome.kind == ubx::TAnswerKind::Answered
-                              ? ubx::ReadCfgPrt(outcome.answer)
-                              : std::nullopt;
+    const TUBXPacket poll = database_ ? ubx::Uart1ValGet() : ubx::CfgPrtPoll();
+    commander_.Send(poll, [this, then](const ubx::TCommandOutcome& outcome) {
+        const auto port = outcome.kind != ubx::TAnswerKind::Answered ? std::nullopt
+                          : database_ ? ubx::Uart1OfValGet(outcome.answer)
+                                      : ubx::ReadCfgPrt(outcome.answer);
         if (!port) {
             emit AnswerShown(OutcomeText(outcome));
             return;
@@ -73,20 +82,25 @@ void TBaudTasks::PollPort(const std::function<void()>& then) {
 }
 
 void TBaudTasks::Set(std::int32_t rate) {
-    if (polledPort_)
-        SetBaud(rate);
-    else
-        PollPort([this, rate] { SetBaud(rate); });
+    identity_.WhenKnown([this, rate](const ubx::TReceiverGeneration& receiver) {
+        database_ = receiver.configurationDatabase;
+        if (polledPort_)
+            SetBaud(rate);
+        else
+            PollPort([this, rate] { SetBaud(rate); });
+    });
 }
 
 void TBaudTasks::SetBaud(std::int32_t rate) {
     ubx::TCfgPrt port = *polledPort_;
     port.baudRate = static_cast<std::uint32_t>(rate);
+    const TUBXPacket command =
+        database_ ? ubx::Uart1BaudValSet(port.baudRate) : ubx::CfgPrtSet(port);
     // The receiver answers at the old rate and then changes: the monitor
     // follows once the answer is in, as leaving earlier would throw the
     // acknowledgement away with the bytes received at the old rate. Without
     // an answer the acknowledgement may have been lost, so it follows too.
-    commander_.Send(ubx::CfgPrtSet(port), [this, port](const ubx::TCommandOutcome& outcome) {
+    commander_.Send(command, [this, port](const ubx::TCommandOutcome& outcome) {
         if (outcome.kind == ubx::TAnswerKind::Rejected) {
             emit BusyChanged(false);
             emit AnswerShown(

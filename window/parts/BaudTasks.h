@@ -1,9 +1,11 @@
 #pragma once
 // The receiver's baud rate, the tasks behind the "Configure" page's baud
 // buttons; what they find is told through the signals:
-// - "Poll" reads CFG-PRT for the port the monitor talks to;
+// - "Poll" reads CFG-PRT for the port the monitor talks to, or on a
+//   receiver with a configuration database UART1's keys;
 // - "Set" sends that CFG-PRT back with the new rate (protocol masks and
-//   line mode as polled, polling first when nothing was polled yet); once
+//   line mode as polled, polling first when nothing was polled yet), or
+//   sets CFG-UART1-BAUDRATE in RAM; once
 //   the receiver has answered it moves the monitor to the new rate and waits
 //   up to 3 s for valid messages; if none arrive it goes back to the old
 //   rate and says so; a receiver that refuses the rate (ACK-NAK) keeps both
@@ -21,6 +23,7 @@
 #include <optional>
 
 class QWidget;
+class TReceiverIdentity;
 class TSerialPort;
 class TUbxCommander;
 namespace ubx {
@@ -31,7 +34,8 @@ class TBaudTasks : public QObject {
     Q_OBJECT
 public:
     // Errors of the steps that run later are shown over window.
-    TBaudTasks(QWidget* window, TUbxCommander& commander, TSerialPort& port);
+    TBaudTasks(QWidget* window, TUbxCommander& commander, TReceiverIdentity& identity,
+               TSerialPort& port);
 
     // A message with a right checksum arrived.
     void ValidMessage();
@@ -74,7 +78,9 @@ private:
 
     QWidget* window_;
     TUbxCommander& commander_;
+    TReceiverIdentity& identity_;
     TSerialPort& portSerial;
+    bool database_ = false; // the receiver is configured through its keys
     std::optional<ubx::TCfgPrt> polledPort_;
     std::unique_ptr<TRateProbe> probe_;
     TProbeDone probeDone_;

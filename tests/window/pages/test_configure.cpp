@@ -38,6 +38,15 @@ std::string Ack(bool acknowledged, std::uint8_t cls, std::uint8_t id) {
     return Frame(MakeUbxPacket(kClassAck, acknowledged ? kIdAckAck : kIdAckNak, {cls, id}));
 }
 const std::string kValidSentence = "$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n";
+// A generation 8 receiver's MON-VER: software, hardware, one extension.
+std::string MonVerOfGeneration8() {
+    TPayload payload(70, 0);
+    for (const auto& [offset, text] : {std::pair<std::size_t, std::string>{0, "ROM CORE 3.01"},
+                                       {30, "00080000"},
+                                       {40, "PROTVER=18.00"}})
+        std::copy(text.begin(), text.end(), payload.begin() + offset);
+    return Frame(MakeUbxPacket(kClassMon, kIdMonVer, payload));
+}
 } // namespace
 
 class ConfigureTest : public QObject {
@@ -77,7 +86,12 @@ private slots:
         Click(Named<QPushButton>(*form_, "btnOpen"));
         QCOMPARE(form_->portSerial.IsConnected(), MakeCommPort(7));
         ShowPageOf(*form_, page());
-        // The page reads the chosen message's rates as it shows.
+        // The page asks which receiver answers, then reads the chosen
+        // message's rates as it shows.
+        answer(Frame(MonVerPoll()), MonVerOfGeneration8());
+        QVERIFY(
+            labelStarts(Named<QLabel>(*page(), "lblReceiver"),
+                        "Generation 8 receiver, protocol 18.00: configured through the legacy"));
         const TOutputMessage& shown = OutputMessages()[0];
         answer(Frame(CfgMsgPoll(shown.Class, shown.Id)),
                Frame(CfgMsgSet({shown.Class, shown.Id, {0, 1, 0, 0, 0, 0}})) +
@@ -136,8 +150,8 @@ private slots:
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
         QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
         const auto* list = form_->findChild<QTableView*>("tvMessages");
-        // The CFG-MSG the page read as it showed and its ACK, then the two answers.
-        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 4; }, kWaitMs));
+        // MON-VER, the CFG-MSG the page read as it showed and its ACK, then the two answers.
+        QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 5; }, kWaitMs));
     }
 
     void baudChangeIsFollowedUndoneOrRefused() {
@@ -194,6 +208,7 @@ private slots:
         QVERIFY(OpenPortAt(*form_, "COM7", "4800"));
         QCOMPARE(form_->portSerial.BaudRate(), br004800);
         QCOMPARE(Named<QLabel>(*page(), "lblFindBaud")->text(), QString());
+        QCOMPARE(Named<QLabel>(*page(), "lblReceiver")->text(), QString());
     }
 };
 

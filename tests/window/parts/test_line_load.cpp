@@ -1,9 +1,11 @@
 // The line's load on a clock the test moves: a line filled to 90 % of what
 // its baud rate and character frame carry for 3 s running is said, and so
 // is a type whose asked rate is not met; each clears 3 s after it is gone.
-// The rates asked follow the settled CFG-MSG, CFG-RATE and CFG-CFG commands.
+// The rates asked follow the settled CFG-MSG, CFG-RATE and CFG-CFG commands
+// and the rate keys of CFG-VALSET.
 
 #include "protocol/commands/CommandTracker.h"
+#include "protocol/commands/DatabaseSettings.h"
 #include "protocol/commands/UbxCommands.h"
 #include "window/parts/AskedRates.h"
 #include "window/parts/LineLoad.h"
@@ -159,6 +161,22 @@ private slots:
         QVERIFY(!asked.Settled(ubx::CfgCfg(ubx::TCfgAction::Save), acked));
         QVERIFY(asked.Settled(ubx::CfgCfg(ubx::TCfgAction::Default), acked));
         QVERIFY(asked.Hz().empty());
+
+        // The same through the configuration database: rates set in RAM count,
+        // those stored only in flash do not.
+        QVERIFY(!asked.Settled(ubx::MessageRateValSet("GGA", {0, 1}),
+                               Outcome(ubx::TAnswerKind::NoAnswer)));
+        QVERIFY(asked.Settled(ubx::MessageRateValSet("GGA", {0, 1}), acked));
+        QVERIFY(asked.Settled(ubx::RateValSet({250, 2, 1}), acked));
+        QCOMPARE(asked.Hz(), (std::map<std::string, double>{{"GGA", 2.0}}));
+        const ubx::TConfigValue gsvInFlash[] = {{ubx::MessageRateKeys("GSV")[1], 1}};
+        QVERIFY(!asked.Settled(ubx::CfgValSet(ubx::kLayerFlash, gsvInFlash), acked));
+        answered.answerId = ubx::kIdCfgValGet;
+        answered.answer = ubx::CfgValGetAnswer({.values = {{ubx::ConfigKeyId("CFG-RATE-MEAS"), 100},
+                                                           {ubx::ConfigKeyId("CFG-RATE-NAV"), 1}}})
+                              .PayLoad;
+        QVERIFY(asked.Settled(ubx::RateValGet(), answered));
+        QCOMPARE(asked.Hz(), (std::map<std::string, double>{{"GGA", 10.0}}));
     }
 };
 
