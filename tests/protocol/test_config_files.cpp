@@ -93,48 +93,40 @@ TEST(ValueFile, TellsWhereTheValuesCameFrom) {
               "0x20fe0001=0x07\n");
 }
 
-TEST(FrameFile, FramesRoundTripThroughTheText) {
-    const TConfigValue rate[] = {{kRateMeas, 200}};
+TEST(FrameFile, LinesGiveTheFramesTheyHold) {
+    const TConfigValue values[] = {{kRateMeas, 200}, {kDynModel, 4}};
     const std::uint32_t keys[] = {kRateMeas, kDynModel};
-    const std::vector<TUBXPacket> frames = {
+    const std::vector<TUBXPacket> written = {
         CfgPrtSet(TCfgPrt{}),
         CfgMsgSet(TCfgMsg{0xF0, 0x03, {0, 1, 0, 0, 0, 0}}),
-        CfgRateSet(TCfgRate{}),
-        CfgValSet(kLayerRam, rate),
+        CfgValSet(kLayerRam, values),
         CfgValDel(kLayerBbr, keys),
         MakeUbxPacket(kClassCfg, 0x99, {1, 2, 3}), // no name in the vocabulary
-        CfgPrtPoll(),
+        CfgPrtPoll()};
+    const TUBXPacket rate = CfgRateSet(TCfgRate{});
+    const struct {
+        const char* legend;
+        std::string text;
+        std::vector<TUBXPacket> frames;
+    } cases[] = {
+        {"as written", WriteFrameFile(written), written},
+        {"bare", "CFG-RATE - 06 08 06 00 E8 03 01 00 01 00", {rate}},
+        {"with sync and checksum", "CFG-RATE - B5 62 06 08 06 00 E8 03 01 00 01 00 01 39", {rate}},
+        {"loosely typed", "  CFG-RATE  -  0608 0600 e803 0100 0100\r", {rate}},
+        // As receivers' configurations are exchanged: MON-VER names the
+        // receiver, CFG-VALGET answers (version 1) hold its values.
+        {"receiver's answers",
+         "\xEF\xBB\xBFMON-VER - 0A 04 04 00 41 42 43 00\r\n"
+         "CFG-VALGET - 06 8B 0F 00 01 00 00 00 01 00 21 30 C8 00 21 00 11 20 04\r\n"
+         "CFG-RATE - 06 08 06 00 E8 03 01 00 01 00\r\n",
+         {CfgValSet(kLayerBbr, values), rate}},
     };
-    const std::string text = WriteFrameFile(frames);
-    EXPECT_NE(text.find("\nCFG-RATE - 06 08 06 00 E8 03 01 00 01 00\n"), std::string::npos) << text;
-    const TConfigFilePlan plan = ReadConfigFile(text, 0);
-    EXPECT_EQ(plan.errors, Strings{});
-    EXPECT_EQ(Frames(plan), Frames(frames));
-}
-
-TEST(FrameFile, LinesWithAndWithoutSyncAndChecksumGiveTheSameFrame) {
-    const std::string expected = "CFG-RATE B5 62 06 08 06 00 E8 03 01 00 01 00 01 39";
-    for (const char* line : {"CFG-RATE - 06 08 06 00 E8 03 01 00 01 00",
-                             "CFG-RATE - B5 62 06 08 06 00 E8 03 01 00 01 00 01 39",
-                             "  CFG-RATE  -  06 08 06 00 e8 03 01 00 01 00\r",
-                             "CFG-RATE - 0608 0600 E803 0100 0100"}) {
-        const TConfigFilePlan plan = ReadConfigFile(line, 0);
-        EXPECT_EQ(plan.errors, Strings{}) << line;
-        EXPECT_EQ(Frames(plan), Strings{expected}) << line;
+    for (const auto& c : cases) {
+        const TConfigFilePlan plan = ReadConfigFile(c.text, kLayerBbr);
+        EXPECT_EQ(plan.errors, Strings{}) << c.legend;
+        EXPECT_EQ(Frames(plan), Frames(c.frames)) << c.legend;
     }
-}
-
-TEST(FrameFile, ReceiverAnswersAreTurnedIntoWhatAppliesThem) {
-    // As a receiver's configuration is exchanged: the receiver's MON-VER, its
-    // CFG-VALGET answers (version 1, RAM, position 0), legacy CFG frames.
-    const std::string text = "\xEF\xBB\xBFMON-VER - 0A 04 04 00 41 42 43 00\r\n"
-                             "CFG-VALGET - 06 8B 0F 00 01 00 00 00 01 00 21 30 C8 00 21 00 11 20 "
-                             "04\r\n"
-                             "CFG-RATE - 06 08 06 00 E8 03 01 00 01 00\r\n";
-    const TConfigValue values[] = {{kRateMeas, 200}, {kDynModel, 4}};
-    const TConfigFilePlan plan = ReadConfigFile(text, kLayerBbr);
-    EXPECT_EQ(plan.errors, Strings{});
-    EXPECT_EQ(Frames(plan), Frames({CfgValSet(kLayerBbr, values), CfgRateSet(TCfgRate{})}));
+    EXPECT_EQ(WriteFrameFile(std::vector{rate}), "CFG-RATE - 06 08 06 00 E8 03 01 00 01 00\n");
 }
 
 TEST(ConfigFile, EveryBadLineIsReportedAndNothingPlanned) {

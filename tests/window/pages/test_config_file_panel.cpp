@@ -1,9 +1,10 @@
 // The "Configuration files" panel on its own, its commander on a
-// pseudo-terminal whose receiver refuses CFG-MSG and acknowledges the rest:
-// a KEY=value file goes to the layers ticked and each outcome is listed; a
-// bad file lists its errors and sends nothing; "Go on after a NAK" carries a
-// frame file past a refusal; recorded commands and the hosting page's
-// values are saved as files that read back as what was sent and read.
+// pseudo-terminal whose receiver refuses CFG-MSG, leaves resets unanswered
+// and acknowledges the rest: a KEY=value file goes to the layers ticked and
+// each outcome is listed; a bad file lists its errors and sends nothing; the
+// recording keeps only the acknowledged CFG commands sent while it is on;
+// recorded commands and the hosting page's values are saved as files that
+// read back as what was sent and read.
 
 #include "protocol/commands/ConfigValues.h"
 #include "protocol/commands/UbxCommands.h"
@@ -81,6 +82,8 @@ private slots:
         peer_.announce("COM24");
         receiver_ =
             std::make_unique<ScriptedReceiver>(peer_.masterFd(), [](const TUBXPacket& frame, int) {
+                if (frame.ID == ubx::kIdCfgRst)
+                    return ScriptedReceiver::Answer::None;
                 return frame.ID == ubx::kIdCfgMsg ? ScriptedReceiver::Answer::Nak
                                                   : ScriptedReceiver::Answer::Ack;
             });
@@ -120,33 +123,32 @@ private slots:
         QVERIFY(receiver_->Packets().empty());
     }
 
-    void goesOnAfterANakWhenTicked() {
-        const std::vector<TUBXPacket> frames = {ubx::CfgMsgSet(ubx::TCfgMsg{0xF0, 0x03, {}}),
-                                                ubx::CfgRateSet(ubx::TCfgRate{})};
-        Write(path("frames.txt"), QByteArray::fromStdString(ubx::WriteFrameFile(frames)));
-        named<QCheckBox>("cbGoOnAfterNak")->setChecked(true);
-        apply(path("frames.txt"));
-        QVERIFY2(statusIs("Applied 1 of 2 frames; not applied: frame 1 of 2 (CFG-MSG): ACK-NAK"),
-                 qPrintable(status()));
-        QCOMPARE(receiver_->Frames(), std::vector<std::string>({"CFG-MSG", "CFG-RATE"}));
-    }
-
-    void savesRecordedCommands() {
+    void savesTheAcknowledgedConfigurationRecorded() {
         auto* record = named<QPushButton>("btnRecordCommands");
         auto* save = named<QPushButton>("btnSaveRecorded");
         QVERIFY(!save->isEnabled());
-        Click(record);
-        QVERIFY(record->isChecked());
         QSignalSpy settled(&line_->commander, &TUbxCommander::Settled);
-        const TUBXPacket rate = ubx::CfgRateSet(ubx::TCfgRate{200, 1, 1});
-        line_->commander.Send(rate);
-        QVERIFY(settled.wait(kWaitMs));
-        QCOMPARE(status(), QString("Recorded 1 command"));
-        QVERIFY(save->isEnabled());
+        const auto send = [&](const TUBXPacket& command) {
+            const qsizetype before = settled.size();
+            line_->commander.Send(command);
+            QVERIFY(QTest::qWaitFor([&] { return settled.size() > before; }, kWaitMs));
+        };
+        const TUBXPacket rate = ubx::CfgRateSet(ubx::TCfgRate{500, 1, 1});
+        const TUBXPacket saveCfg = ubx::CfgCfg(ubx::TCfgAction::Save);
+        send(rate); // before the recording
+        Click(record);
+        send(rate);
+        send(ubx::CfgMsgSet(ubx::TCfgMsg{0xF0, 0x03, {}})); // refused
+        send(MakeUbxPacket(0x02, 0x41, {0, 0, 0, 0}));      // acknowledged, no CFG command
+        send(ubx::CfgRst(ubx::TStartKind::Hot));            // never answered
+        send(saveCfg);
+        Click(record);
+        send(rate); // after the recording
+        QCOMPARE(status(), QString("Recorded 2 commands"));
         AnswerFileDialog(
             save, [](QFileDialog&) {}, path("recorded.txt"));
-        const std::vector<TUBXPacket> kept = {rate};
-        QCOMPARE(Slurp(path("recorded.txt")), QByteArray::fromStdString(ubx::WriteFrameFile(kept)));
+        QCOMPARE(Slurp(path("recorded.txt")),
+                 QByteArray::fromStdString(ubx::WriteFrameFile(std::vector{rate, saveCfg})));
     }
 
     void savesTheHostingPagesValues() {
