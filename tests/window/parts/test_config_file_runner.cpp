@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <atomic>
 
 namespace {
 
@@ -76,7 +77,7 @@ private slots:
         for (const auto& c : cases) {
             // The receiver takes its time over the first frame: nothing more
             // may come before its answer.
-            bool early = false;
+            std::atomic<bool> early = false;
             const ScriptedReceiver::Script inTurn = InTurn(c.answers);
             ScriptedReceiver receiver(peer_.masterFd(), [&](const TUBXPacket& frame, int index) {
                 if (index == 0) {
