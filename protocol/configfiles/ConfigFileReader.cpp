@@ -14,7 +14,8 @@ namespace {
 
 enum class TLineKind { Value, Frame };
 
-// A frame line holds no "="; a value line's key and value hold no " - ".
+// A frame line holds no "=", so a line with one is a value line whatever
+// its value holds ("-12.34 m").
 std::optional<TLineKind> KindOf(std::string_view line) {
     if (line.find('=') != std::string_view::npos)
         return TLineKind::Value;
