@@ -36,11 +36,16 @@ bool IsReset(std::uint8_t ubxClass, std::uint8_t id) {
 
 } // namespace
 
+std::string_view AnswerKindText(TAnswerKind kind) {
+    static constexpr std::string_view kWhat[] = {"ACK-ACK", "ACK-NAK", "answered", "no answer",
+                                                 "sent"};
+    return kWhat[static_cast<int>(kind)];
+}
+
 std::string TCommandOutcome::Text() const {
     if (kind == TAnswerKind::Sent)
         return command + ": sent (receivers do not answer a reset)";
-    static constexpr const char* kWhat[] = {"ACK-ACK", "ACK-NAK", "answered", "no answer"};
-    return command + ": " + kWhat[static_cast<int>(kind)] + " after " +
+    return command + ": " + std::string(AnswerKindText(kind)) + " after " +
            std::to_string(after.count()) + " ms";
 }
 

@@ -18,6 +18,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ubx {
@@ -26,6 +27,9 @@ using TClock = std::function<std::chrono::steady_clock::time_point()>;
 
 // Sent: a command no receiver answers (CFG-RST), settled as soon as it went out.
 enum class TAnswerKind { Acknowledged, Rejected, Answered, NoAnswer, Sent };
+
+// "ACK-ACK", "ACK-NAK", "answered", "no answer", "sent".
+std::string_view AnswerKindText(TAnswerKind kind);
 
 struct TCommandOutcome {
     std::uint64_t ticket = 0;

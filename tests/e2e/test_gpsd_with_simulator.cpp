@@ -24,18 +24,6 @@
 #include <unistd.h>
 
 namespace {
-// The program on PATH or in the system directories gpsd is installed to.
-std::optional<std::string> FindProgram(const std::string& name) {
-    std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    std::istringstream directories(path + ":/usr/sbin:/sbin");
-    for (std::string directory; std::getline(directories, directory, ':');) {
-        const std::filesystem::path candidate = std::filesystem::path(directory) / name;
-        if (!directory.empty() && access(candidate.c_str(), X_OK) == 0)
-            return candidate.string();
-    }
-    return std::nullopt;
-}
-
 // A TCP port on the loopback address that nobody listens on right now.
 int FreeLoopbackPort() {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);

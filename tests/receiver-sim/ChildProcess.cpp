@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,17 @@ std::string Slurp(const std::string& path) {
     return text.str();
 }
 } // namespace
+
+std::optional<std::string> FindProgram(const std::string& name) {
+    std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::istringstream directories(path + ":/usr/sbin:/sbin");
+    for (std::string directory; std::getline(directories, directory, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(directory) / name;
+        if (!directory.empty() && access(candidate.c_str(), X_OK) == 0)
+            return candidate.string();
+    }
+    return std::nullopt;
+}
 
 const char* const kReceiverSimulator = ZEPO_RECEIVER_SIM;
 

@@ -6,9 +6,14 @@
 #include "tests/support/ScratchEnvironment.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
+
+// The program on PATH or in the system directories (gpsd is installed to
+// /usr/sbin); none when it is not installed.
+std::optional<std::string> FindProgram(const std::string& name);
 
 // The receiver simulator's executable.
 extern const char* const kReceiverSimulator;

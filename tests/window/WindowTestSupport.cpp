@@ -7,14 +7,18 @@
 #include "window/parts/SettingsStore.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 DeferredDeletions::~DeferredDeletions() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -80,4 +84,22 @@ std::unique_ptr<TMainForm> ShowFreshWindow() {
     if (!QTest::qWaitForWindowExposed(form.get()))
         return nullptr;
     return form;
+}
+
+void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
+                      const QString& path) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll.stop();
+        look(*dialog);
+        if (path.isEmpty())
+            return dialog->reject();
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path); // as typed
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, protected there
+    });
+    poll.start(20);
+    Click(button);
 }

@@ -6,9 +6,11 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
+class QFileDialog;
 class QListWidget;
 class TMainForm;
 
@@ -38,6 +40,12 @@ bool StoredKeyExists();
 bool ClickListItem(QListWidget* list, const QString& text,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void Click(QAbstractButton* button);
+
+// Clicks button and answers the file dialog it opens: look sees the dialog
+// as it opened, then the dialog is accepted with path, or cancelled when
+// path is empty.
+void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
+                      const QString& path);
 
 // Opens port at baud on the "ComPort" page as a user does; false when the
 // port or the rate is not listed or the port did not open.

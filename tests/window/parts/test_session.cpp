@@ -66,26 +66,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
         file.write(bytes);
 }
 
-// Clicks button and answers the file dialog it opens: look sees the dialog
-// as it opened, then the dialog is accepted with path, or cancelled when
-// path is empty.
-void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
-                      const QString& path) {
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll.stop();
-        look(*dialog);
-        if (path.isEmpty())
-            return dialog->reject();
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path); // as typed
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, protected there
-    });
-    poll.start(20);
-    Click(button);
-}
 } // namespace
 
 class SessionTest : public QObject {

@@ -1,0 +1,203 @@
+#include "window/pages/ConfigFilePanel.h"
+
+#include "protocol/configfiles/ConfigFileReader.h"
+#include "protocol/configfiles/ValueFile.h"
+#include "window/blocks/Controls.h"
+#include "window/blocks/Counted.h"
+#include "window/blocks/ErrorBox.h"
+#include "window/parts/ConfigCommandRecorder.h"
+#include "window/parts/ConfigFileRunner.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <stdexcept>
+
+namespace {
+
+const QString kFilter = QStringLiteral("Configuration files (*.txt *.cfg);;All files (*)");
+
+QCheckBox* MakeCheck(QWidget* parent, const QString& name, const QString& caption, bool checked) {
+    auto* check = new QCheckBox(caption, parent);
+    check->setObjectName(name);
+    check->setChecked(checked);
+    return check;
+}
+
+} // namespace
+
+TConfigFilePanel::TConfigFilePanel(QWidget* parent, TUbxCommander& commander)
+    : QGroupBox("Configuration files", parent), runner_(new TConfigFileRunner(this, commander)),
+      recorder_(new TConfigCommandRecorder(this, commander)), folder_(QDir::homePath()) {
+    setObjectName("gbConfigFiles");
+    CreateControls();
+    Connect();
+    ShowRunning(false);
+}
+
+void TConfigFilePanel::CreateControls() {
+    btnApplyConfigFile = MakeButton(this, "btnApplyConfigFile", "Apply file...");
+    btnCancelApply = MakeButton(this, "btnCancelApply", "Cancel");
+    cbApplyRam = MakeCheck(this, "cbApplyRam", "RAM", true);
+    cbApplyBbr = MakeCheck(this, "cbApplyBbr", "BBR", false);
+    cbApplyFlash = MakeCheck(this, "cbApplyFlash", "Flash", false);
+    cbGoOnAfterNak = MakeCheck(this, "cbGoOnAfterNak", "Go on after a NAK", false);
+    btnRecordCommands = MakeButton(this, "btnRecordCommands", "Record commands");
+    btnRecordCommands->setCheckable(true);
+    btnSaveRecorded = MakeButton(this, "btnSaveRecorded", "Save recorded...");
+    btnSaveRecorded->setEnabled(false);
+    btnSaveConfiguration = MakeButton(this, "btnSaveConfiguration", "Save configuration...");
+    btnSaveConfiguration->setVisible(false);
+    cbWithDescriptions = MakeCheck(this, "cbWithDescriptions", "With descriptions", true);
+    lblConfigFileStatus = MakeLabel(this, "lblConfigFileStatus", "");
+    lblConfigFileStatus->setWordWrap(true);
+    lblConfigFileStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lstConfigFileLog = new QListWidget(this);
+    lstConfigFileLog->setObjectName("lstConfigFileLog");
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(btnApplyConfigFile, 0, 0);
+    layout->addWidget(btnCancelApply, 0, 1);
+    layout->addWidget(MakeLabel(this, "lblApplyLayers", "Values go to:"), 0, 2);
+    layout->addWidget(cbApplyRam, 0, 3);
+    layout->addWidget(cbApplyBbr, 0, 4);
+    layout->addWidget(cbApplyFlash, 0, 5);
+    layout->addWidget(cbGoOnAfterNak, 1, 0, 1, 2);
+    layout->addWidget(btnRecordCommands, 2, 0);
+    layout->addWidget(btnSaveRecorded, 2, 1);
+    layout->addWidget(btnSaveConfiguration, 2, 2, 1, 2);
+    layout->addWidget(cbWithDescriptions, 2, 4, 1, 2);
+    layout->addWidget(lblConfigFileStatus, 3, 0, 1, 6);
+    layout->addWidget(lstConfigFileLog, 4, 0, 1, 6);
+    layout->setRowStretch(4, 1);
+}
+
+void TConfigFilePanel::Connect() {
+    connect(btnApplyConfigFile, &QPushButton::clicked, this,
+            Guarded(this, [this] { ApplyFile(); }));
+    connect(btnCancelApply, &QPushButton::clicked, runner_, &TConfigFileRunner::Cancel);
+    connect(btnRecordCommands, &QPushButton::toggled, this,
+            [this](bool on) { on ? recorder_->Start() : recorder_->Stop(); });
+    connect(btnSaveRecorded, &QPushButton::clicked, this,
+            Guarded(this, [this] { SaveRecorded(); }));
+    connect(btnSaveConfiguration, &QPushButton::clicked, this,
+            Guarded(this, [this] { SaveConfiguration(); }));
+    connect(runner_, &TConfigFileRunner::FrameSettled, this,
+            [this](int number, const QString&, const QString& outcome) {
+                Log(QString::number(number) + ": " + outcome);
+            });
+    connect(runner_, &TConfigFileRunner::Finished, this, [this](const QString& summary) {
+        Log(summary);
+        lblConfigFileStatus->setText(summary);
+        ShowRunning(false);
+    });
+    connect(recorder_, &TConfigCommandRecorder::Recorded, this, [this](int count) {
+        btnSaveRecorded->setEnabled(count > 0);
+        lblConfigFileStatus->setText("Recorded " + Counted(count, "command"));
+    });
+}
+
+void TConfigFilePanel::SetSnapshotSource(TSnapshotSource source) {
+    snapshotSource_ = std::move(source);
+    btnSaveConfiguration->setVisible(static_cast<bool>(snapshotSource_));
+}
+
+std::uint8_t TConfigFilePanel::ChosenLayers() const {
+    return (cbApplyRam->isChecked() ? ubx::kLayerRam : 0) |
+           (cbApplyBbr->isChecked() ? ubx::kLayerBbr : 0) |
+           (cbApplyFlash->isChecked() ? ubx::kLayerFlash : 0);
+}
+
+void TConfigFilePanel::ApplyFile() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, "Apply configuration file", folder_, kFilter);
+    if (path.isEmpty())
+        return;
+    folder_ = QFileInfo(path).absolutePath();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot read " + path.toStdString() + ": " +
+                                 file.errorString().toStdString());
+    const QByteArray text = file.readAll();
+    ubx::TConfigFilePlan plan =
+        ubx::ReadConfigFile(std::string_view(text.constData(), text.size()), ChosenLayers());
+    lstConfigFileLog->clear();
+    const QString name = QFileInfo(path).fileName();
+    if (!plan.errors.empty()) {
+        lblConfigFileStatus->setText("Not applied: " + name + " holds " +
+                                     Counted(plan.errors.size(), "error"));
+        for (const std::string& error : plan.errors)
+            Log(QString::fromStdString(error));
+        return;
+    }
+    lblConfigFileStatus->setText("Applying " + name);
+    Log("Applying " + name + ": " + Counted(plan.frames.size(), "frame"));
+    ShowRunning(true);
+    runner_->Start(std::move(plan.frames), cbGoOnAfterNak->isChecked());
+}
+
+void TConfigFilePanel::ShowRunning(bool running) {
+    btnApplyConfigFile->setEnabled(!running);
+    btnCancelApply->setEnabled(running);
+}
+
+void TConfigFilePanel::SaveRecorded() {
+    const QString path = AskSavePath("Save recorded commands", "zepo-commands-");
+    if (path.isEmpty())
+        return;
+    WriteFile(path, recorder_->FrameFile());
+    lblConfigFileStatus->setText("Saved " +
+                                 Counted(recorder_->Commands().size(), "recorded command") +
+                                 " to " + QFileInfo(path).fileName());
+}
+
+void TConfigFilePanel::SaveConfiguration() {
+    const std::optional<TConfigSnapshot> snapshot = snapshotSource_();
+    if (!snapshot)
+        throw std::runtime_error("Read the configuration from the receiver first.");
+    SaveValues(*snapshot);
+}
+
+void TConfigFilePanel::SaveValues(const TConfigSnapshot& snapshot) {
+    const QString path = AskSavePath("Save configuration", "zepo-config-" + snapshot.layer + "-");
+    if (path.isEmpty())
+        return;
+    const ubx::TValueFileHeader header{
+        snapshot.receiver.toStdString(), snapshot.layer.toStdString(),
+        QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd HH:mm:ss 'UTC'").toStdString(),
+        snapshot.onlyChanged, cbWithDescriptions->isChecked()};
+    WriteFile(path, ubx::WriteValueFile(header, snapshot.values));
+    lblConfigFileStatus->setText("Saved " + Counted(snapshot.values.size(), "value") + " of " +
+                                 snapshot.layer + " to " + QFileInfo(path).fileName());
+}
+
+QString TConfigFilePanel::AskSavePath(const QString& caption, const QString& prefix) {
+    const QString suggested = QDir(folder_).filePath(
+        prefix + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".txt");
+    const QString path = QFileDialog::getSaveFileName(this, caption, suggested, kFilter);
+    if (!path.isEmpty())
+        folder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void TConfigFilePanel::WriteFile(const QString& path, const std::string& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.flush())
+        throw std::runtime_error("Cannot write " + path.toStdString() + ": " +
+                                 file.errorString().toStdString());
+}
+
+void TConfigFilePanel::Log(const QString& line) {
+    lstConfigFileLog->addItem(line);
+    lstConfigFileLog->scrollToBottom();
+}
