@@ -120,6 +120,10 @@ TEST(ReceiverFields, CoordinatesTimesAndNumbersInReceiverForm) {
         {DateField(kStart), "091202"},
         {NmeaSentence("GPTXT,01,01,02,u-blox ag - www.u-blox.com"),
          "$GPTXT,01,01,02,u-blox ag - www.u-blox.com*50\r\n"},
+        // SBAS in NMEA: 33-64 up to PRN 151, then the PRN (65 and up are GLONASS).
+        {std::to_string(NmeaSatelliteNumber({.system = Gnss::Sbas, .prn = 151})), "64"},
+        {std::to_string(NmeaSatelliteNumber({.system = Gnss::Sbas, .prn = 152})), "152"},
+        {std::to_string(NmeaSatelliteNumber({.system = Gnss::Glonass, .prn = 1})), "65"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.got, row.expected);

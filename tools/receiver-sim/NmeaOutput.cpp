@@ -174,7 +174,9 @@ std::vector<std::string> One(const NavigationSolution& s, NmeaDialect dialect) {
 int NmeaSatelliteNumber(const SatelliteView& sat) {
     switch (sat.system) {
     case Gnss::Sbas:
-        return sat.prn - 87;
+        // 33-64 for PRN 120-151; the PRNs above keep their own number, as
+        // 65 and up are GLONASS.
+        return sat.prn <= 151 ? sat.prn - 87 : sat.prn;
     case Gnss::Glonass:
         return 64 + sat.prn;
     default:
