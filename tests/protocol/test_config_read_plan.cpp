@@ -84,8 +84,7 @@ TEST(ConfigReadPlan, ReadsEveryKeyInFewRoundsAndAsksLittleBeyond) {
         Reading reading = ReadAll(each.layers, each.held, 24);
         for (const TConfigLayer layer : each.layers) {
             const auto held = each.held.find(layer);
-            EXPECT_EQ(reading.keys[layer], held == each.held.end() ? 0 : held->second)
-                << each.what;
+            EXPECT_EQ(reading.keys[layer], held == each.held.end() ? 0 : held->second) << each.what;
         }
         EXPECT_EQ(reading.polls, each.polls) << each.what;
         EXPECT_EQ(reading.rounds, each.rounds) << each.what;

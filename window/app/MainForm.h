@@ -21,6 +21,8 @@ class TAskedRates;
 class TBaudTasks;
 class TComPortPage;
 class TConfigurePage;
+class TConfigurationPage;
+class TConfigDatabaseSession;
 class THistoryPage;
 class TLineLoad;
 class TMessagesPage;
@@ -89,6 +91,7 @@ private:
     TReceiverPage* tabReceiver = nullptr;
     TMessagesPage* tabMessages = nullptr;
     TConfigurePage* tabConfigure = nullptr;
+    TConfigurationPage* tabConfiguration = nullptr;
     TRecordPage* tabRecord = nullptr;
     THistoryPage* tabHistory = nullptr;
     QPlainTextEdit* moData = nullptr;
@@ -99,6 +102,7 @@ private:
 
     TWindowSender* sender_ = nullptr;
     TUbxCommander* ubxCommander_ = nullptr;
+    TConfigDatabaseSession* configSession_ = nullptr;
     TBaudTasks* baudTasks_ = nullptr;
     TSessionControl* sessionControl_ = nullptr;
     TReceiveDisplay* receiveDisplay_ = nullptr;
