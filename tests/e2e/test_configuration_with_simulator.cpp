@@ -1,8 +1,9 @@
 // The "Configuration" page against the receiver simulator at 115200 baud, one
 // window for the suite: a generation 9 receiver is read whole (RAM as its
-// defaults), takes a 5 Hz measurement rate and GSV off on UART1 in RAM, a
-// value saved to flash, and goes back to its defaults; a generation 10
-// receiver is read whole too.
+// defaults), takes a 5 Hz measurement rate and GSV off on UART1 in RAM (the
+// Messages page sees GSV stop), a value saved to flash, and goes back to its
+// defaults; a generation 10 receiver is read whole too. With ZEPO_SCREENSHOT_DIR set, the page is
+// saved there as a PNG file.
 
 #include "protocol/configkeys/ConfigKeys.h"
 #include "tests/receiver-sim/ChildProcess.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -100,6 +102,26 @@ protected:
         Named<QCheckBox>(*page(), "cbConfigBbr")->setChecked(bbr);
         Named<QCheckBox>(*page(), "cbConfigFlash")->setChecked(flash);
     }
+    // With ZEPO_SCREENSHOT_DIR set, the page showing the keys found by search
+    // is saved there as a PNG file.
+    static void Screenshot(const QString& search) {
+        const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
+        if (folder.isEmpty())
+            return;
+        auto* edit = Named<QLineEdit>(*form_, "edConfigSearch");
+        edit->setText(search);
+        QCoreApplication::processEvents();
+        form_->grab().save(folder + "/configuration-page.png");
+        edit->clear();
+    }
+    // The count of GSV sentences on the Messages page.
+    static int GsvCount() {
+        auto* types = Named<QTableWidget>(*form_, "tvMessageTypes");
+        for (int row = 0; row < types->rowCount(); ++row)
+            if (types->item(row, 0)->text().contains("GSV"))
+                return types->item(row, 1)->text().toInt();
+        return 0;
+    }
     // The keys whose RAM value is not the default.
     static std::vector<std::uint32_t> ChangedInRam() {
         std::vector<std::uint32_t> changed;
@@ -149,6 +171,13 @@ TEST_F(ConfigurationWithSimulator, Generation9IsReadChangedSavedAndReverted) {
     EXPECT_TRUE(item(kMeasRate)->font(TConfigurationPage::ColRam).bold());
     EXPECT_EQ(item(kMeasRate)->toolTip(TConfigurationPage::ColRam), "Default: 1000 ms");
     EXPECT_EQ(shown(kMeasRate, TConfigurationPage::ColNew), "");
+    Screenshot("RATE");
+
+    // The receiver sends GSV no more: its count on the Messages page stands still.
+    const int gsv = GsvCount();
+    QTest::qWait(2500);
+    EXPECT_GT(gsv, 0);
+    EXPECT_EQ(GsvCount(), gsv);
 
     // Saved to flash, then every layer back to the defaults.
     Type(kMeasRate, "200");

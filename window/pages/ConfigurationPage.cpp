@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -114,7 +115,7 @@ void TConfigurationPage::Connect() {
     connect(edConfigSearch, &QLineEdit::textChanged, this, &TConfigurationPage::Filter);
     connect(&session_, &TConfigDatabaseSession::ValuesChanged, this,
             &TConfigurationPage::ShowValues);
-    connect(&session_, &TConfigDatabaseSession::Finished, lblConfigAnswer, &QLabel::setText);
+    connect(&session_, &TConfigDatabaseSession::Finished, this, &TConfigurationPage::Finished);
     connect(&session_, &TConfigDatabaseSession::BusyChanged, this, [this](bool busy) {
         for (QPushButton* button : {btnConfigRead, btnConfigApply, btnConfigRevert})
             button->setEnabled(!busy);
@@ -214,12 +215,19 @@ void TConfigurationPage::ApplyClicked() {
         if (const QVariant raw = item->data(ColNew, TConfigValueDelegate::kRawRole); raw.isValid())
             values.push_back({key, raw.toULongLong()});
     session_.Apply(LayerMask(), values);
-    // The new values are written: the column shows the next edits only.
-    for (const auto& [key, item] : keys_) {
-        item->setData(ColNew, TConfigValueDelegate::kRawRole, QVariant());
-        item->setText(ColNew, QString());
-    }
+    applying_ = true;
     lblConfigAnswer->setText("Waiting for the answer…");
+}
+
+void TConfigurationPage::Finished(const QString& report, bool succeeded) {
+    lblConfigAnswer->setText(report);
+    // New values written and read back leave the column for the next edits;
+    // those not taken stay to be tried again.
+    if (std::exchange(applying_, false) && succeeded)
+        for (const auto& [key, item] : keys_) {
+            item->setData(ColNew, TConfigValueDelegate::kRawRole, QVariant());
+            item->setText(ColNew, QString());
+        }
 }
 
 void TConfigurationPage::RevertClicked() {

@@ -45,11 +45,13 @@ private:
     void ReadClicked();
     void ApplyClicked();
     void RevertClicked();
+    void Finished(const QString& report, bool succeeded);
     std::uint8_t LayerMask() const;
 
     TConfigDatabaseSession& session_;
     std::map<std::uint8_t, QTreeWidgetItem*> groups_; // by group ID
     std::map<std::uint32_t, QTreeWidgetItem*> keys_;
+    bool applying_ = false; // the running task writes the new values
 
     QComboBox* cbConfigGroup;
     QPushButton* btnConfigRead;
