@@ -140,7 +140,8 @@ QTreeWidgetItem* TConfigurationPage::GroupItem(std::uint32_t key) {
     if (!group) {
         const ubx::TConfigKey* known = ubx::FindConfigKey(key);
         const QString name =
-            known ? Text(known->group) : QString("Group 0x%1").arg(id, 2, 16, QChar('0')).toUpper();
+            known ? Text(known->group)
+                  : "Group 0x" + QString::number(id, 16).toUpper().rightJustified(2, '0');
         group = new QTreeWidgetItem(twConfigKeys, {name});
         group->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     }

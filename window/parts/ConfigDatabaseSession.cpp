@@ -27,7 +27,11 @@ QString ReadReport(const std::vector<ubx::TConfigLayer>& layers, const TConfigRe
     for (std::size_t index = 0; index < layers.size(); ++index) {
         const std::size_t layer = ConfigLayerIndex(layers[index]);
         text += index == 0 ? "" : index + 1 == layers.size() ? " and " : ", ";
-        text += QString::number(read.keys[layer]) + (index == 0 ? " keys from " : " from ") +
+        const std::size_t keys = read.keys[layer];
+        text += QString::number(keys) +
+                (index > 0   ? " from "
+                 : keys == 1 ? " key from "
+                             : " keys from ") +
                 LayerName(layer);
     }
     return text + " in " + QString::number(read.took.count() / 1000.0, 'f', 1) + " s";
