@@ -24,6 +24,8 @@ bool IsValGet(std::uint8_t ubxClass, std::uint8_t id) {
     return ubxClass == kClassCfg && id == kIdCfgValGet;
 }
 
+// The longest answer of a command other than CFG-VALGET: a MON-VER with
+// several extensions.
 constexpr std::size_t kLongAnswerBytes = 300;
 constexpr std::size_t kFrameBytes = 8;        // sync, class, id, length, checksum
 constexpr std::size_t kValGetHeaderBytes = 4; // version, layer, position

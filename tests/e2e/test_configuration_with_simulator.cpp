@@ -86,12 +86,17 @@ protected:
             [] { return !session().Busy() && !answer()->text().endsWith("…"); }, kWaitMs);
         return ended && answer()->text().startsWith(expected);
     }
-    // Types text as the key's new value, as a user does in its cell.
+    // Types text as the key's new value, as a user does: a click picks the row, a
+    // double click opens its new value.
     static void Type(std::uint32_t key, const QString& text) {
         // The editor of an earlier edit is gone first.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        tree()->setCurrentItem(item(key), TConfigurationPage::ColNew);
-        tree()->editItem(item(key), TConfigurationPage::ColNew);
+        item(key)->parent()->setExpanded(true);
+        tree()->scrollToItem(item(key));
+        QCoreApplication::processEvents();
+        const QRect row = tree()->visualItemRect(item(key));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, row.center());
         auto* edit = Named<QLineEdit>(*tree(), "edConfigValue");
         edit->setText(text);
         QTest::keyClick(edit, Qt::Key_Return);

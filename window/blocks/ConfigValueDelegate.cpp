@@ -74,7 +74,11 @@ void TConfigValueDelegate::setEditorData(QWidget* editor, const QModelIndex& ind
     const std::uint32_t id = KeyOf(index);
     const std::uint64_t raw = StartValue(index);
     if (auto* list = qobject_cast<QComboBox*>(editor)) {
-        list->setCurrentText(QString::fromStdString(ubx::FormatConfigValue(id, raw)));
+        // A value without a name is listed too, so that closing the list keeps it.
+        const QString text = QString::fromStdString(ubx::FormatConfigValue(id, raw));
+        if (list->findText(text) < 0)
+            list->addItem(text);
+        list->setCurrentText(text);
         return;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {

@@ -61,8 +61,8 @@ TConfigurationPage::TConfigurationPage(QWidget* parent, TConfigDatabaseSession& 
     twConfigKeys->setObjectName("twConfigKeys");
     twConfigKeys->setHeaderLabels(
         {"Key", "RAM", "BBR", "Flash", "Default", "New value", "Description"});
-    twConfigKeys->setEditTriggers(QAbstractItemView::DoubleClicked |
-                                  QAbstractItemView::EditKeyPressed);
+    // Only the new value is edited, wherever its row is double-clicked.
+    twConfigKeys->setEditTriggers(QAbstractItemView::NoEditTriggers);
     twConfigKeys->setSelectionMode(QAbstractItemView::ExtendedSelection);
     twConfigKeys->header()->resizeSection(ColKey, 300);
     auto* delegate = new TConfigValueDelegate(this, [this](std::uint32_t key) {
@@ -112,6 +112,10 @@ void TConfigurationPage::Connect() {
     connect(btnConfigApply, &QPushButton::clicked, this, Guarded(this, [this] { ApplyClicked(); }));
     connect(btnConfigRevert, &QPushButton::clicked, this,
             Guarded(this, [this] { RevertClicked(); }));
+    connect(twConfigKeys, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        if (item->parent())
+            twConfigKeys->editItem(item, ColNew);
+    });
     connect(edConfigSearch, &QLineEdit::textChanged, this, &TConfigurationPage::Filter);
     connect(&session_, &TConfigDatabaseSession::ValuesChanged, this,
             &TConfigurationPage::ShowValues);

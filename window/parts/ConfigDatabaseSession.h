@@ -49,8 +49,8 @@ class TConfigDatabaseSession : public QObject {
 public:
     TConfigDatabaseSession(QObject* parent, TUbxCommander& commander);
 
-    // Each throws the port's error when it is not open, EConfigError for a
-    // request the messages cannot carry or while another task runs.
+    // Each throws EConfigError while the port is closed or another task
+    // runs, and for a request the messages cannot carry.
     // wildcards: kAllConfigKeys or group wildcards (ConfigReadPlan.h).
     void Read(std::vector<std::uint32_t> wildcards,
               std::vector<ubx::TConfigLayer> layers = {kConfigLayers.begin(), kConfigLayers.end()});

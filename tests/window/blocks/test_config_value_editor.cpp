@@ -1,7 +1,7 @@
 // Editing a configuration value in its cell: an enumeration and a switch
-// picked from a list, a bit field's named bits checked (other bits kept), a
-// number typed in its unit, and typed text that is no value refused with
-// the key's name while the cell keeps what it held.
+// picked from a list (a value without a name kept), a bit field's named bits
+// checked (other bits kept), a number typed in its unit, and typed text that
+// is no value refused with the key's name while the cell keeps what it held.
 
 #include "window/blocks/ConfigValueDelegate.h"
 
@@ -29,7 +29,7 @@ private slots:
 
 void TestConfigValueEditor::editorsKeepValuesWithinTheKeysType() {
     const std::map<std::uint32_t, std::uint64_t> held = {
-        {kDynModel, 0}, {kUart1On, 1}, {kInfUbxUart1, 0x81}, {kMeasRate, 1000}};
+        {kDynModel, 1}, {kUart1On, 1}, {kInfUbxUart1, 0x81}, {kMeasRate, 1000}};
     QTreeWidget tree;
     tree.setColumnCount(2);
     Delegate delegate(&tree, [&](std::uint32_t key) { return held.at(key); });
@@ -47,7 +47,7 @@ void TestConfigValueEditor::editorsKeepValuesWithinTheKeysType() {
         return [text](QWidget* editor) { qobject_cast<QLineEdit*>(editor)->setText(text); };
     };
     const Case cases[] = {
-        {kDynModel, "PORT", pick("AUTOMOT"), 4},
+        {kDynModel, "1", pick("AUTOMOT"), 4},
         {kUart1On, "true", pick("false"), 0},
         {kInfUbxUart1, "ERROR",
          [](QWidget* editor) {
@@ -57,6 +57,8 @@ void TestConfigValueEditor::editorsKeepValuesWithinTheKeysType() {
          0x82},
         {kMeasRate, "1000 ms", type("200"), 200},
         {kMeasRate, "1000 ms", type("fast"), {}},
+        // A value without a name stays as it was.
+        {kDynModel, "1", [](QWidget*) {}, 1},
     };
     for (const Case& each : cases) {
         auto* item = new QTreeWidgetItem(&tree);
