@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 #include <set>
 
 namespace {
@@ -27,12 +28,9 @@ QString ReadReport(const std::vector<ubx::TConfigLayer>& layers, const TConfigRe
     for (std::size_t index = 0; index < layers.size(); ++index) {
         const std::size_t layer = ConfigLayerIndex(layers[index]);
         text += index == 0 ? "" : index + 1 == layers.size() ? " and " : ", ";
-        const std::size_t keys = read.keys[layer];
-        text += QString::number(keys) +
-                (index > 0   ? " from "
-                 : keys == 1 ? " key from "
-                             : " keys from ") +
-                LayerName(layer);
+        const std::size_t count = read.keys[layer];
+        const char* what = index > 0 ? "" : count == 1 ? " key" : " keys";
+        text += QString::number(count) + what + " from " + LayerName(layer);
     }
     return text + " in " + QString::number(read.took.count() / 1000.0, 'f', 1) + " s";
 }
@@ -137,7 +135,12 @@ void TConfigDatabaseSession::PageSettled(const ubx::TConfigPage& page,
 void TConfigDatabaseSession::ReadEnded() {
     figures_.took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - readStart_);
-    const QString read = ReadReport(readLayers_, figures_);
+    QString read = ReadReport(readLayers_, figures_);
+    const std::size_t total =
+        std::accumulate(figures_.keys.begin(), figures_.keys.end(), std::size_t{0});
+    if (total == 0 && readProblem_.isEmpty())
+        read += ": the receiver holds none of these keys (receivers before generation 9 have no "
+                "configuration database)";
     const QString report =
         written_ + (readProblem_.isEmpty() ? read : readProblem_ + ". " + read + " before that");
     plan_.reset();

@@ -1,7 +1,8 @@
 // The configuration database session on a pseudo-terminal announced as COM8,
 // with the test as the receiver: keys the table lacks are kept and shown
-// under their group's ID; a refused write and a page left unanswered end
-// the task with both named, and what was read before stays.
+// under their group's ID, and gone when read again and refused; a refused
+// write and a page left unanswered end the task with both named, and what
+// was read before stays.
 
 #include "protocol/commands/ConfigReadPlan.h"
 #include "protocol/commands/UbxCommands.h"
@@ -82,6 +83,15 @@ private slots:
         QCOMPARE(found.size(), 1);
         QCOMPARE(found[0]->parent()->text(0), QString("Group 0xAA"));
         QCOMPARE(found[0]->text(TConfigurationPage::ColRam), QString("0x7f"));
+
+        // A receiver that refuses the poll holds none of the keys, which the report says.
+        finished.clear();
+        session().Read({group}, {TConfigLayer::Ram});
+        QCOMPARE(peer_.read(16), Poll(TConfigLayer::Ram, group));
+        peer_.write(Ack(false, kIdCfgValGet));
+        QVERIFY(reportOf(finished).endsWith("s: the receiver holds none of these keys (receivers "
+                                            "before generation 9 have no configuration database)"));
+        QVERIFY(!session().Values().at(kNewByte)[0]);
     }
 
     void aRefusalAndSilenceAreReported() {
