@@ -93,10 +93,3 @@ TEST(ConfigReadPlan, ReadsEveryKeyInFewRoundsAndAsksLittleBeyond) {
     // One page at a time still reads everything.
     EXPECT_EQ(ReadAll(all, {{TConfigLayer::Ram, table}}, 1).keys[TConfigLayer::Ram], table);
 }
-
-TEST(ConfigReadPlan, WildcardsNameTheirGroupOrEveryKey) {
-    EXPECT_TRUE(ConfigWildcardNames(kAllConfigKeys, 0x30210001));
-    EXPECT_TRUE(ConfigWildcardNames(ConfigGroupWildcard(0x21), 0x30210001));
-    EXPECT_FALSE(ConfigWildcardNames(ConfigGroupWildcard(0x91), 0x30210001));
-    EXPECT_TRUE(ConfigWildcardNames(0x30210001, 0x30210001));
-}
