@@ -24,9 +24,12 @@ bool IsValGet(std::uint8_t ubxClass, std::uint8_t id) {
     return ubxClass == kClassCfg && id == kIdCfgValGet;
 }
 
-// The longest answer the timeout allows for on the line (a MON-VER with
-// several extensions).
+// The longest answer of a command other than CFG-VALGET: a MON-VER with
+// several extensions.
 constexpr std::size_t kLongAnswerBytes = 300;
+constexpr std::size_t kFrameBytes = 8;        // sync, class, id, length, checksum
+constexpr std::size_t kValGetHeaderBytes = 4; // version, layer, position
+constexpr std::size_t kLongestKeyBytes = 4 + 8;
 constexpr std::chrono::milliseconds kReceiverAnswerTime{1000};
 
 // A receiver restarts without a word: nothing to wait for.
@@ -49,10 +52,17 @@ std::string TCommandOutcome::Text() const {
            std::to_string(after.count()) + " ms";
 }
 
+std::size_t LongestAnswerBytes(const TUBXPacket& command) {
+    if (IsValGet(command.pkClass, command.ID))
+        return kFrameBytes + kValGetHeaderBytes + kMaxConfigKeysPerMessage * kLongestKeyBytes;
+    return kLongAnswerBytes;
+}
+
 std::chrono::milliseconds AnswerTimeout(std::int32_t baudRate, std::size_t commandBytes,
+                                        std::size_t answerBytes,
                                         std::chrono::milliseconds receivePoll) {
     // Ten bits a byte: start, eight data bits, stop.
-    const long long bits = 10LL * static_cast<long long>(commandBytes + kLongAnswerBytes);
+    const long long bits = 10LL * static_cast<long long>(commandBytes + answerBytes);
     const long long lineMs = baudRate > 0 ? (bits * 1000 + baudRate - 1) / baudRate : 0;
     return kReceiverAnswerTime + std::chrono::milliseconds(lineMs) + receivePoll;
 }

@@ -46,10 +46,18 @@ struct TCommandOutcome {
     std::string Text() const;
 };
 
+// The most bytes the answer to the command can take on the line, frame
+// included: a CFG-VALGET answer carries up to 64 keys of up to 8 bytes each,
+// any other answer fits a MON-VER with several extensions.
+std::size_t LongestAnswerBytes(const TUBXPacket& command);
+
 // How long to wait for an answer: a second for the receiver, plus the time
-// the command and a long answer take on the line at this baud rate, plus
-// the monitor's receive poll interval (answers reach it once per interval).
+// the command and answerBytes take on the line at this baud rate, plus the
+// monitor's receive poll interval (answers reach it once per interval). The
+// receiver answers in order, so answerBytes holds the longest answers of the
+// commands still waiting before this one too.
 std::chrono::milliseconds AnswerTimeout(std::int32_t baudRate, std::size_t commandBytes,
+                                        std::size_t answerBytes,
                                         std::chrono::milliseconds receivePoll);
 
 // True for a command that asks for a message rather than setting one:

@@ -116,10 +116,15 @@ TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswerAndAResetAsSent) {
     EXPECT_TRUE(ack(true, 0x06, 0x09).empty());
 }
 
-TEST(AnswerTimeout, GrowsAtLowBaudRates) {
-    EXPECT_EQ(AnswerTimeout(115200, 8, 0ms), 1027ms);
-    EXPECT_EQ(AnswerTimeout(9600, 8, 0ms), 1321ms);
-    EXPECT_EQ(AnswerTimeout(4800, 28, 1000ms), 2684ms);
+TEST(AnswerTimeout, GrowsAtLowBaudRatesAndWithTheLongestAnswer) {
+    EXPECT_EQ(AnswerTimeout(115200, 8, 300, 0ms), 1027ms);
+    EXPECT_EQ(AnswerTimeout(9600, 8, 300, 0ms), 1321ms);
+    EXPECT_EQ(AnswerTimeout(4800, 28, 300, 1000ms), 2684ms);
+    // 64 keys of 8 bytes: 780 bytes take 813 ms at 9600 baud.
+    const std::uint32_t all[] = {0x0FFFFFFF};
+    EXPECT_EQ(LongestAnswerBytes(CfgValGetPoll(TConfigLayer::Ram, all)), 780u);
+    EXPECT_EQ(LongestAnswerBytes(CfgPrtPoll()), 300u);
+    EXPECT_EQ(AnswerTimeout(9600, 16, 780, 0ms), 1830ms);
 }
 
 TEST(IsPoll, EmptyOrSelectorPayloadsOnly) {

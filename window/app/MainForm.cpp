@@ -5,6 +5,7 @@
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
+#include "window/pages/ConfigurationPage.h"
 #include "window/pages/ConfigurePage.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
@@ -16,6 +17,7 @@
 #include "window/parts/AnswerFeed.h"
 #include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
+#include "window/parts/ConfigDatabaseSession.h"
 #include "window/parts/LineLoad.h"
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
@@ -87,6 +89,7 @@ void TMainForm::CreateServices() {
     ubxCommander_ = new TUbxCommander(this, portSerial);
     receiverIdentity_ = new TReceiverIdentity(this, *ubxCommander_);
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);
+    configSession_ = new TConfigDatabaseSession(this, *ubxCommander_);
     sessionControl_ = new TSessionControl(this, portSerial);
 }
 
@@ -109,6 +112,8 @@ void TMainForm::CreatePages() {
     tabConfigure =
         new TConfigurePage(pcZEPOMonitor, *ubxCommander_, *baudTasks_, *receiverIdentity_);
     pcZEPOMonitor->addTab(tabConfigure, "Configure");
+    tabConfiguration = new TConfigurationPage(pcZEPOMonitor, *configSession_);
+    pcZEPOMonitor->addTab(tabConfiguration, "Configuration");
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     tabHistory = new THistoryPage(pcZEPOMonitor);

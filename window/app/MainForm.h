@@ -21,6 +21,8 @@ class TAskedRates;
 class TBaudTasks;
 class TComPortPage;
 class TConfigurePage;
+class TConfigurationPage;
+class TConfigDatabaseSession;
 class THistoryPage;
 class TLineLoad;
 class TMessagesPage;
@@ -90,6 +92,7 @@ private:
     TReceiverPage* tabReceiver = nullptr;
     TMessagesPage* tabMessages = nullptr;
     TConfigurePage* tabConfigure = nullptr;
+    TConfigurationPage* tabConfiguration = nullptr;
     TRecordPage* tabRecord = nullptr;
     THistoryPage* tabHistory = nullptr;
     QPlainTextEdit* moData = nullptr;
@@ -101,6 +104,7 @@ private:
     TWindowSender* sender_ = nullptr;
     TUbxCommander* ubxCommander_ = nullptr;
     TReceiverIdentity* receiverIdentity_ = nullptr;
+    TConfigDatabaseSession* configSession_ = nullptr;
     TBaudTasks* baudTasks_ = nullptr;
     TSessionControl* sessionControl_ = nullptr;
     TReceiveDisplay* receiveDisplay_ = nullptr;

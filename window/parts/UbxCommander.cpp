@@ -48,9 +48,13 @@ bool TUbxCommander::CanSend() const {
 std::uint32_t TUbxCommander::Send(const TUBXPacket& command, TOnSettled onSettled) {
     const TBufToSend frame = BuildUbxFrame(command);
     const std::uint32_t written = portSerial.SendData(ToByteString(frame));
+    // The receiver answers in order: the answers still due come first.
+    std::size_t answerBytes = ubx::LongestAnswerBytes(command);
+    for (const auto& waiting : commands_)
+        answerBytes += ubx::LongestAnswerBytes(waiting.second);
     const auto timeout =
         ubx::AnswerTimeout(portSerial.BaudRateToInt(portSerial.BaudRate()), frame.size(),
-                           std::chrono::milliseconds(portSerial.Delay()));
+                           answerBytes, std::chrono::milliseconds(portSerial.Delay()));
     const std::uint64_t ticket =
         tracker_.Track(UbxMessageName(command.pkClass, command.ID), command, timeout);
     commands_[ticket] = command;
