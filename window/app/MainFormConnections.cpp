@@ -2,15 +2,13 @@
 // others, where the port's events, the received chunks and messages go, and
 // the echo of every write.
 
+#include "recording/SessionHistory.h"
 #include "window/app/MainForm.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/pages/ComPortPage.h"
-#include "window/pages/HistoryPage.h"
-#include "window/pages/MessagesPage.h"
+#include "window/pages/MessageListModel.h"
 #include "window/pages/NmeaPubxPage.h"
 #include "window/pages/NmeaStandardPage.h"
-#include "window/pages/ReceiverPage.h"
-#include "window/pages/UbxProtocolPage.h"
 #include "window/parts/AnswerFeed.h"
 #include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
@@ -21,6 +19,7 @@
 #include "window/parts/SessionControl.h"
 #include "window/parts/UbxCommander.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QTabWidget>
 #include <chrono>
@@ -37,9 +36,8 @@ void TMainForm::ConnectParts() {
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
             Guarded(this, [this] { tabComPort->RefreshPortList(); }));
 
-    // What the UBX frames, the baud tasks and the session do shows on the
+    // What the UBX commands, the baud tasks and the session do shows on the
     // port page and in the status bar.
-    connect(ts, &TUbxProtocolPage::FrameSent, tabComPort, &TComPortPage::ShowBytesSent);
     connect(ubxCommander_, &TUbxCommander::Logged, tabComPort, &TComPortPage::Log);
     connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
             &TComPortPage::ShowMonitorRate);
@@ -51,7 +49,7 @@ void TMainForm::ConnectParts() {
     // and receiver picture: replayed messages never mix with live ones.
     for (const auto startsAfresh : {&TSessionControl::ReplayLoaded, &TSessionControl::ReplayLeft})
         connect(sessionControl_, startsAfresh, this, Guarded(this, [this] {
-                    tabMessages->Clear();
+                    messageList_->Clear();
                     receiverFeed_->StartAfresh();
                 }));
     sessionControl_->Refresh();
@@ -81,11 +79,9 @@ void TMainForm::ConnectReceiving() {
     connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, tabNMEA,
             &TNmeaStandardPage::ShowWatchLine);
 
-    // The receive feed lists every message and redraws the Receiver page and
-    // the table of message types.
-    connect(receiverFeed_, &TReceiverFeed::MessageListed, tabMessages, &TMessagesPage::AddMessage);
-    connect(receiverFeed_, &TReceiverFeed::StateRedrawn, tabReceiver, &TReceiverPage::Show);
-    connect(receiverFeed_, &TReceiverFeed::TypesCounted, tabMessages, &TMessagesPage::Refresh);
+    // The receive feed lists every message; it redraws the Receiver page and
+    // the table of message types once they are built.
+    connect(receiverFeed_, &TReceiverFeed::MessageListed, messageList_, &TMessageListModel::Add);
 
     // The rates the window asked of the receiver against those measured and
     // the line's load, judged at each redraw of the table of message types.
@@ -114,7 +110,7 @@ void TMainForm::BindPortEvents() {
         RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
         RunGuarded(this, [&] { receiverFeed_->Take(Buffer, portSerial.ChunkReadMarks()); });
         RunGuarded(this, [&] { MeasureLine(); });
-        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
+        RunGuarded(this, [&] { history_->Append(QDateTime::currentMSecsSinceEpoch(), Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { receiverFeed_->Restart(); });

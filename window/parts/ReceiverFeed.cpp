@@ -112,9 +112,18 @@ double TReceiverFeed::RateSeconds() const {
 }
 
 void TReceiverFeed::Redraw() {
-    const protocol::ReceiverSnapshot snapshot = state_.Snapshot(RateSeconds());
+    const protocol::ReceiverSnapshot snapshot = Snapshot();
     emit StateRedrawn(snapshot, fresh_);
     fresh_ = {};
+    emit TypesCounted(TypesOf(snapshot));
+}
+
+protocol::ReceiverSnapshot TReceiverFeed::Snapshot() const {
+    return state_.Snapshot(RateSeconds());
+}
+
+std::vector<TMessageTypeRow>
+TReceiverFeed::TypesOf(const protocol::ReceiverSnapshot& snapshot) const {
     std::vector<TMessageTypeRow> types;
     types.reserve(snapshot.Messages.size());
     for (const protocol::MessageStatistics& statistics : snapshot.Messages) {
@@ -122,5 +131,5 @@ void TReceiverFeed::Redraw() {
         types.push_back({statistics.Name, statistics.Count, statistics.RatePerSecond,
                          seen == lastSeenMs_.end() ? 0 : seen->second, statistics.ChecksumErrors});
     }
-    emit TypesCounted(types);
+    return types;
 }

@@ -57,6 +57,8 @@ public:
         bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
              Accuracy = false, Satellites = false;
         void Note(const protocol::Decoded& decoded);
+        // Every value, for a page that shows the state for the first time.
+        static TFresh All() { return {true, true, true, true, true, true, true}; }
     };
 
     // A chunk with the times its bytes were read (the port's read marks):
@@ -74,6 +76,10 @@ public:
     void StartAfresh();
     // Draws what arrived since the last redraw (the timer calls it).
     void Redraw();
+    // The receiver's state now, and its table of message types, for a page
+    // built after they were drawn.
+    protocol::ReceiverSnapshot Snapshot() const;
+    std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
 
 signals:
     // Every message as framed, in stream order, before the pages see it.

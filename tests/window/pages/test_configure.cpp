@@ -135,7 +135,7 @@ private slots:
         peer_.write(reply.substr(9));
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
         QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
-        const auto* list = form_->findChild<QTableView*>("tvMessages");
+        const auto* list = Named<QTableView>(*form_, "tvMessages");
         // The CFG-MSG the page read as it showed and its ACK, then the two answers.
         QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 4; }, kWaitMs));
     }
