@@ -72,6 +72,7 @@ private:
     void CreateStatusBar();
     void ConnectParts();
     void ConnectReceiving();
+    void ConnectNmeaStandardPage(TNmeaStandardPage* page);
     void BindPortEvents();
     // A write's bytes: counted by the session, echoed in the port log.
     void EchoSent(const std::string& Buffer);
@@ -87,7 +88,6 @@ private:
 
     QTabWidget* pcZEPOMonitor = nullptr;
     TComPortPage* tabComPort = nullptr;
-    TNmeaStandardPage* tabNMEA = nullptr;
     TNmeaPubxPage* tabUBX = nullptr;
     TReceiverPage* tabReceiver = nullptr; // once built
     TRecordPage* tabRecord = nullptr;

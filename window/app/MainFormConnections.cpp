@@ -56,28 +56,16 @@ void TMainForm::ConnectParts() {
 }
 
 void TMainForm::ConnectReceiving() {
-    // The receive display takes the view's settings from the two NMEA pages
-    // and gives them their watch lines; the NMEA watch also shows in panel 3.
-    receiveDisplay_->SetView(tabNMEA->View());
-    receiveDisplay_->SetNmeaWatch(tabNMEA->NmeaWatch());
+    // The receive display takes the PUBX watch from its page and gives it its
+    // watch lines; the NMEA watch shows in panel 3 (and on the NMEA Standard
+    // page once built).
     receiveDisplay_->SetPubxWatch(tabUBX->PubxWatch());
-    connect(tabNMEA, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
-    connect(tabNMEA, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
-            &TReceiveDisplay::SetNmeaWatch);
     connect(tabUBX, &TNmeaPubxPage::PubxWatchChanged, receiveDisplay_,
             &TReceiveDisplay::SetPubxWatch);
-    connect(tabNMEA, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
-            &TReceiveDisplay::SetStopOutput);
-    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
-            &TReceiveDisplay::StopOutputClicked);
-    connect(tabNMEA, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
-            &TReceiveDisplay::ShowCurrent);
     connect(receiveDisplay_, &TReceiveDisplay::DataArrived, tabComPort, &TComPortPage::FlashDataIn);
     connect(receiveDisplay_, &TReceiveDisplay::PubxWatchLine, tabUBX,
             &TNmeaPubxPage::ShowWatchLine);
     connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, panels_[3], &QLabel::setText);
-    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, tabNMEA,
-            &TNmeaStandardPage::ShowWatchLine);
 
     // The receive feed lists every message; it redraws the Receiver page and
     // the table of message types once they are built.
@@ -102,6 +90,24 @@ void TMainForm::ConnectReceiving() {
             [this](const protocol::Message& message) {
                 RunGuarded(this, [&] { answerFeed_->Receive(message); });
             });
+}
+
+// Until the page is built the receive display keeps its own view, ASCII with
+// no NMEA watch and the output running, as the page starts.
+void TMainForm::ConnectNmeaStandardPage(TNmeaStandardPage* page) {
+    receiveDisplay_->SetView(page->View());
+    receiveDisplay_->SetNmeaWatch(page->NmeaWatch());
+    connect(page, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
+    connect(page, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetNmeaWatch);
+    connect(page, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
+            &TReceiveDisplay::SetStopOutput);
+    connect(page, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+            &TReceiveDisplay::StopOutputClicked);
+    connect(page, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
+            &TReceiveDisplay::ShowCurrent);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, page,
+            &TNmeaStandardPage::ShowWatchLine);
 }
 
 void TMainForm::BindPortEvents() {

@@ -1,9 +1,8 @@
 // The window's pages in the order of their tabs, and the data pane below them.
-// The window opens on "NMEA PUBX"; the port page and the two NMEA pages are
-// built at once, as the port, the receive display and the watches work
-// through them from the start, and so is the Record page, which the session
-// drives. The others are built when their tab is first shown, from what the
-// window kept for them meanwhile.
+// The window opens on "NMEA PUBX"; it and the port page are built at once, as
+// the port and the PUBX watch work through them from the start, and so is the
+// Record page, which the session drives. The others are built when their tab
+// is first shown, from what the window kept for them meanwhile.
 
 #include "window/app/MainForm.h"
 #include "window/blocks/Controls.h"
@@ -31,8 +30,11 @@ void TMainForm::CreatePages() {
     pcZEPOMonitor->setObjectName("pcZEPOMonitor");
     tabComPort = new TComPortPage(pcZEPOMonitor, portSerial, *ubxCommander_);
     pcZEPOMonitor->addTab(tabComPort, "ComPort");
-    tabNMEA = new TNmeaStandardPage(pcZEPOMonitor, *sender_);
-    pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
+    AddLazyPage("NMEA Standard", [this](QWidget* parent) {
+        auto* page = new TNmeaStandardPage(parent, *sender_);
+        ConnectNmeaStandardPage(page);
+        return page;
+    });
     tabUBX = new TNmeaPubxPage(pcZEPOMonitor, *sender_);
     pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
     AddLazyPage("UBX Protocol", [this](QWidget* parent) {

@@ -17,6 +17,7 @@
 #include "window/pages/HistoryModel.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
+#include "window/pages/NmeaStandardPage.h"
 #include "window/pages/ReceiverPage.h"
 #include "window/parts/PersistedPort.h"
 #include "window/parts/ReceiverFeed.h"
@@ -245,7 +246,7 @@ private slots:
         WriteStore({});
         TMainForm form;
         QVERIFY(!form.findChild<TMessagesPage*>() && !form.findChild<THistoryPage*>() &&
-                !form.findChild<TReceiverPage*>());
+                !form.findChild<TReceiverPage*>() && !form.findChild<TNmeaStandardPage*>());
         const std::string gga = NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,05,0.9,10,M,0,M,,");
         form.portSerial.OnReceive(&form.portSerial, gga + gga);
         PartOf<TReceiverFeed>(form)->Redraw();
