@@ -44,7 +44,7 @@ void TMainForm::CreatePages() {
     });
     AddLazyPage("Receiver", [this](QWidget* parent) {
         tabReceiver = new TReceiverPage(parent);
-        tabReceiver->Show(receiverFeed_->Snapshot(), TReceiverFeed::TFresh::All());
+        tabReceiver->Show(receiverFeed_->Snapshot(), receiverFeed_->EverRefreshed());
         tabReceiver->ShowLineWarning(lineWarnings_.join('\n'));
         connect(receiverFeed_, &TReceiverFeed::StateRedrawn, tabReceiver, &TReceiverPage::Show);
         return tabReceiver;

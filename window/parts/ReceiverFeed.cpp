@@ -81,6 +81,7 @@ void TReceiverFeed::EndOfStream() {
 void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
     fresh_ = {};
+    everRefreshed_ = {};
     lastSeenMs_.clear();
     Redraw();
 }
@@ -95,6 +96,7 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
     fresh_.Note(decoded);
+    everRefreshed_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
                            ? std::string("unframed")
                            : decoded.Talker + decoded.Name;

@@ -57,8 +57,6 @@ public:
         bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
              Accuracy = false, Satellites = false;
         void Note(const protocol::Decoded& decoded);
-        // Every value, for a page that shows the state for the first time.
-        static TFresh All() { return {true, true, true, true, true, true, true}; }
     };
 
     // A chunk with the times its bytes were read (the port's read marks):
@@ -76,9 +74,11 @@ public:
     void StartAfresh();
     // Draws what arrived since the last redraw (the timer calls it).
     void Redraw();
-    // The receiver's state now, and its table of message types, for a page
-    // built after they were drawn.
+    // The receiver's state now, the values any message has given since the
+    // feed began or started afresh, and the table of message types: for a
+    // page built after they were drawn.
     protocol::ReceiverSnapshot Snapshot() const;
+    const TFresh& EverRefreshed() const { return everRefreshed_; }
     std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
 
 signals:
@@ -130,6 +130,7 @@ private:
     protocol::Framer framer_;
     protocol::ReceiverState state_;
     TFresh fresh_;
+    TFresh everRefreshed_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
     QTimer redraw_;
 };
