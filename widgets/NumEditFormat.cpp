@@ -23,6 +23,36 @@ long double CStrToLongDouble(const QByteArray& text) {
     return strtold_l(text.constData(), nullptr, cLocale);
 }
 
+// An optional sign, digits with at most one decimal separator (a digit before
+// or after it), then an optional exponent. Checked by hand: every commit of a
+// number field parses its text, and a pattern would be compiled each time.
+bool IsFloatText(QStringView text, QChar point) {
+    qsizetype at = 0;
+    const auto skip = [&](auto... chars) {
+        const bool found = at < text.size() && ((text[at] == chars) || ...);
+        at += found;
+        return found;
+    };
+    const auto skipDigits = [&] {
+        const qsizetype from = at;
+        while (at < text.size() && text[at] >= u'0' && text[at] <= u'9')
+            ++at;
+        return at - from;
+    };
+    skip(u'+', u'-');
+    qsizetype mantissa = skipDigits();
+    if (skip(point))
+        mantissa += skipDigits();
+    if (mantissa == 0)
+        return false;
+    if (skip(u'e', u'E')) {
+        skip(u'+', u'-');
+        if (skipDigits() == 0)
+            return false;
+    }
+    return at == text.size();
+}
+
 } // namespace
 
 QChar DecimalSeparator() {
@@ -89,10 +119,7 @@ std::int32_t HexToInt(const QString& text) {
 }
 
 long double StrToFloat(const QString& text) {
-    const QString point = QRegularExpression::escape(QString(DecimalSeparator()));
-    const QRegularExpression number(
-        QStringLiteral("^[+-]?([0-9]+(%1)?[0-9]*|(%1)[0-9]+)([eE][+-]?[0-9]+)?$").arg(point));
-    if (!number.match(text).hasMatch())
+    if (!IsFloatText(text, DecimalSeparator()))
         InvalidFloat(text);
     QString c = text;
     c.replace(DecimalSeparator(), u'.');

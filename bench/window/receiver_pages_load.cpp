@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     const double cpuShare =
         (CpuSeconds() - startCpu) / (static_cast<double>(clock.elapsed()) / 1e3);
     const double endMb = ResidentMb();
-    const auto* messages = form.findChild<QTableView*>("tvMessages");
+    const auto* messages = Named<QTableView>(form, "tvMessages");
     const int stored = messages ? messages->model()->rowCount() : -1;
     Click(Named<QPushButton>(form, "btnClose"));
 

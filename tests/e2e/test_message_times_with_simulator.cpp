@@ -116,7 +116,7 @@ TEST_F(MessageTimesWithSimulator, FiveFixesASecondShowFiveTimesAndFiveHertz) {
         EXPECT_LT(times[i] - times[i - 1], 300) << i;
     }
 
-    auto* types = form_.findChild<QTableWidget*>("tvMessageTypes");
+    auto* types = Named<QTableWidget>(form_, "tvMessageTypes");
     bool pvtSeen = false;
     for (int row = 0; row < types->rowCount(); ++row)
         if (types->item(row, 0)->text() == "NAV-PVT") {

@@ -139,7 +139,7 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
 
     // Messages: about one GGA a second after a few seconds of traffic.
     QTest::qWait(6500);
-    auto* types = form.findChild<QTableWidget*>("tvMessageTypes");
+    auto* types = Named<QTableWidget>(form, "tvMessageTypes");
     bool ggaSeen = false;
     for (int row = 0; row < types->rowCount(); ++row)
         if (types->item(row, 0)->text().endsWith("GGA")) {
@@ -149,8 +149,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
         }
     EXPECT_TRUE(ggaSeen);
 
-    auto* list = form.findChild<QTableView*>("tvMessages");
-    form.findChild<QLineEdit*>("edMessageFilter")->setText("gga");
+    auto* list = Named<QTableView>(form, "tvMessages");
+    Named<QLineEdit>(form, "edMessageFilter")->setText("gga");
     QTest::qWait(2 * TReceiverFeed::kRedrawMs);
     const int rows = list->model()->rowCount();
     EXPECT_GE(rows, 6);
@@ -164,8 +164,8 @@ TEST_P(ReceiverPagesWithSimulator, PagesShowTheSimulatedReceiver) {
     auto* fields = form.findChild<QTableWidget*>("tvMessageFields");
     EXPECT_GT(fields->rowCount(), 5);
     EXPECT_TRUE(
-        form.findChild<QPlainTextEdit*>("moMessageBytes")->toPlainText().startsWith("0000  24 47"));
-    form.findChild<QLineEdit*>("edMessageFilter")->clear();
+        Named<QPlainTextEdit>(form, "moMessageBytes")->toPlainText().startsWith("0000  24 47"));
+    Named<QLineEdit>(form, "edMessageFilter")->clear();
     Screenshot(form, Named<TMessagesPage>(form, "tabMessages"),
                QString("messages-page%1").arg(mode.c_str()), defaultSize);
     form.close();

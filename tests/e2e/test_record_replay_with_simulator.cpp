@@ -41,7 +41,7 @@ qint64 ReceivedCount(const TMainForm& form) {
 // The Messages page's count per message type.
 std::map<QString, QString> CountsPerType(TMainForm& form) {
     PartOf<TReceiverFeed>(form)->Redraw();
-    auto* types = form.findChild<QTableWidget*>("tvMessageTypes");
+    auto* types = Named<QTableWidget>(form, "tvMessageTypes");
     std::map<QString, QString> counts;
     for (int row = 0; row < types->rowCount(); ++row)
         counts[types->item(row, 0)->text()] = types->item(row, 1)->text();
@@ -51,7 +51,7 @@ std::map<QString, QString> CountsPerType(TMainForm& form) {
 QString FixText(const TMainForm& form) {
     QString fix;
     for (const char* name : {"lbFixTime", "lbFixLatitude", "lbFixLongitude", "lbFixSatellites"})
-        fix += form.findChild<QLabel*>(name)->text() + "; ";
+        fix += Named<QLabel>(form, name)->text() + "; ";
     return fix;
 }
 

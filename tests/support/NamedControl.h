@@ -1,7 +1,9 @@
 #pragma once
 // The window's controls and parts as a test reaches them: the pages keep their
 // controls to themselves, so a test finds a control by its object name, as a
-// user finds it by its caption, and a part of the window by its type.
+// user finds it by its caption, and a part of the window by its type. A
+// control on a page the window builds when first shown is reached as before:
+// the pages not built yet are built (not shown) first.
 
 #include <QObject>
 #include <QTabWidget>
@@ -9,8 +11,19 @@
 #include <string>
 #include <typeinfo>
 
+// Builds the window's pages that wait for their tab to be first shown.
+inline void BuildWaitingPages(const QObject& root) {
+    for (QObject* child : root.findChildren<QObject*>())
+        if (child->inherits("TLazyPage"))
+            QMetaObject::invokeMethod(child, "Build");
+}
+
 template <class Control> Control* Named(const QObject& root, const QString& name) {
     auto* control = root.findChild<Control*>(name);
+    if (!control) {
+        BuildWaitingPages(root);
+        control = root.findChild<Control*>(name);
+    }
     if (!control)
         throw std::logic_error("no " + std::string(typeid(Control).name()) + " named " +
                                name.toStdString() + " in " + root.objectName().toStdString());

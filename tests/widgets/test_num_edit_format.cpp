@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QtTest>
+#include <cmath>
 
 class TestNumEditFormat : public QObject {
     Q_OBJECT
@@ -105,10 +106,45 @@ private slots:
         QCOMPARE(FormatPicture(value, picture), expected);
     }
 
+    // The forms a float field takes; anything else is refused, not cut short.
+    void strToFloat_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected"); // NaN: refused
+        const double refused = std::nan("");
+        for (const auto& [text, expected] :
+             std::initializer_list<std::pair<const char*, double>>{{"12", 12},
+                                                                   {"-1.5", -1.5},
+                                                                   {"+.5", 0.5},
+                                                                   {"5.", 5},
+                                                                   {"1e3", 1000},
+                                                                   {"2.5E-1", 0.25},
+                                                                   {"", refused},
+                                                                   {".", refused},
+                                                                   {"-", refused},
+                                                                   {"1e", refused},
+                                                                   {"1e+", refused},
+                                                                   {"e5", refused},
+                                                                   {"1.2.3", refused},
+                                                                   {"--1", refused},
+                                                                   {" 1", refused},
+                                                                   {"1x", refused},
+                                                                   {"1,5", refused}})
+            QTest::newRow(text) << QString(text) << expected;
+    }
+    void strToFloat() {
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        if (std::isnan(expected))
+            QVERIFY_THROWS_EXCEPTION(EConvertError, StrToFloat(text));
+        else
+            QCOMPARE(double(StrToFloat(text)), expected);
+    }
+
     void germanSeparators() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(FormatPicture(1234.5, "#,##0.#"), "1.234,5");
         QVERIFY_THROWS_EXCEPTION(EConvertError, StrToFloat("1.5"));
+        QCOMPARE(double(StrToFloat("1,5")), 1.5);
     }
 };
 

@@ -1,19 +1,11 @@
 #include "window/app/MainForm.h"
 
+#include "recording/SessionHistory.h"
 #include "widgets/NumEdit.h"
-#include "window/blocks/Controls.h"
 #include "window/blocks/ErrorBox.h"
-#include "window/blocks/TextPane.h"
-#include "window/pages/ComPortPage.h"
-#include "window/pages/ConfigurationPage.h"
-#include "window/pages/ConfigurePage.h"
-#include "window/pages/HistoryPage.h"
-#include "window/pages/MessagesPage.h"
-#include "window/pages/NmeaPubxPage.h"
-#include "window/pages/NmeaStandardPage.h"
-#include "window/pages/ReceiverPage.h"
+#include "window/pages/MessageListModel.h"
+#include "window/pages/MessageText.h"
 #include "window/pages/RecordPage.h"
-#include "window/pages/UbxProtocolPage.h"
 #include "window/parts/AnswerFeed.h"
 #include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
@@ -29,11 +21,8 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
-#include <QTabWidget>
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainForm");
@@ -91,45 +80,9 @@ void TMainForm::CreateServices() {
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);
     configSession_ = new TConfigDatabaseSession(this, *ubxCommander_);
     sessionControl_ = new TSessionControl(this, portSerial);
-}
-
-void TMainForm::CreatePages() {
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    pcZEPOMonitor = new QTabWidget(splitter);
-    pcZEPOMonitor->setObjectName("pcZEPOMonitor");
-    tabComPort = new TComPortPage(pcZEPOMonitor, portSerial, *ubxCommander_);
-    tabNMEA = new TNmeaStandardPage(pcZEPOMonitor, *sender_);
-    tabUBX = new TNmeaPubxPage(pcZEPOMonitor, *sender_);
-    ts = new TUbxProtocolPage(pcZEPOMonitor, *ubxCommander_);
-    pcZEPOMonitor->addTab(tabComPort, "ComPort");
-    pcZEPOMonitor->addTab(tabNMEA, "NMEA Standard");
-    pcZEPOMonitor->addTab(tabUBX, "NMEA PUBX");
-    pcZEPOMonitor->addTab(ts, "UBX Protocol");
-    tabReceiver = new TReceiverPage(pcZEPOMonitor);
-    pcZEPOMonitor->addTab(tabReceiver, "Receiver");
-    tabMessages = new TMessagesPage(pcZEPOMonitor);
-    pcZEPOMonitor->addTab(tabMessages, "Messages");
-    tabConfigure =
-        new TConfigurePage(pcZEPOMonitor, *ubxCommander_, *baudTasks_, *receiverIdentity_);
-    pcZEPOMonitor->addTab(tabConfigure, "Configure");
-    tabConfiguration = new TConfigurationPage(pcZEPOMonitor, *configSession_);
-    pcZEPOMonitor->addTab(tabConfiguration, "Configuration");
-    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
-    pcZEPOMonitor->addTab(tabRecord, "Record");
-    tabHistory = new THistoryPage(pcZEPOMonitor);
-    pcZEPOMonitor->addTab(tabHistory, "History");
-    pcZEPOMonitor->setCurrentWidget(tabUBX);
-
-    moData = MakeTextPane(splitter, "moData");
-    QPalette palette = moData->palette();
-    palette.setColor(QPalette::Base, ColorInactiveCaptionGradient);
-    moData->setPalette(palette);
-
-    splitter->addWidget(pcZEPOMonitor);
-    splitter->addWidget(moData);
-    splitter->setSizes({356, 221});
-    splitter->setChildrenCollapsible(false);
-    setCentralWidget(splitter);
+    messageList_ =
+        new TMessageListModel(&MessageSummary, TMessageListModel::kDefaultCapacity, this);
+    history_ = std::make_unique<SessionHistory>();
 }
 
 void TMainForm::CreateStatusBar() {

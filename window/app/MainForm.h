@@ -4,12 +4,16 @@
 // sender, UBX commander, baud tasks, session control). Each page keeps its
 // controls and handlers; the window makes the connections between them and
 // binds the port's events. It restores the port last used at start-up and
-// stores it again at closing.
+// stores it again at closing. The pages no one needs at start-up are built
+// when first shown; the list of messages and the session history they show
+// are the window's, so they hold what came before.
 
 #include "serial/SerialPort.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -20,12 +24,10 @@ class TAnswerFeed;
 class TAskedRates;
 class TBaudTasks;
 class TComPortPage;
-class TConfigurePage;
-class TConfigurationPage;
+class SessionHistory;
 class TConfigDatabaseSession;
-class THistoryPage;
 class TLineLoad;
-class TMessagesPage;
+class TMessageListModel;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
 class TPortWatcher;
@@ -36,7 +38,6 @@ class TReceiverPage;
 class TRecordPage;
 class TSessionControl;
 class TUbxCommander;
-class TUbxProtocolPage;
 class TWindowSender;
 
 // The window's caption; while a port is open the title names it as well.
@@ -68,9 +69,12 @@ protected:
 private:
     void CreateServices();
     void CreatePages();
+    // A tab whose page build makes when the tab is first shown.
+    void AddLazyPage(const QString& caption, std::function<QWidget*(QWidget* parent)> build);
     void CreateStatusBar();
     void ConnectParts();
     void ConnectReceiving();
+    void ConnectNmeaStandardPage(TNmeaStandardPage* page);
     void BindPortEvents();
     // A write's bytes: counted by the session, echoed in the port log.
     void EchoSent(const std::string& Buffer);
@@ -86,15 +90,9 @@ private:
 
     QTabWidget* pcZEPOMonitor = nullptr;
     TComPortPage* tabComPort = nullptr;
-    TNmeaStandardPage* tabNMEA = nullptr;
     TNmeaPubxPage* tabUBX = nullptr;
-    TUbxProtocolPage* ts = nullptr;
-    TReceiverPage* tabReceiver = nullptr;
-    TMessagesPage* tabMessages = nullptr;
-    TConfigurePage* tabConfigure = nullptr;
-    TConfigurationPage* tabConfiguration = nullptr;
+    TReceiverPage* tabReceiver = nullptr; // once built
     TRecordPage* tabRecord = nullptr;
-    THistoryPage* tabHistory = nullptr;
     QPlainTextEdit* moData = nullptr;
     QStatusBar* sbZEPOMonitor = nullptr;
     std::array<QLabel*, 6> panels_{};
@@ -114,4 +112,7 @@ private:
     // What the window asked of the receiver, and whether the line carries it.
     std::unique_ptr<TAskedRates> askedRates_;
     std::unique_ptr<TLineLoad> lineLoad_;
+    QStringList lineWarnings_;
+    TMessageListModel* messageList_ = nullptr;
+    std::unique_ptr<SessionHistory> history_;
 };

@@ -2,15 +2,13 @@
 // others, where the port's events, the received chunks and messages go, and
 // the echo of every write.
 
+#include "recording/SessionHistory.h"
 #include "window/app/MainForm.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/pages/ComPortPage.h"
-#include "window/pages/HistoryPage.h"
-#include "window/pages/MessagesPage.h"
+#include "window/pages/MessageListModel.h"
 #include "window/pages/NmeaPubxPage.h"
 #include "window/pages/NmeaStandardPage.h"
-#include "window/pages/ReceiverPage.h"
-#include "window/pages/UbxProtocolPage.h"
 #include "window/parts/AnswerFeed.h"
 #include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
@@ -22,6 +20,7 @@
 #include "window/parts/SessionControl.h"
 #include "window/parts/UbxCommander.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QTabWidget>
 #include <chrono>
@@ -38,9 +37,8 @@ void TMainForm::ConnectParts() {
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this,
             Guarded(this, [this] { tabComPort->RefreshPortList(); }));
 
-    // What the UBX frames, the baud tasks and the session do shows on the
+    // What the UBX commands, the baud tasks and the session do shows on the
     // port page and in the status bar.
-    connect(ts, &TUbxProtocolPage::FrameSent, tabComPort, &TComPortPage::ShowBytesSent);
     connect(ubxCommander_, &TUbxCommander::Logged, tabComPort, &TComPortPage::Log);
     connect(baudTasks_, &TBaudTasks::MonitorRateChanged, tabComPort,
             &TComPortPage::ShowMonitorRate);
@@ -53,41 +51,27 @@ void TMainForm::ConnectParts() {
     // and receiver picture: replayed messages never mix with live ones.
     for (const auto startsAfresh : {&TSessionControl::ReplayLoaded, &TSessionControl::ReplayLeft})
         connect(sessionControl_, startsAfresh, this, Guarded(this, [this] {
-                    tabMessages->Clear();
+                    messageList_->Clear();
                     receiverFeed_->StartAfresh();
                 }));
     sessionControl_->Refresh();
 }
 
 void TMainForm::ConnectReceiving() {
-    // The receive display takes the view's settings from the two NMEA pages
-    // and gives them their watch lines; the NMEA watch also shows in panel 3.
-    receiveDisplay_->SetView(tabNMEA->View());
-    receiveDisplay_->SetNmeaWatch(tabNMEA->NmeaWatch());
+    // The receive display takes the PUBX watch from its page and gives it its
+    // watch lines; the NMEA watch shows in panel 3 (and on the NMEA Standard
+    // page once built).
     receiveDisplay_->SetPubxWatch(tabUBX->PubxWatch());
-    connect(tabNMEA, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
-    connect(tabNMEA, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
-            &TReceiveDisplay::SetNmeaWatch);
     connect(tabUBX, &TNmeaPubxPage::PubxWatchChanged, receiveDisplay_,
             &TReceiveDisplay::SetPubxWatch);
-    connect(tabNMEA, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
-            &TReceiveDisplay::SetStopOutput);
-    connect(tabNMEA, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
-            &TReceiveDisplay::StopOutputClicked);
-    connect(tabNMEA, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
-            &TReceiveDisplay::ShowCurrent);
     connect(receiveDisplay_, &TReceiveDisplay::DataArrived, tabComPort, &TComPortPage::FlashDataIn);
     connect(receiveDisplay_, &TReceiveDisplay::PubxWatchLine, tabUBX,
             &TNmeaPubxPage::ShowWatchLine);
     connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, panels_[3], &QLabel::setText);
-    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, tabNMEA,
-            &TNmeaStandardPage::ShowWatchLine);
 
-    // The receive feed lists every message and redraws the Receiver page and
-    // the table of message types.
-    connect(receiverFeed_, &TReceiverFeed::MessageListed, tabMessages, &TMessagesPage::AddMessage);
-    connect(receiverFeed_, &TReceiverFeed::StateRedrawn, tabReceiver, &TReceiverPage::Show);
-    connect(receiverFeed_, &TReceiverFeed::TypesCounted, tabMessages, &TMessagesPage::Refresh);
+    // The receive feed lists every message; it redraws the Receiver page and
+    // the table of message types once they are built.
+    connect(receiverFeed_, &TReceiverFeed::MessageListed, messageList_, &TMessageListModel::Add);
 
     // The rates the window asked of the receiver against those measured and
     // the line's load, judged at each redraw of the table of message types.
@@ -110,13 +94,31 @@ void TMainForm::ConnectReceiving() {
             });
 }
 
+// Until the page is built the receive display keeps its own view, ASCII with
+// no NMEA watch and the output running, as the page starts.
+void TMainForm::ConnectNmeaStandardPage(TNmeaStandardPage* page) {
+    receiveDisplay_->SetView(page->View());
+    receiveDisplay_->SetNmeaWatch(page->NmeaWatch());
+    connect(page, &TNmeaStandardPage::ViewChanged, receiveDisplay_, &TReceiveDisplay::SetView);
+    connect(page, &TNmeaStandardPage::NmeaWatchChanged, receiveDisplay_,
+            &TReceiveDisplay::SetNmeaWatch);
+    connect(page, &TNmeaStandardPage::StopOutputChanged, receiveDisplay_,
+            &TReceiveDisplay::SetStopOutput);
+    connect(page, &TNmeaStandardPage::StopOutputClicked, receiveDisplay_,
+            &TReceiveDisplay::StopOutputClicked);
+    connect(page, &TNmeaStandardPage::ShowCurrentClicked, receiveDisplay_,
+            &TReceiveDisplay::ShowCurrent);
+    connect(receiveDisplay_, &TReceiveDisplay::NmeaWatchLine, page,
+            &TNmeaStandardPage::ShowWatchLine);
+}
+
 void TMainForm::BindPortEvents() {
     portSerial.OnSend = [this](TSerialPort*, const std::string& Buffer) { EchoSent(Buffer); };
     portSerial.OnReceive = [this](TSerialPort*, const std::string& Buffer) {
         RunGuarded(this, [&] { receiveDisplay_->Take(Buffer); });
         RunGuarded(this, [&] { receiverFeed_->Take(Buffer, portSerial.ChunkReadMarks()); });
         RunGuarded(this, [&] { MeasureLine(); });
-        RunGuarded(this, [&] { tabHistory->Take(Buffer); });
+        RunGuarded(this, [&] { history_->Append(QDateTime::currentMSecsSinceEpoch(), Buffer); });
     };
     portSerial.OnConnect = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] { receiverFeed_->Restart(); });

@@ -39,7 +39,9 @@ void TMainForm::ShowLineWarnings(const QStringList& warnings) {
     const QString text = warnings.join("  ");
     if (text == lineWarning_->toolTip())
         return;
-    tabReceiver->ShowLineWarning(warnings.join('\n'));
+    lineWarnings_ = warnings;
+    if (tabReceiver)
+        tabReceiver->ShowLineWarning(warnings.join('\n'));
     lineWarning_->setText(text);
     lineWarning_->setToolTip(text);
     lineWarning_->setVisible(!text.isEmpty());

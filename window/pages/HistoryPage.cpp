@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,8 +28,9 @@ namespace {
 constexpr int kRefreshMs = 100;
 } // namespace
 
-THistoryPage::THistoryPage(QWidget* parent)
-    : QWidget(parent), model_(new THistoryModel(history_, this)), refresh_(new QTimer(this)) {
+THistoryPage::THistoryPage(QWidget* parent, SessionHistory& history)
+    : QWidget(parent), history_(history), model_(new THistoryModel(history_, this)),
+      refresh_(new QTimer(this)) {
     setObjectName("tabHistory");
     LayOut();
     connect(cbHistoryView, &QComboBox::currentIndexChanged, this, &THistoryPage::ChangeView);
@@ -55,6 +55,7 @@ THistoryPage::THistoryPage(QWidget* parent)
             Guarded(this, [this] { ExportClick(); }));
     connect(refresh_, &QTimer::timeout, this, &THistoryPage::Refresh);
     refresh_->start(kRefreshMs);
+    Refresh(); // what was received before the page was built
 }
 
 void THistoryPage::LayOut() {
@@ -115,10 +116,6 @@ void THistoryPage::ChangeView(int index) {
     model_->SetMode(index == 1 ? THistoryModel::mdHexDump : THistoryModel::mdLines);
     if (kept && kept->length > 0)
         Select(*kept);
-}
-
-void THistoryPage::Take(std::string_view chunk) {
-    history_.Append(QDateTime::currentMSecsSinceEpoch(), chunk);
 }
 
 void THistoryPage::Refresh() {

@@ -5,14 +5,14 @@
 // expression or hex bytes selects the next match, also one that spans
 // received chunks, and stays selected when the view changes between lines
 // and hex dump; the selected rows can be copied as shown or exported as the
-// bytes received.
+// bytes received. The history is the window's: it fills while the page is
+// not built yet.
 
 #include "recording/SessionHistory.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 class QComboBox;
 class QLabel;
@@ -27,10 +27,8 @@ class THistoryPage : public QWidget {
 public:
     enum SearchKind { skText, skRegularExpression, skHexBytes };
 
-    explicit THistoryPage(QWidget* parent);
+    THistoryPage(QWidget* parent, SessionHistory& history);
 
-    // Keeps a received chunk; it shows at the next redraw.
-    void Take(std::string_view chunk);
     // Shows what was received since the last call.
     void Refresh();
 
@@ -61,7 +59,7 @@ private:
     // The selected rows, first and last; nothing when none is.
     std::optional<std::pair<int, int>> SelectedRows() const;
 
-    SessionHistory history_;
+    SessionHistory& history_;
     THistoryModel* model_;
     QTimer* refresh_;
     std::uint64_t searchFrom_ = 0;

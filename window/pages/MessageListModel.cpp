@@ -8,9 +8,9 @@
 TMessageListModel::TMessageListModel(Summarizer summarize, std::size_t capacity, QObject* parent)
     : QAbstractTableModel(parent), summarize_(std::move(summarize)), capacity_(capacity) {}
 
-void TMessageListModel::Add(qint64 receivedMs, protocol::Message&& message,
+void TMessageListModel::Add(qint64 receivedMs, const protocol::Message& message,
                             const std::string& name) {
-    waiting_.push_back({receivedMs, std::move(message), NameIndex(name)});
+    waiting_.push_back({receivedMs, message, NameIndex(name)});
     if (waiting_.size() > capacity_)
         waiting_.pop_front();
 }

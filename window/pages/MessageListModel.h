@@ -36,7 +36,7 @@ public:
     explicit TMessageListModel(Summarizer summarize, std::size_t capacity = kDefaultCapacity,
                                QObject* parent = nullptr);
 
-    void Add(qint64 receivedMs, protocol::Message&& message, const std::string& name);
+    void Add(qint64 receivedMs, const protocol::Message& message, const std::string& name);
     // Shows the messages taken since the last commit (unless paused).
     void Commit();
     void SetPaused(bool paused);

@@ -45,9 +45,8 @@ void SetRow(QTableWidget* table, int row, const QStringList& texts) {
 }
 } // namespace
 
-TMessagesPage::TMessagesPage(QWidget* parent, std::size_t capacity)
-    : QWidget(parent), messages_(new TMessageListModel(&MessageSummary, capacity, this)),
-      filtered_(new QSortFilterProxyModel(this)) {
+TMessagesPage::TMessagesPage(QWidget* parent, TMessageListModel& messages)
+    : QWidget(parent), messages_(&messages), filtered_(new QSortFilterProxyModel(this)) {
     setObjectName("tabMessages");
     filtered_->setSourceModel(messages_);
     filtered_->setFilterKeyColumn(TMessageListModel::colName);
@@ -58,7 +57,8 @@ TMessagesPage::TMessagesPage(QWidget* parent, std::size_t capacity)
         filtered_->setFilterFixedString(text);
     });
     connect(btnMessagesPause, &QPushButton::toggled, this, &TMessagesPage::PauseClicked);
-    connect(btnMessagesClear, &QPushButton::clicked, this, &TMessagesPage::ClearClicked);
+    connect(btnMessagesClear, &QPushButton::clicked, messages_, &TMessageListModel::Clear);
+    connect(messages_, &QAbstractItemModel::modelReset, this, &TMessagesPage::Cleared);
     connect(tvMessages->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &TMessagesPage::CurrentMoved);
     QScrollBar* scroll = tvMessages->verticalScrollBar();
@@ -117,11 +117,6 @@ void TMessagesPage::LayOut() {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(tools);
     layout->addWidget(panes, 1);
-}
-
-void TMessagesPage::AddMessage(qint64 receivedMs, const protocol::Message& message,
-                               const std::string& name) {
-    messages_->Add(receivedMs, protocol::Message(message), name);
 }
 
 void TMessagesPage::Refresh(const std::vector<TMessageTypeRow>& types) {
@@ -195,12 +190,7 @@ void TMessagesPage::PauseClicked(bool paused) {
     ShowChanges([this, paused] { messages_->SetPaused(paused); });
 }
 
-void TMessagesPage::Clear() {
-    ClearClicked();
-}
-
-void TMessagesPage::ClearClicked() {
-    messages_->Clear();
+void TMessagesPage::Cleared() {
     following_ = true;
     ShowSelected();
 }

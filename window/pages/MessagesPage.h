@@ -3,7 +3,8 @@
 // (time received, protocol, name, length, checksum, summary), newest at the
 // bottom; the selected message's decoded fields and its bytes in hex beside
 // ASCII; a filter by name, pause and resume, clear; and a table per message
-// type with its count, rate, last time seen and checksum errors.
+// type with its count, rate, last time seen and checksum errors. The list of
+// messages is the window's: it fills while the page is not built yet.
 
 #include "window/pages/MessageListModel.h"
 #include "window/parts/ReceiverFeed.h"
@@ -21,19 +22,14 @@ class QTableWidget;
 class TMessagesPage : public QWidget {
     Q_OBJECT
 public:
-    explicit TMessagesPage(QWidget* parent,
-                           std::size_t capacity = TMessageListModel::kDefaultCapacity);
+    TMessagesPage(QWidget* parent, TMessageListModel& messages);
 
     TMessageListModel& Messages() { return *messages_; }
 
-    // Takes a message; it shows at the next Refresh.
-    void AddMessage(qint64 receivedMs, const protocol::Message& message, const std::string& name);
     // Shows what arrived since the last call, and the message types as given.
     // The list follows the newest row until the user picks a row or scrolls
     // up, and again once they scroll to the end or press End.
     void Refresh(const std::vector<TMessageTypeRow>& types);
-    // Forgets the listed messages, as the Clear button does.
-    void Clear();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,7 +41,8 @@ private:
     void CurrentMoved();
     void ShowSelected();
     void PauseClicked(bool paused);
-    void ClearClicked();
+    // The list was emptied, by Clear or by the window.
+    void Cleared();
     void ShowTypes(const std::vector<TMessageTypeRow>& types);
 
     TMessageListModel* messages_;

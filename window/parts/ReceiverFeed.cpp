@@ -81,6 +81,7 @@ void TReceiverFeed::EndOfStream() {
 void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
     fresh_ = {};
+    everRefreshed_ = {};
     lastSeenMs_.clear();
     Redraw();
 }
@@ -95,6 +96,7 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
     fresh_.Note(decoded);
+    everRefreshed_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
                            ? std::string("unframed")
                            : decoded.Talker + decoded.Name;
@@ -112,9 +114,18 @@ double TReceiverFeed::RateSeconds() const {
 }
 
 void TReceiverFeed::Redraw() {
-    const protocol::ReceiverSnapshot snapshot = state_.Snapshot(RateSeconds());
+    const protocol::ReceiverSnapshot snapshot = Snapshot();
     emit StateRedrawn(snapshot, fresh_);
     fresh_ = {};
+    emit TypesCounted(TypesOf(snapshot));
+}
+
+protocol::ReceiverSnapshot TReceiverFeed::Snapshot() const {
+    return state_.Snapshot(RateSeconds());
+}
+
+std::vector<TMessageTypeRow>
+TReceiverFeed::TypesOf(const protocol::ReceiverSnapshot& snapshot) const {
     std::vector<TMessageTypeRow> types;
     types.reserve(snapshot.Messages.size());
     for (const protocol::MessageStatistics& statistics : snapshot.Messages) {
@@ -122,5 +133,5 @@ void TReceiverFeed::Redraw() {
         types.push_back({statistics.Name, statistics.Count, statistics.RatePerSecond,
                          seen == lastSeenMs_.end() ? 0 : seen->second, statistics.ChecksumErrors});
     }
-    emit TypesCounted(types);
+    return types;
 }

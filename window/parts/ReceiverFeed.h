@@ -74,6 +74,12 @@ public:
     void StartAfresh();
     // Draws what arrived since the last redraw (the timer calls it).
     void Redraw();
+    // The receiver's state now, the values any message has given since the
+    // feed began or started afresh, and the table of message types: for a
+    // page built after they were drawn.
+    protocol::ReceiverSnapshot Snapshot() const;
+    const TFresh& EverRefreshed() const { return everRefreshed_; }
+    std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
 
 signals:
     // Every message as framed, in stream order, before the pages see it.
@@ -124,6 +130,7 @@ private:
     protocol::Framer framer_;
     protocol::ReceiverState state_;
     TFresh fresh_;
+    TFresh everRefreshed_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
     QTimer redraw_;
 };

@@ -3,16 +3,24 @@
 // store that cannot be written (a full disk) and corrupt files kept aside;
 // the command line that chooses and opens a port at start-up.
 
+#include "tests/protocol/StreamBytes.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
+#include "widgets/ValuePanel.h"
 #include "window/app/MainForm.h"
 #include "window/app/StartupOptions.h"
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
+#include "window/pages/HistoryModel.h"
+#include "window/pages/HistoryPage.h"
+#include "window/pages/MessagesPage.h"
+#include "window/pages/NmeaStandardPage.h"
+#include "window/pages/ReceiverPage.h"
 #include "window/parts/PersistedPort.h"
+#include "window/parts/ReceiverFeed.h"
 #include "window/parts/SettingsStore.h"
 
 #include <QCheckBox>
@@ -25,6 +33,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <csignal>
 #include <sys/mount.h>
@@ -229,6 +238,28 @@ private slots:
         // The line settings reach the port only with Apply or Open.
         QCOMPARE(form.portSerial.BaudRate(), br004800);
         QCOMPARE(form.portSerial.Delay(), 1000u);
+    }
+
+    // The window opens with only the pages it needs; one built when its tab
+    // is first shown holds all that was received before.
+    void pagesBuiltWhenFirstShownHoldWhatCameBefore() {
+        WriteStore({});
+        TMainForm form;
+        QVERIFY(!form.findChild<TMessagesPage*>() && !form.findChild<THistoryPage*>() &&
+                !form.findChild<TReceiverPage*>() && !form.findChild<TNmeaStandardPage*>());
+        const std::string gga = NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,05,0.9,10,M,0,M,,");
+        form.portSerial.OnReceive(&form.portSerial, gga + gga);
+        PartOf<TReceiverFeed>(form)->Redraw();
+        auto* pages = Named<QTabWidget>(form, "pcZEPOMonitor");
+        for (int index = 0; index < pages->count(); ++index)
+            pages->setCurrentIndex(index);
+        QVERIFY(form.findChild<TMessagesPage*>() && form.findChild<THistoryPage*>() &&
+                form.findChild<TReceiverPage*>());
+        QCOMPARE(Named<TMessagesPage>(form, "tabMessages")->Messages().rowCount(), 2);
+        QCOMPARE(Named<QTableWidget>(form, "tvMessageTypes")->item(0, 1)->text(), QString("2"));
+        QCOMPARE(Named<THistoryPage>(form, "tabHistory")->Model().rowCount(), 2);
+        QCOMPARE(Named<TValuePanel>(form, "pnlFix")->Value("lbFixSatellites").section(' ', 0, 0),
+                 QString("5"));
     }
 
     void commandLineIsReadOrRefusedWithAReason_data() {

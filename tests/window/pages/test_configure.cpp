@@ -149,7 +149,7 @@ private slots:
         peer_.write(reply.substr(9));
         QVERIFY(labelStarts(Named<QLabel>(*page(), "lblRateAnswer"), "CFG-RATE: answered after"));
         QCOMPARE(Named<QSpinBox>(*page(), "spMeasRate")->value(), 250);
-        const auto* list = form_->findChild<QTableView*>("tvMessages");
+        const auto* list = Named<QTableView>(*form_, "tvMessages");
         // MON-VER, the CFG-MSG the page read as it showed and its ACK, then the two answers.
         QVERIFY(QTest::qWaitFor([&] { return list->model()->rowCount() == 5; }, kWaitMs));
     }

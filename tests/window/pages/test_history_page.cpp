@@ -10,12 +10,14 @@
 #include "window/pages/HistoryPage.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 #include <QtTest>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -42,13 +44,20 @@ QList<int> SelectedRows(const THistoryPage& page) {
 class TestHistoryPage : public QObject {
     Q_OBJECT
     ScratchEnvironment scratch_;
+    std::optional<SessionHistory> history_; // a new one for each test
     std::unique_ptr<THistoryPage> page_;
+
+    // A chunk as the window keeps it; it shows at the page's next refresh.
+    void take(std::string_view chunk) {
+        history_->Append(QDateTime::currentMSecsSinceEpoch(), chunk);
+    }
 
 private slots:
     void init() {
-        page_ = std::make_unique<THistoryPage>(nullptr);
+        history_.emplace();
+        page_ = std::make_unique<THistoryPage>(nullptr, *history_);
         for (const std::string_view chunk : kChunks)
-            page_->Take(chunk);
+            take(chunk);
         page_->Refresh();
     }
     void cleanup() { page_.reset(); }
@@ -56,9 +65,9 @@ private slots:
     void showsLinesAndTheHexDumpOfKnownBytes() {
         THistoryModel& model = page_->Model();
         QCOMPARE(Rows(model), QStringList({"$GPGGA,1*5C", "$GPZDA,2", ".b.. tail"}));
-        page_->Take("$GPTXT");
+        take("$GPTXT");
         page_->Refresh();
-        page_->Take(",01\r\n");
+        take(",01\r\n");
         page_->Refresh();
         // The unfinished line grew in place.
         QCOMPARE(Rows(model).last(), QString("$GPTXT,01"));

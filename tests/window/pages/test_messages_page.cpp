@@ -4,6 +4,7 @@
 // top of the bounded list leaves nothing selected rather than its neighbour.
 
 #include "tests/support/NamedControl.h"
+#include "window/pages/MessageText.h"
 #include "window/pages/MessagesPage.h"
 
 #include <QScrollBar>
@@ -18,7 +19,7 @@ struct TFeed {
     int Next = 0;
     void Add(int count) {
         for (int i = 0; i < count; ++i)
-            Page.AddMessage(Next++, {protocol::MessageKind::Nmea, "$GPGGA*00\r\n"}, "GPGGA");
+            Page.Messages().Add(Next++, {protocol::MessageKind::Nmea, "$GPGGA*00\r\n"}, "GPGGA");
         Page.Refresh({});
     }
 };
@@ -52,7 +53,8 @@ private slots:
 };
 
 void TestMessagesPage::pickedRowStaysUntilEnd() {
-    TMessagesPage page(nullptr);
+    TMessageListModel messages(&MessageSummary);
+    TMessagesPage page(nullptr, messages);
     page.resize(700, 400);
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
@@ -86,7 +88,8 @@ void TestMessagesPage::pickedRowStaysUntilEnd() {
 }
 
 void TestMessagesPage::pickedMessageDroppedLeavesNothingSelected() {
-    TMessagesPage page(nullptr, 100);
+    TMessageListModel messages(&MessageSummary, 100);
+    TMessagesPage page(nullptr, messages);
     page.resize(700, 400);
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));

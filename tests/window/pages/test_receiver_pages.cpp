@@ -8,6 +8,7 @@
 #include "window/blocks/HexDump.h"
 #include "window/blocks/PositionText.h"
 #include "window/pages/MessageListModel.h"
+#include "window/pages/MessageText.h"
 #include "window/pages/MessagesPage.h"
 #include "window/pages/ReceiverPage.h"
 #include "window/parts/ReceiverFeed.h"
@@ -133,7 +134,8 @@ void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
 
 // The feed shows on the two pages as the window connects it.
 void ShowFeedOn(TReceiverFeed& feed, TReceiverPage& receiver, TMessagesPage& messages) {
-    QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages, &TMessagesPage::AddMessage);
+    QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages.Messages(),
+                     &TMessageListModel::Add);
     QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
     QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
 }
@@ -143,7 +145,8 @@ void ShowFeedOn(TReceiverFeed& feed, TReceiverPage& receiver, TMessagesPage& mes
 // last one left half-received instead of gluing it to the new bytes.
 void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
     TReceiverPage receiver(nullptr);
-    TMessagesPage messages(nullptr);
+    TMessageListModel list(&MessageSummary);
+    TMessagesPage messages(nullptr, list);
     TReceiverFeed feed(nullptr);
     ShowFeedOn(feed, receiver, messages);
     std::vector<protocol::Message> framed;
@@ -180,7 +183,8 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
 // GGA's count against the satellites the receiver reports in view.
 void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
     TReceiverPage receiver(nullptr);
-    TMessagesPage messages(nullptr);
+    TMessageListModel list(&MessageSummary);
+    TMessagesPage messages(nullptr, list);
     TReceiverFeed feed(nullptr);
     ShowFeedOn(feed, receiver, messages);
     auto* panel = Named<TValuePanel>(receiver, "pnlFix");

@@ -74,7 +74,7 @@ class SendingTest : public QObject {
         ShowPageOf(*form_, button);
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    QPushButton* button(const QString& name) const { return form_->findChild<QPushButton*>(name); }
+    QPushButton* button(const QString& name) const { return Named<QPushButton>(*form_, name); }
     static void chooseItem(QComboBox* box, const QString& item) {
         box->setCurrentIndex(box->findText(item));
     }
