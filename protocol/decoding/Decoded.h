@@ -165,6 +165,7 @@ struct PortTraffic {
     int Overruns = 0;
     std::array<int, 4> Messages{};
     std::uint32_t SkippedBytes = 0;
+    friend bool operator==(const PortTraffic&, const PortTraffic&) = default;
 };
 
 struct CommsReport {
@@ -182,6 +183,7 @@ struct SystemLoad {
     std::uint32_t RunTimeS = 0;
     int Notices = 0, Warnings = 0, Errors = 0;
     int TemperatureC = 0;
+    friend bool operator==(const SystemLoad&, const SystemLoad&) = default;
 };
 
 // The receiver front-end band a signal arrives in: L2 also holds Galileo
@@ -200,6 +202,7 @@ struct SignalInView {
     bool Used = false; // its pseudorange is in the solution
     std::optional<bool> Healthy{};
     bool CorrectionsUsed = false;
+    friend bool operator==(const SignalInView&, const SignalInView&) = default;
 };
 
 struct Decoded {

@@ -271,28 +271,22 @@ TEST(ReceiverState, UtcFromGpsTimeOnlyWithValidLeapSeconds) {
 
 TEST(ReceiverState, HealthIsTheLatestEachReportGave) {
     ReceiverState state;
-    const auto ubx = [](std::uint8_t id, const std::string& payload) {
-        return Message{MessageKind::Ubx, UbxBytes(0x0A, id, payload), 0};
+    const auto mon = [&state](std::uint8_t id, std::string payload, double now) {
+        state.Fold(Message{MessageKind::Ubx, UbxBytes(0x0A, id, payload), 0}, now);
+        return state.Snapshot(now).Health;
     };
-    // MON-RF of one block jammed (state warning), then one of a version unknown.
-    std::string rf = PayloadWriter().U1(0).U1(1).Zeros(2).U1(0).U1(0x02).U1(2).U1(1).Bytes();
-    rf.resize(4 + 24, '\0');
-    std::string unknown = rf;
-    unknown[0] = 7;
-    std::string hw(60, '\0');
-    hw[20] = 3; // antenna shorted
-    state.Fold(ubx(0x39, PayloadWriter().U1(1).U1(0).U1(42).Zeros(21).Bytes()), 0);
-    state.Fold(ubx(0x38, rf), 0);
-    state.Fold(ubx(0x38, unknown), 0);
-    ReceiverSnapshot snapshot = state.Snapshot(0);
-    ASSERT_TRUE(snapshot.Health.System && snapshot.Health.RfBlocks);
-    EXPECT_EQ(snapshot.Health.System->CpuPercent, 42);
-    EXPECT_EQ(snapshot.Health.RfBlocks->at(0).Jamming, JammingState::Warning);
-    EXPECT_FALSE(snapshot.Health.Signals);
-
-    state.Fold(ubx(0x09, hw), 1);
-    snapshot = state.Snapshot(1);
-    ASSERT_EQ(snapshot.Health.RfBlocks->size(), 1u);
-    EXPECT_EQ(snapshot.Health.RfBlocks->at(0).Antenna, AntennaStatus::Short);
-    EXPECT_EQ(snapshot.Health.System->CpuPercent, 42);
+    std::string rf(4 + 24, '\0'); // MON-RF: one block, jamming state warning
+    rf[1] = 1;
+    rf[5] = 2;
+    mon(0x39, PayloadWriter().U1(1).U1(0).U1(42).Zeros(21).Bytes(), 0); // MON-SYS
+    mon(0x38, rf, 0);
+    rf[0] = 7; // a version unknown changes nothing
+    const ReceiverHealth health = mon(0x38, rf, 0);
+    ASSERT_TRUE(health.System && health.RfBlocks);
+    EXPECT_EQ(health.System->CpuPercent, 42);
+    EXPECT_EQ(health.RfBlocks->at(0).Jamming, JammingState::Warning);
+    EXPECT_FALSE(health.Signals);
+    std::string hw(60, '\0'); // MON-HW, antenna shorted
+    hw[20] = 3;
+    EXPECT_EQ(mon(0x09, hw, 1).RfBlocks->at(0).Antenna, AntennaStatus::Short);
 }

@@ -8,21 +8,18 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <set>
+#include <tuple>
 
 using namespace protocol;
 
 namespace {
 constexpr std::time_t kStart = 1039422959;
 
+// A multi-GNSS receiver of the generation in the RF conditions.
 ReceiverSettings Settings(int generation, RfConditions rf = {}, std::uint32_t baud = 9600) {
-    ReceiverSettings settings;
-    settings.startUtc = kStart;
-    settings.seed = 5;
-    settings.multiGnss = true;
-    settings.generation = generation;
-    settings.rf = rf;
-    settings.lineBaud = baud;
-    return settings;
+    return {kStart, 5,          false, false, true, baud, std::chrono::milliseconds(1000),
+            false,  generation, rf};
 }
 
 Decoded DecodeFrame(const std::string& frame) {
@@ -52,38 +49,26 @@ TEST(HealthOutput, RfBlocksReportJammingAndAntennaAsTheReceiverMeantThem) {
     using J = JammingState;
     using A = AntennaStatus;
     using P = AntennaPower;
+    // Each case also has a block that is clear.
     struct Case {
-        const char* name;
         int generation;
         RfConditions rf;
         std::vector<RfBlockStatus> rf_blocks; // MON-RF
         double secondCenterHz;
     };
     const Case cases[] = {
-        {"clear sky, L1 and L2",
-         9,
-         {},
-         {{0, J::Ok, 8, A::Ok, P::On, 5400, 88}, {1, J::Ok, 8, A::Ok, P::On, 5400, 70}},
-         1227.6e6},
-        {"jammer in L1",
-         9,
+        {9,
          kJammedL1,
          {{0, J::Warning, 160, A::Ok, P::On, 2900, 128}, {1, J::Ok, 8, A::Ok, P::On, 5400, 70}},
          1227.6e6},
-        {"jammer in L5, antenna shorted",
-         10,
+        {10,
          {1176.0, AntennaFault::Short},
          {{0, J::Ok, 8, A::Short, P::Off, 5400, 88},
           {1, J::Warning, 160, A::Short, P::Off, 2900, 110}},
          1176.45e6},
-        {"antenna open",
-         10,
-         {std::nullopt, AntennaFault::Open},
-         {{0, J::Ok, 8, A::Open, P::On, 5400, 88}, {1, J::Ok, 8, A::Open, P::On, 5400, 70}},
-         1176.45e6},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.generation);
         SimulatedReceiver receiver(Settings(c.generation, c.rf));
         const Decoded rf = Poll(receiver, 0x0A, 0x38);
         ASSERT_TRUE(rf.RfBlocks) << rf.Problem;
@@ -109,7 +94,7 @@ TEST(HealthOutput, RfBlocksReportJammingAndAntennaAsTheReceiverMeantThem) {
         }
     }
 
-    // MON-HW: the L1 front end of generations 8 and 9.
+    // MON-HW: the L1 front end of generations 8 and 9; an open antenna.
     SimulatedReceiver generation8(Settings(8, {1575.0, AntennaFault::Open}));
     const Decoded hw = Poll(generation8, 0x0A, 0x09);
     ASSERT_TRUE(hw.RfBlocks) << hw.Problem;
@@ -133,34 +118,25 @@ TEST(HealthOutput, NavSigGivesEachSatelliteAnL1AndASecondBandSignal) {
         ASSERT_TRUE(sat.Satellites && sig.Signals && jammedSig.Signals) << sig.Problem;
         ASSERT_EQ(jammedSig.Signals->size(), sig.Signals->size());
         std::size_t k = 0;
-        int gpsSeen = 0;
+        std::set<std::string_view> names;
         for (const SatelliteInView& sv : sat.Satellites->Satellites) {
             ASSERT_LT(k, sig.Signals->size());
             const int cno = sv.Cn0DbHz.value_or(0);
             const SignalInView& l1 = (*sig.Signals)[k];
-            EXPECT_EQ(l1.System, sv.System);
-            EXPECT_EQ(l1.Number, sv.Number);
-            EXPECT_EQ(l1.Band, RfBand::L1);
-            EXPECT_EQ(l1.Cn0DbHz, cno);
-            EXPECT_EQ(l1.Used, sv.Used);
-            EXPECT_EQ(l1.Healthy, true);
+            EXPECT_EQ(std::tuple(l1.System, l1.Number, l1.Band, l1.Cn0DbHz, l1.Used, l1.Healthy),
+                      std::tuple(sv.System, sv.Number, RfBand::L1, cno, sv.Used, true));
             if (cno >= 8) // the jammer takes 8 dB from every L1 signal
-                EXPECT_EQ((*jammedSig.Signals)[k].Cn0DbHz, l1.Cn0DbHz - 8) << l1.Name;
-            ++k;
-            if (k < sig.Signals->size() && (*sig.Signals)[k].Number == sv.Number &&
+                EXPECT_EQ((*jammedSig.Signals)[k].Cn0DbHz, cno - 8) << l1.Name;
+            if (++k < sig.Signals->size() && (*sig.Signals)[k].Number == sv.Number &&
                 (*sig.Signals)[k].System == sv.System) {
-                const SignalInView& second = (*sig.Signals)[k];
+                const SignalInView& second = (*sig.Signals)[k++];
                 EXPECT_EQ(second.Band, c.second) << second.Name;
                 EXPECT_EQ(second.Cn0DbHz, cno > 0 ? cno - 3 : 0) << second.Name;
-                if (sv.System == Constellation::Gps) {
-                    EXPECT_EQ(second.Name, c.gpsSecond);
-                    ++gpsSeen;
-                }
-                ++k;
+                names.insert(second.Name);
             }
         }
         EXPECT_EQ(k, sig.Signals->size());
-        EXPECT_GT(gpsSeen, 0);
+        EXPECT_TRUE(names.contains(c.gpsSecond));
     }
 }
 
@@ -192,8 +168,7 @@ TEST(HealthOutput, CommsWeighTheMessagesEnabledAgainstTheLineRate) {
                 epochBytes += message.size();
             }
             sentBefore += epochBytes;
-            ASSERT_TRUE(comms.Comms && sys.System) << comms.Problem << sys.Problem;
-            ASSERT_EQ(comms.Comms->Ports.size(), 1u);
+            ASSERT_TRUE(comms.Comms && sys.System && comms.Comms->Ports.size() == 1);
             const PortTraffic& uart = comms.Comms->Ports[0];
             const int usage =
                 std::min(100, static_cast<int>(std::lround(100.0 * epochBytes / (c.baud / 10.0))));
