@@ -2,6 +2,9 @@
 // own decoders: each says what the receiver meant, a jammer and an antenna
 // fault change what it says, and each generation sends its own set.
 
+#include "protocol/UbxFrame.h"
+#include "protocol/commands/ConfigValues.h"
+#include "protocol/configkeys/ConfigKeys.h"
 #include "protocol/decoding/Decoder.h"
 #include "tools/receiver-sim/SimulatedReceiver.h"
 
@@ -202,15 +205,22 @@ TEST(HealthOutput, SystemCountsAFaultAndEachGenerationSendsItsOwnMessages) {
     const Case cases[] = {
         {8, "NAV-SIG", 0x01, 0x43, false}, {9, "NAV-SIG", 0x01, 0x43, true},
         {10, "MON-HW", 0x0A, 0x09, false}, {9, "MON-HW", 0x0A, 0x09, true},
-        {8, "MON-SPAN", 0x0A, 0x31, true},
+        {8, "MON-SPAN", 0x0A, 0x31, true}, {10, "MON-RF", 0x0A, 0x38, true},
     };
     for (const Case& c : cases) {
         SimulatedReceiver receiver(Settings(c.generation));
         EXPECT_EQ(receiver.MessageRate(c.message), c.sent ? 0 : -1) << c.message << c.generation;
         EXPECT_EQ(Poll(receiver, c.ubxClass, c.id).Name.empty(), !c.sent) << c.message;
-        if (c.generation < 10) { // generation 10 takes no CFG-MSG
+        if (c.generation < 9) {
             Enable(receiver, c.ubxClass, c.id);
-            EXPECT_EQ(receiver.MessageRate(c.message), c.sent ? 1 : -1) << c.message;
+        } else { // by its CFG-MSGOUT key: generation 10 takes no CFG-MSG
+            std::string item = "UBX_" + std::string(c.message); // "UBX_MON_RF"
+            std::ranges::replace(item, '-', '_');
+            const ubx::TConfigKey* key = ubx::FindConfigKey("CFG-MSGOUT-" + item + "_UART1");
+            ASSERT_NE(key, nullptr) << item;
+            const std::array values{ubx::TConfigValue{key->id, 1}};
+            receiver.Receive(ToByteString(BuildUbxFrame(ubx::CfgValSet(0x01, values))));
         }
+        EXPECT_EQ(receiver.MessageRate(c.message), c.sent ? 1 : -1) << c.message;
     }
 }
