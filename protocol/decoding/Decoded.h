@@ -227,6 +227,7 @@ struct Decoded {
     std::optional<Acknowledgement> Ack;
     std::optional<std::string> Text; // INF-* and TXT messages
 
+    // The receiver's health: MON-SPAN, MON-RF or MON-HW, MON-COMMS, MON-SYS, NAV-SIG.
     std::optional<std::vector<RfSpectrum>> Spectra;
     std::optional<std::vector<RfBlockStatus>> RfBlocks;
     std::optional<CommsReport> Comms;
