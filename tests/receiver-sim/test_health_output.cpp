@@ -128,8 +128,9 @@ TEST(HealthOutput, NavSigGivesEachSatelliteAnL1AndASecondBandSignal) {
             const SignalInView& l1 = (*sig.Signals)[k];
             EXPECT_EQ(std::tuple(l1.System, l1.Number, l1.Band, l1.Cn0DbHz, l1.Used, l1.Healthy),
                       std::tuple(sv.System, sv.Number, RfBand::L1, cno, sv.Used, true));
-            if (cno >= 8) // the jammer takes 8 dB from every L1 signal
+            if (cno >= 8) { // the jammer takes 8 dB from every L1 signal
                 EXPECT_EQ((*jammedSig.Signals)[k].Cn0DbHz, cno - 8) << l1.Name;
+            }
             if (++k < sig.Signals->size() && (*sig.Signals)[k].Number == sv.Number &&
                 (*sig.Signals)[k].System == sv.System) {
                 const SignalInView& second = (*sig.Signals)[k++];
