@@ -4,10 +4,12 @@
 // Typed values are set only where the message carries them; units are SI
 // (metres, metres per second) and degrees, times in UTC.
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace protocol {
@@ -125,6 +127,84 @@ struct Acknowledgement {
     int Class = 0, Id = 0;
 };
 
+// Interference and antenna of one RF block (MON-RF), or of the receiver's
+// single front end (MON-HW).
+enum class JammingState { Unknown, Ok, Warning, Critical };
+enum class AntennaStatus { Init, Unknown, Ok, Short, Open };
+enum class AntennaPower { Off, On, Unknown };
+
+struct RfBlockStatus {
+    int Block = 0; // 0 the L1 block, 1 the L2 or L5 block; 0 for MON-HW
+    JammingState Jamming = JammingState::Unknown;
+    int JammingIndicator = 0; // continuous-wave jamming, 0 none to 255 strong
+    AntennaStatus Antenna = AntennaStatus::Unknown;
+    AntennaPower Power = AntennaPower::Unknown;
+    int AgcCount = 0; // of 8191, the gain control's full range
+    int NoisePerMs = 0;
+    friend bool operator==(const RfBlockStatus&, const RfBlockStatus&) = default;
+};
+
+// The spectrum of one RF block (MON-SPAN): 256 levels evenly over the span
+// around the centre frequency.
+struct RfSpectrum {
+    static constexpr int kPoints = 256;
+    std::array<float, kPoints> LevelsDb{};
+    double SpanHz = 0, ResolutionHz = 0, CenterHz = 0;
+    int PgaGainDb = 0;
+    double PointHz(int point) const { return CenterHz + SpanHz * (point - kPoints / 2) / kPoints; }
+};
+
+// Traffic of one port (MON-COMMS). Messages counts the messages of each
+// protocol the report's ProtocolIds name, in that order.
+struct PortTraffic {
+    int PortId = 0; // 0x0100 UART1; the high byte is the port number
+    int TxPendingBytes = 0, TxUsagePercent = 0, TxPeakUsagePercent = 0;
+    std::uint32_t TxBytes = 0;
+    int RxPendingBytes = 0, RxUsagePercent = 0, RxPeakUsagePercent = 0;
+    std::uint32_t RxBytes = 0;
+    int Overruns = 0;
+    std::array<int, 4> Messages{};
+    std::uint32_t SkippedBytes = 0;
+    friend bool operator==(const PortTraffic&, const PortTraffic&) = default;
+};
+
+struct CommsReport {
+    // UBX 0, NMEA 1, RTCM2 2, RTCM3 5, SPARTN 6; 255 none.
+    std::array<int, 4> ProtocolIds{};
+    bool TxMemoryError = false, TxBufferFull = false;
+    std::vector<PortTraffic> Ports;
+};
+
+// The receiver's own load (MON-SYS), shares in percent.
+struct SystemLoad {
+    int CpuPercent = 0, CpuPeakPercent = 0;
+    int MemoryPercent = 0, MemoryPeakPercent = 0;
+    int IoPercent = 0, IoPeakPercent = 0;
+    std::uint32_t RunTimeS = 0;
+    int Notices = 0, Warnings = 0, Errors = 0;
+    int TemperatureC = 0;
+    friend bool operator==(const SystemLoad&, const SystemLoad&) = default;
+};
+
+// The receiver front-end band a signal arrives in: L2 also holds Galileo
+// E5b and BeiDou B2I, L5 also Galileo E5a.
+enum class RfBand { L1, L2, L5, E6, Unknown };
+
+// One signal tracked (NAV-SIG).
+struct SignalInView {
+    Constellation System = Constellation::Unknown;
+    int Number = 0;        // as SatelliteInView numbers it
+    int SignalId = 0;      // the constellation's sigId
+    std::string_view Name; // "GPS L1C/A", "Galileo E5a I"; empty for an unknown sigId
+    RfBand Band = RfBand::Unknown;
+    int Cn0DbHz = 0;
+    int Quality = 0;   // 0 no signal ... 4 code locked ... 5-7 carrier locked
+    bool Used = false; // its pseudorange is in the solution
+    std::optional<bool> Healthy{};
+    bool CorrectionsUsed = false;
+    friend bool operator==(const SignalInView&, const SignalInView&) = default;
+};
+
 struct Decoded {
     std::string Name;   // "NAV-PVT", "GGA", "PUBX,00", "UBX 0x0A-0x04"
     std::string Talker; // NMEA talker ("GP", "GN"); empty for UBX and PUBX
@@ -146,6 +226,13 @@ struct Decoded {
     std::optional<UsedSatellites> Used;
     std::optional<Acknowledgement> Ack;
     std::optional<std::string> Text; // INF-* and TXT messages
+
+    // The receiver's health: MON-SPAN, MON-RF or MON-HW, MON-COMMS, MON-SYS, NAV-SIG.
+    std::optional<std::vector<RfSpectrum>> Spectra;
+    std::optional<std::vector<RfBlockStatus>> RfBlocks;
+    std::optional<CommsReport> Comms;
+    std::optional<SystemLoad> System;
+    std::optional<std::vector<SignalInView>> Signals;
 };
 
 std::string_view ConstellationName(Constellation system);

@@ -1,6 +1,7 @@
 // UBX frames to fields and typed values, driven by the layouts of
 // UbxLayouts.cpp. A frame is read only within its own bytes: a payload
-// whose length no layout of its message has shows no fields.
+// whose length no layout of its message has shows no fields; one of a
+// version its layout does not know shows its payload in hex.
 
 #include "protocol/UbxVocabulary.h"
 #include "protocol/decoding/Decoder.h"
@@ -65,6 +66,13 @@ bool Fits(const UbxLayout& layout, const UbxPayload& payload) {
                size - layout.Length;
 }
 
+// The payload's version where its layout has one; else the layout's own.
+std::int64_t VersionOf(const UbxLayout& layout, const UbxPayload& payload) {
+    if (layout.VersionOffset < 0)
+        return layout.Version;
+    return payload.U1(static_cast<std::size_t>(layout.VersionOffset));
+}
+
 std::string LengthText(const UbxLayout& layout) {
     std::string text = std::to_string(layout.Length);
     if (layout.BlockSize > 0)
@@ -117,11 +125,19 @@ Decoded DecodeUbx(std::string_view frame, DecodeDetail detail) {
     for (const auto& layout : UbxLayouts()) {
         if (layout.Class != ubxClass || layout.Id != id)
             continue;
-        if (Fits(layout, payload)) {
-            ShowLayout(layout, payload, decoded, detail);
+        if (!Fits(layout, payload)) {
+            lengths += (lengths.empty() ? "" : " or ") + LengthText(layout);
+            continue;
+        }
+        if (const std::int64_t version = VersionOf(layout, payload); version != layout.Version) {
+            decoded.Problem = "version " + std::to_string(version) + "; " + decoded.Name +
+                              " has version " + std::to_string(layout.Version);
+            if (detail == DecodeDetail::Fields) // a layout unknown here: its bytes as sent
+                decoded.Fields.push_back({"payload", HexBytes(payload.Bytes()), ""});
             return decoded;
         }
-        lengths += (lengths.empty() ? "" : " or ") + LengthText(layout);
+        ShowLayout(layout, payload, decoded, detail);
+        return decoded;
     }
     if (!lengths.empty())
         decoded.Problem =

@@ -21,7 +21,7 @@ struct FlagField {
     std::span<const BitGroup> Groups;
 };
 
-constexpr std::uint8_t kNav = 0x01;
+constexpr std::uint8_t kNav = 0x01, kMon = 0x0A;
 
 constexpr std::string_view kCarrSoln[] = {"", "float", "fixed"};
 constexpr std::string_view kPvtPsmState[] = {
@@ -104,6 +104,16 @@ constexpr BitGroup kSvinfoQuality[] = {
     {0, "qualityInd", 4, kSatQuality},
 };
 
+constexpr std::string_view kJammingState[] = {"unknown", "ok", "warning", "critical"};
+constexpr BitGroup kRfFlags[] = {{0, "jammingState", 2, kJammingState}};
+constexpr BitGroup kHwFlags[] = {
+    {0, "rtcCalib"}, {1, "safeBoot"}, {2, "jammingState", 2, kJammingState}, {4, "xtalAbsent"}};
+constexpr BitGroup kCommsTxErrors[] = {{0, "mem"}, {1, "alloc"}};
+constexpr BitGroup kSigFlags[] = {
+    {0, "health", 2, kHealth}, {2, "prSmoothed"}, {3, "prUsed"},     {4, "crUsed"}, {5, "doUsed"},
+    {6, "prCorrUsed"},         {7, "crCorrUsed"}, {8, "doCorrUsed"},
+};
+
 constexpr FlagField kFields[] = {
     {kNav, 0x07, "valid", kPvtValid},        {kNav, 0x07, "flags", kPvtFlags},
     {kNav, 0x07, "flags2", kPvtFlags2},      {kNav, 0x03, "flags", kStatusFlags},
@@ -111,6 +121,8 @@ constexpr FlagField kFields[] = {
     {kNav, 0x06, "flags", kSolFlags},        {kNav, 0x20, "valid", kTimegpsValid},
     {kNav, 0x21, "valid", kTimeutcValid},    {kNav, 0x35, "flags", kSatFlags},
     {kNav, 0x30, "flags", kSvinfoFlags},     {kNav, 0x30, "quality", kSvinfoQuality},
+    {kNav, 0x43, "sigFlags", kSigFlags},     {kMon, 0x38, "flags", kRfFlags},
+    {kMon, 0x09, "flags", kHwFlags},         {kMon, 0x36, "txErrors", kCommsTxErrors},
 };
 
 std::string GroupText(const BitGroup& group, std::uint64_t value) {

@@ -3,7 +3,8 @@
 // them, for the fields whose bits tell the fix and the satellites' state:
 // NAV-PVT valid, flags and flags2; NAV-STATUS flags, fixStat and flags2;
 // NAV-SOL flags; NAV-TIMEGPS and NAV-TIMEUTC valid; NAV-SAT and NAV-SVINFO
-// flags per satellite.
+// flags per satellite; NAV-SIG sigFlags, MON-RF and MON-HW flags and
+// MON-COMMS txErrors.
 
 #include <cstdint>
 #include <string>

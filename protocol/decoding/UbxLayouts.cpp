@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <vector>
 
 namespace protocol {
 
@@ -376,22 +377,6 @@ constexpr UbxField kMonVer[] = {{0, T::Text, "swVersion", 1, "", 0, 30},
                                 {30, T::Text, "hwVersion", 1, "", 0, 10}};
 constexpr UbxField kMonVerBlock[] = {{0, T::Text, "extension", 1, "", 0, 30}};
 
-constexpr UbxField kMonHw[] = {
-    {0, T::X4, "pinSel"},    {4, T::X4, "pinBank"},     {8, T::X4, "pinDir"},
-    {12, T::X4, "pinVal"},   {16, T::U2, "noisePerMS"}, {18, T::U2, "agcCnt"},
-    {20, T::U1, "aStatus"},  {21, T::U1, "aPower"},     {22, T::X1, "flags"},
-    {24, T::X4, "usedMask"}, {45, T::U1, "jamInd"},     {48, T::X4, "pinIrq"},
-    {52, T::X4, "pullH"},    {56, T::X4, "pullL"},
-};
-// The u-blox 6 form, with eight more virtual pins.
-constexpr UbxField kMonHw6[] = {
-    {0, T::X4, "pinSel"},    {4, T::X4, "pinBank"},     {8, T::X4, "pinDir"},
-    {12, T::X4, "pinVal"},   {16, T::U2, "noisePerMS"}, {18, T::U2, "agcCnt"},
-    {20, T::U1, "aStatus"},  {21, T::U1, "aPower"},     {22, T::X1, "flags"},
-    {24, T::X4, "usedMask"}, {53, T::U1, "jamInd"},     {56, T::X4, "pinIrq"},
-    {60, T::X4, "pullH"},    {64, T::X4, "pullL"},
-};
-
 constexpr UbxField kCfgPrtPoll[] = {{0, T::U1, "portID"}};
 constexpr UbxField kCfgPrt[] = {
     {0, T::U1, "portID"},       {2, T::X2, "txReady"},
@@ -468,8 +453,6 @@ constexpr UbxLayout kLayouts[] = {
     {kAck, 0x01, 2, kAckFields, 0, {}, "", -1, AckAck},
     {kAck, 0x00, 2, kAckFields, 0, {}, "", -1, AckNak},
     {kMon, 0x04, 40, kMonVer, 30, kMonVerBlock, "ext"},
-    {kMon, 0x09, 60, kMonHw},
-    {kMon, 0x09, 68, kMonHw6},
     {kCfg, 0x00, 0, kPoll},
     {kCfg, 0x00, 1, kCfgPrtPoll},
     {kCfg, 0x00, 20, kCfgPrt},
@@ -495,7 +478,13 @@ constexpr UbxLayout kLayouts[] = {
 } // namespace
 
 std::span<const UbxLayout> UbxLayouts() {
-    return kLayouts;
+    static const std::vector<UbxLayout> all = [] {
+        std::vector<UbxLayout> layouts(std::begin(kLayouts), std::end(kLayouts));
+        const auto health = UbxHealthLayouts();
+        layouts.insert(layouts.end(), health.begin(), health.end());
+        return layouts;
+    }();
+    return all;
 }
 
 } // namespace protocol

@@ -42,6 +42,8 @@ private:
 
 // A payload of Length bytes, or of Length plus any number of BlockSize
 // blocks (as many as the byte at CountOffset says, where there is one).
+// Where VersionOffset is set, the payload's byte there must be Version: a
+// later version may move the fields.
 struct UbxLayout {
     std::uint8_t Class, Id;
     std::size_t Length;
@@ -51,8 +53,14 @@ struct UbxLayout {
     std::string_view BlockName = "";
     int CountOffset = -1;
     void (*Typed)(const UbxPayload&, Decoded&) = nullptr;
+    int VersionOffset = -1;
+    std::uint8_t Version = 0;
 };
 
+// Every layout: the navigation, acknowledgement, configuration and
+// information messages, and those of the receiver's health (MON-SPAN,
+// MON-RF, MON-HW, MON-COMMS, MON-SYS, NAV-SIG).
 std::span<const UbxLayout> UbxLayouts();
+std::span<const UbxLayout> UbxHealthLayouts();
 
 } // namespace protocol

@@ -127,8 +127,23 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         FoldGsvPart(*d.GsvPart, nowSeconds);
     if (d.Used)
         MarkUsed(*d.Used);
+    FoldHealth(d);
     // Named, not decoded: a damaged GSA of the run does not end it.
     inGsaRun_ = name.ends_with("GSA");
+}
+
+void ReceiverState::FoldHealth(const Decoded& d) {
+    ReceiverHealth& health = now_.Health;
+    if (d.Spectra)
+        health.Spectra = d.Spectra;
+    if (d.RfBlocks)
+        health.RfBlocks = d.RfBlocks;
+    if (d.Comms)
+        health.Comms = d.Comms;
+    if (d.System)
+        health.System = d.System;
+    if (d.Signals)
+        health.Signals = d.Signals;
 }
 
 void ReceiverState::FoldGsvPart(const SatellitePart& part, double nowSeconds) {

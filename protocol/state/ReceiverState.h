@@ -9,7 +9,9 @@
 // (EpochFix.h). Satellite lists are replaced per constellation by each
 // complete report (a whole GSV series, NAV-SAT, NAV-SVINFO, PUBX,03) and go
 // stale, then away, when reports stop; the latest run of GSA sentences marks
-// which of them are used, and a lost fix leaves none used.
+// which of them are used, and a lost fix leaves none used. The receiver's
+// health (spectra, RF blocks, port traffic, its load, signals) is the latest
+// each message reported.
 // Memory is bounded: at most kMaxMessageTypes types are counted separately.
 
 #include "protocol/decoding/Decoded.h"
@@ -40,6 +42,15 @@ struct TrackedSatellite : SatelliteInView {
     bool Stale = false;
 };
 
+// The latest health report of each kind; RF blocks from MON-RF or MON-HW.
+struct ReceiverHealth {
+    std::optional<std::vector<RfSpectrum>> Spectra;
+    std::optional<std::vector<RfBlockStatus>> RfBlocks;
+    std::optional<CommsReport> Comms;
+    std::optional<SystemLoad> System;
+    std::optional<std::vector<SignalInView>> Signals;
+};
+
 struct ReceiverSnapshot {
     std::optional<UtcTime> Utc;
     std::optional<protocol::Position> Position;
@@ -52,6 +63,7 @@ struct ReceiverSnapshot {
     // one with none in view: the count of Satellites is the receiver's word.
     bool SatellitesReported = false;
     std::vector<MessageStatistics> Messages; // by name
+    ReceiverHealth Health;
 };
 
 class ReceiverState {
@@ -99,6 +111,7 @@ private:
     std::size_t TypeOf(const std::string& name);
     static void Count(Counter& c, bool checksumWrong, double nowSeconds);
     void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
+    void FoldHealth(const Decoded& decoded);
     void FoldGsvPart(const SatellitePart& part, double nowSeconds);
     void ReplaceSatellites(Coverage systems, const std::vector<SatelliteInView>& satellites,
                            double nowSeconds);

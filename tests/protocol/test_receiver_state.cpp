@@ -268,3 +268,25 @@ TEST(ReceiverState, UtcFromGpsTimeOnlyWithValidLeapSeconds) {
               std::tuple(2020, 1, 1, 0, 0));
     EXPECT_DOUBLE_EQ(*utc->Second, 0.5);
 }
+
+TEST(ReceiverState, HealthIsTheLatestEachReportGave) {
+    ReceiverState state;
+    const auto mon = [&state](std::uint8_t id, std::string payload, double now) {
+        state.Fold(Message{MessageKind::Ubx, UbxBytes(0x0A, id, payload), 0}, now);
+        return state.Snapshot(now).Health;
+    };
+    std::string rf(4 + 24, '\0'); // MON-RF: one block, jamming state warning
+    rf[1] = 1;
+    rf[5] = 2;
+    mon(0x39, PayloadWriter().U1(1).U1(0).U1(42).Zeros(21).Bytes(), 0); // MON-SYS
+    mon(0x38, rf, 0);
+    rf[0] = 7; // a version unknown changes nothing
+    const ReceiverHealth health = mon(0x38, rf, 0);
+    ASSERT_TRUE(health.System && health.RfBlocks);
+    EXPECT_EQ(health.System->CpuPercent, 42);
+    EXPECT_EQ(health.RfBlocks->at(0).Jamming, JammingState::Warning);
+    EXPECT_FALSE(health.Signals);
+    std::string hw(60, '\0'); // MON-HW, antenna shorted
+    hw[20] = 3;
+    EXPECT_EQ(mon(0x09, hw, 1).RfBlocks->at(0).Antenna, AntennaStatus::Short);
+}

@@ -26,9 +26,13 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
     EXPECT_EQ(defaults.generation, 8);
 
-    const SimulatorOptions set = ParseSimulatorOptions(
-        {"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000", "--generation=10"});
+    const SimulatorOptions set =
+        ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000",
+                               "--generation=10", "--jam", "1176.0", "--antenna=open"});
     EXPECT_EQ(set.generation, 10);
+    EXPECT_EQ(set.rf.jammerMHz, 1176.0);
+    EXPECT_EQ(set.rf.antenna, AntennaFault::Open);
+    EXPECT_FALSE(defaults.rf.jammerMHz);
     EXPECT_EQ(set.port, "COM254");
     EXPECT_EQ(set.baud, 115200);
     EXPECT_TRUE(set.ubx);
@@ -38,6 +42,7 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
         {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"},  {"--port", "ttyUSB0"},
         {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},    {"--rate", "-5"},
         {"--ubx=1"},        {"--verbose"},        {"--generation", "7"}, {"--generation", "09"},
+        {"--jam", "L1"},    {"--jam", "1400"},    {"--jam", "1660"},     {"--antenna", "cut"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];

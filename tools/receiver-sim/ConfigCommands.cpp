@@ -92,7 +92,9 @@ bool ConfigCommands::TakeMessageCommand(const std::string& payload) {
         return false;
     const auto ubxClass = static_cast<std::uint8_t>(payload[0]);
     const auto id = static_cast<std::uint8_t>(payload[1]);
-    const auto message = FindOutputMessage(ubxClass, id);
+    auto message = FindOutputMessage(ubxClass, id);
+    if (message && !kOutputMessages[*message].SentBy(generation_))
+        message.reset();
     if (!message) {
         if (payload.size() == 2)
             answers_.push_back(CfgMsgFrame(ubxClass, id, MessageRates{}));

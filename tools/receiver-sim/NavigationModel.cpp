@@ -60,9 +60,10 @@ int NavigationSolution::usedCount() const {
                                           [](const SatelliteView& s) { return s.used; }));
 }
 
-NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss, bool rtk)
-    : random_(seed), startUtc_(startUtc), rtk_(rtk), restartedAtMs_(-kUpBeforeStartMs),
-      timeToFirstFixMs_(kFirstTimeToFixMs) {
+NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss, bool rtk,
+                                 int cnoLossDb)
+    : random_(seed), startUtc_(startUtc), rtk_(rtk), cnoLossDb_(cnoLossDb),
+      restartedAtMs_(-kUpBeforeStartMs), timeToFirstFixMs_(kFirstTimeToFixMs) {
     if (multiGnss)
         constellations_ = {{Gnss::Gps, 1, 32, 10},    {Gnss::Sbas, 120, 158, 2},
                            {Gnss::Galileo, 1, 36, 7}, {Gnss::BeiDou, 1, 37, 6},
@@ -178,8 +179,8 @@ void NavigationModel::Compute() {
             view.azimuth =
                 static_cast<int>(std::lround(Wrap360(pass.riseAzimuth + pass.sweep * progress))) %
                 360;
-            view.cno =
-                std::clamp(22 + static_cast<int>(view.elevation * 0.3) + flicker(random_), 0, 54);
+            view.cno = std::clamp(
+                22 + static_cast<int>(view.elevation * 0.3) + flicker(random_) - cnoLossDb_, 0, 54);
             view.lockTime = static_cast<int>(pass.lockTime);
             // SBAS satellites bring corrections, not ranges for the solution.
             view.used =

@@ -76,7 +76,9 @@ public:
     // GPS alone: a dozen GPS satellites in view.
     static constexpr int kSatellitesInView = 12;
 
-    NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss = false, bool rtk = false);
+    // cnoLossDb lowers every signal, as a jammer in L1 does.
+    NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss = false, bool rtk = false,
+                    int cnoLossDb = 0);
 
     // The solution of the current epoch.
     const NavigationSolution& Current() const { return current_; }
@@ -109,6 +111,7 @@ private:
     std::mt19937 random_;
     std::time_t startUtc_;
     bool rtk_;
+    int cnoLossDb_;
     std::int64_t elapsedMs_ = 0;
     std::int64_t restartedAtMs_ = 0;
     std::int64_t searchUntilMs_ = 0; // a cold start sees no satellite before this

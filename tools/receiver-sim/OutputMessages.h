@@ -1,9 +1,10 @@
 #pragma once
 // The messages the receiver can send each epoch, in the order it sends them,
 // each with the class and id that CFG-MSG names it by: UBX navigation
-// messages, the standard NMEA sentences (class F0) and the PUBX messages
-// (class F1). The UBX frames sit between the NMEA sentences so that a
-// monitor meets a mixed stream.
+// messages, the standard NMEA sentences (class F0), the PUBX messages
+// (class F1) and the receiver's health (MON). The UBX frames sit between the
+// NMEA sentences so that a monitor meets a mixed stream. A message some
+// generations lack names the generations that send it.
 
 #include "tools/receiver-sim/NavigationModel.h"
 #include "tools/receiver-sim/NmeaOutput.h"
@@ -20,6 +21,10 @@ struct OutputMessage {
     std::string_view name; // "GGA", "PUBX,00", "NAV-PVT"
     std::uint8_t ubxClass;
     std::uint8_t id;
+    int firstGeneration = 8, lastGeneration = 10;
+    bool SentBy(int generation) const {
+        return generation >= firstGeneration && generation <= lastGeneration;
+    }
     OutputProtocol protocol() const {
         return ubxClass >= 0xF0 ? OutputProtocol::Nmea : OutputProtocol::Ubx;
     }
@@ -36,14 +41,17 @@ inline constexpr OutputMessage kOutputMessages[] = {
     {"NAV-TIMEUTC", 0x01, 0x21}, {"NAV-CLOCK", 0x01, 0x22},  {"NAV-TIMELS", 0x01, 0x26},
     {"GSV", 0xF0, 0x03},         {"NAV-SVINFO", 0x01, 0x30}, {"NAV-SAT", 0x01, 0x35},
     {"GLL", 0xF0, 0x01},         {"ZDA", 0xF0, 0x08},        {"PUBX,00", 0xF1, 0x00},
-    {"PUBX,03", 0xF1, 0x03},     {"PUBX,04", 0xF1, 0x04},    {"NAV-EOE", 0x01, 0x61}};
+    {"PUBX,03", 0xF1, 0x03},     {"PUBX,04", 0xF1, 0x04},    {"NAV-SIG", 0x01, 0x43, 9, 10},
+    {"MON-SPAN", 0x0A, 0x31},    {"MON-RF", 0x0A, 0x38},     {"MON-HW", 0x0A, 0x09, 8, 9},
+    {"MON-COMMS", 0x0A, 0x36},   {"MON-SYS", 0x0A, 0x39},    {"NAV-EOE", 0x01, 0x61}};
 inline constexpr size_t kOutputMessageCount = std::size(kOutputMessages);
 
 // Index into kOutputMessages, by name or by class and id.
 std::optional<size_t> FindOutputMessage(std::string_view name);
 std::optional<size_t> FindOutputMessage(std::uint8_t ubxClass, std::uint8_t id);
 
-// The sentences or frame of the message for the solution.
+// The sentences or frame of the message for the solution; none for the
+// health messages, which the receiver builds from more than the solution.
 std::vector<std::string> BuildOutputMessage(const OutputMessage& message,
                                             const NavigationSolution& solution,
                                             NmeaDialect dialect);

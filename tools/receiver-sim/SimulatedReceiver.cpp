@@ -2,6 +2,8 @@
 
 #include "tools/receiver-sim/ConfigFrames.h"
 #include "tools/receiver-sim/NmeaOutput.h"
+#include "tools/receiver-sim/UbxRfOutput.h"
+#include "tools/receiver-sim/UbxSignalOutput.h"
 
 #include <algorithm>
 #include <charconv>
@@ -56,11 +58,16 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
         defaults.rates[*FindOutputMessage("ZDA")][kLinePort] = 0;
     return defaults;
 }
+
+// A jammer in the L1 block lowers every satellite's signal.
+int L1CnoLoss(const ReceiverSettings& settings) {
+    return Jammed(settings.rf, RfBlocksOf(settings.generation).front()) ? kJammedCnoLossDb : 0;
+}
 } // namespace
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
-    : settings_(settings),
-      model_(settings.startUtc, settings.seed, settings.multiGnss, settings.rtk),
+    : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss,
+                                  settings.rtk, L1CnoLoss(settings)),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
@@ -73,15 +80,76 @@ std::vector<std::string> SimulatedReceiver::NextEpoch() {
     std::vector<std::string> messages;
     if (!navigating_)
         return messages;
-    const NavigationSolution& solution = model_.Current();
     for (size_t k = 0; k < kOutputMessageCount; ++k) {
         const int rate = configuration_.InForce().rates[k][kLinePort];
-        if (rate > 0 && (epochs_ - 1) % rate == 0)
-            for (std::string& message : BuildOutputMessage(kOutputMessages[k], solution, dialect_))
-                if (Sends(message))
+        if (rate > 0 && (epochs_ - 1) % rate == 0 && Offers(k))
+            for (std::string& message : Build(k))
+                if (Sends(message)) {
+                    activity_.Sent(message.size());
                     messages.push_back(std::move(message));
+                }
     }
     return messages;
+}
+
+std::vector<std::string> SimulatedReceiver::Build(size_t message) {
+    const std::string_view name = kOutputMessages[message].name;
+    if (name == "MON-COMMS")
+        return {activity_.MonCommsFrame(Demand())};
+    if (name == "MON-SYS")
+        return {activity_.MonSysFrame(Demand(), model_.Current().millisSinceStart / 1000,
+                                      MessagesEnabled(), settings_.rf)};
+    return BuildFromState(message);
+}
+
+std::vector<std::string> SimulatedReceiver::BuildFromState(size_t message) const {
+    const OutputMessage& output = kOutputMessages[message];
+    const NavigationSolution& solution = model_.Current();
+    const int generation = settings_.generation;
+    const RfConditions& rf = settings_.rf;
+    if (output.name == "MON-SPAN")
+        return {MonSpanFrame(rf, generation)};
+    if (output.name == "MON-RF")
+        return {MonRfFrame(rf, generation)};
+    if (output.name == "MON-HW")
+        return {MonHwFrame(rf)};
+    if (output.name == "NAV-SIG")
+        return {NavSigFrame(solution, rf, generation)};
+    return BuildOutputMessage(output, solution, dialect_);
+}
+
+// Each message enabled, sent every rate-th epoch, as built now; MON-COMMS and
+// MON-SYS, which report this load, by their fixed sizes.
+LineDemand SimulatedReceiver::Demand() const {
+    const ReceiverConfig& config = configuration_.InForce();
+    LineDemand demand;
+    demand.baud = config.Line().baudRate;
+    demand.epochSeconds = std::chrono::duration<double>(config.EpochPeriod()).count();
+    const bool ubxOut = (config.Line().outProtoMask & kProtocolUbx) != 0;
+    double bytesPerEpoch = 0;
+    for (size_t k = 0; k < kOutputMessageCount; ++k) {
+        const int rate = config.rates[k][kLinePort];
+        if (rate == 0 || !Offers(k))
+            continue;
+        const std::string_view name = kOutputMessages[k].name;
+        size_t bytes = 0;
+        if (name == "MON-COMMS" || name == "MON-SYS")
+            bytes = !ubxOut ? 0 : name == "MON-COMMS" ? kMonCommsFrameBytes : kMonSysFrameBytes;
+        else
+            for (const std::string& sent : BuildFromState(k))
+                bytes += Sends(sent) ? sent.size() : 0;
+        bytesPerEpoch += static_cast<double>(bytes) / rate;
+    }
+    demand.bytesPerSecond = bytesPerEpoch / demand.epochSeconds;
+    return demand;
+}
+
+int SimulatedReceiver::MessagesEnabled() const {
+    int enabled = 0;
+    for (size_t k = 0; k < kOutputMessageCount; ++k)
+        if (configuration_.InForce().rates[k][kLinePort] > 0 && Offers(k))
+            ++enabled;
+    return enabled;
 }
 
 std::vector<std::string> SimulatedReceiver::Banner() const {
@@ -91,18 +159,21 @@ std::vector<std::string> SimulatedReceiver::Banner() const {
 }
 
 std::vector<std::string> SimulatedReceiver::Receive(std::string_view bytes) {
+    activity_.Received(bytes.size());
     scanner_.Feed(bytes);
     return std::exchange(answers_, {});
 }
 
 int SimulatedReceiver::MessageRate(std::string_view name) const {
     const auto found = FindOutputMessage(name);
-    return found ? configuration_.InForce().rates[*found][kLinePort] : -1;
+    return found && Offers(*found) ? configuration_.InForce().rates[*found][kLinePort] : -1;
 }
 
 void SimulatedReceiver::Answer(std::string message) {
-    if (Sends(message))
-        answers_.push_back(std::move(message));
+    if (!Sends(message))
+        return;
+    activity_.Sent(message.size());
+    answers_.push_back(std::move(message));
 }
 
 bool SimulatedReceiver::Sends(std::string_view message) const {
@@ -114,6 +185,8 @@ void SimulatedReceiver::TakeSentence(std::string_view line) {
     if (!(configuration_.InForce().Line().inProtoMask & kProtocolNmea))
         return;
     const std::string_view body = CheckedSentenceBody(line);
+    if (!body.empty())
+        activity_.TookNmea();
     const std::vector<std::string_view> fields = SplitFields(body);
     if (fields.size() < 2 || fields[0] != "PUBX")
         return;
@@ -152,6 +225,7 @@ void SimulatedReceiver::SetRate(const std::vector<std::string_view>& fields) {
 void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
     if (!(configuration_.InForce().Line().inProtoMask & kProtocolUbx))
         return;
+    activity_.TookUbx();
     const std::string& payload = message.payload;
     if (message.ubxClass == kUbxClassCfg && message.id == kUbxIdCfgRst)
         return TakeReset(payload);
@@ -163,9 +237,9 @@ void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
     if (payload.empty() && message.ubxClass == kUbxClassMon && message.id == kUbxIdMonVer)
         return Answer(MonVerFrame(IdentityOf(settings_.generation)));
     const auto output = FindOutputMessage(message.ubxClass, message.id);
-    if (payload.empty() && output && kOutputMessages[*output].protocol() == OutputProtocol::Ubx) {
-        for (std::string& frame :
-             BuildOutputMessage(kOutputMessages[*output], model_.Current(), dialect_))
+    if (payload.empty() && output && kOutputMessages[*output].protocol() == OutputProtocol::Ubx &&
+        Offers(*output)) {
+        for (std::string& frame : Build(*output))
             Answer(std::move(frame));
     }
 }

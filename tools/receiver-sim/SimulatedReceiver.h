@@ -19,12 +19,19 @@
 // The receiver generation decides its identity (ReceiverIdentity.h) and its
 // configuration interface: 9 and 10 add the configuration database and
 // CFG-VALGET, CFG-VALSET and CFG-VALDEL, 10 refuses the legacy CFG messages
-// (ConfigCommands.h). Their factory settings leave ZDA off.
+// (ConfigCommands.h). Their factory settings leave ZDA off. It also decides
+// the messages sent (OutputMessages.h): NAV-SIG from 9, MON-HW up to 9.
+//
+// The health messages (MON-SPAN, MON-RF, MON-HW, MON-COMMS, MON-SYS,
+// NAV-SIG) report the RF conditions of the settings and the receiver's own
+// activity: MON-COMMS weighs the messages enabled against the line's rate.
 
 #include "tools/receiver-sim/CommandScanner.h"
 #include "tools/receiver-sim/ConfigCommands.h"
 #include "tools/receiver-sim/NavigationModel.h"
 #include "tools/receiver-sim/OutputMessages.h"
+#include "tools/receiver-sim/ReceiverActivity.h"
+#include "tools/receiver-sim/RfConditions.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <chrono>
@@ -43,6 +50,7 @@ struct ReceiverSettings {
     std::chrono::milliseconds measurementPeriod{1000};
     bool rtk = false;   // an RTK fixed solution whenever there is a fix
     int generation = 8; // 8, 9 or 10
+    RfConditions rf;    // a jammer, an antenna fault
 };
 
 class SimulatedReceiver {
@@ -78,6 +86,16 @@ private:
     // Queues an answer if the line's output protocols let it out.
     void Answer(std::string message);
     bool Sends(std::string_view message) const;
+    bool Offers(size_t message) const {
+        return kOutputMessages[message].SentBy(settings_.generation);
+    }
+    // The sentences or frames of kOutputMessages[message] now; those of
+    // BuildFromState tell only the receiver's state, not its activity.
+    std::vector<std::string> Build(size_t message);
+    std::vector<std::string> BuildFromState(size_t message) const;
+    // The bytes per second the messages enabled on the line ask of it.
+    LineDemand Demand() const;
+    int MessagesEnabled() const;
 
     ReceiverSettings settings_;
     NavigationModel model_;
@@ -87,4 +105,5 @@ private:
     bool navigating_ = true; // false while GNSS is stopped
     long epochs_ = 0;
     std::vector<std::string> answers_;
+    ReceiverActivity activity_;
 };

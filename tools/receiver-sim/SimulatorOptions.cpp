@@ -1,10 +1,11 @@
 #include "tools/receiver-sim/SimulatorOptions.h"
 
 #include <charconv>
+#include <cstdio>
 
 const char* const kSimulatorUsage =
     "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
-    "                         [--generation N]\n"
+    "                         [--generation N] [--jam MHZ] [--antenna short|open]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
@@ -22,6 +23,13 @@ const char* const kSimulatorUsage =
     "               and CFG-VALDEL on its RAM, BBR, Flash and Default layers, with\n"
     "               CFG-CFG saving RAM to BBR and Flash; 10 a MAX-M10S (SPG 5.10,\n"
     "               protocol 34.10) that refuses CFG-PRT, CFG-MSG, CFG-RATE and CFG-ANT\n"
+    "  --jam MHZ    a narrow-band jammer at MHZ megahertz (such as 1575.0), within an RF\n"
+    "               block's spectrum: L1, 1511.42 to 1639.42, or the second block, L2\n"
+    "               1163.6 to 1291.6 (generations 8 and 9) or L5 1112.45 to 1240.45 (10).\n"
+    "               Its block reports jamming state warning, a high jamming indicator\n"
+    "               and the jammer's peak in its spectrum; its signals lose 8 dB of C/N0\n"
+    "  --antenna short|open  report the antenna feed shorted (power switched off)\n"
+    "               or open in MON-RF and MON-HW\n"
     "  --help       show this text\n"
     "  --version    show the program's version\n"
     "\n"
@@ -34,7 +42,12 @@ const char* const kSimulatorUsage =
     "and polls of the NAV messages with the message. Besides those --ubx sends,\n"
     "CFG-MSG (or, from generation 9, the CFG-MSGOUT keys) turns on\n"
     "NAV-POSECEF, NAV-SOL, NAV-VELECEF, NAV-TIMEGPS, NAV-TIMEUTC, NAV-CLOCK,\n"
-    "NAV-TIMELS, NAV-SVINFO and NAV-EOE, which closes each epoch. Other\n"
+    "NAV-TIMELS, NAV-SVINFO and NAV-EOE, which closes each epoch, and the\n"
+    "health messages: MON-SPAN (the spectrum of two RF blocks), MON-RF, MON-COMMS\n"
+    "(UART1's traffic; its TX usage rises as the messages enabled outgrow the\n"
+    "line's rate, and its buffer reports itself full past it), MON-SYS, MON-HW\n"
+    "(generations 8 and 9) and NAV-SIG (generations 9 and 10: an L1 and an L2\n"
+    "or L5 signal per satellite); they also answer polls. Other\n"
     "messages go unanswered. It talks at its UART1 rate (--baud, then CFG-PRT):\n"
     "a program whose port is set to another rate receives noise and is not\n"
     "understood (not with --rate, which has no line rate).\n"
@@ -55,6 +68,17 @@ long PositiveNumber(const std::string& option, const std::string& text, long hig
     return value;
 }
 
+std::string MHzText(double MHz) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", MHz);
+    std::string shown = text;
+    while (shown.back() == '0')
+        shown.pop_back();
+    if (shown.back() == '.')
+        shown.pop_back();
+    return shown;
+}
+
 void CheckPortName(const std::string& name) {
     long number = 0;
     const bool comName = name.starts_with("COM") && name.size() > 3 && name[3] != '0';
@@ -62,6 +86,21 @@ void CheckPortName(const std::string& name) {
     if (!comName || error != std::errc() || end != name.data() + name.size() || number < 1 ||
         number > kHighestComNumber)
         throw EUsageError("--port needs a name from COM1 to COM254, not \"" + name + "\"");
+}
+// A jammer must sit in the spectrum of one of the generation's RF blocks.
+void CheckJammer(const SimulatorOptions& options) {
+    if (!options.rf.jammerMHz)
+        return;
+    std::string blocks;
+    for (const RfBlockPlan& block : RfBlocksOf(options.generation)) {
+        if (Jammed(options.rf, block))
+            return;
+        blocks += (blocks.empty() ? "" : " or ") +
+                  MHzText(block.centerMHz - RfBlockPlan::kSpanMHz / 2) + " to " +
+                  MHzText(block.centerMHz + RfBlockPlan::kSpanMHz / 2);
+    }
+    throw EUsageError("--jam needs a frequency within an RF block of generation " +
+                      std::to_string(options.generation) + ": " + blocks + " MHz");
 }
 } // namespace
 
@@ -98,6 +137,19 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             if (text != "8" && text != "9" && text != "10")
                 throw EUsageError("--generation needs 8, 9 or 10, not \"" + text + "\"");
             options.generation = std::stoi(text);
+        } else if (name == "--jam") {
+            const std::string text = takeValue();
+            double MHz = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), MHz);
+            if (text.empty() || error != std::errc() || end != text.data() + text.size())
+                throw EUsageError("--jam needs a frequency in MHz such as 1575.0, not \"" + text +
+                                  "\"");
+            options.rf.jammerMHz = MHz;
+        } else if (name == "--antenna") {
+            const std::string text = takeValue();
+            if (text != "short" && text != "open")
+                throw EUsageError("--antenna needs short or open, not \"" + text + "\"");
+            options.rf.antenna = text == "short" ? AntennaFault::Short : AntennaFault::Open;
         } else if (name == "--ubx" && !value) {
             options.ubx = true;
         } else if (name == "--rtk" && !value) {
@@ -112,5 +164,6 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             throw EUsageError("unknown option \"" + arguments[k] + "\"");
         }
     }
+    CheckJammer(options);
     return options;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The simulator's command line.
 
+#include "tools/receiver-sim/RfConditions.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -14,6 +16,7 @@ struct SimulatorOptions {
     bool rtk = false;         // an RTK fixed solution whenever there is a fix
     std::optional<long> rate; // bytes per second of continuous mixed traffic
     int generation = 8;       // the receiver generation: 8, 9 or 10
+    RfConditions rf;          // a jammer, an antenna fault
     bool help = false;
     bool version = false;
 

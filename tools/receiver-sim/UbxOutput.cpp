@@ -20,12 +20,6 @@ constexpr std::uint8_t kNavSatVersion = 1;
 
 constexpr std::uint8_t kChipGeneration8 = 4; // NAV-SVINFO globalFlags
 
-// Signal quality: code and carrier locked for a satellite in use, code locked
-// for one merely heard, searching otherwise.
-std::uint32_t SignalQuality(const SatelliteView& sat) {
-    return sat.used ? 7 : sat.cno > 0 ? 4 : 1;
-}
-
 // NAV-SAT flags: signal quality, used, healthy, orbit from ephemeris.
 std::uint32_t SatelliteFlags(const SatelliteView& sat) {
     std::uint32_t flags = SignalQuality(sat) | 1u << 4; // healthy
@@ -50,6 +44,10 @@ void PutPosition(std::string& payload, const NavigationSolution& s) {
     PutSigned(payload, s.verticalAccuracy * 1000);
 }
 } // namespace
+
+std::uint32_t SignalQuality(const SatelliteView& sat) {
+    return sat.used ? 7 : sat.cno > 0 ? 4 : 1;
+}
 
 std::uint32_t EpochTimeOfWeekMs(const NavigationSolution& s) {
     return GpsTimeOfWeekMs(s.utc) + static_cast<std::uint32_t>(s.millisecond);

@@ -46,6 +46,10 @@ void PutSigned(std::string& payload, double value, int bytes = 4); // rounded
 // The epoch's GPS time of week in milliseconds, every navigation message's iTOW.
 std::uint32_t EpochTimeOfWeekMs(const NavigationSolution& solution);
 
+// Signal quality: code and carrier locked for a satellite in use, code locked
+// for one merely heard, searching otherwise.
+std::uint32_t SignalQuality(const SatelliteView& sat);
+
 std::string NavPosllhFrame(const NavigationSolution& solution);
 std::string NavStatusFrame(const NavigationSolution& solution);
 std::string NavDopFrame(const NavigationSolution& solution);

@@ -99,6 +99,7 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.rtk = options.rtk;
     receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
     receiverSettings.generation = options.generation;
+    receiverSettings.rf = options.rf;
     SimulatedReceiver receiver(receiverSettings);
 
     LineSettings lineSettings;
