@@ -2,8 +2,9 @@
 // window for the suite: a generation 9 receiver is read whole (RAM as its
 // defaults), takes a 5 Hz measurement rate and GSV off on UART1 in RAM (the
 // Messages page sees GSV stop), a value saved to flash, and goes back to its
-// defaults; a generation 10 receiver is read whole too. With ZEPO_SCREENSHOT_DIR set, the page is
-// saved there as a PNG file.
+// defaults; a generation 10 receiver is read whole too; what one generation 9
+// receiver was given, saved as a file, gives another the same values. With ZEPO_SCREENSHOT_DIR set,
+// the page is saved there as a PNG file.
 
 #include "protocol/configkeys/ConfigKeys.h"
 #include "tests/receiver-sim/ChildProcess.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +42,8 @@ protected:
         generation10_ =
             new ChildProcess(*scratch_, kReceiverSimulator,
                              {"--port", "COM19", "--baud", "115200", "--generation", "10"});
+        another9_ = new ChildProcess(*scratch_, kReceiverSimulator,
+                                     {"--port", "COM20", "--baud", "115200", "--generation", "9"});
         static int argc = 1;
         static char name[] = "test_configuration_with_simulator";
         static char* argv[] = {name, nullptr};
@@ -51,6 +55,7 @@ protected:
     static void TearDownTestSuite() {
         delete form_;
         delete application_;
+        delete another9_;
         delete generation10_;
         delete generation9_;
         delete scratch_;
@@ -139,12 +144,14 @@ protected:
     static ScratchEnvironment* scratch_;
     static ChildProcess* generation9_;
     static ChildProcess* generation10_;
+    static ChildProcess* another9_;
     static QApplication* application_;
     static TMainForm* form_;
 };
 ScratchEnvironment* ConfigurationWithSimulator::scratch_ = nullptr;
 ChildProcess* ConfigurationWithSimulator::generation9_ = nullptr;
 ChildProcess* ConfigurationWithSimulator::generation10_ = nullptr;
+ChildProcess* ConfigurationWithSimulator::another9_ = nullptr;
 QApplication* ConfigurationWithSimulator::application_ = nullptr;
 TMainForm* ConfigurationWithSimulator::form_ = nullptr;
 
@@ -210,6 +217,35 @@ TEST_F(ConfigurationWithSimulator, Generation10IsReadWhole) {
     EXPECT_GT(read.keys[0], 0u);
     EXPECT_EQ(read.keys[0], read.keys[3]);
     EXPECT_TRUE(ChangedInRam().empty());
+}
+
+TEST_F(ConfigurationWithSimulator, AFileSavedFromOneReceiverGivesAnotherTheSameValues) {
+    Open("COM18");
+    ASSERT_TRUE(ClickAndSee("btnConfigRead", "Read ")) << answer()->text().toStdString();
+    Type(kMeasRate, "200 ms");
+    Type(kGsvUart1, "0");
+    Layers(true, false, false);
+    ASSERT_TRUE(ClickAndSee("btnConfigApply", "CFG-VALSET: ACK-ACK after"))
+        << answer()->text().toStdString();
+    const auto given = session().Values();
+    const QString file = QString::fromStdString(scratch_->root() + "/receiver.txt");
+    Named<QComboBox>(*page(), "cbSaveLayer")->setCurrentText("RAM");
+    Named<QCheckBox>(*page(), "cbSaveOnlyChanged")->setChecked(true);
+    AnswerFileDialog(
+        Named<QPushButton>(*page(), "btnSaveConfiguration"), [](QFileDialog&) {}, file);
+
+    Open("COM20");
+    ASSERT_TRUE(ClickAndSee("btnConfigRead", "Read ")) << answer()->text().toStdString();
+    EXPECT_TRUE(ChangedInRam().empty());
+    auto* status = Named<QLabel>(*page(), "lblConfigFileStatus");
+    AnswerFileDialog(
+        Named<QPushButton>(*page(), "btnApplyConfigFile"), [](QFileDialog&) {}, file);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return status->text().startsWith("Applied 1 of 1"); }, kWaitMs))
+        << status->text().toStdString();
+    ASSERT_TRUE(ClickAndSee("btnConfigRead", "Read ")) << answer()->text().toStdString();
+    EXPECT_EQ(ChangedInRam(), (std::vector<std::uint32_t>{kGsvUart1, kMeasRate}));
+    EXPECT_EQ(session().Values(), given);
 }
 
 } // namespace

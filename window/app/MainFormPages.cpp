@@ -60,7 +60,7 @@ void TMainForm::CreatePages() {
         return new TConfigurePage(parent, *ubxCommander_, *baudTasks_, *receiverIdentity_);
     });
     AddLazyPage("Configuration", [this](QWidget* parent) {
-        return new TConfigurationPage(parent, *configSession_);
+        return new TConfigurationPage(parent, *configSession_, *ubxCommander_);
     });
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");

@@ -43,8 +43,9 @@ bool Matches(const QTreeWidgetItem* key, const QString& text) {
 
 } // namespace
 
-TConfigurationPage::TConfigurationPage(QWidget* parent, TConfigDatabaseSession& session)
-    : QWidget(parent), session_(session) {
+TConfigurationPage::TConfigurationPage(QWidget* parent, TConfigDatabaseSession& session,
+                                       TUbxCommander& commander)
+    : QWidget(parent), session_(session), filePanel_(new TConfigFilePanel(this, commander)) {
     setObjectName("tabConfiguration");
     cbConfigGroup = new QComboBox(this);
     cbConfigGroup->setObjectName("cbConfigGroup");
@@ -104,7 +105,37 @@ TConfigurationPage::TConfigurationPage(QWidget* parent, TConfigDatabaseSession& 
     page->addWidget(twConfigKeys, 1);
     page->addLayout(bottom);
     page->addWidget(lblConfigAnswer);
+    page->addLayout(CreateSaveChoice());
+    page->addWidget(filePanel_);
     Connect();
+}
+
+QHBoxLayout* TConfigurationPage::CreateSaveChoice() {
+    cbSaveLayer = new QComboBox(this);
+    cbSaveLayer->setObjectName("cbSaveLayer");
+    cbSaveLayer->addItems({"RAM", "BBR", "Flash", "Default"});
+    cbSaveOnlyChanged = new QCheckBox("Only values that differ from Default", this);
+    cbSaveOnlyChanged->setObjectName("cbSaveOnlyChanged");
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("Save configuration from", this));
+    row->addWidget(cbSaveLayer);
+    row->addWidget(cbSaveOnlyChanged);
+    row->addStretch(1);
+    filePanel_->SetSnapshotSource([this] { return ReadSnapshot(); });
+    return row;
+}
+
+// The values read of the layer chosen for saving; none before any read.
+std::optional<TConfigSnapshot> TConfigurationPage::ReadSnapshot() const {
+    if (session_.Values().empty())
+        return std::nullopt;
+    const auto layer = static_cast<std::size_t>(cbSaveLayer->currentIndex());
+    const std::size_t standard = ConfigLayerIndex(ubx::TConfigLayer::Default);
+    TConfigSnapshot snapshot{{}, cbSaveLayer->currentText(), {}, cbSaveOnlyChanged->isChecked()};
+    for (const auto& [key, layers] : session_.Values())
+        if (layers[layer] && !(snapshot.onlyChanged && layers[layer] == layers[standard]))
+            snapshot.values.push_back({key, *layers[layer]});
+    return snapshot;
 }
 
 void TConfigurationPage::Connect() {

@@ -8,20 +8,27 @@
 // value" column within its key's type; "Apply" writes the new values into the
 // checked layers, "Revert to default" gives the selected keys (or a group's
 // keys) their defaults there. The receiver's answer and what was read show
-// in the label below.
+// in the label below. Beneath, the configuration files: applying one,
+// recording the commands sent, and saving a layer read (or what of it
+// differs from Default) as a file.
+
+#include "window/pages/ConfigFilePanel.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <map>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TConfigDatabaseSession;
+class TUbxCommander;
 
 class TConfigurationPage : public QWidget {
     Q_OBJECT
@@ -29,7 +36,7 @@ public:
     // The tree's columns.
     enum TColumn { ColKey, ColRam, ColBbr, ColFlash, ColDefault, ColNew, ColDescription };
 
-    TConfigurationPage(QWidget* parent, TConfigDatabaseSession& session);
+    TConfigurationPage(QWidget* parent, TConfigDatabaseSession& session, TUbxCommander& commander);
 
 protected:
     // The tree is filled when the page first shows, not at the window's start.
@@ -37,6 +44,8 @@ protected:
 
 private:
     void Connect();
+    QHBoxLayout* CreateSaveChoice();
+    std::optional<TConfigSnapshot> ReadSnapshot() const;
     void FillTree();
     QTreeWidgetItem* GroupItem(std::uint32_t key);
     QTreeWidgetItem* KeyItem(std::uint32_t key);
@@ -49,6 +58,9 @@ private:
     std::uint8_t LayerMask() const;
 
     TConfigDatabaseSession& session_;
+    TConfigFilePanel* filePanel_;
+    QComboBox* cbSaveLayer;
+    QCheckBox* cbSaveOnlyChanged;
     std::map<std::uint8_t, QTreeWidgetItem*> groups_; // by group ID
     std::map<std::uint32_t, QTreeWidgetItem*> keys_;
     bool applying_ = false; // the running task writes the new values
