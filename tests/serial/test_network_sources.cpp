@@ -3,88 +3,14 @@
 #include "serial/NetworkSource.h"
 #include "serial/SerialPort.h"
 #include "tests/serial/SerialTestSupport.h"
+#include "tests/support/LoopbackSocket.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 using Strings = std::vector<std::string>;
-
-// A socket of the test's own, closed when it goes.
-class Socket {
-public:
-    explicit Socket(int type) : fd_(socket(AF_INET, type | SOCK_CLOEXEC, 0)) {}
-    explicit Socket(int fd, bool) : fd_(fd) {}
-    Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    ~Socket() { Close(); }
-
-    int fd() const { return fd_; }
-    void Close() {
-        if (fd_ >= 0)
-            ::close(std::exchange(fd_, -1));
-    }
-    // Binds to a free port on 127.0.0.1 and returns it.
-    int BindLoopback() {
-        sockaddr_in address = Loopback(0);
-        EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        socklen_t length = sizeof address;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        return ntohs(address.sin_port);
-    }
-    bool Connect(int port) {
-        const sockaddr_in address = Loopback(port);
-        return connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    }
-    bool WaitReadable(int timeoutMs = 5000) const {
-        pollfd p{fd_, POLLIN, 0};
-        return poll(&p, 1, timeoutMs) == 1;
-    }
-    Socket Accept() const {
-        EXPECT_TRUE(WaitReadable());
-        return Socket(accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC), true);
-    }
-    void SendAll(const std::string& bytes) const {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            ASSERT_GT(n, 0);
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    // What arrives until count bytes are there or the line stays quiet.
-    std::string Read(std::size_t count) const {
-        std::string got;
-        char buffer[4096];
-        while (got.size() < count && WaitReadable()) {
-            const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
-
-    static sockaddr_in Loopback(int port) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return address;
-    }
-
-private:
-    int fd_;
-};
-
-// A port on 127.0.0.1 that nobody listens on.
-int UnusedPort() {
-    Socket probe(SOCK_STREAM);
-    return probe.BindLoopback();
-}
 
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
@@ -170,12 +96,12 @@ TEST(NetworkSourceNames, ParseOrExplain) {
 }
 
 TEST_F(NetworkSources, TcpClientCarriesBytesBothWaysUntilThePeerCloses) {
-    Socket server(SOCK_STREAM);
+    LoopbackSocket server(SOCK_STREAM);
     const int number = server.BindLoopback();
     ASSERT_EQ(listen(server.fd(), 1), 0);
     const std::string name = "tcp://127.0.0.1:" + std::to_string(number);
     OpenSource(name);
-    Socket peer = server.Accept();
+    LoopbackSocket peer = server.Accept();
     ASSERT_EQ(SendOnceOpen(Pattern(256)), 256u);
     EXPECT_EQ(peer.Read(256), Pattern(256));
     // A large transfer arrives whole and in order.
@@ -192,34 +118,34 @@ TEST_F(NetworkSources, TcpClientCarriesBytesBothWaysUntilThePeerCloses) {
 TEST_F(NetworkSources, TcpServerTakesOneReceiver) {
     const int number = UnusedPort();
     OpenSource("tcp-listen://127.0.0.1:" + std::to_string(number));
-    Socket receiver(SOCK_STREAM);
+    LoopbackSocket receiver(SOCK_STREAM);
     ASSERT_TRUE(receiver.Connect(number));
     receiver.SendAll("$GPGGA,1*00\r\n");
     ASSERT_TRUE(WaitFor([&] { return recorder.Received() == "$GPGGA,1*00\r\n"; }));
     EXPECT_EQ(SendOnceOpen("hello"), 5u);
     EXPECT_EQ(receiver.Read(5), "hello");
     // While it is connected, nobody else gets in.
-    Socket second(SOCK_STREAM);
+    LoopbackSocket second(SOCK_STREAM);
     EXPECT_FALSE(second.Connect(number));
     port.Close();
     EXPECT_EQ(receiver.Read(1), "");
 }
 
 TEST_F(NetworkSources, UdpAnswersTheLastSenderOrTheNamedPeer) {
-    Socket sender(SOCK_DGRAM);
+    LoopbackSocket sender(SOCK_DGRAM);
     const int senderPort = sender.BindLoopback();
     const int number = UnusedPort();
     OpenSource("udp://127.0.0.1:" + std::to_string(number));
     // Nobody to answer yet.
     ASSERT_TRUE(WaitFor([&] { return SendOnceOpen("early") == 0; }));
-    const sockaddr_in to = Socket::Loopback(number);
+    const sockaddr_in to = LoopbackSocket::Loopback(number);
     sendto(sender.fd(), "abc", 3, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     ASSERT_TRUE(WaitFor([&] { return recorder.Received() == "abc"; }));
     EXPECT_EQ(port.SendString("reply"), 5u);
     EXPECT_EQ(sender.Read(5), "reply");
     port.Close();
 
-    Socket other(SOCK_DGRAM);
+    LoopbackSocket other(SOCK_DGRAM);
     other.BindLoopback();
     OpenSource("udp://127.0.0.1:" + std::to_string(number) +
                "@127.0.0.1:" + std::to_string(senderPort));
@@ -244,17 +170,17 @@ TEST_F(NetworkSources, FailuresNameTheSourceAndTheCause) {
         EXPECT_EQ(lossReason.rfind(c.name + ": " + c.reason, 0), 0u) << lossReason;
     }
     // A local port in use is refused by the open itself.
-    Socket taken(SOCK_DGRAM);
+    LoopbackSocket taken(SOCK_DGRAM);
     const std::string busy = "udp://127.0.0.1:" + std::to_string(taken.BindLoopback());
     EXPECT_THROW(OpenSource(busy), ESerialPortException);
 }
 
 TEST_F(NetworkSources, CloseEndsAConnectThatHangs) {
     // A server whose queue is full leaves the next connect without an answer.
-    Socket server(SOCK_STREAM);
+    LoopbackSocket server(SOCK_STREAM);
     const int number = server.BindLoopback();
     ASSERT_EQ(listen(server.fd(), 0), 0);
-    std::vector<Socket> queued;
+    std::vector<LoopbackSocket> queued;
     for (int i = 0; i < 2; ++i) {
         queued.emplace_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0), true);
         queued.back().Connect(number);

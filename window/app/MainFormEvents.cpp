@@ -50,6 +50,7 @@ void TMainForm::ChoosePort(const QString& name) {
     const QString chosen = QString::fromLatin1(portSerial.CommPortToString(portSerial.Port()));
     panels_[1]->setText(chosen);
     tabComPort->SelectListedPort(chosen);
+    tabComPort->MatchLineSettingsToPort();
 }
 
 void TMainForm::ChooseBaudRate(const QString& rate) {
@@ -69,6 +70,7 @@ void TMainForm::FormCreate() {
     }
     tabComPort->SetAutoReconnect(RestoreAutoReconnect());
     tabComPort->RefreshPortList();
+    tabComPort->MatchLineSettingsToPort();
     tabComPort->SelectBaudRate("9600");
 }
 

@@ -29,8 +29,12 @@ class TComPortPage : public QWidget {
 public:
     TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander);
 
-    // Refills the port list with the ports present, COM1 … COM254 by number.
+    // Refills the port list with the ports present, COM1 … COM254 by number,
+    // then the network sources typed last and "Network source..." to type one.
     void RefreshPortList();
+    // The line settings enabled for a serial port; for a network source
+    // disabled, with a tooltip saying they do not apply.
+    void MatchLineSettingsToPort();
     // Selects the item of the Baud Rate list whose text is rate.
     void SelectBaudRate(const QString& rate);
     // The monitor's port was moved to rate: selected in the list and logged.
@@ -62,9 +66,11 @@ public:
     void PortConnected(TCommPort Port);
     void PortDisconnected(TCommPort Port);
     void LineStatusChanged(TLineStatusSet LineStatus);
-    // The open port's device went away: logged and shown as "<port> removed",
-    // the page back to closed; the port reopens when it comes back.
-    void DeviceLost(TCommPort Port);
+    // The open port's device went away: logged and shown as reason ("tcp://
+    // 192.0.2.7:4001: connection refused"), or "<port> removed" when the
+    // device gave none; the page back to closed; the port reopens when it
+    // comes back.
+    void DeviceLost(TCommPort Port, const QString& reason = {});
     // The window fell so far behind the port that DroppedBytes received
     // bytes could not be kept: logged and shown in the status bar.
     void Overflow(TCommPort Port, std::uint64_t DroppedBytes);
@@ -89,6 +95,7 @@ private:
     QString PortName(TCommPort port) const;
     void SendAntennaFrame(const TUBXPacket& command);
     void PortChosen();
+    void AskNetworkSource();
 
     TSerialPort& portSerial;
     TUbxCommander& commander_;
