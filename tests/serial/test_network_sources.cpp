@@ -27,6 +27,8 @@ protected:
             lossReason = sender->DeviceLossReason();
         };
     }
+    // The port's last events reach the recorder while it is still there.
+    ~NetworkSources() override { port.Close(); }
     void OpenSource(const std::string& name) {
         port.SetCustomPortName(name);
         port.SetPort(spCustom);
