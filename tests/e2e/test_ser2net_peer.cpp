@@ -61,8 +61,13 @@ TEST(Ser2netPeer, RecorderReadsTheReceiverThroughTheBridge) {
     receiver.write(traffic);
     ASSERT_TRUE(WaitUntil([&] { return FileContents(file).ends_with(traffic); }))
         << recorder.Errors();
-    recorder.Signal(SIGTERM);
-    EXPECT_EQ(recorder.WaitForExit(), 0) << recorder.Errors();
+    // The bridge going away is told.
     bridge.Signal(SIGTERM);
     EXPECT_GE(bridge.WaitForExit(), 0);
+    EXPECT_TRUE(WaitUntil([&] {
+        return recorder.Errors().find("tcp://127.0.0.1:" + port + ": closed by the peer") !=
+               std::string::npos;
+    })) << recorder.Errors();
+    recorder.Signal(SIGTERM);
+    EXPECT_EQ(recorder.WaitForExit(), 0) << recorder.Errors();
 }
