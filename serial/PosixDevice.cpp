@@ -218,6 +218,7 @@ PosixDevice::InputState PosixDevice::WaitForInput(int wakeFd) {
         if (fd < 0)
             return closing_ || !link_->Failure().empty() ? InputState::Gone : InputState::Woken;
         fd_ = fd;
+        return InputState::Woken; // the caller learns that the link stands
     }
     if (fd_ < 0 || closing_)
         return InputState::Gone;

@@ -54,6 +54,7 @@ public:
     PosixDevice& operator=(const PosixDevice&) = delete;
 
     bool IsOpen() const { return fd_.load() >= 0; }
+    bool IsNetworkLink() const { return link_ != nullptr; }
     // Why a network link failed or ended by itself, as one line naming the
     // source; empty for a terminal and while nothing went wrong.
     std::string Failure() const;
@@ -69,7 +70,8 @@ public:
     // Blocks until bytes can be read, wakeFd becomes readable (Woken), or the
     // device has hung up, vanished or been closed (Gone; bytes that came
     // before a hang-up may still be read). Costs nothing while it waits. A
-    // network link is established first (Gone when that fails).
+    // network link is established first: Gone when that fails, Woken once
+    // it stands.
     InputState WaitForInput(int wakeFd);
     // Reads what is there without waiting, at most size bytes: the count
     // read (0 when nothing is there, as a terminal reports it), or -1 when

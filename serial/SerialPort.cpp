@@ -147,6 +147,10 @@ ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort por
         if (const auto& handler = Current(OnLineStatusChange, opened))
             handler(this, lines);
     };
+    events.linkUp = [this, opened = OnLinkUp, port] {
+        if (const auto& handler = Current(OnLinkUp, opened))
+            handler(this, port);
+    };
     events.overflow = [this, opened = OnOverflow](std::uint64_t dropped) {
         if (const auto& handler = Current(OnOverflow, opened))
             handler(this, dropped);

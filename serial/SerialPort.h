@@ -61,6 +61,10 @@ public:
     // OnDisconnect, by the same rule (on the owner's thread when
     // NeedSynchronization is set).
     TConnectEvent OnDeviceLost;
+    // A network source's link stands: the connection to it was made, or a
+    // receiver connected in (for UDP: the socket receives). OnConnect comes
+    // when its Open returns, before; serial devices have no such event.
+    TConnectEvent OnLinkUp;
     // The receive buffer was full (the owner fell ReceiveBufferLimit bytes
     // behind) and DroppedBytes more bytes could not be kept; fired after the
     // chunk they would have followed.

@@ -5,6 +5,7 @@
 #include "tests/serial/SerialTestSupport.h"
 #include "tests/support/LoopbackSocket.h"
 
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -26,6 +27,7 @@ protected:
         port.OnDeviceLost = [this](TSerialPort* sender, TCommPort) {
             lossReason = sender->DeviceLossReason();
         };
+        port.OnLinkUp = [this](TSerialPort*, TCommPort) { ++linksUp; };
     }
     // The port's last events reach the recorder while it is still there.
     ~NetworkSources() override { port.Close(); }
@@ -55,6 +57,7 @@ protected:
     TSerialPort port;
     EventRecorder recorder{port};
     std::string lossReason = "(not lost)";
+    std::atomic<int> linksUp = 0;
 };
 
 TEST(NetworkSourceNames, ParseOrExplain) {
@@ -104,6 +107,7 @@ TEST_F(NetworkSources, TcpClientCarriesBytesBothWaysUntilThePeerCloses) {
     const std::string name = "tcp://127.0.0.1:" + std::to_string(number);
     OpenSource(name);
     LoopbackSocket peer = server.Accept();
+    ASSERT_TRUE(WaitFor([&] { return linksUp == 1; }));
     ASSERT_EQ(SendOnceOpen(Pattern(256)), 256u);
     EXPECT_EQ(peer.Read(256), Pattern(256));
     // A large transfer arrives whole and in order.
@@ -171,6 +175,7 @@ TEST_F(NetworkSources, FailuresNameTheSourceAndTheCause) {
         ASSERT_TRUE(WaitFor([&] { return port.IsConnected() == spNone; })) << c.name;
         EXPECT_EQ(lossReason.rfind(c.name + ": " + c.reason, 0), 0u) << lossReason;
     }
+    EXPECT_EQ(linksUp, 0);
     // A local port in use is refused by the open itself.
     LoopbackSocket taken(SOCK_DGRAM);
     const std::string busy = "udp://127.0.0.1:" + std::to_string(taken.BindLoopback());
@@ -194,6 +199,7 @@ TEST_F(NetworkSources, CloseEndsAConnectThatHangs) {
     port.Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(lossReason, "(not lost)");
+    EXPECT_EQ(linksUp, 0);
     EXPECT_EQ(recorder.Events().size(), 2u);
 }
 } // namespace

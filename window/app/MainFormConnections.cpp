@@ -137,6 +137,9 @@ void TMainForm::BindPortEvents() {
         });
         ShowPortState(spNone);
     };
+    portSerial.OnLinkUp = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { tabComPort->LinkUp(Port); });
+    };
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
         RunGuarded(this, [&] {
             tabComPort->DeviceLost(Port, QString::fromStdString(portSerial.DeviceLossReason()));

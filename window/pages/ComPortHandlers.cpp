@@ -143,6 +143,7 @@ void TComPortPage::OpenPort() {
 
 void TComPortPage::ClosePort() {
     autoReconnect_->Forget();
+    lastLoss_.clear();
     emit PortStateShown({});
     portSerial.Close();
     ledDataIn->SetChecked(false);
@@ -224,13 +225,27 @@ void TComPortPage::AskNetworkSource() {
 
 void TComPortPage::PortConnected(TCommPort Port) {
     deviceLost_ = false;
+    const bool network = IsNetworkSourceName(PortName(Port).toStdString());
     if (!autoReconnect_->Reopening()) {
-        Log("Connected to " + PortName(Port));
+        lastLoss_.clear();
+        Log((network ? "Connecting to " : "Connected to ") + PortName(Port));
         return;
     }
+    if (network)
+        return; // told when its link stands
+    lastLoss_.clear();
     const QString line = "Reconnected to " + PortName(Port);
     Log(line);
     emit PortStateShown(line);
+}
+
+void TComPortPage::LinkUp(TCommPort Port) {
+    const bool again = !lastLoss_.isEmpty();
+    lastLoss_.clear();
+    const QString line = (again ? "Reconnected to " : "Connected to ") + PortName(Port);
+    Log(line);
+    if (again)
+        emit PortStateShown(line);
 }
 
 void TComPortPage::PortDisconnected(TCommPort Port) {
@@ -243,8 +258,10 @@ void TComPortPage::PortDisconnected(TCommPort Port) {
 void TComPortPage::DeviceLost(TCommPort Port, const QString& reason) {
     deviceLost_ = true;
     const QString line = reason.isEmpty() ? PortName(Port) + " removed" : reason;
-    Log(line);
-    emit PortStateShown(line);
+    if (line != std::exchange(lastLoss_, line)) {
+        Log(line);
+        emit PortStateShown(line);
+    }
     ledDataIn->SetChecked(false);
     btnOpen->setEnabled(true);
     autoReconnect_->DeviceLost(Port);

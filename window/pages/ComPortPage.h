@@ -62,14 +62,17 @@ public:
     // "Bytes Sent: n" of the last UBX frame written.
     void ShowBytesSent(std::uint32_t count);
 
-    // The port's events.
+    // The port's events. A network source is "Connecting to" when opened
+    // and connected once its link stands.
     void PortConnected(TCommPort Port);
+    void LinkUp(TCommPort Port);
     void PortDisconnected(TCommPort Port);
     void LineStatusChanged(TLineStatusSet LineStatus);
     // The open port's device went away: logged and shown as reason ("tcp://
     // 192.0.2.7:4001: connection refused"), or "<port> removed" when the
     // device gave none; the page back to closed; the port reopens when it
-    // comes back.
+    // comes back. A loss told already is not told again while the port is
+    // being reopened (a network source tried every few seconds).
     void DeviceLost(TCommPort Port, const QString& reason = {});
     // The window fell so far behind the port that DroppedBytes received
     // bytes could not be kept: logged and shown in the status bar.
@@ -102,6 +105,8 @@ private:
     TAutoReconnect* autoReconnect_;
     // The next disconnect is that of a device already reported removed.
     bool deviceLost_ = false;
+    // The loss told last, until a connection stands again.
+    QString lastLoss_;
 
     QPushButton* btnOpen;
     QPushButton* btnClose;

@@ -90,6 +90,8 @@ private slots:
         Named<QCheckBox>(*page_, "cbAutoReconnect")->setChecked(true);
         Click(Named<QPushButton>(*page_, "btnOpen"));
         LoopbackSocket bridge = server.Accept();
+        QTRY_COMPARE(log().constLast(), "Connected to " + name);
+        QCOMPARE(log().mid(log().size() - 2, 1), QStringList{"Connecting to " + name});
         bridge.SendAll("$GPGGA,1\r\n");
         QTRY_VERIFY(
             PaneLines(Named<QPlainTextEdit>(*form_, "moData")).first().startsWith("$GPGGA,1"));
