@@ -86,7 +86,7 @@ void TComPortPage::RefreshPortList() {
         item->setToolTip(QString::fromLatin1(DevicePathOfPort(name)));
     }
     for (const QString& source : RecentNetworkSources())
-        new QListWidgetItem(source, lstPorts);
+        (new QListWidgetItem(source, lstPorts))->setToolTip(source);
     auto* ask = new QListWidgetItem(NetworkSourceItem, lstPorts);
     ask->setToolTip("Type the address of a receiver on the network");
 }

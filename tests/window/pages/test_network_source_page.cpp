@@ -75,7 +75,7 @@ private slots:
         // Listed again once the list is refilled; a serial port gives the
         // settings back.
         page_->RefreshPortList();
-        QVERIFY(!ports()->findItems(name, Qt::MatchExactly).isEmpty());
+        QCOMPARE(ports()->findItems(name, Qt::MatchExactly).value(0)->toolTip(), name);
         QCOMPARE(RecentNetworkSources(), QStringList{name});
         form_->ChoosePort("ttyUSB0");
         QVERIFY(rates->isEnabled());
