@@ -10,7 +10,8 @@
 TComThread::TComThread(std::shared_ptr<ReaderContext> context)
     : context_(std::move(context)),
       pump_(
-          *context_, [this] { NotifyChunkReady(); }, [this] { NotifyDeviceGone(); }) {}
+          *context_, [this] { NotifyChunkReady(); }, [this] { NotifyDeviceGone(); },
+          [this] { NotifyLinkUp(); }) {}
 
 TComThread::~TComThread() {
     RequestStop();
@@ -55,6 +56,29 @@ void TComThread::NotifyChunkReady() {
     wake_.notify_all();
 }
 
+void TComThread::NotifyLinkUp() {
+    std::lock_guard lock(wakeMutex_);
+    linkUp_ = true;
+    wake_.notify_all();
+}
+
+void TComThread::TellLinkUp() {
+    {
+        std::lock_guard lock(wakeMutex_);
+        if (!linkUp_ || linkUpTold_)
+            return;
+        linkUpTold_ = true;
+    }
+    try {
+        Dispatch([this] {
+            if (!context_->retired)
+                context_->events.linkUp();
+        });
+    } catch (...) {
+        // As for the other handlers.
+    }
+}
+
 void TComThread::Dispatch(const std::function<void()>& call) {
     if (context_->settings->synchronised)
         RunOnGuiThread(call);
@@ -65,8 +89,10 @@ void TComThread::Dispatch(const std::function<void()>& call) {
 void TComThread::Run() {
     while (!StopRequested()) {
         const bool gone = DeviceGone();
-        if (!gone)
+        if (!gone) {
+            TellLinkUp();
             PollLineStatus();
+        }
         // What came before the device went away is still delivered; the
         // rest of a flood follows at once.
         const bool more = DeliverReceived();
@@ -133,8 +159,9 @@ bool TComThread::DeliverReceived() {
 
 void TComThread::SleepDelay() {
     std::unique_lock lock(wakeMutex_);
-    wake_.wait_for(lock, std::chrono::milliseconds(context_->settings->delay.load()),
-                   [this] { return stopRequested_ || deviceGone_ || chunkReady_; });
+    wake_.wait_for(lock, std::chrono::milliseconds(context_->settings->delay.load()), [this] {
+        return stopRequested_ || deviceGone_ || chunkReady_ || (linkUp_ && !linkUpTold_);
+    });
 }
 
 void TComThread::Release() {

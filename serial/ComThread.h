@@ -6,7 +6,8 @@
 // receive buffer. A flood (more than the largest chunk waits) goes out in
 // largest chunks one after the other, without waiting for the Delay. When asked to stop, or when
 // the device is gone, it reports the end (the device's loss first, then the disconnection), purges
-// the queues and releases the device. It works on the connection's context only.
+// the queues and releases the device. It reports a network link standing once, when the pump
+// has made it. It works on the connection's context only.
 
 #include "serial/ReceivePump.h"
 #include "serial/WorkerThread.h"
@@ -39,6 +40,8 @@ private:
     bool DeviceGone();
     void NotifyDeviceGone();
     void NotifyChunkReady();
+    void NotifyLinkUp();
+    void TellLinkUp();
     void Dispatch(const std::function<void()>& call);
     void PollLineStatus();
     // True when more bytes wait after the chunk delivered.
@@ -53,4 +56,6 @@ private:
     bool stopRequested_ = false;
     bool deviceGone_ = false;
     bool chunkReady_ = false;
+    bool linkUp_ = false; // the pump made the link
+    bool linkUpTold_ = false;
 };

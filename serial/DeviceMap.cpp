@@ -1,6 +1,7 @@
 #include "serial/DeviceMap.h"
 
 #include "serial/HardwarePorts.h"
+#include "serial/NetworkSource.h"
 #include "serial/PortNames.h"
 #include "serial/VirtualPorts.h"
 
@@ -45,7 +46,7 @@ std::string DevicePathOfPort(const std::string& portName) {
     if (id == spNone)
         return {};
     if (id == spCustom)
-        return name[0] == '/' ? name : "/dev/" + name;
+        return name[0] == '/' || IsNetworkSourceName(name) ? name : "/dev/" + name;
     if (auto announced = FindVirtualPort(name))
         return *announced;
     const std::map<int, std::string> hardware = HardwarePorts(HardwareTree{}, ComNumberMapFile());

@@ -16,7 +16,8 @@
 std::vector<std::string> PresentPortNames();
 
 // The device path a port name opens: the mapped device of a COM name, a path
-// starting with "/" as is, any other name under /dev. Empty when a COM name
+// starting with "/" and a network source (tcp://HOST:PORT) as is, any other
+// name under /dev. Empty when a COM name
 // maps to nothing present.
 std::string DevicePathOfPort(const std::string& portName);
 

@@ -1,5 +1,7 @@
 #include "serial/PosixDevice.h"
 
+#include "serial/NetworkLink.h"
+#include "serial/NetworkSource.h"
 #include "serial/SystemError.h"
 
 // termios2 (any bit rate through BOTHER) comes from the kernel's headers,
@@ -110,6 +112,17 @@ int NextWaitMs(std::chrono::steady_clock::time_point deadline) {
 } // namespace
 
 std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::string& error) {
+    if (IsNetworkSourceName(path)) {
+        std::unique_ptr<NetworkLink> link = NetworkLink::Prepare(path, error);
+        if (!link)
+            return nullptr;
+        const int closeWake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (closeWake < 0) {
+            error = SystemErrorText(errno);
+            return nullptr;
+        }
+        return std::unique_ptr<PosixDevice>(new PosixDevice(-1, closeWake, std::move(link)));
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = SystemErrorText(errno);
@@ -133,10 +146,13 @@ std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::str
         error = SystemErrorText(cause);
         return nullptr;
     }
-    return std::unique_ptr<PosixDevice>(new PosixDevice(fd, closeWake));
+    return std::unique_ptr<PosixDevice>(new PosixDevice(fd, closeWake, nullptr));
 }
 
-PosixDevice::PosixDevice(int fd, int closeWake) : fd_(fd), closeWake_(closeWake) {
+PosixDevice::PosixDevice(int fd, int closeWake, std::unique_ptr<NetworkLink> link)
+    : fd_(fd), closeWake_(closeWake), link_(std::move(link)) {
+    if (link_)
+        return;
     auto saved = std::make_unique<SavedSettings>();
     if (ioctl(fd, TCGETS2, &saved->tio) == 0)
         savedSettings_ = std::move(saved);
@@ -152,6 +168,8 @@ void PosixDevice::Close() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t woken = ::write(closeWake_, &one, sizeof one);
     std::unique_lock lock(inUse_);
+    if (link_)
+        link_->Release();
     const int fd = fd_.exchange(-1);
     if (fd < 0)
         return;
@@ -167,6 +185,8 @@ bool PosixDevice::ApplyLineSettings(const LineSettings& settings) {
     const int fd = fd_;
     if (fd < 0 || settings.baudRate <= 0)
         return false;
+    if (link_)
+        return true;
     termios2 tio = BuildTermios(settings);
     if (ioctl(fd, TCSETS2, &tio) != 0)
         return false;
@@ -193,6 +213,13 @@ bool PosixDevice::ApplyBufferSizes(std::uint32_t, std::uint32_t) {
 
 PosixDevice::InputState PosixDevice::WaitForInput(int wakeFd) {
     std::shared_lock lock(inUse_);
+    if (link_ && fd_ < 0 && !closing_) {
+        const int fd = link_->Establish({closeWake_, wakeFd});
+        if (fd < 0)
+            return closing_ || !link_->Failure().empty() ? InputState::Gone : InputState::Woken;
+        fd_ = fd;
+        return InputState::Woken; // the caller learns that the link stands
+    }
     if (fd_ < 0 || closing_)
         return InputState::Gone;
     pollfd fds[3] = {{fd_, POLLIN, 0}, {closeWake_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
@@ -201,8 +228,13 @@ PosixDevice::InputState PosixDevice::WaitForInput(int wakeFd) {
             return InputState::Gone;
     // A hung-up terminal (far end closed, adapter unplugged) also reports
     // itself readable, for ever: the hang-up decides.
-    if (fds[1].revents != 0 || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
+    if (fds[1].revents != 0)
         return InputState::Gone;
+    if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (link_)
+            link_->NoteHangUp(fd_);
+        return InputState::Gone;
+    }
     if (fds[0].revents & POLLIN)
         return InputState::Readable;
     return InputState::Woken;
@@ -212,6 +244,8 @@ long PosixDevice::ReadSome(char* buffer, std::size_t size) {
     std::shared_lock lock(inUse_);
     if (fd_ < 0)
         return -1;
+    if (link_)
+        return link_->Receive(fd_, buffer, size);
     const ssize_t got = ::read(fd_, buffer, size);
     if (got >= 0)
         return static_cast<long>(got);
@@ -234,7 +268,7 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size, const std::at
     const auto deadline = std::chrono::steady_clock::now() + budget;
     std::size_t done = 0;
     while (done < size && fd_ >= 0 && !closing_ && !(stop && *stop)) {
-        const ssize_t n = ::write(fd_, data + done, size - done);
+        const long n = WriteSome(fd_, data + done, size - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             if (progress)
@@ -251,6 +285,14 @@ std::size_t PosixDevice::Write(const char* data, std::size_t size, const std::at
         poll(&pfd, 1, wait);
     }
     return done;
+}
+
+long PosixDevice::WriteSome(int fd, const char* data, std::size_t size) {
+    return link_ ? link_->Send(fd, data, size) : ::write(fd, data, size);
+}
+
+std::string PosixDevice::Failure() const {
+    return link_ ? link_->Failure() : std::string();
 }
 
 TLineStatusSet PosixDevice::LineStatus() {

@@ -3,6 +3,12 @@
 // use, configure through termios, query, read, write, drive the modem lines,
 // purge and release. Every other part of the serial unit works through it.
 //
+// A network source name (serial/NetworkSource.h) opens a socket instead: the
+// link is established by the first WaitForInput, on the reader's thread, and
+// the device counts as open once it stands. Line settings are accepted and
+// do nothing, the modem lines are empty, and a link that fails or ends tells
+// why through Failure.
+//
 // Operations may run from several threads at once (the reader, the main
 // thread, sender threads); Close wakes a reader waiting for input, waits for
 // operations in progress and makes a write that is waiting for room give up,
@@ -17,6 +23,8 @@
 #include <memory>
 #include <shared_mutex>
 #include <string>
+
+class NetworkLink;
 
 // The line settings termios can carry. The component's XON/XOFF thresholds,
 // ErrorChar replacement, EofChar, DiscardNulls, DsrSensitivity,
@@ -46,6 +54,10 @@ public:
     PosixDevice& operator=(const PosixDevice&) = delete;
 
     bool IsOpen() const { return fd_.load() >= 0; }
+    bool IsNetworkLink() const { return link_ != nullptr; }
+    // Why a network link failed or ended by itself, as one line naming the
+    // source; empty for a terminal and while nothing went wrong.
+    std::string Failure() const;
 
     // False when the device refuses a setting (a rate it cannot do).
     bool ApplyLineSettings(const LineSettings& settings);
@@ -57,7 +69,9 @@ public:
     enum class InputState { Readable, Woken, Gone };
     // Blocks until bytes can be read, wakeFd becomes readable (Woken), or the
     // device has hung up, vanished or been closed (Gone; bytes that came
-    // before a hang-up may still be read). Costs nothing while it waits.
+    // before a hang-up may still be read). Costs nothing while it waits. A
+    // network link is established first: Gone when that fails, Woken once
+    // it stands.
     InputState WaitForInput(int wakeFd);
     // Reads what is there without waiting, at most size bytes: the count
     // read (0 when nothing is there, as a terminal reports it), or -1 when
@@ -84,8 +98,9 @@ public:
     void Close();
 
 private:
-    PosixDevice(int fd, int closeWake);
+    PosixDevice(int fd, int closeWake, std::unique_ptr<NetworkLink> link);
     bool ChangeModemLine(int line, bool on);
+    long WriteSome(int fd, const char* data, std::size_t size);
 
     std::atomic<int> fd_;
     // Signalled by Close, so that a reader blocked in WaitForInput lets go.
@@ -96,5 +111,7 @@ private:
     std::atomic<bool> closing_ = false;
     std::atomic<std::uint32_t> writeMultiplierMs_ = 100;
     std::atomic<std::uint32_t> writeConstantMs_ = 1000;
+    // Set for a network source; the descriptor is its socket.
+    const std::unique_ptr<NetworkLink> link_;
     mutable std::shared_mutex inUse_;
 };

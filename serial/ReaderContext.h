@@ -59,6 +59,8 @@ struct ConnectionEvents {
     std::function<void(TLineStatusSet lines)> lineStatusChange;
     std::function<void(std::uint64_t droppedBytes)> overflow;
     std::function<void()> deviceLost;
+    // A network source's link stands.
+    std::function<void()> linkUp;
     std::function<void()> disconnect;
     // The last call of a reader, after the device was released: tells the
     // owner the connection has ended. Runs on the reader's thread.

@@ -15,10 +15,10 @@ constexpr std::size_t kReadSize = 64 * 1024;
 } // namespace
 
 ReceivePump::ReceivePump(ReaderContext& context, std::function<void()> onChunkReady,
-                         std::function<void()> onDeviceGone)
+                         std::function<void()> onDeviceGone, std::function<void()> onLinkUp)
     : context_(context), onChunkReady_(std::move(onChunkReady)),
-      onDeviceGone_(std::move(onDeviceGone)), stopWake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-      readBuffer_(kReadSize) {
+      onDeviceGone_(std::move(onDeviceGone)), onLinkUp_(std::move(onLinkUp)),
+      stopWake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), readBuffer_(kReadSize) {
     if (stopWake_ < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
 }
@@ -37,8 +37,13 @@ void ReceivePump::Stop() {
 
 void ReceivePump::Run() {
     PosixDevice& device = *context_.device;
+    bool linkUp = !device.IsNetworkLink();
     while (!stopping_) {
         const PosixDevice::InputState state = device.WaitForInput(stopWake_);
+        if (!linkUp && device.IsOpen()) {
+            linkUp = true;
+            onLinkUp_();
+        }
         if (state == PosixDevice::InputState::Woken)
             continue;
         // What arrived before a hang-up is kept.

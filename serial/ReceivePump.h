@@ -5,7 +5,8 @@
 // tap, then into the connection's buffer. It blocks in poll while the line is
 // quiet, tells when a whole chunk waits (to be delivered at once), and when
 // the device is gone (the far end hung up, the adapter was unplugged, the
-// descriptor was released).
+// descriptor was released). A network link is established by its first wait,
+// here; the pump tells when it stands.
 
 #include "serial/WorkerThread.h"
 
@@ -18,7 +19,7 @@ struct ReaderContext;
 class ReceivePump : public WorkerThread {
 public:
     ReceivePump(ReaderContext& context, std::function<void()> onChunkReady,
-                std::function<void()> onDeviceGone);
+                std::function<void()> onDeviceGone, std::function<void()> onLinkUp);
     ~ReceivePump() override;
     ReceivePump(const ReceivePump&) = delete;
     ReceivePump& operator=(const ReceivePump&) = delete;
@@ -36,6 +37,7 @@ private:
     ReaderContext& context_;
     const std::function<void()> onChunkReady_;
     const std::function<void()> onDeviceGone_;
+    const std::function<void()> onLinkUp_;
     const int stopWake_;
     std::vector<char> readBuffer_;
     std::atomic<bool> stopping_ = false;

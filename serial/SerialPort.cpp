@@ -39,6 +39,25 @@ struct DeliveredChunk {
 };
 thread_local DeliveredChunk delivering;
 
+// The port whose OnDeviceLost runs on this thread, and why its device went.
+struct LossBeingTold {
+    const TSerialPort* port = nullptr;
+    std::string reason;
+};
+thread_local LossBeingTold lossBeingTold;
+
+class TellingLoss {
+public:
+    TellingLoss(const TSerialPort* port, std::string reason)
+        : outer_(std::exchange(lossBeingTold, {port, std::move(reason)})) {}
+    ~TellingLoss() { lossBeingTold = std::move(outer_); }
+    TellingLoss(const TellingLoss&) = delete;
+    TellingLoss& operator=(const TellingLoss&) = delete;
+
+private:
+    LossBeingTold outer_;
+};
+
 class Delivering {
 public:
     Delivering(const TSerialPort* port, const std::vector<ReadMark>& marks)
@@ -104,7 +123,7 @@ void TSerialPort::StartConnection(std::shared_ptr<PosixDevice> device) {
     auto context =
         std::make_shared<ReaderContext>(number, device, readerSettings_, receiveTap_,
                                         FReceiveBufferLimit, FPacedByReader, FLineStatus);
-    context->events = BindEvents(number, ConnectedTo);
+    context->events = BindEvents(number, ConnectedTo, *context->device);
     {
         std::lock_guard lock(deviceMutex_);
         device_ = std::move(device);
@@ -114,7 +133,8 @@ void TSerialPort::StartConnection(std::shared_ptr<PosixDevice> device) {
     ComThread->StartReading(FPriority);
 }
 
-ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort port) {
+ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort port,
+                                         const PosixDevice& device) {
     ConnectionEvents events;
     events.receive = [this, opened = OnReceive](const std::string& chunk,
                                                 const std::vector<ReadMark>& marks) {
@@ -127,6 +147,10 @@ ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort por
         if (const auto& handler = Current(OnLineStatusChange, opened))
             handler(this, lines);
     };
+    events.linkUp = [this, opened = OnLinkUp, port] {
+        if (const auto& handler = Current(OnLinkUp, opened))
+            handler(this, port);
+    };
     events.overflow = [this, opened = OnOverflow](std::uint64_t dropped) {
         if (const auto& handler = Current(OnOverflow, opened))
             handler(this, dropped);
@@ -134,11 +158,15 @@ ConnectionEvents TSerialPort::BindEvents(std::uint64_t connection, TCommPort por
     // The end of a connection is told once: by its reader, or by a Close
     // that gave up waiting for it; then nothing of the reader's end follows.
     const auto endTold = std::make_shared<std::atomic<bool>>(false);
-    events.deviceLost = [this, opened = OnDeviceLost, port, endTold] {
+    // The device belongs to the connection, which outlives its events.
+    events.deviceLost = [this, opened = OnDeviceLost, port, endTold, &device] {
         if (endTold->load())
             return;
-        if (const auto& handler = Current(OnDeviceLost, opened))
-            handler(this, port);
+        const auto& handler = Current(OnDeviceLost, opened);
+        if (!handler)
+            return;
+        const TellingLoss told(this, device.Failure());
+        handler(this, port);
     };
     events.disconnect = [this, opened = OnDisconnect, port, endTold] {
         if (endTold->exchange(true))
@@ -258,6 +286,10 @@ std::uint64_t TSerialPort::DroppedBytes() const {
 const std::vector<ReadMark>& TSerialPort::ChunkReadMarks() const {
     static const std::vector<ReadMark> none;
     return delivering.port == this ? *delivering.marks : none;
+}
+
+std::string TSerialPort::DeviceLossReason() const {
+    return lossBeingTold.port == this ? lossBeingTold.reason : std::string();
 }
 
 void TSerialPort::SetReceiveTap(std::function<void(const char* data, std::size_t size)> tap) {

@@ -61,6 +61,10 @@ public:
     // OnDisconnect, by the same rule (on the owner's thread when
     // NeedSynchronization is set).
     TConnectEvent OnDeviceLost;
+    // A network source's link stands: the connection to it was made, or a
+    // receiver connected in (for UDP: the socket receives). OnConnect comes
+    // when its Open returns, before; serial devices have no such event.
+    TConnectEvent OnLinkUp;
     // The receive buffer was full (the owner fell ReceiveBufferLimit bytes
     // behind) and DroppedBytes more bytes could not be kept; fired after the
     // chunk they would have followed.
@@ -164,6 +168,11 @@ public:
     // the last mark ends at the chunk's end. Valid inside that handler, on
     // its thread; empty anywhere else.
     const std::vector<ReadMark>& ChunkReadMarks() const;
+    // Why the device went away, as one line naming the port ("tcp://192.0.2.7:
+    // 4001: connection refused"); valid inside OnDeviceLost, on its thread.
+    // Empty anywhere else and when the device gave no cause (a terminal that
+    // hung up).
+    std::string DeviceLossReason() const;
     // Called on the reader's thread with every byte read from the device, in
     // order, before any delivery (for recording); an empty function removes
     // it. May be set at any time, also while open, from any thread.
@@ -230,7 +239,8 @@ private:
         ReApply();
     }
     void StartConnection(std::shared_ptr<PosixDevice> device);
-    ConnectionEvents BindEvents(std::uint64_t connection, TCommPort port);
+    ConnectionEvents BindEvents(std::uint64_t connection, TCommPort port,
+                                const PosixDevice& device);
     // The handler to call now: the current one on the owner's thread, else
     // the one the connection opened with.
     template <typename Handler>

@@ -5,3 +5,6 @@
 
 // strerror's text; a refused access also says how Linux grants it.
 std::string SystemErrorText(int error);
+
+// The text with its first letter in lower case, to follow "NAME: " in a line.
+std::string LowerFirst(std::string text);

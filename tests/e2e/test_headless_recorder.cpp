@@ -4,6 +4,7 @@
 // be opened leaves no file made or emptied.
 
 #include "tests/receiver-sim/ChildProcess.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 
@@ -16,13 +17,6 @@
 #include <thread>
 
 namespace {
-std::string Contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 bool WaitForSize(const std::string& path, std::size_t size) {
     for (int round = 0; round < 500; ++round) {
         std::error_code error;
@@ -55,7 +49,7 @@ TEST(HeadlessRecorder, SigtermLeavesEveryReceivedByteOnDisk) {
     ASSERT_TRUE(WaitForSize(file, traffic.size())) << recorder.Errors();
     recorder.Signal(SIGTERM);
     EXPECT_EQ(recorder.WaitForExit(), 0) << recorder.Errors();
-    EXPECT_EQ(Contents(file), traffic);
+    EXPECT_EQ(FileContents(file), traffic);
     EXPECT_NE(recorder.Errors().find("Recorded " + std::to_string(traffic.size()) + " bytes"),
               std::string::npos)
         << recorder.Errors();
@@ -86,6 +80,6 @@ TEST(HeadlessRecorder, StopsAfterItsDurationAndRefusesWrongArguments) {
         EXPECT_EQ(refused.WaitForExit(), code) << refused.Errors();
         EXPECT_NE(refused.Errors().find("zepo-monitor: "), std::string::npos);
     }
-    EXPECT_EQ(Contents(earlier), "an earlier recording");
+    EXPECT_EQ(FileContents(earlier), "an earlier recording");
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }

@@ -119,6 +119,12 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
         else
             early.append(data, size);
     });
+    // A link that fails or ends (a network source) is told on the console.
+    port.OnDeviceLost = [](TSerialPort* lost, TCommPort) {
+        const std::string reason = lost->DeviceLossReason();
+        if (!reason.empty())
+            std::cerr << reason << std::endl;
+    };
     port.Open();
     {
         auto made = std::make_unique<SessionRecorder>(options.file, "");

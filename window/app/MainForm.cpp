@@ -66,6 +66,7 @@ TMainForm::~TMainForm() {
     portSerial.OnConnect = nullptr;
     portSerial.OnDisconnect = nullptr;
     portSerial.OnDeviceLost = nullptr;
+    portSerial.OnLinkUp = nullptr;
     portSerial.OnOverflow = nullptr;
     portSerial.OnSend = nullptr;
     TNumEdit::SetErrorHandler(nullptr);

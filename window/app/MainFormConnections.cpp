@@ -139,8 +139,13 @@ void TMainForm::BindPortEvents() {
         });
         ShowPortState(spNone);
     };
+    portSerial.OnLinkUp = [this](TSerialPort*, TCommPort Port) {
+        RunGuarded(this, [&] { tabComPort->LinkUp(Port); });
+    };
     portSerial.OnDeviceLost = [this](TSerialPort*, TCommPort Port) {
-        RunGuarded(this, [&] { tabComPort->DeviceLost(Port); });
+        RunGuarded(this, [&] {
+            tabComPort->DeviceLost(Port, QString::fromStdString(portSerial.DeviceLossReason()));
+        });
     };
     portSerial.OnOverflow = [this](TSerialPort*, std::uint64_t DroppedBytes) {
         RunGuarded(this, [&] { tabComPort->Overflow(portSerial.IsConnected(), DroppedBytes); });

@@ -52,6 +52,7 @@ void TMainForm::ChoosePort(const QString& name) {
     const QString chosen = QString::fromLatin1(portSerial.CommPortToString(portSerial.Port()));
     panels_[1]->setText(chosen);
     tabComPort->SelectListedPort(chosen);
+    tabComPort->MatchLineSettingsToPort();
 }
 
 void TMainForm::ChooseBaudRate(const QString& rate) {
@@ -71,6 +72,7 @@ void TMainForm::FormCreate() {
     }
     tabComPort->SetAutoReconnect(RestoreAutoReconnect());
     tabComPort->RefreshPortList();
+    tabComPort->MatchLineSettingsToPort();
     tabComPort->SelectBaudRate("9600");
 }
 

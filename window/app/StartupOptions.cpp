@@ -1,5 +1,6 @@
 #include "window/app/StartupOptions.h"
 
+#include "serial/NetworkSource.h"
 #include "serial/PortNames.h"
 #include "window/app/MainForm.h"
 #include "window/blocks/ErrorBox.h"
@@ -28,7 +29,8 @@ void DescribeStartupOptions(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addOption({PortOption,
                       "Choose port NAME at start-up: COM1 to COM254 as the port list shows "
-                      "them, or a device such as ttyUSB0 or /dev/ttyACM0.",
+                      "them, a device such as ttyUSB0 or /dev/ttyACM0, or a network source: "
+                      "tcp://HOST:PORT, tcp-listen://:PORT or udp://:PORT.",
                       "NAME"});
     parser.addOption({BaudOption,
                       "Choose baud rate N (one of the Baud Rate list, 75 to 921600) instead "
@@ -56,6 +58,10 @@ TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList
         options.port = parser.value(PortOption).trimmed();
         if (options.port.isEmpty())
             throw EStartupUsage("--port needs a port name, such as COM3 or ttyUSB0");
+        std::string error;
+        const std::string name = options.port.toStdString();
+        if (IsNetworkSourceName(name) && !ParseNetworkSource(name, error))
+            throw EStartupUsage("--port " + error);
     }
     if (parser.isSet(BaudOption)) {
         const QString rate = parser.value(BaudOption);

@@ -2,16 +2,21 @@
 // port, the port list, the connection log and the CFG-ANT frames.
 
 #include "protocol/TransmitEcho.h"
+#include "serial/NetworkSource.h"
 #include "widgets/LedIndicator.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/RadioGroup.h"
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
 #include "window/parts/AutoReconnect.h"
+#include "window/parts/PersistedPort.h"
+#include "window/parts/RecentNetworkSources.h"
 #include "window/parts/UbxCommander.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -21,6 +26,18 @@
 #include <utility>
 
 namespace {
+const QString NetworkSourceItem = QStringLiteral("Network source...");
+const QString NetworkSourcePrompt =
+    QStringLiteral("Receiver on the network:\n"
+                   "tcp://HOST:PORT to connect to it, tcp-listen://:PORT to wait for it,\n"
+                   "udp://:PORT to receive its datagrams (udp://:PORT@HOST:PORT to answer "
+                   "HOST)");
+const QString NoLineSettings =
+    QStringLiteral("Line settings do not apply to a network source; the bridge sets the "
+                   "receiver's line");
+// Where a control keeps its own tooltip while it shows NoLineSettings.
+const char* const SerialToolTip = "serialToolTip";
+
 QString SelectedText(const QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
@@ -68,6 +85,22 @@ void TComPortPage::RefreshPortList() {
         auto* item = new QListWidgetItem(QString::fromLatin1(name), lstPorts);
         item->setToolTip(QString::fromLatin1(DevicePathOfPort(name)));
     }
+    for (const QString& source : RecentNetworkSources())
+        (new QListWidgetItem(source, lstPorts))->setToolTip(source);
+    auto* ask = new QListWidgetItem(NetworkSourceItem, lstPorts);
+    ask->setToolTip("Type the address of a receiver on the network");
+}
+
+void TComPortPage::MatchLineSettingsToPort() {
+    const bool network = IsNetworkSourceName(portSerial.CommPortToString(portSerial.Port()));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{lstBaudRate, rbDataWidth, rbStopBits, gbEnable, rbParity,
+                                         rbHwFlowControl, rbSwFlowControl}) {
+        if (!control->property(SerialToolTip).isValid())
+            control->setProperty(SerialToolTip, control->toolTip());
+        control->setEnabled(!network);
+        control->setToolTip(network ? NoLineSettings : control->property(SerialToolTip).toString());
+    }
 }
 
 void TComPortPage::SelectBaudRate(const QString& rate) {
@@ -110,6 +143,7 @@ void TComPortPage::OpenPort() {
 
 void TComPortPage::ClosePort() {
     autoReconnect_->Forget();
+    lastLoss_.clear();
     emit PortStateShown({});
     portSerial.Close();
     ledDataIn->SetChecked(false);
@@ -153,19 +187,65 @@ void TComPortPage::PortChosen() {
     const QString chosen = SelectedText(lstPorts);
     if (chosen.isEmpty())
         return;
-    portSerial.SetPort(StringToCommPort(chosen.toStdString()));
+    if (chosen == NetworkSourceItem) {
+        AskNetworkSource();
+        return;
+    }
+    SetPortByName(portSerial, chosen.toStdString());
+    MatchLineSettingsToPort();
     emit PortNameShown(PortName(portSerial.Port()));
+}
+
+void TComPortPage::AskNetworkSource() {
+    const QString current = PortName(portSerial.Port());
+    {
+        // The list shows the port chosen until another source is given.
+        const QSignalBlocker quiet(lstPorts);
+        lstPorts->clearSelection();
+        SelectListedPort(current);
+    }
+    bool given = false;
+    const QString name =
+        QInputDialog::getText(this, "Network source", NetworkSourcePrompt, QLineEdit::Normal,
+                              IsNetworkSourceName(current.toStdString()) ? current : "tcp://",
+                              &given)
+            .trimmed();
+    if (!given || name.isEmpty())
+        return;
+    std::string error;
+    if (!ParseNetworkSource(name.toStdString(), error))
+        throw std::runtime_error(error);
+    RememberNetworkSource(name);
+    {
+        const QSignalBlocker quiet(lstPorts);
+        RefreshPortList();
+    }
+    SelectListedPort(name);
 }
 
 void TComPortPage::PortConnected(TCommPort Port) {
     deviceLost_ = false;
+    const bool network = IsNetworkSourceName(PortName(Port).toStdString());
     if (!autoReconnect_->Reopening()) {
-        Log("Connected to " + PortName(Port));
+        lastLoss_.clear();
+        Log((network ? "Connecting to " : "Connected to ") + PortName(Port));
         return;
     }
+    if (network)
+        return; // told when its link stands
+    lastLoss_.clear();
     const QString line = "Reconnected to " + PortName(Port);
     Log(line);
     emit PortStateShown(line);
+}
+
+void TComPortPage::LinkUp(TCommPort Port) {
+    const bool again = !lastLoss_.isEmpty();
+    lastLoss_.clear();
+    const QString line = (again ? "Reconnected to " : "Connected to ") + PortName(Port);
+    Log(line);
+    if (again)
+        emit PortStateShown(line);
 }
 
 void TComPortPage::PortDisconnected(TCommPort Port) {
@@ -175,11 +255,13 @@ void TComPortPage::PortDisconnected(TCommPort Port) {
     Log("Disconnected from " + PortName(Port));
 }
 
-void TComPortPage::DeviceLost(TCommPort Port) {
+void TComPortPage::DeviceLost(TCommPort Port, const QString& reason) {
     deviceLost_ = true;
-    const QString line = PortName(Port) + " removed";
-    Log(line);
-    emit PortStateShown(line);
+    const QString line = reason.isEmpty() ? PortName(Port) + " removed" : reason;
+    if (line != std::exchange(lastLoss_, line)) {
+        Log(line);
+        emit PortStateShown(line);
+    }
     ledDataIn->SetChecked(false);
     btnOpen->setEnabled(true);
     autoReconnect_->DeviceLost(Port);

@@ -62,6 +62,8 @@ void TComPortPage::CreateControls() {
     lstPorts = MakeList(this, "lstPorts", "Port");
     lstPorts->addItems(DesignPortItems());
     lstPorts->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A network source's address keeps its scheme and port in the narrow list.
+    lstPorts->setTextElideMode(Qt::ElideMiddle);
     poplstPorts = new QMenu(lstPorts);
     poplstPorts->setObjectName("poplstPorts");
     miRefreshPorts1 = poplstPorts->addAction("Refresh");

@@ -29,8 +29,12 @@ class TComPortPage : public QWidget {
 public:
     TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander);
 
-    // Refills the port list with the ports present, COM1 … COM254 by number.
+    // Refills the port list with the ports present, COM1 … COM254 by number,
+    // then the network sources typed last and "Network source..." to type one.
     void RefreshPortList();
+    // The line settings enabled for a serial port; for a network source
+    // disabled, with a tooltip saying they do not apply.
+    void MatchLineSettingsToPort();
     // Selects the item of the Baud Rate list whose text is rate.
     void SelectBaudRate(const QString& rate);
     // The monitor's port was moved to rate: selected in the list and logged.
@@ -58,13 +62,18 @@ public:
     // "Bytes Sent: n" of the last UBX frame written.
     void ShowBytesSent(std::uint32_t count);
 
-    // The port's events.
+    // The port's events. A network source is "Connecting to" when opened
+    // and connected once its link stands.
     void PortConnected(TCommPort Port);
+    void LinkUp(TCommPort Port);
     void PortDisconnected(TCommPort Port);
     void LineStatusChanged(TLineStatusSet LineStatus);
-    // The open port's device went away: logged and shown as "<port> removed",
-    // the page back to closed; the port reopens when it comes back.
-    void DeviceLost(TCommPort Port);
+    // The open port's device went away: logged and shown as reason ("tcp://
+    // 192.0.2.7:4001: connection refused"), or "<port> removed" when the
+    // device gave none; the page back to closed; the port reopens when it
+    // comes back. A loss told already is not told again while the port is
+    // being reopened (a network source tried every few seconds).
+    void DeviceLost(TCommPort Port, const QString& reason = {});
     // The window fell so far behind the port that DroppedBytes received
     // bytes could not be kept: logged and shown in the status bar.
     void Overflow(TCommPort Port, std::uint64_t DroppedBytes);
@@ -89,12 +98,15 @@ private:
     QString PortName(TCommPort port) const;
     void SendAntennaFrame(const TUBXPacket& command);
     void PortChosen();
+    void AskNetworkSource();
 
     TSerialPort& portSerial;
     TUbxCommander& commander_;
     TAutoReconnect* autoReconnect_;
     // The next disconnect is that of a device already reported removed.
     bool deviceLost_ = false;
+    // The loss told last, until a connection stands again.
+    QString lastLoss_;
 
     QPushButton* btnOpen;
     QPushButton* btnClose;

@@ -4,7 +4,9 @@
 // settings the component still holds. The device map gives a USB adapter
 // its COM number by its /dev/serial/by-id name, so the same name means the
 // same adapter; a virtual port comes back when it is announced again. A
-// device that is present but not yet ready is tried again a few times.
+// device that is present but not yet ready is tried again a few times. A
+// network source has no list of present devices to come back to: it is tried
+// again every few seconds for as long as it stays lost.
 
 #include "serial/SerialTypes.h"
 
@@ -30,6 +32,7 @@ public:
 
 private:
     void TryReopen();
+    bool LostNetworkSource() const;
 
     TSerialPort& port_;
     bool enabled_ = true;

@@ -274,6 +274,12 @@ private slots:
                              << "115200" << true << "";
         QTest::newRow("device") << QStringList{"--port", " /dev/ttyACM0 "} << "/dev/ttyACM0"
                                 << "" << false << "";
+        QTest::newRow("network source")
+            << QStringList{"--port", "tcp://127.0.0.1:4001", "--open"} << "tcp://127.0.0.1:4001"
+            << "" << true << "";
+        QTest::newRow("network source without port")
+            << QStringList{"--port", "tcp://gps"} << ""
+            << "" << false << "--port tcp://gps: expected HOST:PORT";
         QTest::newRow("open alone") << QStringList{"--open"} << ""
                                     << "" << true << "";
         QTest::newRow("rate off the list") << QStringList{"--baud", "9601"} << ""
