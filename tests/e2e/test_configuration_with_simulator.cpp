@@ -1,15 +1,17 @@
 // The "Configuration" page against the receiver simulator at 115200 baud, one
 // window for the suite: a generation 9 receiver is read whole (RAM as its
 // defaults), takes a 5 Hz measurement rate and GSV off on UART1 in RAM (the
-// Messages page sees GSV stop), a value saved to flash, and goes back to its
-// defaults; a generation 10 receiver is read whole too; what one generation 9
-// receiver was given, saved as a file, gives another the same values. With ZEPO_SCREENSHOT_DIR set,
-// the page is saved there as a PNG file.
+// Messages page sees GSV stop), a value saved to flash kept over a cold
+// start, and goes back to its defaults; a generation 10 receiver is read
+// whole too; what one generation 9 receiver was given, saved as a file, gives
+// another the same values. With ZEPO_SCREENSHOT_DIR set, the page is saved
+// there as a PNG file.
 
 #include "protocol/configkeys/ConfigKeys.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
+#include "tests/window/ModalBoxCatcher.h"
 #include "tests/window/WindowTestSupport.h"
 #include "window/app/MainForm.h"
 #include "window/pages/ConfigurationPage.h"
@@ -198,6 +200,19 @@ TEST_F(ConfigurationWithSimulator, Generation9IsReadChangedSavedAndReverted) {
         << answer()->text().toStdString();
     EXPECT_EQ(shown(kMeasRate, TConfigurationPage::ColFlash), "200 ms");
     EXPECT_EQ(shown(kGsvUart1, TConfigurationPage::ColFlash), "");
+
+    // A cold start from the Configure page keeps what flash holds.
+    {
+        ModalBoxCatcher confirm;
+        ShowPage(*form_, "tabConfigure");
+        auto* said = Named<QLabel>(*form_, "lblCfgAnswer");
+        Click(Named<QPushButton>(*form_, "btnColdStart"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return said->text().startsWith("CFG-RST: sent"); }, kWaitMs));
+    }
+    ShowPageOf(*form_, page());
+    ASSERT_TRUE(ClickAndSee("btnConfigRead", "Read ")) << answer()->text().toStdString();
+    EXPECT_EQ(shown(kMeasRate, TConfigurationPage::ColFlash), "200 ms");
 
     tree()->clearSelection();
     item(kMeasRate)->setSelected(true);

@@ -1,6 +1,7 @@
 #include "window/pages/ConfigFilePanel.h"
 
 #include "protocol/configfiles/ConfigFileReader.h"
+#include "protocol/configfiles/FrameFile.h"
 #include "protocol/configfiles/ValueFile.h"
 #include "window/blocks/Controls.h"
 #include "window/blocks/Counted.h"
@@ -18,11 +19,36 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
 
 const QString kFilter = QStringLiteral("Configuration files (*.txt *.cfg);;All files (*)");
+// A configuration is saved as KEY=value lines, or as the receiver's own
+// CFG-VALGET answers one a line, as configurations are exchanged.
+const QString kValueLines = QStringLiteral("KEY=value lines (*.txt)");
+const QString kFrameLines = QStringLiteral("UBX frames, one a line (*.txt)");
+
+// The layer a snapshot names, for the CFG-VALGET answers that carry it.
+ubx::TConfigLayer LayerNamed(const QString& name) {
+    return name == "BBR"       ? ubx::TConfigLayer::Bbr
+           : name == "Flash"   ? ubx::TConfigLayer::Flash
+           : name == "Default" ? ubx::TConfigLayer::Default
+                               : ubx::TConfigLayer::Ram;
+}
+
+std::string FrameFileOf(const TConfigSnapshot& snapshot) {
+    std::vector<TUBXPacket> frames;
+    const std::span<const ubx::TConfigValue> values = snapshot.values;
+    for (std::size_t first = 0; first < values.size(); first += ubx::kMaxConfigKeysPerMessage) {
+        const auto part =
+            values.subspan(first, std::min(ubx::kMaxConfigKeysPerMessage, values.size() - first));
+        frames.push_back(
+            ubx::CfgValGetAnswer({LayerNamed(snapshot.layer), 0, {part.begin(), part.end()}}));
+    }
+    return ubx::WriteFrameFile(frames);
+}
 
 QCheckBox* MakeCheck(QWidget* parent, const QString& name, const QString& caption, bool checked) {
     auto* check = new QCheckBox(caption, parent);
@@ -149,7 +175,7 @@ void TConfigFilePanel::ShowRunning(bool running) {
 }
 
 void TConfigFilePanel::SaveRecorded() {
-    const QString path = AskSavePath("Save recorded commands", "zepo-commands-");
+    const QString path = AskSavePath("Save recorded commands", "zepo-commands-", kFilter);
     if (path.isEmpty())
         return;
     WriteFile(path, recorder_->FrameFile());
@@ -166,22 +192,27 @@ void TConfigFilePanel::SaveConfiguration() {
 }
 
 void TConfigFilePanel::SaveValues(const TConfigSnapshot& snapshot) {
-    const QString path = AskSavePath("Save configuration", "zepo-config-" + snapshot.layer + "-");
+    QString form = kValueLines;
+    const QString path = AskSavePath("Save configuration", "zepo-config-" + snapshot.layer + "-",
+                                     kValueLines + ";;" + kFrameLines, &form);
     if (path.isEmpty())
         return;
     const ubx::TValueFileHeader header{
         snapshot.receiver.toStdString(), snapshot.layer.toStdString(),
         QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd HH:mm:ss 'UTC'").toStdString(),
         snapshot.onlyChanged, cbWithDescriptions->isChecked()};
-    WriteFile(path, ubx::WriteValueFile(header, snapshot.values));
+    WriteFile(path, form == kFrameLines ? FrameFileOf(snapshot)
+                                        : ubx::WriteValueFile(header, snapshot.values));
     lblConfigFileStatus->setText("Saved " + Counted(snapshot.values.size(), "value") + " of " +
                                  snapshot.layer + " to " + QFileInfo(path).fileName());
 }
 
-QString TConfigFilePanel::AskSavePath(const QString& caption, const QString& prefix) {
+QString TConfigFilePanel::AskSavePath(const QString& caption, const QString& prefix,
+                                      const QString& filters, QString* chosenFilter) {
     const QString suggested = QDir(folder_).filePath(
         prefix + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".txt");
-    const QString path = QFileDialog::getSaveFileName(this, caption, suggested, kFilter);
+    const QString path =
+        QFileDialog::getSaveFileName(this, caption, suggested, filters, chosenFilter);
     if (!path.isEmpty())
         folder_ = QFileInfo(path).absolutePath();
     return path;

@@ -3,8 +3,8 @@
 // receiver frame by frame ("Apply file...", values of a KEY=value file going
 // to the layers ticked), records the configuration commands the window
 // sends ("Record commands", "Save recorded...") and saves the values the
-// hosting page read from the receiver as a KEY=value file ("Save
-// configuration..."). Each frame's outcome, a file's errors and each run's
+// hosting page read from the receiver as a KEY=value file or as a file of
+// CFG-VALGET frames ("Save configuration..."). Each frame's outcome, a file's errors and each run's
 // summary are listed.
 
 #include "protocol/commands/ConfigValues.h"
@@ -52,8 +52,10 @@ private:
     void SaveConfiguration();
     std::uint8_t ChosenLayers() const;
     // Asks for a file to write, suggesting prefix + date and time + ".txt";
-    // empty when cancelled.
-    QString AskSavePath(const QString& caption, const QString& prefix);
+    // empty when cancelled. chosenFilter, when given, is the filter offered
+    // first and then the one the user chose.
+    QString AskSavePath(const QString& caption, const QString& prefix, const QString& filters,
+                        QString* chosenFilter = nullptr);
     void WriteFile(const QString& path, const std::string& text);
     void Log(const QString& line);
     void ShowRunning(bool running);

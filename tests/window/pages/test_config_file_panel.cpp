@@ -180,6 +180,19 @@ private slots:
         QCOMPARE(BuildUbxFrame(plan.frames[0].packet),
                  BuildUbxFrame(ubx::CfgValSet(ubx::kLayerRam, rate)));
         QCOMPARE(status(), QString("Saved 1 value of RAM to config.txt"));
+
+        // As the receiver's own answers, one a line: applied as the same values.
+        AnswerFileDialog(
+            save,
+            [](QFileDialog& dialog) { dialog.selectNameFilter("UBX frames, one a line (*.txt)"); },
+            path("frames.txt"));
+        const QByteArray frames = Slurp(path("frames.txt"));
+        QVERIFY2(frames.startsWith("CFG-VALGET - 06 8B"), frames.constData());
+        const ubx::TConfigFilePlan again =
+            ubx::ReadConfigFile(frames.toStdString(), ubx::kLayerRam);
+        QCOMPARE(again.frames.size(), size_t{1});
+        QCOMPARE(BuildUbxFrame(again.frames[0].packet),
+                 BuildUbxFrame(ubx::CfgValSet(ubx::kLayerRam, rate)));
     }
 };
 
