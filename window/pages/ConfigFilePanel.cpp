@@ -87,6 +87,9 @@ void TConfigFilePanel::CreateControls() {
     lblConfigFileStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lstConfigFileLog = new QListWidget(this);
     lstConfigFileLog->setObjectName("lstConfigFileLog");
+    // A few lines at least; the rest of the room goes to the page's keys.
+    lstConfigFileLog->setMinimumHeight(3 * lstConfigFileLog->fontMetrics().height());
+    lstConfigFileLog->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(btnApplyConfigFile, 0, 0);
@@ -95,14 +98,14 @@ void TConfigFilePanel::CreateControls() {
     layout->addWidget(cbApplyRam, 0, 3);
     layout->addWidget(cbApplyBbr, 0, 4);
     layout->addWidget(cbApplyFlash, 0, 5);
-    layout->addWidget(cbGoOnAfterNak, 1, 0, 1, 2);
-    layout->addWidget(btnRecordCommands, 2, 0);
-    layout->addWidget(btnSaveRecorded, 2, 1);
-    layout->addWidget(btnSaveConfiguration, 2, 2, 1, 2);
-    layout->addWidget(cbWithDescriptions, 2, 4, 1, 2);
-    layout->addWidget(lblConfigFileStatus, 3, 0, 1, 6);
-    layout->addWidget(lstConfigFileLog, 4, 0, 1, 6);
-    layout->setRowStretch(4, 1);
+    layout->addWidget(cbGoOnAfterNak, 0, 6);
+    layout->addWidget(btnRecordCommands, 1, 0);
+    layout->addWidget(btnSaveRecorded, 1, 1);
+    layout->addWidget(btnSaveConfiguration, 1, 2, 1, 2);
+    layout->addWidget(cbWithDescriptions, 1, 4, 1, 3);
+    layout->addWidget(lblConfigFileStatus, 2, 0, 1, 7);
+    layout->addWidget(lstConfigFileLog, 3, 0, 1, 7);
+    layout->setRowStretch(3, 1);
 }
 
 void TConfigFilePanel::Connect() {

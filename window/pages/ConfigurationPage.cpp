@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <algorithm>
 #include <utility>
@@ -100,13 +101,24 @@ TConfigurationPage::TConfigurationPage(QWidget* parent, TConfigDatabaseSession& 
     bottom->addWidget(btnConfigApply);
     bottom->addWidget(btnConfigRevert);
     bottom->addStretch(1);
+    // The keys take the room; the writing and the files below can be given
+    // more by the splitter.
+    auto* below = new QWidget(this);
+    auto* belowLayout = new QVBoxLayout(below);
+    belowLayout->setContentsMargins(0, 0, 0, 0);
+    bottom->addLayout(CreateSaveChoice());
+    belowLayout->addLayout(bottom);
+    belowLayout->addWidget(lblConfigAnswer);
+    belowLayout->addWidget(filePanel_, 1);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(twConfigKeys);
+    splitter->addWidget(below);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
-    page->addWidget(twConfigKeys, 1);
-    page->addLayout(bottom);
-    page->addWidget(lblConfigAnswer);
-    page->addLayout(CreateSaveChoice());
-    page->addWidget(filePanel_);
+    page->addWidget(splitter, 1);
     Connect();
 }
 
@@ -120,7 +132,6 @@ QHBoxLayout* TConfigurationPage::CreateSaveChoice() {
     row->addWidget(new QLabel("Save configuration from", this));
     row->addWidget(cbSaveLayer);
     row->addWidget(cbSaveOnlyChanged);
-    row->addStretch(1);
     filePanel_->SetSnapshotSource([this] { return ReadSnapshot(); });
     return row;
 }
