@@ -240,6 +240,7 @@ void TComPortPage::PortConnected(TCommPort Port) {
 }
 
 void TComPortPage::LinkUp(TCommPort Port) {
+    autoReconnect_->LinkUp();
     const bool again = !lastLoss_.isEmpty();
     lastLoss_.clear();
     const QString line = (again ? "Reconnected to " : "Connected to ") + PortName(Port);

@@ -3,13 +3,24 @@
 #include "serial/NetworkSource.h"
 #include "serial/SerialPort.h"
 
+#include <algorithm>
+
 namespace {
 // udev may hand a node over before its access rights are set.
 constexpr int kAttempts = 10;
 constexpr int kRetryMs = 300;
-// A receiver behind a bridge or on another machine is asked again this often.
-constexpr int kNetworkRetryMs = 3000;
+// A receiver behind a bridge or on another machine is asked again after 1 s,
+// then twice as long after each failure, up to 30 s.
+constexpr int kFirstNetworkRetryMs = 1000;
+constexpr int kLongestNetworkRetryMs = 30000;
 } // namespace
+
+int NetworkRetryMs(int failures) {
+    int wait = kFirstNetworkRetryMs;
+    for (int doubled = 0; doubled < failures && wait < kLongestNetworkRetryMs; ++doubled)
+        wait *= 2;
+    return std::min(wait, kLongestNetworkRetryMs);
+}
 
 TAutoReconnect::TAutoReconnect(QObject* parent, TSerialPort& port) : QObject(parent), port_(port) {
     retry_.setSingleShot(true);
@@ -19,7 +30,15 @@ TAutoReconnect::TAutoReconnect(QObject* parent, TSerialPort& port) : QObject(par
 void TAutoReconnect::DeviceLost(TCommPort port) {
     lost_ = port;
     if (enabled_ && LostNetworkSource())
-        retry_.start(kNetworkRetryMs);
+        RetryNetworkLater();
+}
+
+void TAutoReconnect::LinkUp() {
+    networkFailures_ = 0;
+}
+
+void TAutoReconnect::RetryNetworkLater() {
+    retry_.start(NetworkRetryMs(networkFailures_++));
 }
 
 bool TAutoReconnect::LostNetworkSource() const {
@@ -28,6 +47,7 @@ bool TAutoReconnect::LostNetworkSource() const {
 
 void TAutoReconnect::Forget() {
     lost_ = spNone;
+    networkFailures_ = 0;
     retry_.stop();
 }
 
@@ -54,7 +74,7 @@ void TAutoReconnect::TryReopen() {
     } catch (const std::exception&) {
         // Not ready yet, or gone again: tried again without a box.
         if (network)
-            retry_.start(kNetworkRetryMs);
+            RetryNetworkLater();
         else if (--attemptsLeft_ > 0)
             retry_.start(kRetryMs);
     }

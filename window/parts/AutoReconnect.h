@@ -6,7 +6,8 @@
 // same adapter; a virtual port comes back when it is announced again. A
 // device that is present but not yet ready is tried again a few times. A
 // network source has no list of present devices to come back to: it is tried
-// again every few seconds for as long as it stays lost.
+// again after 1 s, then twice as long after each failure up to 30 s, for as
+// long as it stays lost; a link that came up starts the waits afresh.
 
 #include "serial/SerialTypes.h"
 
@@ -14,6 +15,10 @@
 #include <QTimer>
 
 class TSerialPort;
+
+// How long to wait before trying a network source again after so many
+// failures in a row: 1 s, 2 s, 4 s … up to 30 s.
+int NetworkRetryMs(int failures);
 
 class TAutoReconnect : public QObject {
     Q_OBJECT
@@ -23,6 +28,8 @@ public:
     void SetEnabled(bool on) { enabled_ = on; }
     // Remembers the port whose device went away.
     void DeviceLost(TCommPort port);
+    // A network source's link came up.
+    void LinkUp();
     // Nothing to wait for any more: the user opened or closed a port.
     void Forget();
     // Reopens the lost port if it is present again and still the port chosen.
@@ -32,6 +39,7 @@ public:
 
 private:
     void TryReopen();
+    void RetryNetworkLater();
     bool LostNetworkSource() const;
 
     TSerialPort& port_;
@@ -39,5 +47,6 @@ private:
     bool reopening_ = false;
     TCommPort lost_ = spNone;
     int attemptsLeft_ = 0;
+    int networkFailures_ = 0; // since the link was last up
     QTimer retry_;
 };

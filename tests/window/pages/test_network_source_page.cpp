@@ -10,6 +10,7 @@
 #include "window/app/MainForm.h"
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
+#include "window/parts/AutoReconnect.h"
 #include "window/parts/RecentNetworkSources.h"
 
 #include <QApplication>
@@ -54,6 +55,13 @@ private slots:
     }
 
     void cleanup() { form_.reset(); }
+
+    void networkRetriesWaitTwiceAsLongUpToHalfAMinute() {
+        const std::pair<int, int> waits[] = {{0, 1000},  {1, 2000},  {2, 4000},  {3, 8000},
+                                             {4, 16000}, {5, 30000}, {40, 30000}};
+        for (const auto& [failures, ms] : waits)
+            QCOMPARE(NetworkRetryMs(failures), ms);
+    }
 
     void typedSourceIsCheckedRememberedAndTurnsOffLineSettings() {
         auto* rates = Named<QListWidget>(*page_, "lstBaudRate");
