@@ -42,7 +42,7 @@ ShareAddress ParseShareAddress(const std::string& text) {
     if (!text.empty() && text.front() == '[') {
         const auto close = text.find("]:");
         if (close == std::string::npos)
-            throw EShareAddress("Share: \"" + text + "\" is not [ADDRESS]:PORT");
+            throw EShareAddress("\"" + text + "\" is not [ADDRESS]:PORT");
         address.host = text.substr(1, close - 1);
         port = text.substr(close + 2);
     } else if (const auto colon = text.rfind(':'); colon != std::string::npos) {
@@ -53,8 +53,7 @@ ShareAddress ParseShareAddress(const std::string& text) {
     const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
     if (port.empty() || error != std::errc() || end != port.data() + port.size() || value == 0 ||
         value > 65535 || address.host.empty())
-        throw EShareAddress("Share: \"" + text +
-                            "\" is not [ADDRESS:]PORT with a port of 1 to 65535");
+        throw EShareAddress("\"" + text + "\" is not [ADDRESS:]PORT with a port of 1 to 65535");
     address.port = static_cast<std::uint16_t>(value);
     return address;
 }
@@ -66,6 +65,9 @@ struct ShareServer::Client {
     std::size_t sent = 0; // of queue
     bool tooFarBehind = false;
     bool toldReadOnly = false;
+    // The client closed its sending side (nc with its input at an end): it
+    // is still sent to until the connection fails.
+    bool sendingEnded = false;
 };
 
 ShareServer::ShareServer(const Options& options, LogLine log, ClientBytes fromClients)
@@ -163,12 +165,17 @@ void ShareServer::Run() {
             std::lock_guard lock(mutex_);
             for (const auto& client : clients_) {
                 const bool waiting = client->sent < client->queue.size();
-                watched.push_back(
-                    {client->fd, static_cast<short>(POLLIN | (waiting ? POLLOUT : 0)), 0});
+                watched.push_back({client->fd,
+                                   static_cast<short>((client->sendingEnded ? 0 : POLLIN) |
+                                                      (waiting ? POLLOUT : 0)),
+                                   0});
             }
         }
-        if (poll(watched.data(), watched.size(), -1) < 0 && errno != EINTR)
+        if (poll(watched.data(), watched.size(), -1) < 0) {
+            if (errno == EINTR)
+                continue;
             return;
+        }
         if (watched[0].revents != 0) {
             char drained[64];
             while (read(wakeRead_, drained, sizeof drained) > 0) {
@@ -185,7 +192,7 @@ void ShareServer::Run() {
             }
             if (behind)
                 Remove(i, "dropped: " + Megabytes(options_.behindLimit) + " behind");
-            else if ((events & (POLLIN | POLLHUP | POLLERR)) && !ReadFrom(client))
+            else if ((events & (POLLHUP | POLLERR)) || ((events & POLLIN) && !ReadFrom(client)))
                 Remove(i, "disconnected");
             else if ((events & POLLOUT) && !SendTo(client))
                 Remove(i, "disconnected");
@@ -228,8 +235,10 @@ bool ShareServer::ReadFrom(Client& client) {
     const ssize_t got = recv(client.fd, buffer, sizeof buffer, 0);
     if (got < 0)
         return errno == EAGAIN || errno == EINTR;
-    if (got == 0)
-        return false;
+    if (got == 0) {
+        client.sendingEnded = true;
+        return true;
+    }
     if (clientsMaySend_) {
         fromClients_(std::string(buffer, static_cast<std::size_t>(got)));
     } else if (!client.toldReadOnly) {

@@ -1,7 +1,7 @@
 // The share server on loopback: byte-exact copies for every client of what
 // the port received, a client that never reads dropped without costing the
 // others a byte, the client limit, and clients' bytes handed on only when
-// they may send to the receiver.
+// they may send to the receiver; a client done sending still reads.
 
 #include "serial/SerialPort.h"
 #include "serial/ShareServer.h"
@@ -10,8 +10,10 @@
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 
 namespace {
 std::string Pattern(std::size_t size, std::size_t start = 0) {
@@ -127,6 +129,14 @@ TEST_F(ShareServerTest, ClientBytesReachTheReceiverOnlyWhenAllowed) {
     client.SendAll("$PUBX,00*33\r\n");
     ASSERT_TRUE(WaitFor([&] { return FromClients().size() >= 13; }));
     EXPECT_EQ(FromClients(), "$PUBX,00*33\r\n");
+
+    // A client done sending (nc with its input at an end) still reads.
+    shutdown(client.fd(), SHUT_WR);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the server sees the end
+    const std::string more = "$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n";
+    server->Feed(more.data(), more.size());
+    EXPECT_EQ(client.Read(more.size()), more);
+    EXPECT_EQ(server->CurrentCounts().clients, 1u);
 }
 
 TEST(ShareAddressText, ReadsAddressAndPort) {
