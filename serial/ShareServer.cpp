@@ -112,7 +112,9 @@ ShareServer::ShareServer(const Options& options, LogLine log, ClientBytes fromCl
 
 ShareServer::~ShareServer() {
     stopping_ = true;
-    Wake();
+    // Written whatever woken_ says: the server may be about to clear it.
+    const char byte = 0;
+    [[maybe_unused]] const auto written = write(wakeWrite_, &byte, 1);
     thread_.join();
     for (const auto& client : clients_)
         close(client->fd);
