@@ -1,10 +1,12 @@
 // The headless recorder as a program: it records exactly the bytes its port
 // received, stops cleanly on SIGTERM or after its duration with all of them
 // on disk, and refuses wrong arguments with its usage; a port that cannot
-// be opened leaves no file made or emptied.
+// be opened leaves no file made or emptied. Without a display it shares the
+// port's bytes with TCP clients until SIGTERM.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -72,6 +75,7 @@ TEST(HeadlessRecorder, StopsAfterItsDurationAndRefusesWrongArguments) {
         {{"--record", earlier}, 2},
         {{"--record", earlier, "--port", peer.devicePath(), "--baud", "fast"}, 2},
         {{"--record", earlier, "--port", peer.devicePath(), "--open"}, 2},
+        {{"--port", peer.devicePath(), "--serve", "gps"}, 2},
         {{"--record", earlier, "--port", noPort}, 1},
         {{"--record", fresh, "--port", noPort}, 1},
         {{"--record", scratch.root() + "/no/folder.ubx", "--port", peer.devicePath()}, 1}};
@@ -82,4 +86,25 @@ TEST(HeadlessRecorder, StopsAfterItsDurationAndRefusesWrongArguments) {
     }
     EXPECT_EQ(FileContents(earlier), "an earlier recording");
     EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST(HeadlessRecorder, SharesThePortWithClientsUntilSigterm) {
+    ScratchEnvironment scratch;
+    PtyPeer peer;
+    const int port = UnusedPort();
+    ChildProcess sharing(scratch, ZEPO_MONITOR,
+                         {"--port", peer.devicePath(), "--serve", std::to_string(port)});
+    std::optional<LoopbackSocket> client;
+    for (int round = 0; round < 250; ++round) {
+        if (client.emplace(SOCK_STREAM).Connect(port))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the port opens
+    const std::string traffic = Traffic();
+    peer.write(traffic);
+    EXPECT_EQ(client->Read(traffic.size()), traffic) << sharing.Errors();
+    sharing.Signal(SIGTERM);
+    EXPECT_EQ(sharing.WaitForExit(), 0) << sharing.Errors();
+    EXPECT_NE(sharing.Errors().find("Share: 127.0.0.1:"), std::string::npos) << sharing.Errors();
 }

@@ -3,12 +3,14 @@
 #include "recording/SessionRecorder.h"
 #include "serial/PortNames.h"
 #include "serial/SerialPort.h"
+#include "serial/ShareServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -19,8 +21,10 @@
 
 namespace {
 const char* const kUsage =
-    "usage: zepo-monitor --record FILE --port COMn|PATH [--baud N] [--duration S]";
+    "usage: zepo-monitor --record FILE --port COMn|PATH [--baud N] [--duration S]\n"
+    "       zepo-monitor --port COMn|PATH --serve [ADDR:]PORT [--record FILE] [--baud N]";
 constexpr int kPollMs = 20; // the reader's poll: little is left unread at a stop
+constexpr int kShareStatusMs = 10000;
 
 int signalPipe[2] = {-1, -1};
 
@@ -34,6 +38,7 @@ struct RecorderOptions {
     std::string port;
     long baud = 9600;
     double durationSeconds = 0; // 0: until a signal
+    std::string serve;          // empty: no sharing
 };
 
 long Number(const std::string& name, const std::string& text) {
@@ -60,8 +65,9 @@ RecorderOptions ParseOptions(int argc, char* argv[]) {
             name.resize(equals);
         }
         // Known names first: a window option such as --open takes no value.
-        if (name != "--record" && name != "--port" && name != "--baud" && name != "--duration")
-            throw std::invalid_argument(name + " is no option of --record");
+        if (name != "--record" && name != "--port" && name != "--baud" && name != "--duration" &&
+            name != "--serve")
+            throw std::invalid_argument(name + " is no option of --record or --serve");
         if (equals == std::string::npos) {
             if (index + 1 >= argc)
                 throw std::invalid_argument(name + " needs a value");
@@ -72,8 +78,11 @@ RecorderOptions ParseOptions(int argc, char* argv[]) {
     RecorderOptions options;
     options.file = values["--record"];
     options.port = values["--port"];
-    if (options.file.empty() || options.port.empty())
-        throw std::invalid_argument("--record and --port are both needed");
+    options.serve = values["--serve"];
+    if ((options.file.empty() && options.serve.empty()) || options.port.empty())
+        throw std::invalid_argument("--port and --record or --serve are needed");
+    if (!options.serve.empty())
+        ParseShareAddress(options.serve); // refused here, with the usage
     if (values.count("--baud"))
         options.baud = Number("--baud", values["--baud"]);
     if (values.count("--duration"))
@@ -94,6 +103,28 @@ void ChoosePort(TSerialPort& port, const RecorderOptions& options) {
     port.SetNeedSynchronization(false);
 }
 
+std::unique_ptr<ShareServer> StartSharing(const std::string& address) {
+    if (address.empty())
+        return nullptr;
+    ShareServer::Options options;
+    options.address = ParseShareAddress(address);
+    auto server = std::make_unique<ShareServer>(
+        options, [](const std::string& line) { std::cerr << line << std::endl; },
+        [](const std::string&) {});
+    std::cerr << "Share: listening on " << server->Address() << std::endl;
+    return server;
+}
+
+// No screen to show a window on: neither an X nor a Wayland display, or a
+// Qt platform that shows nothing.
+bool NoDisplay() {
+    const std::string platform =
+        std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    if (platform == "offscreen" || platform == "minimal")
+        return true;
+    return platform.empty() && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
+}
+
 int Record(int argc, char* argv[], const RecorderOptions& options) {
     QCoreApplication application(argc, argv);
     if (::pipe(signalPipe) != 0)
@@ -110,9 +141,14 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
     std::mutex tapMutex;
     std::string early;
     std::unique_ptr<SessionRecorder> recorder;
+    const std::unique_ptr<ShareServer> share = StartSharing(options.serve);
     TSerialPort port;
     ChoosePort(port, options);
     port.SetReceiveTap([&](const char* data, std::size_t size) {
+        if (share)
+            share->Feed(data, size);
+        if (options.file.empty())
+            return;
         std::lock_guard lock(tapMutex);
         if (recorder)
             recorder->Received(data, size);
@@ -126,7 +162,7 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
             std::cerr << reason << std::endl;
     };
     port.Open();
-    {
+    if (!options.file.empty()) {
         auto made = std::make_unique<SessionRecorder>(options.file, "");
         std::lock_guard lock(tapMutex);
         made->Received(early.data(), early.size());
@@ -138,6 +174,8 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
     elapsed.start();
     QTimer progress;
     QObject::connect(&progress, &QTimer::timeout, [&] {
+        if (!recorder)
+            return;
         recorder->CheckFilesKept();
         const SessionRecorder::Status status = recorder->CurrentStatus();
         if (!status.recording) {
@@ -150,6 +188,14 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
                   << elapsed.elapsed() / 1000 << " s" << std::endl;
     });
     progress.start(1000);
+    QTimer shareStatus;
+    QObject::connect(&shareStatus, &QTimer::timeout, [&] {
+        const ShareServer::Counts counts = share->CurrentCounts();
+        std::cerr << "Share " << share->Address() << ": " << counts.bytesIn << " bytes in, "
+                  << counts.clients << " clients, " << counts.drops << " dropped" << std::endl;
+    });
+    if (share)
+        shareStatus.start(kShareStatusMs);
     if (options.durationSeconds > 0)
         QTimer::singleShot(static_cast<int>(options.durationSeconds * 1000), &application,
                            &QCoreApplication::quit);
@@ -157,6 +203,8 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
 
     port.Close(); // the reader's last chunk is recorded before it ends
     port.SetReceiveTap(nullptr);
+    if (!recorder)
+        return exitCode;
     recorder->Stop();
     std::cerr << "Recorded " << recorder->CurrentStatus().bytes << " bytes to " << options.file
               << std::endl;
@@ -165,15 +213,20 @@ int Record(int argc, char* argv[], const RecorderOptions& options) {
 } // namespace
 
 std::optional<int> RunHeadlessRecorderIfAsked(int argc, char* argv[]) {
+    // Sharing alone runs here only where no window can be shown.
+    const bool noDisplay = NoDisplay();
     bool asked = false;
-    for (int index = 1; index < argc; ++index)
-        asked = asked || std::string(argv[index]).rfind("--record", 0) == 0;
+    for (int index = 1; index < argc; ++index) {
+        const std::string argument = argv[index];
+        asked = asked || argument.rfind("--record", 0) == 0 ||
+                (noDisplay && argument.rfind("--serve", 0) == 0);
+    }
     if (!asked)
         return std::nullopt;
     RecorderOptions options;
     try {
         options = ParseOptions(argc, argv);
-    } catch (const std::invalid_argument& error) {
+    } catch (const std::exception& error) {
         std::cerr << "zepo-monitor: " << error.what() << '\n' << kUsage << '\n';
         return 2;
     }

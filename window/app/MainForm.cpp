@@ -16,6 +16,7 @@
 #include "window/parts/ReceiverFeed.h"
 #include "window/parts/ReceiverIdentity.h"
 #include "window/parts/SessionControl.h"
+#include "window/parts/ShareControl.h"
 #include "window/parts/UbxCommander.h"
 #include "window/parts/WindowSender.h"
 
@@ -60,6 +61,7 @@ TMainForm::~TMainForm() {
     portSerial.Close();
     // The session taps the port; the Record page drives the session.
     delete tabRecord;
+    delete shareControl_;
     delete sessionControl_;
     portSerial.OnReceive = nullptr;
     portSerial.OnLineStatusChange = nullptr;
@@ -81,6 +83,7 @@ void TMainForm::CreateServices() {
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);
     configSession_ = new TConfigDatabaseSession(this, *ubxCommander_);
     sessionControl_ = new TSessionControl(this, portSerial);
+    shareControl_ = new TShareControl(this, *sessionControl_, *sender_);
     messageList_ =
         new TMessageListModel(&MessageSummary, TMessageListModel::kDefaultCapacity, this);
     history_ = std::make_unique<SessionHistory>();

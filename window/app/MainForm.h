@@ -37,6 +37,7 @@ class TReceiverIdentity;
 class TReceiverPage;
 class TRecordPage;
 class TSessionControl;
+class TShareControl;
 class TUbxCommander;
 class TWindowSender;
 
@@ -60,6 +61,8 @@ public:
     void ChoosePort(const QString& name);
     void ChooseBaudRate(const QString& rate);
     void OpenPort();
+    // Shares the live stream at address as the page's "Share" does.
+    void ShareAt(const QString& address);
 
     TSerialPort portSerial;
 
@@ -105,6 +108,8 @@ private:
     TConfigDatabaseSession* configSession_ = nullptr;
     TBaudTasks* baudTasks_ = nullptr;
     TSessionControl* sessionControl_ = nullptr;
+    // Fed by the session's tap; goes before it.
+    TShareControl* shareControl_ = nullptr;
     TReceiveDisplay* receiveDisplay_ = nullptr;
     TReceiverFeed* receiverFeed_ = nullptr;
     TPortWatcher* portWatcher_ = nullptr;

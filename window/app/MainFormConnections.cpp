@@ -18,6 +18,7 @@
 #include "window/parts/ReceiverFeed.h"
 #include "window/parts/ReceiverIdentity.h"
 #include "window/parts/SessionControl.h"
+#include "window/parts/ShareControl.h"
 #include "window/parts/UbxCommander.h"
 
 #include <QDateTime>
@@ -45,6 +46,7 @@ void TMainForm::ConnectParts() {
     connect(tabComPort, &TComPortPage::PortOpened, baudTasks_, &TBaudTasks::ForgetReceiver);
     connect(tabComPort, &TComPortPage::PortOpened, receiverIdentity_, &TReceiverIdentity::Forget);
     connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
+    connect(shareControl_, &TShareControl::Logged, tabComPort, &TComPortPage::Log);
     connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
     connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);
     // A replay and the port after it each start on an empty Messages page

@@ -63,6 +63,10 @@ void TMainForm::OpenPort() {
     tabComPort->OpenPort();
 }
 
+void TMainForm::ShareAt(const QString& address) {
+    tabComPort->ShareAt(address);
+}
+
 void TMainForm::FormCreate() {
     try {
         panels_[1]->setText(RestorePort(portSerial));

@@ -29,7 +29,7 @@ void TMainForm::CreatePages() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     pcZEPOMonitor = new QTabWidget(splitter);
     pcZEPOMonitor->setObjectName("pcZEPOMonitor");
-    tabComPort = new TComPortPage(pcZEPOMonitor, portSerial, *ubxCommander_);
+    tabComPort = new TComPortPage(pcZEPOMonitor, portSerial, *ubxCommander_, *shareControl_);
     pcZEPOMonitor->addTab(tabComPort, "ComPort");
     AddLazyPage("NMEA Standard", [this](QWidget* parent) {
         auto* page = new TNmeaStandardPage(parent, *sender_);

@@ -2,6 +2,7 @@
 
 #include "serial/NetworkSource.h"
 #include "serial/PortNames.h"
+#include "serial/ShareServer.h"
 #include "window/app/MainForm.h"
 #include "window/blocks/ErrorBox.h"
 
@@ -11,6 +12,7 @@ namespace {
 const QString PortOption = QStringLiteral("port");
 const QString BaudOption = QStringLiteral("baud");
 const QString OpenOption = QStringLiteral("open");
+const QString ServeOption = QStringLiteral("serve");
 } // namespace
 
 bool AsksForHelpOrVersion(const QStringList& arguments) {
@@ -37,6 +39,12 @@ void DescribeStartupOptions(QCommandLineParser& parser) {
                       "of 9600.",
                       "N"});
     parser.addOption({OpenOption, "Open the port at start-up, as the Open button does."});
+    parser.addOption({ServeOption,
+                      "Share the received data with other programs over TCP at [ADDR:]PORT "
+                      "(127.0.0.1 when no address is named), as the Share button does. Without a "
+                      "display it runs without a window on the port named by --port, until "
+                      "Ctrl+C.",
+                      "[ADDR:]PORT"});
     // Read before the window starts (HeadlessRecorder.h); listed here for the help.
     parser.addOption({"record",
                       "Record the port named by --port to FILE without a window, at --baud, "
@@ -74,6 +82,14 @@ TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList
                                 rate.toStdString() + "\"");
         options.baudRate = QString::number(value);
     }
+    if (parser.isSet(ServeOption)) {
+        options.serve = parser.value(ServeOption).trimmed();
+        try {
+            ParseShareAddress(options.serve.toStdString());
+        } catch (const EShareAddress& error) {
+            throw EStartupUsage(std::string("--serve ") + error.what());
+        }
+    }
     return options;
 }
 
@@ -82,6 +98,8 @@ void ApplyStartupOptions(TMainForm& window, const TStartupOptions& options) {
         window.ChoosePort(options.port);
     if (!options.baudRate.isEmpty())
         window.ChooseBaudRate(options.baudRate);
+    if (!options.serve.isEmpty())
+        window.ShareAt(options.serve);
     if (options.open)
         RunGuarded(&window, [&window] { window.OpenPort(); });
 }

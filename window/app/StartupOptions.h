@@ -13,6 +13,7 @@ struct TStartupOptions {
     QString port;     // empty: the port restored from the settings store
     QString baudRate; // empty: the page's 9600; else an item of the Baud Rate list
     bool open = false;
+    QString serve; // empty: no sharing; else "[ADDRESS:]PORT" to share at
 };
 
 class EStartupUsage : public std::runtime_error {

@@ -4,6 +4,7 @@
 #include "window/blocks/Controls.h"
 #include "window/blocks/RadioGroup.h"
 #include "window/blocks/TextPane.h"
+#include "window/pages/SharePanel.h"
 #include "window/parts/AutoReconnect.h"
 
 #include <QCheckBox>
@@ -46,8 +47,10 @@ QStringList DesignPortItems() {
 }
 } // namespace
 
-TComPortPage::TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander)
-    : QWidget(parent), portSerial(port), commander_(commander) {
+TComPortPage::TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander,
+                           TShareControl& share)
+    : QWidget(parent), portSerial(port), commander_(commander),
+      share_(new TSharePanel(this, share)) {
     setObjectName("tabComPort");
     CreateControls();
     LayOut();
@@ -144,8 +147,13 @@ void TComPortPage::LayOut() {
     log->addLayout(connection);
     log->addLayout(frames);
     log->addWidget(moComPort, 1);
+    log->addWidget(share_);
 
     auto* page = new QHBoxLayout(this);
     page->addLayout(settings);
     page->addLayout(log, 1);
+}
+
+void TComPortPage::ShareAt(const QString& address) {
+    share_->ShareAt(address);
 }

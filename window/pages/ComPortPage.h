@@ -1,7 +1,7 @@
 #pragma once
 // The "ComPort" page: choice of port and line settings, Open/Close, the
-// data-in LED, the connection log, the bytes-sent label and the two CFG-ANT
-// buttons. Its handlers copy the page into the window's serial port, log the
+// data-in LED, the connection log, the bytes-sent label, the two CFG-ANT
+// buttons and the share panel. Its handlers copy the page into the window's serial port, log the
 // connection and send the CFG-ANT frames through the UBX commander.
 
 #include "protocol/UbxFrame.h"
@@ -22,12 +22,15 @@ class QPushButton;
 class TAutoReconnect;
 class TLedIndicator;
 class TRadioGroup;
+class TShareControl;
+class TSharePanel;
 class TUbxCommander;
 
 class TComPortPage : public QWidget {
     Q_OBJECT
 public:
-    TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander);
+    TComPortPage(QWidget* parent, TSerialPort& port, TUbxCommander& commander,
+                 TShareControl& share);
 
     // Refills the port list with the ports present, COM1 … COM254 by number,
     // then the network sources typed last and "Network source..." to type one.
@@ -53,6 +56,8 @@ public:
 
     // Open and Close enabled as they apply to the connection.
     void ShowConnection(TCommPort connected);
+    // Shares the live stream at address ("[ADDRESS:]PORT") as "Share" does.
+    void ShareAt(const QString& address);
     // A chunk arrived: the data-in LED changes.
     void FlashDataIn();
     // A line at the end of the connection log.
@@ -132,4 +137,5 @@ private:
     QLabel* lblNumSent;
     TLedIndicator* ledDataIn;
     QCheckBox* cbAutoReconnect;
+    TSharePanel* share_;
 };

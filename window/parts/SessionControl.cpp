@@ -5,6 +5,7 @@
 #include "recording/SessionRecorder.h"
 #include "serial/PortNames.h"
 #include "serial/SerialPort.h"
+#include "serial/ShareServer.h"
 #include "window/blocks/ErrorBox.h"
 
 #include <QDateTime>
@@ -46,6 +47,8 @@ TSessionControl::TSessionControl(QWidget* window, TSerialPort& port)
         std::lock_guard lock(recorderMutex_);
         if (recorder_)
             recorder_->Received(data, size);
+        if (share_)
+            share_->Feed(data, size);
     });
     connect(refresh_, &QTimer::timeout, this, [this] { Refresh(); });
     refresh_->start(kRefreshMs);
@@ -67,6 +70,11 @@ void TSessionControl::NoteTraffic(const char* data, std::size_t size) {
 
 QString TSessionControl::FittingSuffix() const {
     return nmeaSeen_ && !ubxSeen_ ? "nmea" : "ubx";
+}
+
+void TSessionControl::SetShareServer(std::shared_ptr<ShareServer> server) {
+    std::lock_guard lock(recorderMutex_);
+    share_ = std::move(server);
 }
 
 TSessionControl::~TSessionControl() {

@@ -25,6 +25,7 @@ class QTimer;
 class QWidget;
 class ReplayPort;
 class SessionRecorder;
+class ShareServer;
 class TSerialPort;
 
 class TSessionControl : public QObject {
@@ -54,6 +55,10 @@ public:
     // The file name extension that fits what the port received since it
     // opened: "ubx" once UBX frames came (or nothing yet), "nmea" for NMEA only.
     QString FittingSuffix() const;
+
+    // The share server is fed every received byte on the reader's thread,
+    // as the recording is; nullptr stops feeding it.
+    void SetShareServer(std::shared_ptr<ShareServer> server);
 
     // Hooks of the port's events.
     void PortOpened();
@@ -115,6 +120,7 @@ private:
     // Shared with the reader thread's tap.
     std::mutex recorderMutex_;
     std::shared_ptr<SessionRecorder> recorder_;
+    std::shared_ptr<ShareServer> share_;
     QString recordingName_;
 
     std::unique_ptr<ReplayPort> replay_;

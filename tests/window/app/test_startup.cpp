@@ -294,6 +294,10 @@ private slots:
                                  << "" << false << "verbose";
         QTest::newRow("value missing") << QStringList{"--port"} << ""
                                        << "" << false << "port";
+        QTest::newRow("share") << QStringList{"--serve", "0.0.0.0:5000"} << ""
+                               << "" << false << "";
+        QTest::newRow("share without port") << QStringList{"--serve", "gps"} << ""
+                                            << "" << false << "--serve \"gps\" is not";
     }
     void commandLineIsReadOrRefusedWithAReason() {
         QFETCH(QStringList, arguments);
@@ -317,7 +321,7 @@ private slots:
         peer.announce("COM7");
         std::unique_ptr<TMainForm> form = ShowFreshWindow();
         QVERIFY(form);
-        ApplyStartupOptions(*form, {"COM7", "115200", true});
+        ApplyStartupOptions(*form, {"COM7", "115200", true, {}});
         QCOMPARE(form->portSerial.IsConnected(), MakeCommPort(7));
         QCOMPARE(form->portSerial.BaudRate(), br115200);
         QCOMPARE(form->StatusPanel(1)->text(), QString("COM7"));
@@ -327,7 +331,7 @@ private slots:
         Named<TComPortPage>(*form, "tabComPort")->ClosePort();
 
         ModalBoxCatcher boxes;
-        ApplyStartupOptions(*form, {"ttyZEPO9", "", true});
+        ApplyStartupOptions(*form, {"ttyZEPO9", "", true, {}});
         QVERIFY(boxes.waitFor(1));
         QVERIFY(boxes.boxes().front().text.startsWith("Cannot connect to ttyZEPO9 ."));
         QCOMPARE(form->portSerial.IsConnected(), spNone);

@@ -1,0 +1,31 @@
+#pragma once
+// The "Share" panel of the ComPort page: the address to share the live
+// stream at ("5000", "0.0.0.0:5000"), "Share" and "Stop Sharing", whether
+// clients may send to the receiver, and how many clients are connected.
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TShareControl;
+
+class TSharePanel : public QGroupBox {
+    Q_OBJECT
+public:
+    TSharePanel(QWidget* parent, TShareControl& share);
+
+    // Shares at address as typed and clicked; a failure shows the error box.
+    void ShareAt(const QString& address);
+
+private:
+    void Toggle();
+    void ShowSharing();
+
+    TShareControl& share_;
+    QLineEdit* edShareAddress;
+    QPushButton* btnShare;
+    QCheckBox* cbShareSend;
+    QLabel* lblShareClients;
+};
