@@ -50,7 +50,7 @@ struct ReceiverSettings {
     std::chrono::milliseconds measurementPeriod{1000};
     bool rtk = false;   // an RTK fixed solution whenever there is a fix
     int generation = 8; // 8, 9 or 10
-    RfConditions rf;    // a jammer, an antenna fault
+    RfConditions rf{};  // a jammer, an antenna fault
 };
 
 class SimulatedReceiver {
