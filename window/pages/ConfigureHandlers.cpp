@@ -72,6 +72,8 @@ void TConfigurePage::Connect() {
 }
 
 void TConfigurePage::ConnectBaudTasks() {
+    // A page built after the receiver was identified shows what was found.
+    lblReceiver->setText(identity_.Text());
     connect(&identity_, &TReceiverIdentity::Identified, lblReceiver, &QLabel::setText);
     connect(btnPollPort, &QPushButton::clicked, this, Guarded(this, [this] { baudTasks_.Poll(); }));
     connect(btnSetBaud, &QPushButton::clicked, this,

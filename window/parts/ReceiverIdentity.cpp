@@ -37,8 +37,7 @@ void TReceiverIdentity::AskForVersion() {
     commander_.Send(ubx::MonVerPoll(), [this](const ubx::TCommandOutcome& outcome) {
         if (outcome.kind == ubx::TAnswerKind::Answered)
             return; // learnt through Settled, which came first
-        emit Identified("The receiver did not answer MON-VER: configured through the legacy "
-                        "CFG messages");
+        Say("The receiver did not answer MON-VER: configured through the legacy CFG messages");
         const std::vector<TThen> waiting = std::exchange(waiting_, {});
         for (const TThen& then : waiting)
             RunGuarded(window_, [&] { then(ubx::TReceiverGeneration{}); });
@@ -47,13 +46,18 @@ void TReceiverIdentity::AskForVersion() {
 
 void TReceiverIdentity::Forget() {
     known_.reset();
-    emit Identified({});
+    Say({});
 }
 
 void TReceiverIdentity::Learn(const ubx::TReceiverGeneration& generation) {
     known_ = generation;
-    emit Identified(QString::fromStdString(generation.Text()));
+    Say(QString::fromStdString(generation.Text()));
     const std::vector<TThen> waiting = std::exchange(waiting_, {});
     for (const TThen& then : waiting)
         RunGuarded(window_, [&] { then(generation); });
+}
+
+void TReceiverIdentity::Say(const QString& text) {
+    text_ = text;
+    emit Identified(text);
 }

@@ -29,6 +29,8 @@ public:
     // takes; it is asked again by the next task.
     void WhenKnown(TThen then);
     void Forget();
+    // What Identified said last; empty while nothing is known.
+    const QString& Text() const { return text_; }
 
 signals:
     // "Generation 9 receiver, protocol 27.31: configured through the
@@ -39,9 +41,11 @@ private:
     // Throws the port's error when it is not open.
     void AskForVersion();
     void Learn(const ubx::TReceiverGeneration& generation);
+    void Say(const QString& text);
 
     QWidget* window_;
     TUbxCommander& commander_;
     std::optional<ubx::TReceiverGeneration> known_;
     std::vector<TThen> waiting_; // while MON-VER is asked for
+    QString text_;
 };
