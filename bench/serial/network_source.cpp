@@ -16,6 +16,7 @@
 #include "tests/support/LossyWriter.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -95,6 +96,11 @@ Outcome Component(std::chrono::seconds duration, std::uint32_t delayMs) {
     source.OnReceive = [&](TSerialPort*, const std::string& chunk) {
         check.Take(chunk.data(), chunk.size());
     };
+    // Ends each wait for events at least this often, to see the peer done.
+    // (processEvents with a time limit never waits: it would spin and its
+    // CPU would count against the port.)
+    QTimer tick;
+    tick.start(10);
     const Outcome outcome = Run(
         duration,
         [&](int port) {
@@ -102,7 +108,7 @@ Outcome Component(std::chrono::seconds duration, std::uint32_t delayMs) {
             source.SetPort(spCustom);
             source.Open();
         },
-        check, [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10); });
+        check, [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); });
     source.Close();
     return outcome;
 }
