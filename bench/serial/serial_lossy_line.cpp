@@ -21,6 +21,7 @@
 #include "tests/support/ScratchEnvironment.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -81,8 +82,13 @@ Outcome Component(PtyPeer& peer, std::size_t rate, std::chrono::seconds duration
         check.Take(chunk.data(), chunk.size());
     };
     port.Open();
+    // Wakes each wait for events at least this often, to see the writer
+    // done: processEvents with a time limit never waits, and its spinning
+    // took a whole core from the port's reader on this 2-core machine.
+    QTimer tick;
+    tick.start(10);
     const Outcome outcome = Run(peer, rate, duration, check, [] {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     });
     port.Close();
     return outcome;

@@ -13,6 +13,7 @@
 #include "tests/support/ScratchEnvironment.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -119,8 +120,13 @@ Result Component(PtyPeer& peer, std::size_t pace, std::uint32_t delayMs) {
         delivery.Take(chunk.data(), chunk.size());
     };
     port.Open();
+    // Wakes each wait for events at least this often, to see the writer
+    // done: processEvents with a time limit never waits, and its spinning
+    // took a whole core from the port's reader on this 2-core machine.
+    QTimer tick;
+    tick.start(10);
     const Result result = Measure(peer, pace, delivery, [] {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     });
     port.Close();
     return result;
