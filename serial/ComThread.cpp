@@ -44,22 +44,22 @@ bool TComThread::DeviceGone() {
     return deviceGone_;
 }
 
-void TComThread::NotifyDeviceGone() {
+void TComThread::Raise(bool& flag) {
     std::lock_guard lock(wakeMutex_);
-    deviceGone_ = true;
+    flag = true;
     wake_.notify_all();
+}
+
+void TComThread::NotifyDeviceGone() {
+    Raise(deviceGone_);
 }
 
 void TComThread::NotifyChunkReady() {
-    std::lock_guard lock(wakeMutex_);
-    chunkReady_ = true;
-    wake_.notify_all();
+    Raise(chunkReady_);
 }
 
 void TComThread::NotifyLinkUp() {
-    std::lock_guard lock(wakeMutex_);
-    linkUp_ = true;
-    wake_.notify_all();
+    Raise(linkUp_);
 }
 
 void TComThread::TellLinkUp() {

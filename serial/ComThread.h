@@ -38,6 +38,8 @@ protected:
 private:
     bool StopRequested();
     bool DeviceGone();
+    // Sets one of the flags below and wakes the loop.
+    void Raise(bool& flag);
     void NotifyDeviceGone();
     void NotifyChunkReady();
     void NotifyLinkUp();

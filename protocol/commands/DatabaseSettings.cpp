@@ -23,12 +23,16 @@ std::string MsgOutName(std::string_view messageName) {
     return name;
 }
 
-std::map<std::uint32_t, std::uint64_t> ValuesOf(std::span<const std::uint8_t> answer) {
+std::map<std::uint32_t, std::uint64_t> ValueMap(std::span<const TConfigValue> given) {
     std::map<std::uint32_t, std::uint64_t> values;
-    if (const auto read = ReadCfgValGet(answer))
-        for (const TConfigValue& value : read->values)
-            values[value.key] = value.value;
+    for (const TConfigValue& value : given)
+        values[value.key] = value.value;
     return values;
+}
+
+std::map<std::uint32_t, std::uint64_t> ValuesOf(std::span<const std::uint8_t> answer) {
+    const auto read = ReadCfgValGet(answer);
+    return read ? ValueMap(read->values) : std::map<std::uint32_t, std::uint64_t>{};
 }
 
 TUBXPacket PollRam(std::span<const std::uint32_t> keys) {
@@ -102,9 +106,7 @@ std::optional<TCfgRate> RateOfValGet(std::span<const std::uint8_t> answer) {
 }
 
 std::optional<TCfgRate> RateOfValues(std::span<const TConfigValue> given) {
-    std::map<std::uint32_t, std::uint64_t> values;
-    for (const TConfigValue& value : given)
-        values[value.key] = value.value;
+    const auto values = ValueMap(given);
     const auto& keys = RateKeys();
     if (!values.contains(keys[0]) || !values.contains(keys[1]))
         return std::nullopt;
