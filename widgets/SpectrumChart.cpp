@@ -116,7 +116,7 @@ void TSpectrumChart::paintEvent(QPaintEvent*) {
     const QRectF plot = PlotArea();
     const QColor text = palette().color(stale_ ? QPalette::Dark : QPalette::Text);
     painter.setPen(text);
-    painter.drawText(QRectF(kScaleWidth, 0, plot.width(), fontMetrics().height()),
+    painter.drawText(QRectF(kScaleWidth + 8, 0, plot.width() - 8, fontMetrics().height()),
                      Qt::AlignLeft | Qt::AlignVCenter, title_);
     DrawGrid(painter, plot);
     if (points_.size() < 2)

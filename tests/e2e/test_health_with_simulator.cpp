@@ -5,7 +5,8 @@
 // spectrum's peak at its frequency, and the Receiver page's chart draws each
 // satellite's L1 and L2 signals side by side; many messages at 9600 baud fill UART1's
 // transmit buffer and the page says what to do. With ZEPO_SCREENSHOT_DIR set
-// the jammed page is saved there as health-page.png.
+// the jammed page is saved there as health-page.png, and at 1600 x 1000 as
+// health-page-1600x1000.png.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
@@ -149,6 +150,9 @@ void Jammed(TMainForm& form) {
     if (const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR"); !folder.isEmpty()) {
         QTest::qWait(3000);
         form.grab().save(folder + "/health-page.png");
+        form.resize(1600, 1000);
+        QTest::qWait(1500);
+        form.grab().save(folder + "/health-page-1600x1000.png");
     }
 }
 

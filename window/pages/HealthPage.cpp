@@ -8,6 +8,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -107,13 +108,14 @@ void THealthPage::LayOut(TValuePanel::Clock clock) {
     spectrumColumn_ = new QVBoxLayout(spectra);
     spectrumColumn_->setContentsMargins(0, 0, 0, 0);
 
-    auto* top = new QSplitter(Qt::Horizontal, this);
-    top->addWidget(valueColumn);
-    top->addWidget(middle);
-    top->addWidget(spectra);
-    top->setStretchFactor(0, 0);
-    top->setStretchFactor(1, 1);
-    top->setStretchFactor(2, 2);
+    // The spectra, which come with the first report, take most of the width
+    // whenever they come.
+    auto* top = new QWidget(this);
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addWidget(valueColumn, 0);
+    topLayout->addWidget(middle, 2);
+    topLayout->addWidget(spectra, 3);
 
     signalRows_ = new TSignalTableModel(this);
     tvSignals = MakeSortedTable(this, "tvSignals", signalRows_, TSignalTableModel::SortRole,
