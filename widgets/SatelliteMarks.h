@@ -9,6 +9,10 @@
 
 enum class TConstellation { Gps, Glonass, Galileo, BeiDou, Qzss, Sbas, Other };
 
+// The band of one signal of a satellite; Any for a satellite drawn as one
+// (its strongest signal).
+enum class TSignalBand { Any, L1, L2, L5, E6 };
+
 inline constexpr int kConstellationCount = 7;
 
 struct TSatelliteMark {
@@ -19,6 +23,7 @@ struct TSatelliteMark {
     double Cn0 = 0;       // dBHz; 0: not tracked
     bool Used = false;    // used in the fix
     bool Stale = false;   // not reported for a while: drawn grey
+    TSignalBand Band = TSignalBand::Any;
 };
 
 using TSatelliteMarks = std::vector<TSatelliteMark>;

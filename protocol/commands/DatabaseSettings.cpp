@@ -118,6 +118,14 @@ std::optional<TCfgRate> RateOfValues(std::span<const TConfigValue> given) {
     return rate;
 }
 
+TUBXPacket RatePoll(bool database) {
+    return database ? RateValGet() : CfgRatePoll();
+}
+
+std::optional<TCfgRate> RateOfAnswer(bool database, std::span<const std::uint8_t> answer) {
+    return database ? RateOfValGet(answer) : ReadCfgRate(answer);
+}
+
 TUBXPacket MessageRateValGet(std::string_view messageName) {
     return PollRam(CheckedRateKeys(messageName));
 }
@@ -130,6 +138,16 @@ TUBXPacket MessageRateValSet(std::string_view messageName, const TMessageRates& 
         if (keys[port] != 0)
             values.push_back({keys[port], rates[port]});
     return CfgValSet(kLayerRam, values);
+}
+
+TUBXPacket MessageRateValSetOn(std::string_view messageName, std::size_t port, std::uint8_t rate) {
+    CheckedRateKeys(messageName);
+    const std::uint32_t key = MessageRateKeys(messageName).at(port);
+    if (key == 0)
+        throw EConfigError(std::string(messageName) + " has no output rate on " +
+                           kMsgRatePorts.at(port) + " in the configuration database");
+    const TConfigValue value[] = {{key, rate}};
+    return CfgValSet(kLayerRam, value);
 }
 
 std::optional<TMessageRates> MessageRatesOfValGet(std::span<const std::uint8_t> answer,

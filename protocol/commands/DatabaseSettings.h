@@ -32,11 +32,18 @@ TUBXPacket RateValSet(const TCfgRate& rate);
 // measurement are given.
 std::optional<TCfgRate> RateOfValGet(std::span<const std::uint8_t> answer);
 std::optional<TCfgRate> RateOfValues(std::span<const TConfigValue> values);
+// The navigation rate's poll, and its answer read, in the database's keys or
+// the legacy CFG-RATE.
+TUBXPacket RatePoll(bool database);
+std::optional<TCfgRate> RateOfAnswer(bool database, std::span<const std::uint8_t> answer);
 
 // Throws EConfigError for a message without CFG-MSGOUT keys.
 TUBXPacket MessageRateValGet(std::string_view messageName);
 using TMessageRates = decltype(TCfgMsg::rates);
 TUBXPacket MessageRateValSet(std::string_view messageName, const TMessageRates& rates);
+// The message's rate on one port of kMsgRatePorts alone; throws
+// EConfigError where the database has no key for it.
+TUBXPacket MessageRateValSetOn(std::string_view messageName, std::size_t port, std::uint8_t rate);
 std::optional<TMessageRates> MessageRatesOfValGet(std::span<const std::uint8_t> answer,
                                                   std::string_view messageName);
 

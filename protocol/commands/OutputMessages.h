@@ -15,3 +15,5 @@ struct TOutputMessage {
 };
 
 std::span<const TOutputMessage> OutputMessages();
+// The message of that name; throws std::out_of_range for a name not listed.
+const TOutputMessage& OutputMessage(std::string_view name);

@@ -86,6 +86,10 @@ TUBXPacket CfgMsgSet(const TCfgMsg& rates) {
     return MakeUbxPacket(kClassCfg, kIdCfgMsg, std::move(payload));
 }
 
+TUBXPacket CfgMsgSetOnLine(std::uint8_t msgClass, std::uint8_t msgId, std::uint8_t rate) {
+    return MakeUbxPacket(kClassCfg, kIdCfgMsg, {msgClass, msgId, rate});
+}
+
 TUBXPacket CfgCfg(TCfgAction action, std::uint8_t deviceMask) {
     const bool save = action == TCfgAction::Save;
     const bool clear = action == TCfgAction::Default;

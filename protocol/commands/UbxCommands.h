@@ -88,6 +88,8 @@ TUBXPacket CfgRatePoll();
 TUBXPacket CfgRateSet(const TCfgRate& rate);
 TUBXPacket CfgMsgPoll(std::uint8_t msgClass, std::uint8_t msgId);
 TUBXPacket CfgMsgSet(const TCfgMsg& rates);
+// The message's rate on the port the command arrives on alone.
+TUBXPacket CfgMsgSetOnLine(std::uint8_t msgClass, std::uint8_t msgId, std::uint8_t rate);
 TUBXPacket CfgCfg(TCfgAction action, std::uint8_t deviceMask = kAllDevices);
 TUBXPacket CfgRst(TStartKind kind);
 TUBXPacket MonVerPoll();

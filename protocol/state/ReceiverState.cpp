@@ -127,17 +127,24 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         FoldGsvPart(*d.GsvPart, nowSeconds);
     if (d.Used)
         MarkUsed(*d.Used);
-    FoldHealth(d);
+    FoldHealth(d, nowSeconds);
     // Named, not decoded: a damaged GSA of the run does not end it.
     inGsaRun_ = name.ends_with("GSA");
 }
 
-void ReceiverState::FoldHealth(const Decoded& d) {
+void ReceiverState::FoldHealth(const Decoded& d, double nowSeconds) {
     ReceiverHealth& health = now_.Health;
     if (d.Spectra)
         health.Spectra = d.Spectra;
-    if (d.RfBlocks)
-        health.RfBlocks = d.RfBlocks;
+    if (d.RfBlocks) {
+        const bool monHw = d.Name == "MON-HW";
+        if (!monHw)
+            monRfAt_ = nowSeconds;
+        if (!monHw || !monRfAt_ || nowSeconds - *monRfAt_ >= TrackedSatellite::kGoneSeconds) {
+            health.RfBlocks = d.RfBlocks;
+            ++health.RfBlockReports;
+        }
+    }
     if (d.Comms)
         health.Comms = d.Comms;
     if (d.System)

@@ -42,10 +42,13 @@ struct TrackedSatellite : SatelliteInView {
     bool Stale = false;
 };
 
-// The latest health report of each kind; RF blocks from MON-RF or MON-HW.
+// The latest health report of each kind; RF blocks from MON-RF, or from
+// MON-HW while no MON-RF came for TrackedSatellite::kGoneSeconds (a receiver
+// sending both reports its blocks in MON-RF, its L1 front end alone in MON-HW).
 struct ReceiverHealth {
     std::optional<std::vector<RfSpectrum>> Spectra;
     std::optional<std::vector<RfBlockStatus>> RfBlocks;
+    std::uint64_t RfBlockReports = 0; // how many were taken into RfBlocks
     std::optional<CommsReport> Comms;
     std::optional<SystemLoad> System;
     std::optional<std::vector<SignalInView>> Signals;
@@ -111,7 +114,7 @@ private:
     std::size_t TypeOf(const std::string& name);
     static void Count(Counter& c, bool checksumWrong, double nowSeconds);
     void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
-    void FoldHealth(const Decoded& decoded);
+    void FoldHealth(const Decoded& decoded, double nowSeconds);
     void FoldGsvPart(const SatellitePart& part, double nowSeconds);
     void ReplaceSatellites(Coverage systems, const std::vector<SatelliteInView>& satellites,
                            double nowSeconds);
@@ -123,6 +126,7 @@ private:
     EpochFix epoch_;
     std::vector<HeldSatellite> satellites_;              // in report order
     std::optional<double> reportedAt_;                   // the last satellite report
+    std::optional<double> monRfAt_;                      // the last MON-RF
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
     bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
     std::map<std::string, GsvSeries> gsv_;                   // by talker

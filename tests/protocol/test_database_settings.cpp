@@ -64,6 +64,11 @@ TEST(DatabaseSettings, AnswersReadIntoTheLegacyRecords) {
     EXPECT_EQ(gsv->layers, kLayerRam);
     EXPECT_EQ(gsv->values.size(), 5u); // no key for Port 5
     EXPECT_EQ(MessageRatesOfValGet(answer(gsv->values), "GSV"), (TMessageRates{1, 2, 3, 4, 5, 0}));
+    const auto span = ReadCfgValSet(MessageRateValSetOn("MON-SPAN", 1, 1).PayLoad); // on UART1
+    ASSERT_TRUE(span && span->values.size() == 1);
+    EXPECT_EQ(std::pair(span->values[0].key, span->values[0].value),
+              std::pair(std::uint32_t{0x2091038c}, std::uint64_t{1}));
+    EXPECT_THROW(MessageRateValSetOn("GGA", 5, 1), EConfigError) << "no key on Port 5";
 
     const auto port = Uart1OfValGet(answer({{ConfigKeyId("CFG-UART1-BAUDRATE"), 38400},
                                             {ConfigKeyId("CFG-UART1INPROT-UBX"), 1},

@@ -288,5 +288,8 @@ TEST(ReceiverState, HealthIsTheLatestEachReportGave) {
     EXPECT_FALSE(health.Signals);
     std::string hw(60, '\0'); // MON-HW, antenna shorted
     hw[20] = 3;
-    EXPECT_EQ(mon(0x09, hw, 1).RfBlocks->at(0).Antenna, AntennaStatus::Short);
+    const ReceiverHealth beside = mon(0x09, hw, 1);
+    EXPECT_EQ(beside.RfBlocks->at(0).Jamming, JammingState::Warning) << "MON-RF's blocks kept";
+    EXPECT_EQ(beside.RfBlockReports, health.RfBlockReports);
+    EXPECT_EQ(mon(0x09, hw, 11).RfBlocks->at(0).Antenna, AntennaStatus::Short) << "MON-RF gone";
 }

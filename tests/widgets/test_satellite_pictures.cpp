@@ -38,6 +38,7 @@ private slots:
     void skyPlotDrawsEachSatelliteWhereItIs();
     void skyPlotLabelsNeverOverlap();
     void signalChartBarsFollowCn0InGroups();
+    void signalChartSetsASatellitesBandsSideBySide();
 };
 
 void TestSatellitePictures::skyPlotPlacesNorthUpEastRight() {
@@ -161,6 +162,29 @@ void TestSatellitePictures::signalChartBarsFollowCn0InGroups() {
         const QPoint above(bar.center().x(), bar.top() - 4);
         QVERIFY(Distance(image.pixelColor(above), background) < 40);
     }
+}
+
+// Two bands of GPS 5 and one of GPS 9: GPS 5's bars share its place, L1
+// first, without overlap, each as high as its own C/N0; GPS 9 comes after.
+void TestSatellitePictures::signalChartSetsASatellitesBandsSideBySide() {
+    TSignalChart chart;
+    chart.resize(400, 200);
+    TSatelliteMark l2{TConstellation::Gps, 5, 0, 0, 30, true};
+    l2.Band = TSignalBand::L2;
+    TSatelliteMark l1{TConstellation::Gps, 5, 0, 0, 45, true};
+    l1.Band = TSignalBand::L1;
+    TSatelliteMark other{TConstellation::Gps, 9, 0, 0, 40, true};
+    other.Band = TSignalBand::L1;
+    chart.SetSatellites({l2, other, l1});
+    const QRectF first = chart.BarOf(TConstellation::Gps, 5, TSignalBand::L1);
+    const QRectF second = chart.BarOf(TConstellation::Gps, 5, TSignalBand::L2);
+    const QRectF next = chart.BarOf(TConstellation::Gps, 9, TSignalBand::L1);
+    QCOMPARE(chart.BarOf(TConstellation::Gps, 5), first);
+    QVERIFY(first.right() <= second.left() + 0.01);
+    QVERIFY(second.left() - first.right() < 1);
+    QVERIFY(second.right() < next.left());
+    QCOMPARE_LT(std::abs(first.height() / second.height() - 45.0 / 30), 0.01);
+    QVERIFY(chart.BarOf(TConstellation::Gps, 9, TSignalBand::L2).isEmpty());
 }
 
 QTEST_MAIN(TestSatellitePictures)

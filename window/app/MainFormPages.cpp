@@ -12,6 +12,7 @@
 #include "window/pages/ComPortPage.h"
 #include "window/pages/ConfigurationPage.h"
 #include "window/pages/ConfigurePage.h"
+#include "window/pages/HealthPage.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
 #include "window/pages/NmeaPubxPage.h"
@@ -65,6 +66,12 @@ void TMainForm::CreatePages() {
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     AddLazyPage("History", [this](QWidget* parent) { return new THistoryPage(parent, *history_); });
+    AddLazyPage("Health", [this](QWidget* parent) {
+        auto* page = new THealthPage(parent, *ubxCommander_, *receiverIdentity_);
+        page->Show(receiverFeed_->Snapshot(), receiverFeed_->EverRefreshed());
+        connect(receiverFeed_, &TReceiverFeed::StateRedrawn, page, &THealthPage::Show);
+        return page;
+    });
     pcZEPOMonitor->setCurrentWidget(tabUBX);
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this, Guarded(this, [this] {
                 if (auto* page = qobject_cast<TLazyPage*>(pcZEPOMonitor->currentWidget()))

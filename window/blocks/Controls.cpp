@@ -3,9 +3,12 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QVBoxLayout>
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
@@ -82,4 +85,36 @@ QWidget* WithLabelUnder(QWidget* parent, QWidget* control, QLabel* label) {
     layout->addWidget(control);
     layout->addWidget(label);
     return column;
+}
+
+QTableView* MakeSortedTable(QWidget* parent, const QString& name, QAbstractItemModel* rows,
+                            int sortRole, int sortColumn) {
+    auto* sorted = new QSortFilterProxyModel(parent);
+    sorted->setSourceModel(rows);
+    sorted->setSortRole(sortRole);
+    auto* table = new QTableView(parent);
+    table->setObjectName(name);
+    table->setModel(sorted);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->setSortingEnabled(true);
+    table->sortByColumn(sortColumn, Qt::AscendingOrder);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
+}
+
+QLabel* MakeWarningLabel(QWidget* parent, const QString& name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    label->setStyleSheet("QLabel { color: #a00000; font-weight: bold; }");
+    label->hide();
+    return label;
 }

@@ -5,11 +5,13 @@
 #include <QColor>
 #include <QStringList>
 
+class QAbstractItemModel;
 class QComboBox;
 class QFont;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
@@ -30,6 +32,18 @@ QFont FixedPitchFont();
 
 // Fills the widget's background with colour.
 void SetBackground(QWidget* widget, const QColor& colour);
+
+// A read-only table of rows, one selected at a time, sorted by a click on a
+// column's header by sortRole (numbers as numbers), at first by sortColumn;
+// rows keep their height so frequent updates never re-measure them, and the
+// columns share the table's width.
+QTableView* MakeSortedTable(QWidget* parent, const QString& name, QAbstractItemModel* rows,
+                            int sortRole, int sortColumn);
+
+// Says what is wrong across a page above everything, bold and red, wrapped,
+// its lines whole while the rest gives way; hidden until there is something
+// to say.
+QLabel* MakeWarningLabel(QWidget* parent, const QString& name);
 
 // A column holding control with label printed under it.
 QWidget* WithLabelUnder(QWidget* parent, QWidget* control, QLabel* label);

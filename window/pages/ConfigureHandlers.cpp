@@ -99,16 +99,14 @@ void TConfigurePage::SendShowingIn(QLabel* answer, const TUBXPacket& command) {
 void TConfigurePage::PollRateClicked() {
     identity_.WhenKnown([this](const ubx::TReceiverGeneration& receiver) {
         const bool database = receiver.configurationDatabase;
-        const TUBXPacket poll = database ? ubx::RateValGet() : ubx::CfgRatePoll();
-        commander_.Send(poll, [this, database](const ubx::TCommandOutcome& outcome) {
-            lblRateAnswer->setText(OutcomeText(outcome));
-            const auto rate =
-                database ? ubx::RateOfValGet(outcome.answer) : ubx::ReadCfgRate(outcome.answer);
-            if (rate) {
-                spMeasRate->setValue(rate->measRateMs);
-                spNavRate->setValue(rate->navRate);
-            }
-        });
+        commander_.Send(ubx::RatePoll(database),
+                        [this, database](const ubx::TCommandOutcome& outcome) {
+                            lblRateAnswer->setText(OutcomeText(outcome));
+                            if (const auto rate = ubx::RateOfAnswer(database, outcome.answer)) {
+                                spMeasRate->setValue(rate->measRateMs);
+                                spNavRate->setValue(rate->navRate);
+                            }
+                        });
     });
 }
 

@@ -2,56 +2,16 @@
 
 #include "widgets/SignalChart.h"
 #include "widgets/SkyPlot.h"
+#include "window/blocks/Controls.h"
 #include "window/blocks/SatelliteTableModel.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
-
-namespace {
-// Sorted by a click on a column's header, numbers as numbers; rows keep
-// their height so ten updates a second never re-measure them.
-QTableView* MakeSatelliteTable(QWidget* parent, TSatelliteTableModel* rows) {
-    auto* sorted = new QSortFilterProxyModel(parent);
-    sorted->setSourceModel(rows);
-    sorted->setSortRole(TSatelliteTableModel::SortRole);
-    auto* table = new QTableView(parent);
-    table->setObjectName("tvSatellites");
-    table->setModel(sorted);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
-    table->setSortingEnabled(true);
-    table->sortByColumn(TSatelliteTableModel::colConstellation, Qt::AscendingOrder);
-    // The columns share the page's width.
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    return table;
-}
-
-// Says when the line cannot carry what the receiver is asked to send; across
-// the page above everything, wrapped, hidden while there is nothing to say.
-QLabel* MakeLineWarning(QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName("lbLineWarning");
-    label->setWordWrap(true);
-    // Its lines whole, the pictures and table giving way.
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    policy.setHeightForWidth(true);
-    label->setSizePolicy(policy);
-    label->setStyleSheet("QLabel { color: #a00000; font-weight: bold; }");
-    label->hide();
-    return label;
-}
-} // namespace
 
 TReceiverPage::TReceiverPage(QWidget* parent, TValuePanel::Clock clock) : QWidget(parent) {
     setObjectName("tabReceiver");
@@ -89,7 +49,9 @@ void TReceiverPage::LayOut(TValuePanel::Clock clock) {
     pbSignals = new TSignalChart(this);
     pbSignals->setObjectName("pbSignals");
     satelliteRows_ = new TSatelliteTableModel(this);
-    tvSatellites = MakeSatelliteTable(this, satelliteRows_);
+    tvSatellites =
+        MakeSortedTable(this, "tvSatellites", satelliteRows_, TSatelliteTableModel::SortRole,
+                        TSatelliteTableModel::colConstellation);
 
     // On top the fix panel as wide as it needs, the sky plot about as wide as
     // the row is high, and the signal chart taking the extra width; the
@@ -117,7 +79,7 @@ void TReceiverPage::LayOut(TValuePanel::Clock clock) {
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    lbLineWarning = MakeLineWarning(this);
+    lbLineWarning = MakeWarningLabel(this, "lbLineWarning");
     layout->addWidget(lbLineWarning);
     layout->addWidget(pictureAndTable);
 }
@@ -157,6 +119,45 @@ QString UtcText(const protocol::UtcTime& utc) {
     return text;
 }
 
+TConstellation Drawn(protocol::Constellation system);
+
+TSignalBand BandOf(protocol::RfBand band) {
+    switch (band) {
+    case protocol::RfBand::L1:
+        return TSignalBand::L1;
+    case protocol::RfBand::L2:
+        return TSignalBand::L2;
+    case protocol::RfBand::L5:
+        return TSignalBand::L5;
+    case protocol::RfBand::E6:
+        return TSignalBand::E6;
+    default:
+        return TSignalBand::Any;
+    }
+}
+
+// A bar per band of each satellite: the strongest of its signals there
+// (GPS L2 CL and CM, Galileo E1 C and B share one).
+TSatelliteMarks SignalMarks(const std::vector<protocol::SignalInView>& signalsInView, bool stale) {
+    TSatelliteMarks marks;
+    for (const protocol::SignalInView& signal : signalsInView) {
+        const TConstellation constellation = Drawn(signal.System);
+        const TSignalBand band = BandOf(signal.Band);
+        const auto same = std::find_if(marks.begin(), marks.end(), [&](const TSatelliteMark& mark) {
+            return mark.Constellation == constellation && mark.Number == signal.Number &&
+                   mark.Band == band;
+        });
+        TSatelliteMark& mark = same != marks.end() ? *same : marks.emplace_back();
+        mark.Constellation = constellation;
+        mark.Number = signal.Number;
+        mark.Band = band;
+        mark.Cn0 = std::max(mark.Cn0, static_cast<double>(signal.Cn0DbHz));
+        mark.Used = mark.Used || signal.Used;
+        mark.Stale = stale;
+    }
+    return marks;
+}
+
 TConstellation Drawn(protocol::Constellation system) {
     switch (system) {
     case protocol::Constellation::Gps:
@@ -185,8 +186,12 @@ void TReceiverPage::Show(const protocol::ReceiverSnapshot& snapshot,
         pnlFix->SetValue("lbFixTime", UtcText(*snapshot.Utc));
     if (fresh.Fix || fresh.Satellites)
         ShowFix(snapshot);
+    const bool signalsChanged = SignalsChanged(snapshot, fresh);
     if (fresh.Satellites || SatellitesAged(snapshot.Satellites))
         ShowSatellites(snapshot.Satellites);
+    else if (signalsChanged)
+        pbSignals->SetSatellites(drawnSignals_.first ? SignalMarks(signals_, drawnSignals_.second)
+                                                     : satelliteMarks_);
     if (fixLost) {
         for (const char* name : {"lbFixLatitude", "lbFixLongitude", "lbFixHeightMsl",
                                  "lbFixHeightEllipsoid", "lbFixDop", "lbFixSpeed", "lbFixAccuracy"})
@@ -265,8 +270,24 @@ void TReceiverPage::ShowSatellites(const std::vector<protocol::TrackedSatellite>
                          satellite.Stale});
     }
     pbSky->SetSatellites(marks);
-    pbSignals->SetSatellites(marks);
+    pbSignals->SetSatellites(drawnSignals_.first ? SignalMarks(signals_, drawnSignals_.second)
+                                                 : marks);
     satelliteRows_->SetSatellites(satellites);
+    satelliteMarks_ = std::move(marks);
+}
+
+bool TReceiverPage::SignalsChanged(const protocol::ReceiverSnapshot& snapshot,
+                                   const TReceiverFeed::TFresh& fresh) {
+    const auto now = pnlFix->Now();
+    if (fresh.Signals && snapshot.Health.Signals) {
+        signals_ = *snapshot.Health.Signals;
+        signalsAt_ = now;
+    }
+    const std::chrono::duration<double> age =
+        signalsAt_ ? now - *signalsAt_ : std::chrono::duration<double>::max();
+    const std::pair<bool, bool> drawn(age.count() < protocol::TrackedSatellite::kGoneSeconds,
+                                      age.count() >= protocol::TrackedSatellite::kStaleSeconds);
+    return std::exchange(drawnSignals_, drawn) != drawn || (fresh.Signals && drawn.first);
 }
 
 void TReceiverPage::ShowAge() {

@@ -30,6 +30,10 @@ void TReceiverFeed::TFresh::Note(const protocol::Decoded& decoded) {
     Motion |= decoded.Motion.has_value();
     Accuracy |= decoded.Accuracy.has_value();
     Satellites |= decoded.Satellites || decoded.GsvPart || decoded.Used;
+    Spectra |= decoded.Spectra.has_value();
+    Comms |= decoded.Comms.has_value();
+    System |= decoded.System.has_value();
+    Signals |= decoded.Signals.has_value();
 }
 
 TReceiverFeed::TStamp TReceiverFeed::Now() const {

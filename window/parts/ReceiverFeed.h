@@ -56,6 +56,8 @@ public:
     struct TFresh {
         bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
              Accuracy = false, Satellites = false;
+        // The receiver's health reports; RF blocks are counted in the snapshot.
+        bool Spectra = false, Comms = false, System = false, Signals = false;
         void Note(const protocol::Decoded& decoded);
     };
 
