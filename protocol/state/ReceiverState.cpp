@@ -74,7 +74,20 @@ void ReceiverState::Count(Counter& c, bool checksumWrong, double nowSeconds) {
         ++c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(c.Second - second)];
 }
 
+void ReceiverState::EndEpoch() {
+    const std::optional<double> time = TimeOfDay(now_.Utc);
+    if (!time || time == endedTime_)
+        return;
+    endedTime_ = time;
+    ended_ = now_; // its values alone
+    ++epochsEnded_;
+}
+
 void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double nowSeconds) {
+    const std::optional<double> timeOfDay = TimeOfDay(d.Utc);
+    // A message of the next epoch: the open one ends before it changes anything.
+    if ((d.Fix || timeOfDay) && epoch_.Begins(name, timeOfDay))
+        EndEpoch();
     if (d.Utc) {
         UtcTime& utc = now_.Utc ? *now_.Utc : now_.Utc.emplace();
         if (d.Utc->Year) {
@@ -96,7 +109,7 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         Update(position.HeightEllipsoidM, d.Position->HeightEllipsoidM);
         Update(position.HeightMslM, d.Position->HeightMslM);
     }
-    if (const std::optional<double> timeOfDay = TimeOfDay(d.Utc); d.Fix || timeOfDay) {
+    if (d.Fix || timeOfDay) {
         const bool lost = epoch_.Take(name, timeOfDay, d.Fix);
         now_.Fix = epoch_.Current();
         if (lost)

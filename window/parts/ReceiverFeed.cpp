@@ -75,11 +75,16 @@ void TReceiverFeed::Flush() {
 
 void TReceiverFeed::EndOfStream() {
     Flush();
+    state_.EndEpoch();
+    fixesAdded_ |= epochFixes_.TakeEnded(state_, positions_);
     framerOrigin_ = streamBytes_;
 }
 
 void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
+    positions_.Clear();
+    epochFixes_.Restart();
+    fixesAdded_ = true;
     fresh_ = {};
     everRefreshed_ = {};
     lastSeenMs_.clear();
@@ -95,6 +100,7 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     // Values only: the Messages page writes the fields of the rows it shows.
     const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
+    fixesAdded_ |= epochFixes_.TakeEnded(state_, positions_);
     fresh_.Note(decoded);
     everRefreshed_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
@@ -118,6 +124,10 @@ void TReceiverFeed::Redraw() {
     emit StateRedrawn(snapshot, fresh_);
     fresh_ = {};
     emit TypesCounted(TypesOf(snapshot));
+    if (fixesAdded_) {
+        fixesAdded_ = false;
+        emit FixesAdded();
+    }
 }
 
 protocol::ReceiverSnapshot TReceiverFeed::Snapshot() const {

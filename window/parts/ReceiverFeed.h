@@ -13,8 +13,15 @@
 //
 // The port hands over a flood in bounded chunks, so every chunk is decoded
 // whole.
+//
+// The feed keeps the session's fixes, one per navigation epoch (the state's
+// ended epochs, timed by the receiver): they go when the picture starts
+// afresh (a replay, or the port after one), not when the port reconnects,
+// so a drive's track outlasts a lost cable.
 
 #include "protocol/framing/Framer.h"
+#include "protocol/history/EpochFixes.h"
+#include "protocol/history/PositionHistory.h"
 #include "protocol/state/ReceiverState.h"
 #include "serial/ReadMarks.h"
 
@@ -80,6 +87,7 @@ public:
     protocol::ReceiverSnapshot Snapshot() const;
     const TFresh& EverRefreshed() const { return everRefreshed_; }
     std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
+    const protocol::PositionHistory& Positions() const { return positions_; }
 
 signals:
     // Every message as framed, in stream order, before the pages see it.
@@ -93,6 +101,9 @@ signals:
     void StateRedrawn(const protocol::ReceiverSnapshot& snapshot,
                       const TReceiverFeed::TFresh& fresh);
     void TypesCounted(const std::vector<TMessageTypeRow>& types);
+    // At a redraw when fixes were added to Positions() since the last one,
+    // and when they were cleared.
+    void FixesAdded();
 
 private:
     // When a byte of the stream was read: wall clock for the list, steady
@@ -129,6 +140,9 @@ private:
     double deliveryGap_ = 1;         // seconds between the last two chunks
     protocol::Framer framer_;
     protocol::ReceiverState state_;
+    protocol::PositionHistory positions_;
+    protocol::EpochFixes epochFixes_;
+    bool fixesAdded_ = false;
     TFresh fresh_;
     TFresh everRefreshed_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are
