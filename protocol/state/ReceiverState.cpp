@@ -226,19 +226,25 @@ void ReceiverState::ClearUsed() {
         held.Sv.Used = false;
 }
 
+std::vector<TrackedSatellite> ReceiverState::Satellites(double nowSeconds) const {
+    std::vector<TrackedSatellite> satellites;
+    for (const HeldSatellite& held : satellites_) {
+        const double age = nowSeconds - held.ReportedAt;
+        if (age < TrackedSatellite::kGoneSeconds)
+            satellites.push_back({held.Sv, age >= TrackedSatellite::kStaleSeconds});
+    }
+    std::stable_sort(satellites.begin(), satellites.end(),
+                     [](const TrackedSatellite& a, const TrackedSatellite& b) {
+                         return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
+                     });
+    return satellites;
+}
+
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
     snapshot.SatellitesReported =
         reportedAt_ && nowSeconds - *reportedAt_ < TrackedSatellite::kGoneSeconds;
-    for (const HeldSatellite& held : satellites_) {
-        const double age = nowSeconds - held.ReportedAt;
-        if (age < TrackedSatellite::kGoneSeconds)
-            snapshot.Satellites.push_back({held.Sv, age >= TrackedSatellite::kStaleSeconds});
-    }
-    std::stable_sort(snapshot.Satellites.begin(), snapshot.Satellites.end(),
-                     [](const TrackedSatellite& a, const TrackedSatellite& b) {
-                         return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
-                     });
+    snapshot.Satellites = Satellites(nowSeconds);
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
     for (const MessageType& type : types_) {
         const Counter& c = type.Counts;

@@ -86,6 +86,8 @@ public:
     void Fold(const Message& message, double nowSeconds);
 
     ReceiverSnapshot Snapshot(double nowSeconds) const;
+    // The satellites of the snapshot alone, by constellation and number.
+    std::vector<TrackedSatellite> Satellites(double nowSeconds) const;
 
     // The epochs that ended since the state began, and the last of them.
     std::uint64_t EpochsEnded() const { return epochsEnded_; }

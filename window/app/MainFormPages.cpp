@@ -9,9 +9,11 @@
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/LazyPage.h"
 #include "window/blocks/TextPane.h"
+#include "window/pages/ChartsPage.h"
 #include "window/pages/ComPortPage.h"
 #include "window/pages/ConfigurationPage.h"
 #include "window/pages/ConfigurePage.h"
+#include "window/pages/DeviationPage.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
 #include "window/pages/NmeaPubxPage.h"
@@ -65,6 +67,16 @@ void TMainForm::CreatePages() {
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     AddLazyPage("History", [this](QWidget* parent) { return new THistoryPage(parent, *history_); });
+    AddLazyPage("Deviation", [this](QWidget* parent) {
+        auto* page = new TDeviationPage(parent, receiverFeed_->Positions());
+        connect(receiverFeed_, &TReceiverFeed::FixesAdded, page, &TDeviationPage::FixesChanged);
+        return page;
+    });
+    AddLazyPage("Charts", [this](QWidget* parent) {
+        auto* page = new TChartsPage(parent, receiverFeed_->Positions(), receiverFeed_->Signals());
+        connect(receiverFeed_, &TReceiverFeed::FixesAdded, page, &TChartsPage::DataChanged);
+        return page;
+    });
     pcZEPOMonitor->setCurrentWidget(tabUBX);
     connect(pcZEPOMonitor, &QTabWidget::currentChanged, this, Guarded(this, [this] {
                 if (auto* page = qobject_cast<TLazyPage*>(pcZEPOMonitor->currentWidget()))

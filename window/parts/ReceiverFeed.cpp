@@ -76,13 +76,14 @@ void TReceiverFeed::Flush() {
 void TReceiverFeed::EndOfStream() {
     Flush();
     state_.EndEpoch();
-    fixesAdded_ |= epochFixes_.TakeEnded(state_, positions_);
+    TakeEndedEpoch(Now().Seconds);
     framerOrigin_ = streamBytes_;
 }
 
 void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
     positions_.Clear();
+    signals_.Clear();
     epochFixes_.Restart();
     fixesAdded_ = true;
     fresh_ = {};
@@ -100,7 +101,7 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     // Values only: the Messages page writes the fields of the rows it shows.
     const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
-    fixesAdded_ |= epochFixes_.TakeEnded(state_, positions_);
+    TakeEndedEpoch(at.Seconds);
     fresh_.Note(decoded);
     everRefreshed_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
@@ -112,6 +113,13 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     else
         lastSeenMs_["other"] = receivedMs;
     emit MessageListed(receivedMs, message, name);
+}
+
+void TReceiverFeed::TakeEndedEpoch(double nowSeconds) {
+    if (!epochFixes_.TakeEnded(state_, positions_) || positions_.empty())
+        return;
+    fixesAdded_ = true;
+    signals_.Add(positions_[positions_.size() - 1].UtcSeconds, state_.Satellites(nowSeconds));
 }
 
 double TReceiverFeed::RateSeconds() const {

@@ -15,13 +15,15 @@
 // whole.
 //
 // The feed keeps the session's fixes, one per navigation epoch (the state's
-// ended epochs, timed by the receiver): they go when the picture starts
-// afresh (a replay, or the port after one), not when the port reconnects,
-// so a drive's track outlasts a lost cable.
+// ended epochs, timed by the receiver), and with each fix the C/N0 of the
+// satellites in view: they go when the picture starts afresh (a replay, or
+// the port after one), not when the port reconnects, so a drive's track
+// outlasts a lost cable.
 
 #include "protocol/framing/Framer.h"
 #include "protocol/history/EpochFixes.h"
 #include "protocol/history/PositionHistory.h"
+#include "protocol/history/SignalHistory.h"
 #include "protocol/state/ReceiverState.h"
 #include "serial/ReadMarks.h"
 
@@ -88,6 +90,7 @@ public:
     const TFresh& EverRefreshed() const { return everRefreshed_; }
     std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
     const protocol::PositionHistory& Positions() const { return positions_; }
+    const protocol::SignalHistory& Signals() const { return signals_; }
 
 signals:
     // Every message as framed, in stream order, before the pages see it.
@@ -101,8 +104,8 @@ signals:
     void StateRedrawn(const protocol::ReceiverSnapshot& snapshot,
                       const TReceiverFeed::TFresh& fresh);
     void TypesCounted(const std::vector<TMessageTypeRow>& types);
-    // At a redraw when fixes were added to Positions() since the last one,
-    // and when they were cleared.
+    // At a redraw when fixes were added to Positions() (and Signals()) since
+    // the last one, and when they were cleared.
     void FixesAdded();
 
 private:
@@ -124,6 +127,8 @@ private:
     TStamp ReadTimeOf(std::uint64_t offset);
     void Flush();
     void Fold(const protocol::Message& message);
+    // Keeps the fix of an epoch that just ended, with the satellites then.
+    void TakeEndedEpoch(double nowSeconds);
     // The time the rates are measured at: the newest read, so that the
     // seconds counted are those whose bytes have all come; once reads stop
     // for longer than the port delivers, the clock goes on without them.
@@ -142,6 +147,7 @@ private:
     protocol::ReceiverState state_;
     protocol::PositionHistory positions_;
     protocol::EpochFixes epochFixes_;
+    protocol::SignalHistory signals_;
     bool fixesAdded_ = false;
     TFresh fresh_;
     TFresh everRefreshed_;
