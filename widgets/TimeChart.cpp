@@ -151,9 +151,12 @@ void TTimeChart::DrawAxes(QPainter& painter) const {
         const double x = PixelOf(time, bottom_).x();
         painter.setPen(grid);
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        // A time that would run off the chart's edge is left out.
+        const QRectF label(x - half, plot.bottom() + 2, 2 * half, fontMetrics().height());
+        if (label.left() < 0 || label.right() > width())
+            continue;
         painter.setPen(text);
-        painter.drawText(QRectF(x - half, plot.bottom() + 2, 2 * half, fontMetrics().height()),
-                         Qt::AlignCenter, TimeOfDay(time, step < 60));
+        painter.drawText(label, Qt::AlignCenter, TimeOfDay(time, step < 60));
     }
     painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(Qt::NoBrush);

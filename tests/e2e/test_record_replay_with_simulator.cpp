@@ -148,4 +148,7 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
     EXPECT_EQ(height->Start(), newest - 300);
     EXPECT_EQ(height->Series().at(0).Points.size(), 301u);
     EXPECT_EQ(Named<TTimeChart>(replay, "chCn0")->Series().at(0).Points.size(), 301u);
+    Screenshot(replay, Named<QWidget>(replay, "tabCharts"), "charts-page-replay", replay.size());
+    Screenshot(replay, Named<QWidget>(replay, "tabDeviation"), "deviation-page-replay",
+               replay.size());
 }

@@ -73,7 +73,7 @@ void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& 
     const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
     if (folder.isEmpty())
         return;
-    form.findChild<QTabWidget*>("pcZEPOMonitor")->setCurrentWidget(page);
+    ShowPageOf(form, page); // also a page built when first shown
     QTest::qWait(300);
     form.grab().save(folder + "/" + name + ".png");
     const QSize tested = form.size();
