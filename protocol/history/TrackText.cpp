@@ -4,7 +4,6 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 
 namespace protocol {
 
@@ -15,18 +14,36 @@ void AppendFixed(std::string& out, double value, int decimals) {
     out.append(text.data(), written.ptr);
 }
 
+namespace {
+// value as count digits, zeros in front.
+void AppendDigits(std::string& out, std::int64_t value, int count) {
+    std::array<char, 8> digits{};
+    for (int at = count - 1; at >= 0; --at, value /= 10)
+        digits[static_cast<std::size_t>(at)] = static_cast<char>('0' + value % 10);
+    out.append(digits.data(), static_cast<std::size_t>(count));
+}
+} // namespace
+
 void AppendUtc(std::string& out, double utcSeconds) {
     using namespace std::chrono;
     const auto ms = static_cast<std::int64_t>(std::llround(utcSeconds * 1000));
     const sys_days day = floor<days>(sys_time<milliseconds>(milliseconds(ms)));
     const year_month_day date(day);
     const std::int64_t ofDay = ms - duration_cast<milliseconds>(day.time_since_epoch()).count();
-    std::array<char, 40> text{};
-    const int length = std::snprintf(
-        text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
-        unsigned(date.month()), unsigned(date.day()), int(ofDay / 3600000), int(ofDay / 60000 % 60),
-        int(ofDay / 1000 % 60), int(ofDay % 1000));
-    out.append(text.data(), static_cast<std::size_t>(length));
+    AppendDigits(out, int(date.year()), 4);
+    out.push_back('-');
+    AppendDigits(out, unsigned(date.month()), 2);
+    out.push_back('-');
+    AppendDigits(out, unsigned(date.day()), 2);
+    out.push_back('T');
+    AppendDigits(out, ofDay / 3600000, 2);
+    out.push_back(':');
+    AppendDigits(out, ofDay / 60000 % 60, 2);
+    out.push_back(':');
+    AppendDigits(out, ofDay / 1000 % 60, 2);
+    out.push_back('.');
+    AppendDigits(out, ofDay % 1000, 3);
+    out.push_back('Z');
 }
 
 } // namespace protocol
