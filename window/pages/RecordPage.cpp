@@ -176,11 +176,13 @@ void TRecordPage::ExportTrackClicked() {
 void TRecordPage::ExportTrack(const QString& path) {
     RequireFixes();
     protocol::WriteTrackFile(path.toStdString(), fixes_.All());
-    lblTrack->setText("Wrote " + FixCount(fixes_.size()) + " to " + path);
+    lastExport_ = "Wrote " + FixCount(fixes_.size()) + " to " + path + ".";
+    ShowFixes();
 }
 
 void TRecordPage::ShowFixes() {
-    lblTrack->setText(FixCount(fixes_.size()) + " in this session");
+    lblTrack->setText(FixCount(fixes_.size()) + " in this session." +
+                      (lastExport_.isEmpty() ? "" : " " + lastExport_));
 }
 
 void TRecordPage::ResetReplayControls() {

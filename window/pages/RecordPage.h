@@ -69,5 +69,6 @@ private:
     QPushButton* btnBackToPort; // "Back to COM13" once a replay finished
 
     QPushButton* btnExportTrack;
-    QLabel* lblTrack; // the fixes held, then what the last export wrote
+    QLabel* lblTrack; // the fixes held, and what the last export wrote
+    QString lastExport_;
 };

@@ -279,7 +279,7 @@ private slots:
             send(QByteArray::fromStdString(NmeaLine(
                 std::string("GPGGA,") + time + ",4717.11,N,00833.91,E,1,08,0.9,500,M,48,M,,")));
         auto* shown = Named<QLabel>(*form_, "lblTrack");
-        QTRY_COMPARE(shown->text(), QString("2 fixes in this session")); // the third epoch is open
+        QTRY_COMPARE(shown->text(), QString("2 fixes in this session.")); // the third epoch is open
         QString suggested, filter;
         AnswerFileDialog(
             exportTrack,
@@ -290,7 +290,8 @@ private slots:
             path("trip"));
         QVERIFY2(QRegularExpression(R"(^zepo-track-\d{8}-\d{6}\.gpx$)").match(suggested).hasMatch(),
                  qPrintable(suggested));
-        QCOMPARE(shown->text(), "Wrote 2 fixes to " + path("trip.kml"));
+        QCOMPARE(shown->text(),
+                 "2 fixes in this session. Wrote 2 fixes to " + path("trip.kml") + ".");
         QCOMPARE(Contents(path("trip.kml")).count("8.56516667,47.28516667,500.000"), 4);
     }
 };
