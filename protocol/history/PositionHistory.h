@@ -2,8 +2,8 @@
 // The receiver's fixes over time, one record per navigation epoch, timed by
 // the receiver's own UTC time of the epoch (so a fast replay keeps a drive's
 // times). Bounded: past kMaxFixes the oldest fix goes first. A record takes
-// 104 bytes, and about 110 with the store's own share, so the 864 000 fixes
-// of 24 hours at 10 Hz take about 95 MB.
+// 104 bytes, and 112 with the store's own share, so the 864 000 fixes
+// of 24 hours at 10 Hz take about 97 MB.
 
 #include <cstddef>
 #include <deque>

@@ -64,7 +64,8 @@ void TMainForm::CreatePages() {
     AddLazyPage("Configuration", [this](QWidget* parent) {
         return new TConfigurationPage(parent, *configSession_, *ubxCommander_);
     });
-    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
+    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_, receiverFeed_->Positions());
+    connect(receiverFeed_, &TReceiverFeed::FixesAdded, tabRecord, &TRecordPage::ShowFixes);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     AddLazyPage("History", [this](QWidget* parent) { return new THistoryPage(parent, *history_); });
     AddLazyPage("Deviation", [this](QWidget* parent) {
