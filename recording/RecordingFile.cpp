@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
@@ -38,11 +39,16 @@ Recording FromTextLog(std::string_view content) {
     return recording;
 }
 
-Recording FromRawBytes(std::string_view content, double messagesPerSecond) {
+std::string_view WithoutCommentLines(std::string_view content) {
     while (!content.empty() && content.front() == '#') {
         const std::size_t end = content.find('\n');
         content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
     }
+    return content;
+}
+
+Recording FromRawBytes(std::string_view content, double messagesPerSecond) {
+    content = WithoutCommentLines(content);
     MessageSplitter splitter;
     std::vector<std::string> messages = splitter.Feed(content);
     if (std::string rest = splitter.TakeRest(); !rest.empty())
@@ -56,6 +62,21 @@ Recording FromRawBytes(std::string_view content, double messagesPerSecond) {
              std::move(messages[index])});
     return recording;
 }
+
+std::string ReadRecordingFile(const std::string& path) {
+    // A folder opens as a file of endless size.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        throw std::runtime_error("Cannot open recording " + path + ": " + std::strerror(EISDIR));
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        throw std::runtime_error("Cannot open recording " + path + ": " + std::strerror(errno));
+    std::string content(static_cast<std::size_t>(file.tellg()), '\0');
+    file.seekg(0);
+    if (!file.read(content.data(), static_cast<std::streamsize>(content.size())))
+        throw std::runtime_error("Cannot open recording " + path + ": read error");
+    return content;
+}
 } // namespace
 
 Recording ParseRecording(std::string_view content, double messagesPerSecond) {
@@ -65,12 +86,19 @@ Recording ParseRecording(std::string_view content, double messagesPerSecond) {
 }
 
 Recording LoadRecording(const std::string& path, double messagesPerSecond) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        throw std::runtime_error("Cannot open recording " + path + ": " + std::strerror(errno));
-    std::string content(static_cast<std::size_t>(file.tellg()), '\0');
-    file.seekg(0);
-    if (!file.read(content.data(), static_cast<std::streamsize>(content.size())))
-        throw std::runtime_error("Cannot open recording " + path + ": read error");
-    return ParseRecording(content, messagesPerSecond);
+    return ParseRecording(ReadRecordingFile(path), messagesPerSecond);
+}
+
+ReceivedStream LoadReceivedStream(const std::string& path) {
+    std::string content = ReadRecordingFile(path);
+    if (!LooksLikeLogLine(FirstLine(content))) {
+        const std::size_t header = content.size() - WithoutCommentLines(content).size();
+        content.erase(0, header);
+        return {std::move(content), {}};
+    }
+    Recording log = FromTextLog(content);
+    ReceivedStream stream{{}, std::move(log.skipped)};
+    for (const ReplayChunk& chunk : log.chunks)
+        stream.bytes += chunk.bytes;
+    return stream;
 }

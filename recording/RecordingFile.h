@@ -28,3 +28,14 @@ Recording ParseRecording(std::string_view content, double messagesPerSecond);
 
 // Throws std::runtime_error "Cannot open recording <path>: <reason>".
 Recording LoadRecording(const std::string& path, double messagesPerSecond);
+
+// What a recording received, as one stream: a text log's received lines, or
+// the raw bytes after a capture's '#' lines; a text log's unreadable lines
+// are named in skipped, as for replay.
+struct ReceivedStream {
+    std::string bytes;
+    std::vector<std::string> skipped;
+};
+
+// Throws as LoadRecording does.
+ReceivedStream LoadReceivedStream(const std::string& path);

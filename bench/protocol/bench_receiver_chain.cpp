@@ -5,6 +5,7 @@
 // the same run. Goals: the framer at least a third of that loop's speed, the
 // whole chain at least a tenth. Exits 1 when a goal is missed.
 
+#include "bench/protocol/BestTime.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/decoding/Decoder.h"
 #include "protocol/framing/Framer.h"
@@ -12,11 +13,9 @@
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <time.h>
 
 namespace {
 
@@ -39,22 +38,9 @@ std::string MixedTraffic() {
     return traffic;
 }
 
-// Processor time of this thread: the machine is shared, wall time is not ours.
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // The best of several runs, in bytes per second.
 double Throughput(const std::function<void()>& work) {
-    double best = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        const double start = ThreadSeconds();
-        work();
-        best = std::max(best, kTrafficBytes / (ThreadSeconds() - start));
-    }
-    return best;
+    return kTrafficBytes / BestSeconds(kRounds, work);
 }
 
 volatile std::uint64_t sink; // keeps results alive

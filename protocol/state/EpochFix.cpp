@@ -39,12 +39,15 @@ std::optional<bool> SaysFix(const FixStatus& fix) {
 
 } // namespace
 
-void EpochFix::BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay) {
+bool EpochFix::Begins(const std::string& name, const std::optional<double>& timeOfDay) const {
     const bool otherTime =
         timeOfDay && epochTime_ && std::abs(*timeOfDay - *epochTime_) > kSameTimeSeconds;
     const bool seen = std::find(names_.begin(), names_.end(), name) != names_.end();
-    const bool again = seen && names_.back() != name;
-    if (otherTime || again) {
+    return otherTime || (seen && names_.back() != name);
+}
+
+void EpochFix::BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay) {
+    if (Begins(name, timeOfDay)) {
         names_.clear();
         epochTime_.reset();
         valid_.reset();
@@ -52,7 +55,8 @@ void EpochFix::BeginIfNew(const std::string& name, const std::optional<double>& 
     }
     if (timeOfDay)
         epochTime_ = timeOfDay;
-    if (names_.size() < kMaxEpochTypes && (names_.empty() || !seen))
+    if (names_.size() < kMaxEpochTypes &&
+        std::find(names_.begin(), names_.end(), name) == names_.end())
         names_.push_back(name);
 }
 

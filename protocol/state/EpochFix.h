@@ -29,6 +29,8 @@ public:
 
     // The merged fix; Type is NoFix while the epoch says there is none.
     const FixStatus& Current() const { return fix_; }
+    // Whether a message of this type and time of day begins another epoch.
+    bool Begins(const std::string& name, const std::optional<double>& timeOfDay) const;
 
 private:
     void BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay);

@@ -74,7 +74,20 @@ void ReceiverState::Count(Counter& c, bool checksumWrong, double nowSeconds) {
         ++c.Buckets[c.Buckets.size() - 1 - static_cast<std::size_t>(c.Second - second)];
 }
 
+void ReceiverState::EndEpoch() {
+    const std::optional<double> time = TimeOfDay(now_.Utc);
+    if (!time || time == endedTime_)
+        return;
+    endedTime_ = time;
+    ended_ = now_; // its values alone
+    ++epochsEnded_;
+}
+
 void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double nowSeconds) {
+    const std::optional<double> timeOfDay = TimeOfDay(d.Utc);
+    // A message of the next epoch: the open one ends before it changes anything.
+    if ((d.Fix || timeOfDay) && epoch_.Begins(name, timeOfDay))
+        EndEpoch();
     if (d.Utc) {
         UtcTime& utc = now_.Utc ? *now_.Utc : now_.Utc.emplace();
         if (d.Utc->Year) {
@@ -96,7 +109,7 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         Update(position.HeightEllipsoidM, d.Position->HeightEllipsoidM);
         Update(position.HeightMslM, d.Position->HeightMslM);
     }
-    if (const std::optional<double> timeOfDay = TimeOfDay(d.Utc); d.Fix || timeOfDay) {
+    if (d.Fix || timeOfDay) {
         const bool lost = epoch_.Take(name, timeOfDay, d.Fix);
         now_.Fix = epoch_.Current();
         if (lost)
@@ -220,19 +233,25 @@ void ReceiverState::ClearUsed() {
         held.Sv.Used = false;
 }
 
+std::vector<TrackedSatellite> ReceiverState::Satellites(double nowSeconds) const {
+    std::vector<TrackedSatellite> satellites;
+    for (const HeldSatellite& held : satellites_) {
+        const double age = nowSeconds - held.ReportedAt;
+        if (age < TrackedSatellite::kGoneSeconds)
+            satellites.push_back({held.Sv, age >= TrackedSatellite::kStaleSeconds});
+    }
+    std::stable_sort(satellites.begin(), satellites.end(),
+                     [](const TrackedSatellite& a, const TrackedSatellite& b) {
+                         return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
+                     });
+    return satellites;
+}
+
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
     snapshot.SatellitesReported =
         reportedAt_ && nowSeconds - *reportedAt_ < TrackedSatellite::kGoneSeconds;
-    for (const HeldSatellite& held : satellites_) {
-        const double age = nowSeconds - held.ReportedAt;
-        if (age < TrackedSatellite::kGoneSeconds)
-            snapshot.Satellites.push_back({held.Sv, age >= TrackedSatellite::kStaleSeconds});
-    }
-    std::stable_sort(snapshot.Satellites.begin(), snapshot.Satellites.end(),
-                     [](const TrackedSatellite& a, const TrackedSatellite& b) {
-                         return std::pair(a.System, a.Number) < std::pair(b.System, b.Number);
-                     });
+    snapshot.Satellites = Satellites(nowSeconds);
     const auto second = static_cast<std::int64_t>(std::floor(nowSeconds));
     for (const MessageType& type : types_) {
         const Counter& c = type.Counts;

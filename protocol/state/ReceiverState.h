@@ -12,6 +12,9 @@
 // which of them are used, and a lost fix leaves none used. The receiver's
 // health (spectra, RF blocks, port traffic, its load, signals) is the latest
 // each message reported.
+// Each navigation epoch that ends hands out its values as its last message
+// left them: an epoch ends when a message of the next one comes (EpochFix.h),
+// or at EndEpoch when the stream ends. An epoch counts once, by its time.
 // Memory is bounded: at most kMaxMessageTypes types are counted separately.
 
 #include "protocol/decoding/Decoded.h"
@@ -54,13 +57,17 @@ struct ReceiverHealth {
     std::optional<std::vector<SignalInView>> Signals;
 };
 
-struct ReceiverSnapshot {
+// The values of one navigation epoch, and of the receiver now.
+struct EpochValues {
     std::optional<UtcTime> Utc;
     std::optional<protocol::Position> Position;
     FixStatus Fix;
     Dops Dop;
     protocol::Motion Motion;
     Accuracies Accuracy;
+};
+
+struct ReceiverSnapshot : EpochValues {
     std::vector<TrackedSatellite> Satellites; // by constellation, then number
     // A satellite report came within TrackedSatellite::kGoneSeconds, even
     // one with none in view: the count of Satellites is the receiver's word.
@@ -82,6 +89,14 @@ public:
     void Fold(const Message& message, double nowSeconds);
 
     ReceiverSnapshot Snapshot(double nowSeconds) const;
+    // The satellites of the snapshot alone, by constellation and number.
+    std::vector<TrackedSatellite> Satellites(double nowSeconds) const;
+
+    // The epochs that ended since the state began, and the last of them.
+    std::uint64_t EpochsEnded() const { return epochsEnded_; }
+    const EpochValues& EndedEpoch() const { return ended_; }
+    // The stream ended: the open epoch ends with what it told.
+    void EndEpoch();
 
 private:
     struct Counter {
@@ -124,9 +139,12 @@ private:
 
     ReceiverSnapshot now_;
     EpochFix epoch_;
-    std::vector<HeldSatellite> satellites_;              // in report order
-    std::optional<double> reportedAt_;                   // the last satellite report
-    std::optional<double> monRfAt_;                      // the last MON-RF
+    std::uint64_t epochsEnded_ = 0;
+    EpochValues ended_;
+    std::optional<double> endedTime_;       // the time of day of the epoch that ended last
+    std::vector<HeldSatellite> satellites_; // in report order
+    std::optional<double> reportedAt_;      // the last satellite report
+    std::optional<double> monRfAt_;         // the last MON-RF
     std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
     bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
     std::map<std::string, GsvSeries> gsv_;                   // by talker

@@ -40,25 +40,6 @@ QString Text(const TMainForm& form, const char* name) {
     return label ? label->text() : QString("(no %1)").arg(name);
 }
 
-// The page at the test's size, and as it reads at the window's default size
-// and on a large screen (name-WxH.png, name-1600x1000.png).
-void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& defaultSize) {
-    const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    form.findChild<QTabWidget*>("pcZEPOMonitor")->setCurrentWidget(page);
-    QTest::qWait(300);
-    form.grab().save(folder + "/" + name + ".png");
-    const QSize tested = form.size();
-    for (const QSize& size : {defaultSize, QSize(1600, 1000)}) {
-        form.resize(size);
-        QTest::qWait(300);
-        form.grab().save(
-            QString("%1/%2-%3x%4.png").arg(folder, name).arg(size.width()).arg(size.height()));
-    }
-    form.resize(tested);
-}
-
 // How many satellites of how many constellations the simulator keeps in view:
 // one that sets is replaced by one rising, so the count holds at every epoch.
 struct SkyCount {

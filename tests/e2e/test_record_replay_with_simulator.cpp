@@ -3,14 +3,18 @@
 // the bytes the window received and handed to its views, every one in an
 // intact sentence or frame; replayed as fast as possible into a second
 // window, every one of its messages is counted on the Messages page, with
-// the same counts per type and the same fix as the live run.
+// the same counts per type and the same fix as the live run, and the same
+// fixes charted over the drive's own time: minutes of it, replayed in
+// seconds.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/receiver-sim/ReceivedTraffic.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
+#include "widgets/TimeChart.h"
 #include "window/app/MainForm.h"
+#include "window/pages/ChartsPage.h"
 #include "window/pages/ComPortPage.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/RecordPage.h"
@@ -130,4 +134,21 @@ TEST(RecordReplayWithSimulator, ReplayGivesWhatTheLiveRunGave) {
     EXPECT_EQ(listed, traffic.frames.size() + traffic.sentences.size() +
                           (traffic.unfinished.empty() ? 0 : 1));
     EXPECT_EQ(FixText(replay).toStdString(), FixText(live).toStdString());
+
+    const protocol::PositionHistory& liveFixes = PartOf<TReceiverFeed>(live)->Positions();
+    const protocol::PositionHistory& fixes = PartOf<TReceiverFeed>(replay)->Positions();
+    ASSERT_EQ(fixes.size(), liveFixes.size());
+    const double newest = fixes[fixes.size() - 1].UtcSeconds;
+    EXPECT_EQ(newest, liveFixes[liveFixes.size() - 1].UtcSeconds);
+    EXPECT_GT(newest - fixes[0].UtcSeconds, 600);
+    // The last five minutes of the drive, an epoch a second.
+    Named<TChartsPage>(replay, "tabCharts")->Redraw();
+    auto* height = Named<TTimeChart>(replay, "chHeight");
+    EXPECT_EQ(height->End(), newest);
+    EXPECT_EQ(height->Start(), newest - 300);
+    EXPECT_EQ(height->Series().at(0).Points.size(), 301u);
+    EXPECT_EQ(Named<TTimeChart>(replay, "chCn0")->Series().at(0).Points.size(), 301u);
+    Screenshot(replay, Named<QWidget>(replay, "tabCharts"), "charts-page-replay", replay.size());
+    Screenshot(replay, Named<QWidget>(replay, "tabDeviation"), "deviation-page-replay",
+               replay.size());
 }

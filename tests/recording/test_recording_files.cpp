@@ -8,6 +8,7 @@
 #include "recording/ReplaySchedule.h"
 #include "recording/TextLog.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -112,6 +113,30 @@ TEST(RecordingFile, TextLogSkipsUnreadableLinesNamingThemAndGoesOn) {
     EXPECT_EQ(recording.skipped,
               std::vector<std::string>({"Line 1 skipped: impossible time 2024-13-45T99:99:99.999Z",
                                         "Line 3 skipped: broken escape"}));
+}
+
+TEST(RecordingFile, ReceivedStreamOfEachKindOfRecording) {
+    const std::string folder = testing::TempDir();
+    const std::string log = FormatLogLine({5000, LogDirection::Received, "$A\r\n"}) +
+                            FormatLogLine({5100, LogDirection::Sent, "$PUBX,00*33\r\n"}) +
+                            "2024-13-45T99:99:99.999Z RX $BAD\\r\\n\n" +
+                            FormatLogLine({5250, LogDirection::Received, kUbxFrame});
+    const std::pair<std::string, ReceivedStream> kinds[] = {
+        {"# captured by a test suite\n" + kStream, {kStream, {}}},
+        {log, {"$A\r\n" + kUbxFrame, {"Line 3 skipped: impossible time 2024-13-45T99:99:99.999Z"}}},
+    };
+    for (const auto& [content, expected] : kinds) {
+        std::ofstream(folder + "/stream.rec", std::ios::binary) << content;
+        const ReceivedStream stream = LoadReceivedStream(folder + "/stream.rec");
+        EXPECT_EQ(stream.bytes, expected.bytes);
+        EXPECT_EQ(stream.skipped, expected.skipped);
+    }
+    try {
+        LoadReceivedStream(folder);
+        ADD_FAILURE() << "a folder was read";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(error.what(), "Cannot open recording " + folder + ": Is a directory");
+    }
 }
 
 TEST(ReplaySchedule, KeepsTheRecordedPaceThroughPauseStepAndJump) {

@@ -69,6 +69,23 @@ bool OpenPortAt(TMainForm& form, const QString& port, const QString& baud) {
     return form.portSerial.IsConnected() != spNone;
 }
 
+void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& defaultSize) {
+    const QString folder = qEnvironmentVariable("ZEPO_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    ShowPageOf(form, page); // also a page built when first shown
+    QTest::qWait(300);
+    form.grab().save(folder + "/" + name + ".png");
+    const QSize tested = form.size();
+    for (const QSize& size : {defaultSize, QSize(1600, 1000)}) {
+        form.resize(size);
+        QTest::qWait(300);
+        form.grab().save(
+            QString("%1/%2-%3x%4.png").arg(folder, name).arg(size.width()).arg(size.height()));
+    }
+    form.resize(tested);
+}
+
 void Click(QAbstractButton* button) {
     // Near the left edge: a radio button or check box that its layout made
     // wide reacts only on its indicator and caption.

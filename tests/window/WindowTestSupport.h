@@ -12,6 +12,8 @@
 class QAbstractButton;
 class QFileDialog;
 class QListWidget;
+class QSize;
+class QWidget;
 class TMainForm;
 
 // Declared after the application object and before the window: once the
@@ -46,6 +48,11 @@ void Click(QAbstractButton* button);
 // path is empty.
 void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
                       const QString& path);
+
+// With ZEPO_SCREENSHOT_DIR set, shows page and saves the window there as
+// name.png at its size, and as it reads at defaultSize and on a large screen
+// (name-WxH.png, name-1600x1000.png).
+void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& defaultSize);
 
 // Opens port at baud on the "ComPort" page as a user does; false when the
 // port or the rate is not listed or the port did not open.

@@ -4,6 +4,7 @@
 #include "serial/PortNames.h"
 #include "serial/SerialPort.h"
 #include "serial/ShareServer.h"
+#include "window/app/ConsoleRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -223,17 +224,7 @@ std::optional<int> RunHeadlessRecorderIfAsked(int argc, char* argv[]) {
     }
     if (!asked)
         return std::nullopt;
-    RecorderOptions options;
-    try {
-        options = ParseOptions(argc, argv);
-    } catch (const std::exception& error) {
-        std::cerr << "zepo-monitor: " << error.what() << '\n' << kUsage << '\n';
-        return 2;
-    }
-    try {
-        return Record(argc, argv, options);
-    } catch (const std::exception& error) {
-        std::cerr << "zepo-monitor: " << error.what() << '\n';
-        return 1;
-    }
+    return RunOnConsole(
+        kUsage, [&] { return ParseOptions(argc, argv); },
+        [&](const RecorderOptions& options) { return Record(argc, argv, options); });
 }

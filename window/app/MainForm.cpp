@@ -41,9 +41,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     CreateStatusBar();
     CreateServices();
+    receiverFeed_ = new TReceiverFeed(this); // the Record page shows its fixes
     CreatePages();
     receiveDisplay_ = new TReceiveDisplay(this, moData);
-    receiverFeed_ = new TReceiverFeed(this);
     answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander_, *baudTasks_);
     askedRates_ = std::make_unique<TAskedRates>();
     lineLoad_ = std::make_unique<TLineLoad>();

@@ -9,9 +9,11 @@
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/LazyPage.h"
 #include "window/blocks/TextPane.h"
+#include "window/pages/ChartsPage.h"
 #include "window/pages/ComPortPage.h"
 #include "window/pages/ConfigurationPage.h"
 #include "window/pages/ConfigurePage.h"
+#include "window/pages/DeviationPage.h"
 #include "window/pages/HealthPage.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
@@ -63,13 +65,24 @@ void TMainForm::CreatePages() {
     AddLazyPage("Configuration", [this](QWidget* parent) {
         return new TConfigurationPage(parent, *configSession_, *ubxCommander_);
     });
-    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
+    tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_, receiverFeed_->Positions());
+    connect(receiverFeed_, &TReceiverFeed::FixesAdded, tabRecord, &TRecordPage::ShowFixes);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     AddLazyPage("History", [this](QWidget* parent) { return new THistoryPage(parent, *history_); });
     AddLazyPage("Health", [this](QWidget* parent) {
         auto* page = new THealthPage(parent, *ubxCommander_, *receiverIdentity_);
         page->Show(receiverFeed_->Snapshot(), receiverFeed_->EverRefreshed());
         connect(receiverFeed_, &TReceiverFeed::StateRedrawn, page, &THealthPage::Show);
+        return page;
+    });
+    AddLazyPage("Deviation", [this](QWidget* parent) {
+        auto* page = new TDeviationPage(parent, receiverFeed_->Positions());
+        connect(receiverFeed_, &TReceiverFeed::FixesAdded, page, &TDeviationPage::FixesChanged);
+        return page;
+    });
+    AddLazyPage("Charts", [this](QWidget* parent) {
+        auto* page = new TChartsPage(parent, receiverFeed_->Positions(), receiverFeed_->Signals());
+        connect(receiverFeed_, &TReceiverFeed::FixesAdded, page, &TChartsPage::DataChanged);
         return page;
     });
     pcZEPOMonitor->setCurrentWidget(tabUBX);

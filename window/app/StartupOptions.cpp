@@ -51,6 +51,11 @@ void DescribeStartupOptions(QCommandLineParser& parser) {
                       "until Ctrl+C or --duration.",
                       "FILE"});
     parser.addOption({"duration", "With --record: stop after S seconds.", "S"});
+    // Read before the window starts (TrackExportRun.h); listed here for the help.
+    parser.addOption({"export-track",
+                      "Write the fixes of the recording named after the options to FILE, a GPX "
+                      "(.gpx) or KML (.kml) track, without a window.",
+                      "FILE"});
 }
 
 TStartupOptions ReadStartupOptions(QCommandLineParser& parser, const QStringList& arguments) {

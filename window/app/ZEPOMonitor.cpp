@@ -1,6 +1,7 @@
 #include "window/app/HeadlessRecorder.h"
 #include "window/app/MainForm.h"
 #include "window/app/StartupOptions.h"
+#include "window/app/TrackExportRun.h"
 #include "window/blocks/ErrorBox.h"
 
 #include <QApplication>
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    if (const std::optional<int> exported = RunTrackExportIfAsked(argc, argv))
+        return *exported;
     if (const std::optional<int> recorded = RunHeadlessRecorderIfAsked(argc, argv))
         return *recorded;
     QApplication application(argc, argv);

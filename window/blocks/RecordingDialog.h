@@ -1,7 +1,8 @@
 #pragma once
 // The file dialogs of recordings: where to write received bytes, suggesting
-// a name with the date and time, "zepo-20260101-120000.ubx", and which
-// recording to replay. Both open in the folder given.
+// a name with the date and time, "zepo-20260101-120000.ubx", which
+// recording to replay, and where to export a track. All open in the folder
+// given.
 
 #include <QString>
 
@@ -14,3 +15,8 @@ QString AskRecordingPath(QWidget* parent, const QString& caption, const QString&
 
 // The recording chosen to replay; empty when the user cancelled.
 QString AskRecordingToOpen(QWidget* parent, const QString& folder);
+
+// Where to write a track, "zepo-track-20260101-120000.gpx" suggested; a name
+// typed without ".gpx" or ".kml" gets that of the chosen filter. Empty when
+// the user cancelled.
+QString AskTrackPath(QWidget* parent, const QString& folder);

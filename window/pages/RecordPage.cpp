@@ -1,5 +1,6 @@
 #include "window/pages/RecordPage.h"
 
+#include "protocol/history/TrackExport.h"
 #include "window/blocks/Controls.h"
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/RecordingDialog.h"
@@ -16,9 +17,17 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <stdexcept>
 
-TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
-    : QWidget(parent), session_(session) {
+namespace {
+QString FixCount(std::size_t count) {
+    return QString("%1 %2").arg(count).arg(count == 1 ? "fix" : "fixes");
+}
+} // namespace
+
+TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session,
+                         const protocol::PositionHistory& fixes)
+    : QWidget(parent), session_(session), fixes_(fixes) {
     setObjectName("tabRecord");
     auto* recording = new QGroupBox("Recording", this);
     recording->setObjectName("gbRecording");
@@ -74,9 +83,19 @@ TRecordPage::TRecordPage(QWidget* parent, TSessionControl& session)
     replayColumn->addLayout(stateRow);
     replayColumn->addWidget(lblReplaySkipped);
 
+    auto* track = new QGroupBox("Track", this);
+    track->setObjectName("gbTrack");
+    btnExportTrack = MakeButton(track, "btnExportTrack", "Export track...");
+    lblTrack = MakeLabel(track, "lblTrack", "");
+    auto* trackRow = new QHBoxLayout(track);
+    trackRow->addWidget(btnExportTrack);
+    trackRow->addWidget(lblTrack, 1);
+    ShowFixes();
+
     auto* column = new QVBoxLayout(this);
     column->addWidget(recording);
     column->addWidget(replay);
+    column->addWidget(track);
     column->addStretch();
     Connect();
 }
@@ -91,6 +110,8 @@ void TRecordPage::Connect() {
             Guarded(this, [this] { session_.BackToPort(); }));
     connect(btnOpenRecording, &QPushButton::clicked, this,
             Guarded(this, [this] { OpenRecordingClicked(); }));
+    connect(btnExportTrack, &QPushButton::clicked, this,
+            Guarded(this, [this] { ExportTrackClicked(); }));
     connect(btnPauseReplay, &QPushButton::clicked, this, Guarded(this, [this] {
                 btnPauseReplay->setText(session_.TogglePause() ? "Resume" : "Pause");
             }));
@@ -135,6 +156,33 @@ void TRecordPage::OpenRecordingClicked() {
 
 void TRecordPage::OpenRecording(const QString& path) {
     session_.OpenRecording(path, seMessagesPerSecond->value(), cbReplayPace->currentIndex() == 1);
+}
+
+void TRecordPage::RequireFixes() const {
+    if (fixes_.empty())
+        throw std::runtime_error("No fixes to export: the receiver has reported no position "
+                                 "fix in this session");
+}
+
+void TRecordPage::ExportTrackClicked() {
+    RequireFixes();
+    const QString path = AskTrackPath(this, RestoreRecordingFolder());
+    if (path.isEmpty())
+        return;
+    ExportTrack(path);
+    StoreRecordingFolderOf(path);
+}
+
+void TRecordPage::ExportTrack(const QString& path) {
+    RequireFixes();
+    protocol::WriteTrackFile(path.toStdString(), fixes_.All());
+    lastExport_ = "Wrote " + FixCount(fixes_.size()) + " to " + path + ".";
+    ShowFixes();
+}
+
+void TRecordPage::ShowFixes() {
+    lblTrack->setText(FixCount(fixes_.size()) + " in this session." +
+                      (lastExport_.isEmpty() ? "" : " " + lastExport_));
 }
 
 void TRecordPage::ResetReplayControls() {

@@ -79,11 +79,17 @@ void TReceiverFeed::Flush() {
 
 void TReceiverFeed::EndOfStream() {
     Flush();
+    state_.EndEpoch();
+    TakeEndedEpoch(Now().Seconds);
     framerOrigin_ = streamBytes_;
 }
 
 void TReceiverFeed::StartAfresh() {
     state_ = protocol::ReceiverState();
+    positions_.Clear();
+    signals_.Clear();
+    epochFixes_.Restart();
+    fixesAdded_ = true;
     fresh_ = {};
     everRefreshed_ = {};
     lastSeenMs_.clear();
@@ -99,6 +105,7 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     // Values only: the Messages page writes the fields of the rows it shows.
     const protocol::Decoded decoded = protocol::Decode(message, protocol::DecodeDetail::TypedOnly);
     state_.Fold(message, decoded, at.Seconds);
+    TakeEndedEpoch(at.Seconds);
     fresh_.Note(decoded);
     everRefreshed_.Note(decoded);
     std::string name = message.Kind == protocol::MessageKind::Unframed
@@ -112,6 +119,13 @@ void TReceiverFeed::Fold(const protocol::Message& message) {
     emit MessageListed(receivedMs, message, name);
 }
 
+void TReceiverFeed::TakeEndedEpoch(double nowSeconds) {
+    if (!epochFixes_.TakeEnded(state_, positions_) || positions_.empty())
+        return;
+    fixesAdded_ = true;
+    signals_.Add(positions_[positions_.size() - 1].UtcSeconds, state_.Satellites(nowSeconds));
+}
+
 double TReceiverFeed::RateSeconds() const {
     const double now = std::chrono::duration<double>(steadyClock_() - origin_).count();
     return std::max(newestRead_, now - deliveryGap_ - kLateSeconds);
@@ -122,6 +136,10 @@ void TReceiverFeed::Redraw() {
     emit StateRedrawn(snapshot, fresh_);
     fresh_ = {};
     emit TypesCounted(TypesOf(snapshot));
+    if (fixesAdded_) {
+        fixesAdded_ = false;
+        emit FixesAdded();
+    }
 }
 
 protocol::ReceiverSnapshot TReceiverFeed::Snapshot() const {

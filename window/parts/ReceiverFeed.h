@@ -13,8 +13,17 @@
 //
 // The port hands over a flood in bounded chunks, so every chunk is decoded
 // whole.
+//
+// The feed keeps the session's fixes, one per navigation epoch (the state's
+// ended epochs, timed by the receiver), and with each fix the C/N0 of the
+// satellites in view: they go when the picture starts afresh (a replay, or
+// the port after one), not when the port reconnects, so a drive's track
+// outlasts a lost cable.
 
 #include "protocol/framing/Framer.h"
+#include "protocol/history/EpochFixes.h"
+#include "protocol/history/PositionHistory.h"
+#include "protocol/history/SignalHistory.h"
 #include "protocol/state/ReceiverState.h"
 #include "serial/ReadMarks.h"
 
@@ -82,6 +91,8 @@ public:
     protocol::ReceiverSnapshot Snapshot() const;
     const TFresh& EverRefreshed() const { return everRefreshed_; }
     std::vector<TMessageTypeRow> TypesOf(const protocol::ReceiverSnapshot& snapshot) const;
+    const protocol::PositionHistory& Positions() const { return positions_; }
+    const protocol::SignalHistory& Signals() const { return signals_; }
 
 signals:
     // Every message as framed, in stream order, before the pages see it.
@@ -95,6 +106,9 @@ signals:
     void StateRedrawn(const protocol::ReceiverSnapshot& snapshot,
                       const TReceiverFeed::TFresh& fresh);
     void TypesCounted(const std::vector<TMessageTypeRow>& types);
+    // At a redraw when fixes were added to Positions() (and Signals()) since
+    // the last one, and when they were cleared.
+    void FixesAdded();
 
 private:
     // When a byte of the stream was read: wall clock for the list, steady
@@ -115,6 +129,8 @@ private:
     TStamp ReadTimeOf(std::uint64_t offset);
     void Flush();
     void Fold(const protocol::Message& message);
+    // Keeps the fix of an epoch that just ended, with the satellites then.
+    void TakeEndedEpoch(double nowSeconds);
     // The time the rates are measured at: the newest read, so that the
     // seconds counted are those whose bytes have all come; once reads stop
     // for longer than the port delivers, the clock goes on without them.
@@ -131,6 +147,10 @@ private:
     double deliveryGap_ = 1;         // seconds between the last two chunks
     protocol::Framer framer_;
     protocol::ReceiverState state_;
+    protocol::PositionHistory positions_;
+    protocol::EpochFixes epochFixes_;
+    protocol::SignalHistory signals_;
+    bool fixesAdded_ = false;
     TFresh fresh_;
     TFresh everRefreshed_;
     std::map<std::string, qint64> lastSeenMs_; // bounded as the state's types are

@@ -13,7 +13,9 @@
 #include "window/app/MainForm.h"
 #include "window/app/StartupOptions.h"
 #include "window/blocks/TextPane.h"
+#include "window/pages/ChartsPage.h"
 #include "window/pages/ComPortPage.h"
+#include "window/pages/DeviationPage.h"
 #include "window/pages/HistoryModel.h"
 #include "window/pages/HistoryPage.h"
 #include "window/pages/MessagesPage.h"
@@ -246,7 +248,8 @@ private slots:
         WriteStore({});
         TMainForm form;
         QVERIFY(!form.findChild<TMessagesPage*>() && !form.findChild<THistoryPage*>() &&
-                !form.findChild<TReceiverPage*>() && !form.findChild<TNmeaStandardPage*>());
+                !form.findChild<TReceiverPage*>() && !form.findChild<TNmeaStandardPage*>() &&
+                !form.findChild<TDeviationPage*>() && !form.findChild<TChartsPage*>());
         const std::string gga = NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,05,0.9,10,M,0,M,,");
         form.portSerial.OnReceive(&form.portSerial, gga + gga);
         PartOf<TReceiverFeed>(form)->Redraw();

@@ -32,6 +32,27 @@ class TestReceiverFeed : public QObject {
     }
 
 private slots:
+    // One fix per epoch as the next begins, the last at the stream's end;
+    // a redraw tells of new fixes once; starting afresh forgets them.
+    void keepsTheFixOfEachEpochUntilStartingAfresh() {
+        TReceiverFeed feed(nullptr);
+        int told = 0;
+        connect(&feed, &TReceiverFeed::FixesAdded, [&] { ++told; });
+        for (const char* second : {"41", "42", "43"})
+            feed.Take(NmeaLine(std::string("GNGGA,0009") + second +
+                               ".00,4404.14036,N,12118.85961,W,1,05,1.01,1144.8,M,-21.3,M,,"));
+        QCOMPARE(feed.Positions().size(), std::size_t(2));
+        feed.Redraw();
+        feed.Redraw();
+        QCOMPARE(told, 1);
+        feed.EndOfStream();
+        QCOMPARE(feed.Positions().size(), std::size_t(3));
+        QCOMPARE(feed.Positions()[2].UtcSeconds, 9 * 60 + 43.0); // no date told
+        feed.StartAfresh();
+        QVERIFY(feed.Positions().empty());
+        QCOMPARE(told, 2);
+    }
+
     void messagesCarryTheirReadTimesAndRatesCountByThem() {
         TReceiverFeed feed(
             nullptr, [] { return qint64(7); }, [this] { return steadyNow_; });

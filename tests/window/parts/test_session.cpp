@@ -7,8 +7,10 @@
 // text log line with an impossible time is skipped and named. The file
 // dialogs open in the folder last used, suggest the extension that fits the
 // traffic and keep what is typed; the text log choice is kept between runs.
-// The status bar counts the bytes each way.
+// The status bar counts the bytes each way. The session's fixes go out as a
+// track, the name typed getting the chosen kind's extension.
 
+#include "tests/protocol/StreamBytes.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -263,6 +265,34 @@ private slots:
         QVERIFY(Named<QCheckBox>(*form_, "cbTextLog")->isChecked());
         AnswerFileDialog(Named<QPushButton>(*form_, "btnOpenRecording"), look, {});
         QCOMPARE(folder, path("chosen"));
+    }
+
+    void exportsTheSessionsFixesAsATrack() {
+        auto* exportTrack = Named<QPushButton>(*form_, "btnExportTrack");
+        {
+            ModalBoxCatcher boxes;
+            Click(exportTrack);
+            QVERIFY(boxes.waitFor(1));
+            QVERIFY(boxes.boxes()[0].text.startsWith("No fixes to export"));
+        }
+        for (const char* time : {"092001", "092002", "092003"})
+            send(QByteArray::fromStdString(NmeaLine(
+                std::string("GPGGA,") + time + ",4717.11,N,00833.91,E,1,08,0.9,500,M,48,M,,")));
+        auto* shown = Named<QLabel>(*form_, "lblTrack");
+        QTRY_COMPARE(shown->text(), QString("2 fixes in this session.")); // the third epoch is open
+        QString suggested, filter;
+        AnswerFileDialog(
+            exportTrack,
+            [&](QFileDialog& dialog) {
+                suggested = QFileInfo(dialog.selectedFiles().value(0)).fileName();
+                dialog.selectNameFilter("KML tracks (*.kml)");
+            },
+            path("trip"));
+        QVERIFY2(QRegularExpression(R"(^zepo-track-\d{8}-\d{6}\.gpx$)").match(suggested).hasMatch(),
+                 qPrintable(suggested));
+        QCOMPARE(shown->text(),
+                 "2 fixes in this session. Wrote 2 fixes to " + path("trip.kml") + ".");
+        QCOMPARE(Contents(path("trip.kml")).count("8.56516667,47.28516667,500.000"), 4);
     }
 };
 
