@@ -127,3 +127,34 @@ TEST(BaseStation, RatesFollowCfgMsgAndTheMsgoutKeys) {
         EXPECT_EQ(messages.count("RTCM 1084"), epoch >= 2 ? 1u : 0u); // valid at the third
     }
 }
+
+// Generation 9's CFG-TMODE keys turn survey-in off and on again with their
+// own duration; a fixed position is not simulated and is refused.
+TEST(BaseStation, TimeModeKeysStopAndRestartTheSurvey) {
+    SimulatedReceiver receiver(BaseSettings({std::chrono::seconds(1), 2.0}));
+    const auto set =
+        [&receiver](std::initializer_list<std::pair<const char*, std::uint64_t>> keys) {
+            std::vector<ubx::TConfigValue> values;
+            for (const auto& [name, value] : keys)
+                values.push_back({ubx::FindConfigKey(name)->id, value});
+            const auto answers =
+                receiver.Receive(ToByteString(BuildUbxFrame(ubx::CfgValSet(0x01, values))));
+            return !answers.empty() && answers.back()[3] == 0x01; // ACK-ACK
+        };
+    for (int epoch = 0; epoch < 3; ++epoch)
+        Epoch(receiver);
+    EXPECT_EQ(Epoch(receiver).count("RTCM 1005"), 1u);
+
+    EXPECT_TRUE(set({{"CFG-TMODE-MODE", 0}}));
+    auto messages = Epoch(receiver);
+    EXPECT_EQ(messages.count("RTCM 1005"), 0u);
+    EXPECT_EQ(Field(messages.at("NAV-SVIN").front(), "obs"), "0");
+
+    EXPECT_FALSE(set({{"CFG-TMODE-MODE", 2}}));
+    EXPECT_TRUE(set({{"CFG-TMODE-MODE", 1}, {"CFG-TMODE-SVIN_MIN_DUR", 5}}));
+    for (int epoch = 1; epoch <= 6; ++epoch) {
+        messages = Epoch(receiver);
+        EXPECT_EQ(Field(messages.at("NAV-SVIN").front(), "dur"), std::to_string(epoch - 1));
+        EXPECT_EQ(messages.count("RTCM 1005"), epoch == 6 ? 1u : 0u) << epoch;
+    }
+}

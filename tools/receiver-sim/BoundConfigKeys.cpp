@@ -13,7 +13,10 @@ enum class Field {
     Baud,
     InProtocol,
     OutProtocol,
-    MessageRate
+    MessageRate,
+    TimeMode,
+    SurveyMinDuration,
+    SurveyAccuracyLimit
 };
 
 struct Binding {
@@ -52,6 +55,9 @@ const std::unordered_map<std::uint32_t, Binding>& Bindings() {
         bind("CFG-RATE-MEAS", {Field::MeasurementPeriod});
         bind("CFG-RATE-NAV", {Field::NavigationRate});
         bind("CFG-RATE-TIMEREF", {Field::TimeReference});
+        bind("CFG-TMODE-MODE", {Field::TimeMode});
+        bind("CFG-TMODE-SVIN_MIN_DUR", {Field::SurveyMinDuration});
+        bind("CFG-TMODE-SVIN_ACC_LIMIT", {Field::SurveyAccuracyLimit});
         for (int port = 0; port < kPortCount; ++port) {
             const std::string name(kPortNames[port]);
             bind("CFG-" + name + "-BAUDRATE", {Field::Baud, port});
@@ -96,6 +102,12 @@ std::optional<std::uint64_t> ReadBoundKey(const ReceiverConfig& config, std::uin
         return (port.outProtoMask & binding->bit) ? 1 : 0;
     case Field::MessageRate:
         return config.rates[binding->message][static_cast<size_t>(binding->port)];
+    case Field::TimeMode:
+        return config.timeMode;
+    case Field::SurveyMinDuration:
+        return config.surveyMinDurationS;
+    case Field::SurveyAccuracyLimit:
+        return config.surveyAccuracyLimit;
     }
     return std::nullopt;
 }
@@ -142,6 +154,19 @@ BoundWrite WriteBoundKey(ReceiverConfig& config, std::uint32_t key, std::uint64_
     case Field::MessageRate:
         config.rates[binding->message][static_cast<size_t>(binding->port)] =
             static_cast<std::uint8_t>(value);
+        break;
+    case Field::TimeMode: // a fixed base position is not simulated
+        if (!within(kTimeModeDisabled, kTimeModeSurveyIn))
+            return BoundWrite::Refused;
+        config.timeMode = static_cast<std::uint8_t>(value);
+        break;
+    case Field::SurveyMinDuration:
+        config.surveyMinDurationS = static_cast<std::uint32_t>(value);
+        break;
+    case Field::SurveyAccuracyLimit:
+        if (!within(1, 0xFFFFFFFF))
+            return BoundWrite::Refused;
+        config.surveyAccuracyLimit = static_cast<std::uint32_t>(value);
         break;
     }
     return BoundWrite::Taken;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -58,6 +59,11 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
     if (settings.generation >= 9)
         defaults.rates[*FindOutputMessage("ZDA")][kLinePort] = 0;
     if (settings.base) {
+        defaults.timeMode = kTimeModeSurveyIn;
+        defaults.surveyMinDurationS =
+            static_cast<std::uint32_t>(settings.survey.minDuration.count());
+        defaults.surveyAccuracyLimit =
+            static_cast<std::uint32_t>(std::lround(settings.survey.accuracyLimitM * 1e4));
         defaults.ports[kLinePort].outProtoMask |= kProtocolRtcm3;
         for (size_t k = 0; k < kOutputMessageCount; ++k)
             if (kOutputMessages[k].protocol() == OutputProtocol::Rtcm3 ||
@@ -65,6 +71,14 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
                 defaults.rates[k][kLinePort] = 1;
     }
     return defaults;
+}
+
+// The survey-in the configuration asks for; none when it asks for none.
+std::optional<SurveyInSettings> SurveyOf(const ReceiverConfig& config) {
+    if (config.timeMode != kTimeModeSurveyIn)
+        return std::nullopt;
+    return SurveyInSettings{std::chrono::seconds(config.surveyMinDurationS),
+                            config.surveyAccuracyLimit * 1e-4};
 }
 
 // A jammer in the L1 block lowers every satellite's signal.
@@ -79,7 +93,7 @@ SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
-      configuration_(Defaults(settings), settings.generation), survey_(settings.survey) {}
+      configuration_(Defaults(settings), settings.generation) {}
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
     if (epochs_ > 0)
@@ -88,7 +102,11 @@ std::vector<std::string> SimulatedReceiver::NextEpoch() {
     std::vector<std::string> messages;
     if (!navigating_)
         return messages;
-    if (settings_.base)
+    if (const auto wanted = SurveyOf(configuration_.InForce()); wanted != surveying_) {
+        surveying_ = wanted;
+        survey_.Restart(wanted.value_or(SurveyInSettings{}));
+    }
+    if (surveying_)
         survey_.Observe(model_.Current());
     for (size_t k = 0; k < kOutputMessageCount; ++k) {
         if (Due(k))
@@ -131,7 +149,8 @@ std::vector<std::string> SimulatedReceiver::BuildFromState(size_t message) const
     return BuildOutputMessage(output, solution, dialect_);
 }
 
-// Nothing before the survey has found the station's position.
+// Nothing before the survey has found the station's position (nor when no
+// survey runs: the survey starts afresh when it is turned off).
 std::vector<std::string> SimulatedReceiver::BuildRtcm3(size_t message) const {
     const std::string_view name = kOutputMessages[message].name;
     if (!survey_.Valid())
@@ -303,7 +322,7 @@ void SimulatedReceiver::TakeReset(const std::string& payload) {
         configuration_.LoadPermanent();
         navigating_ = true;
         model_.Restart(start);
-        survey_.Restart(settings_.survey);
+        surveying_.reset();
         for (std::string& sentence : Banner())
             answers_.push_back(std::move(sentence));
         break;
@@ -311,7 +330,7 @@ void SimulatedReceiver::TakeReset(const std::string& payload) {
     case kGnssStart:
         navigating_ = true;
         model_.Restart(start);
-        survey_.Restart(settings_.survey);
+        surveying_.reset();
         break;
     case kGnssStop:
         navigating_ = false;

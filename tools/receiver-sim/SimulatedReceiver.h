@@ -22,11 +22,13 @@
 // (ConfigCommands.h). Their factory settings leave ZDA off. It also decides
 // the messages sent (OutputMessages.h): NAV-SIG from 9, MON-HW up to 9.
 //
-// As a base station (base in its settings) it stands still and surveys its
-// position in (SurveyIn.h, NAV-SVIN); once the survey is valid it sends RTCM
-// 3 (RtcmOutput.h) on a line whose output protocols include RTCM 3. Each
-// message goes out at the rate CFG-MSG (class F5) or the CFG-MSGOUT keys give
-// it, from 1 in every epoch; a reset starts the survey afresh.
+// As a base station (base in its settings) it stands still, and its time
+// mode is survey-in: it surveys its position in (SurveyIn.h, NAV-SVIN) and
+// once the survey is valid sends RTCM 3 (RtcmOutput.h) on a line whose output
+// protocols include RTCM 3. Each message goes out at the rate CFG-MSG (class
+// F5) or the CFG-MSGOUT keys give it, from 1 in every epoch. The CFG-TMODE
+// keys (generation 9 on) turn survey-in on and off and set its duration and
+// accuracy; a change, or a reset, starts the survey afresh.
 //
 // The health messages (MON-SPAN, MON-RF, MON-HW, MON-COMMS, MON-SYS,
 // NAV-SIG) report the RF conditions of the settings and the receiver's own
@@ -55,11 +57,11 @@ struct ReceiverSettings {
     bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
     std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
     std::chrono::milliseconds measurementPeriod{1000};
-    bool rtk = false;   // an RTK fixed solution whenever there is a fix
-    int generation = 8; // 8, 9 or 10
-    RfConditions rf{};  // a jammer, an antenna fault
-    bool base = false;  // a base station: survey-in, then RTCM 3
-    SurveyInSettings survey{};
+    bool rtk = false;          // an RTK fixed solution whenever there is a fix
+    int generation = 8;        // 8, 9 or 10
+    RfConditions rf{};         // a jammer, an antenna fault
+    bool base = false;         // a base station: survey-in, then RTCM 3
+    SurveyInSettings survey{}; // its survey-in as the receiver starts
 };
 
 class SimulatedReceiver {
@@ -121,4 +123,5 @@ private:
     std::vector<std::string> answers_;
     ReceiverActivity activity_;
     SurveyIn survey_;
+    std::optional<SurveyInSettings> surveying_; // under which the survey runs; none when off
 };

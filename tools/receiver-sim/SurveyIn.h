@@ -14,6 +14,7 @@
 struct SurveyInSettings {
     std::chrono::seconds minDuration{60};
     double accuracyLimitM = 2.0;
+    friend bool operator==(const SurveyInSettings&, const SurveyInSettings&) = default;
 };
 
 class SurveyIn {
