@@ -6,7 +6,8 @@
 // with everything else the simulator sends, fills the line: the Receiver
 // page and the status bar say so, and that NAV-PVT comes slower than asked.
 // With ZEPO_SCREENSHOT_DIR set, the Receiver page saying so is saved there as
-// a PNG file.
+// a PNG file. A base station's RTCM 3 among the NMEA and UBX is listed as
+// RTCM3 messages by type and counted once a second without CRC failures.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
@@ -127,6 +128,34 @@ TEST_F(MessageTimesWithSimulator, FiveFixesASecondShowFiveTimesAndFiveHertz) {
     // The line carries it all: nothing to say.
     EXPECT_EQ(WarningOnPage(), "");
     EXPECT_EQ(WarningInStatusBar(), "");
+    form_.close();
+}
+
+TEST_F(MessageTimesWithSimulator, BaseStationRtcmIsListedAndCountedByType) {
+    Open("115200", {"--gnss", "--base", "--survey-in", "1"});
+    ShowPage(form_, "tabMessages");
+    QTest::qWait(7500); // the survey, then a whole rate window
+
+    const TMessageListModel& list = Named<TMessagesPage>(form_, "tabMessages")->Messages();
+    std::set<std::string> listed;
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (list.data(list.index(row, TMessageListModel::colProtocol)).toString() == "RTCM3")
+            listed.insert(list.NameOf(list.At(row)));
+    const std::set<std::string> sent = {"RTCM 1005", "RTCM 1074", "RTCM 1084",
+                                        "RTCM 1094", "RTCM 1124", "RTCM 1230"};
+    EXPECT_EQ(listed, sent);
+
+    auto* types = Named<QTableWidget>(form_, "tvMessageTypes");
+    std::set<std::string> counted;
+    for (int row = 0; row < types->rowCount(); ++row) {
+        const std::string name = types->item(row, 0)->text().toStdString();
+        if (!sent.contains(name))
+            continue;
+        counted.insert(name);
+        EXPECT_NEAR(types->item(row, 2)->text().toDouble(), 1.0, 0.3) << name;
+        EXPECT_EQ(types->item(row, 4)->text(), "0") << name;
+    }
+    EXPECT_EQ(counted, sent);
     form_.close();
 }
 
