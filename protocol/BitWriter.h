@@ -22,6 +22,11 @@ public:
         }
         return *this;
     }
+    BitWriter& Zeros(int bits) {
+        for (; bits > 0; bits -= 32)
+            Bits(bits < 32 ? bits : 32, 0);
+        return *this;
+    }
     // A descriptor: its length in 8 bits, then its characters.
     BitWriter& Text(std::string_view text) {
         Bits(8, static_cast<std::int64_t>(text.size()));

@@ -30,8 +30,7 @@ std::string Msm(int type, std::int64_t epoch, std::uint64_t satellites, std::uin
     bits.Bits(64, static_cast<std::int64_t>(satellites))
         .Bits(32, signals)
         .Bits(cellCount, static_cast<std::int64_t>(cells));
-    for (int i = 0; i < bodyBits; ++i)
-        bits.Bits(1, 0);
+    bits.Zeros(bodyBits);
     return BuildRtcm3Frame(bits.Bytes());
 }
 
@@ -87,8 +86,8 @@ TEST(Rtcm3Decoder, FieldsOfEachKnownType) {
                             .Bits(4, 0b1001)
                             .Bits(16, -150)
                             .Bits(16, -32768);
-    const auto gpsEphemeris = BitWriter().Bits(12, 1019).Bits(6, 5).Bits(10, 321).Bits(472, 0);
-    const auto qzssEphemeris = BitWriter().Bits(12, 1044).Bits(4, 2).Bits(472, 0);
+    const auto gpsEphemeris = BitWriter().Bits(12, 1019).Bits(6, 5).Bits(10, 321).Zeros(472);
+    const auto qzssEphemeris = BitWriter().Bits(12, 1044).Bits(4, 2).Zeros(472);
     struct Case {
         std::string frame;
         std::string name;
@@ -168,7 +167,7 @@ TEST(Rtcm3Decoder, FieldsOfEachKnownType) {
 // Nothing of a short or damaged message is trusted: the name stays, the
 // problem is told, no field or station comes out.
 TEST(Rtcm3Decoder, ShortOrDamagedMessagesKeepOnlyTheirName) {
-    const std::string station = BitWriter().Bits(12, 1005).Bits(140, 1).Bytes();
+    const std::string station = BitWriter().Bits(12, 1005).Zeros(139).Bits(1, 1).Bytes();
     const std::string good = BuildRtcm3Frame(station);
     struct Case {
         std::string frame;
