@@ -3,6 +3,7 @@
 // the machine is shared and wall time is not ours, best of several runs.
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <time.h>
 
@@ -21,4 +22,9 @@ inline double BestSeconds(int rounds, const std::function<void()>& work) {
         best = std::min(best, ThreadSeconds() - start);
     }
     return best;
+}
+
+// Bytes per second of work over bytes, the best of rounds runs.
+inline double BestThroughput(std::size_t bytes, const std::function<void()>& work, int rounds = 7) {
+    return static_cast<double>(bytes) / BestSeconds(rounds, work);
 }

@@ -14,13 +14,11 @@
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <cstdio>
-#include <functional>
 #include <string>
 
 namespace {
 
 constexpr std::size_t kTrafficBytes = 1 << 20;
-constexpr int kRounds = 7;
 
 std::string MixedTraffic() {
     NavigationModel model(1500000000, 11);
@@ -38,11 +36,6 @@ std::string MixedTraffic() {
     return traffic;
 }
 
-// The best of several runs, in bytes per second.
-double Throughput(const std::function<void()>& work) {
-    return kTrafficBytes / BestSeconds(kRounds, work);
-}
-
 volatile std::uint64_t sink; // keeps results alive
 
 } // namespace
@@ -50,17 +43,17 @@ volatile std::uint64_t sink; // keeps results alive
 int main() {
     const std::string traffic = MixedTraffic();
 
-    const double checksum = Throughput([&] {
+    const double checksum = BestThroughput(kTrafficBytes, [&] {
         const TUbxChecksum sum = UbxChecksum(std::string_view(traffic));
         sink = sum.CK_A + sum.CK_B;
     });
-    const double framer = Throughput([&] {
+    const double framer = BestThroughput(kTrafficBytes, [&] {
         protocol::Framer f;
         std::uint64_t count = 0;
         f.Feed(traffic, [&count](protocol::Message&&) { ++count; });
         sink = count;
     });
-    const double chain = Throughput([&] {
+    const double chain = BestThroughput(kTrafficBytes, [&] {
         protocol::Framer f;
         protocol::ReceiverState state;
         f.Feed(traffic, [&state](protocol::Message&& m) { state.Fold(m, 0.0); });
