@@ -16,6 +16,7 @@
 #include "window/pages/MessagesPage.h"
 #include "window/pages/NmeaPubxPage.h"
 #include "window/pages/NmeaStandardPage.h"
+#include "window/pages/NtripPage.h"
 #include "window/pages/ReceiverPage.h"
 #include "window/pages/RecordPage.h"
 #include "window/pages/UbxProtocolPage.h"
@@ -62,6 +63,8 @@ void TMainForm::CreatePages() {
     AddLazyPage("Configuration", [this](QWidget* parent) {
         return new TConfigurationPage(parent, *configSession_, *ubxCommander_);
     });
+    AddLazyPage("NTRIP",
+                [this](QWidget* parent) { return new TNtripPage(parent, *ntripControl_); });
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_);
     pcZEPOMonitor->addTab(tabRecord, "Record");
     AddLazyPage("History", [this](QWidget* parent) { return new THistoryPage(parent, *history_); });
