@@ -205,8 +205,17 @@ struct SignalInView {
     friend bool operator==(const SignalInView&, const SignalInView&) = default;
 };
 
+// A reference station's antenna reference point (RTCM 1005 and 1006): the
+// base a rover's corrections come from.
+struct BaseStation {
+    int StationId = 0;
+    double EcefXM = 0, EcefYM = 0, EcefZM = 0;
+    std::optional<protocol::Position> Place{}; // latitude, longitude, ellipsoid height
+    std::optional<double> AntennaHeightM{};    // above the marker (1006 only)
+};
+
 struct Decoded {
-    std::string Name;   // "NAV-PVT", "GGA", "PUBX,00", "UBX 0x0A-0x04"
+    std::string Name;   // "NAV-PVT", "GGA", "PUBX,00", "UBX 0x0A-0x04", "RTCM 1005"
     std::string Talker; // NMEA talker ("GP", "GN"); empty for UBX and PUBX
     std::vector<Field> Fields;
     // Why the fields are missing or incomplete ("checksum wrong", a wrong
@@ -225,7 +234,8 @@ struct Decoded {
     std::optional<SatellitePart> GsvPart;
     std::optional<UsedSatellites> Used;
     std::optional<Acknowledgement> Ack;
-    std::optional<std::string> Text; // INF-* and TXT messages
+    std::optional<std::string> Text;    // INF-* and TXT messages
+    std::optional<BaseStation> Station; // RTCM 1005, 1006
 
     // The receiver's health: MON-SPAN, MON-RF or MON-HW, MON-COMMS, MON-SYS, NAV-SIG.
     std::optional<std::vector<RfSpectrum>> Spectra;

@@ -293,6 +293,24 @@ constexpr UbxField kNavClock[] = {
     {12, T::U4, "tAcc", 1, "ns"}, {16, T::U4, "fAcc", 1, "ps/s"},
 };
 
+// A base station's survey-in: the mean position in cm and its remainder in
+// 0.1 mm, the mean's accuracy, the fixes taken, and whether it is done.
+constexpr UbxField kNavSvin[] = {
+    {0, T::U1, "version"},
+    {4, T::U4, "iTOW", 1, "ms"},
+    {8, T::U4, "dur", 1, "s"},
+    {12, T::I4, "meanX", 0.01, "m", 2},
+    {16, T::I4, "meanY", 0.01, "m", 2},
+    {20, T::I4, "meanZ", 0.01, "m", 2},
+    {24, T::I1, "meanXHP", 0.1, "mm", 1},
+    {25, T::I1, "meanYHP", 0.1, "mm", 1},
+    {26, T::I1, "meanZHP", 0.1, "mm", 1},
+    {28, T::U4, "meanAcc", 0.0001, "m", 4},
+    {32, T::U4, "obs"},
+    {36, T::U1, "valid"},
+    {37, T::U1, "active"},
+};
+
 constexpr UbxField kNavSat[] = {
     {0, T::U4, "iTOW", 1, "ms"},
     {4, T::U1, "version"},
@@ -448,6 +466,7 @@ constexpr UbxLayout kLayouts[] = {
     {kNav, 0x21, 20, kNavTimeutc, 0, {}, "", -1, NavTimeutc},
     {kNav, 0x20, 16, kNavTimegps, 0, {}, "", -1, NavTimegps},
     {kNav, 0x22, 20, kNavClock},
+    {kNav, 0x3B, 40, kNavSvin, 0, {}, "", -1, nullptr, 0, 0},
     {kNav, 0x35, 8, kNavSat, 12, kNavSatBlock, "SV", 5, NavSat},
     {kNav, 0x30, 8, kNavSvinfo, 12, kNavSvinfoBlock, "SV", 4, NavSvinfo},
     {kAck, 0x01, 2, kAckFields, 0, {}, "", -1, AckAck},

@@ -25,6 +25,13 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_FALSE(defaults.ubx);
     EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
     EXPECT_EQ(defaults.generation, 8);
+    EXPECT_FALSE(defaults.base);
+
+    const SimulatorOptions base =
+        ParseSimulatorOptions({"--base", "--survey-in", "5", "--survey-accuracy=0.25"});
+    EXPECT_TRUE(base.base);
+    EXPECT_EQ(base.surveySeconds, 5);
+    EXPECT_DOUBLE_EQ(base.surveyAccuracyM, 0.25);
 
     const SimulatorOptions set =
         ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000",
@@ -39,10 +46,26 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_DOUBLE_EQ(set.BytesPerSecond(), 50000);
 
     const std::vector<std::vector<std::string>> refused = {
-        {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"},  {"--port", "ttyUSB0"},
-        {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},    {"--rate", "-5"},
-        {"--ubx=1"},        {"--verbose"},        {"--generation", "7"}, {"--generation", "09"},
-        {"--jam", "L1"},    {"--jam", "1400"},    {"--jam", "1660"},     {"--antenna", "cut"},
+        {"--port", "COM0"},
+        {"--port", "COM255"},
+        {"--port", "COM013"},
+        {"--port", "ttyUSB0"},
+        {"--port"},
+        {"--baud", "0"},
+        {"--baud", "96O0"},
+        {"--rate", "-5"},
+        {"--ubx=1"},
+        {"--verbose"},
+        {"--generation", "7"},
+        {"--generation", "09"},
+        {"--jam", "L1"},
+        {"--jam", "1400"},
+        {"--jam", "1660"},
+        {"--antenna", "cut"},
+        {"--survey-in", "30"},
+        {"--base", "--survey-in", "0"},
+        {"--base", "--survey-accuracy", "0"},
+        {"--base=1"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];

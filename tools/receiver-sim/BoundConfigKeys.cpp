@@ -26,11 +26,13 @@ struct Binding {
 // Key names call the ports by these, in UBX port id order.
 constexpr std::string_view kPortNames[kPortCount] = {"I2C", "UART1", "UART2", "USB", "SPI"};
 
-// "NMEA_ID_GGA", "UBX_NAV_PVT": how CFG-MSGOUT names a message; empty for
-// the PUBX messages, which have no key.
+// "NMEA_ID_GGA", "UBX_NAV_PVT", "RTCM_3X_TYPE1005": how CFG-MSGOUT names a
+// message; empty for the PUBX messages, which have no key.
 std::string MessageItem(const OutputMessage& message) {
     if (message.ubxClass == kNmeaStandardClass)
         return "NMEA_ID_" + std::string(message.name);
+    if (message.protocol() == OutputProtocol::Rtcm3) // "RTCM 1005"
+        return "RTCM_3X_TYPE" + std::string(message.name.substr(5));
     if (message.protocol() != OutputProtocol::Ubx)
         return {};
     std::string item = "UBX_" + std::string(message.name);
@@ -53,8 +55,9 @@ const std::unordered_map<std::uint32_t, Binding>& Bindings() {
         for (int port = 0; port < kPortCount; ++port) {
             const std::string name(kPortNames[port]);
             bind("CFG-" + name + "-BAUDRATE", {Field::Baud, port});
-            for (const auto& [protocol, bit] :
-                 {std::pair{"UBX", kProtocolUbx}, {"NMEA", kProtocolNmea}}) {
+            for (const auto& [protocol, bit] : {std::pair{"UBX", kProtocolUbx},
+                                                {"NMEA", kProtocolNmea},
+                                                {"RTCM3X", kProtocolRtcm3}}) {
                 bind("CFG-" + name + "INPROT-" + protocol, {Field::InProtocol, port, bit});
                 bind("CFG-" + name + "OUTPROT-" + protocol, {Field::OutProtocol, port, bit});
             }

@@ -13,6 +13,7 @@
 
 inline constexpr std::uint16_t kProtocolUbx = 0x01;
 inline constexpr std::uint16_t kProtocolNmea = 0x02;
+inline constexpr std::uint16_t kProtocolRtcm3 = 0x20;
 
 struct PortConfig {
     std::uint16_t txReady = 0;

@@ -22,6 +22,12 @@
 // (ConfigCommands.h). Their factory settings leave ZDA off. It also decides
 // the messages sent (OutputMessages.h): NAV-SIG from 9, MON-HW up to 9.
 //
+// As a base station (base in its settings) it stands still and surveys its
+// position in (SurveyIn.h, NAV-SVIN); once the survey is valid it sends RTCM
+// 3 (RtcmOutput.h) on a line whose output protocols include RTCM 3. Each
+// message goes out at the rate CFG-MSG (class F5) or the CFG-MSGOUT keys give
+// it, from 1 in every epoch; a reset starts the survey afresh.
+//
 // The health messages (MON-SPAN, MON-RF, MON-HW, MON-COMMS, MON-SYS,
 // NAV-SIG) report the RF conditions of the settings and the receiver's own
 // activity: MON-COMMS weighs the messages enabled against the line's rate.
@@ -32,6 +38,7 @@
 #include "tools/receiver-sim/OutputMessages.h"
 #include "tools/receiver-sim/ReceiverActivity.h"
 #include "tools/receiver-sim/RfConditions.h"
+#include "tools/receiver-sim/SurveyIn.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <chrono>
@@ -51,6 +58,8 @@ struct ReceiverSettings {
     bool rtk = false;   // an RTK fixed solution whenever there is a fix
     int generation = 8; // 8, 9 or 10
     RfConditions rf{};  // a jammer, an antenna fault
+    bool base = false;  // a base station: survey-in, then RTCM 3
+    SurveyInSettings survey{};
 };
 
 class SimulatedReceiver {
@@ -74,6 +83,7 @@ public:
     int MessageRate(std::string_view name) const;
     const AntennaSettings& Antenna() const { return configuration_.InForce().antenna; }
     const NavigationSolution& LastEpoch() const { return model_.Current(); }
+    const SurveyIn& Survey() const { return survey_; }
     // The rate the line talks at and the time between epochs, as configured now.
     std::uint32_t LineBaud() const { return configuration_.InForce().Line().baudRate; }
     std::chrono::milliseconds EpochPeriod() const { return configuration_.InForce().EpochPeriod(); }
@@ -93,6 +103,10 @@ private:
     // BuildFromState tell only the receiver's state, not its activity.
     std::vector<std::string> Build(size_t message);
     std::vector<std::string> BuildFromState(size_t message) const;
+    std::vector<std::string> BuildRtcm3(size_t message) const;
+    // Whether an MSM after kOutputMessages[message] goes out this epoch.
+    bool MoreMsmFollow(size_t message) const;
+    bool Due(size_t message) const;
     // The bytes per second the messages enabled on the line ask of it.
     LineDemand Demand() const;
     int MessagesEnabled() const;
@@ -106,4 +120,5 @@ private:
     long epochs_ = 0;
     std::vector<std::string> answers_;
     ReceiverActivity activity_;
+    SurveyIn survey_;
 };
