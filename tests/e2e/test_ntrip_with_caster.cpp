@@ -7,6 +7,7 @@
 // password is kept in the settings and shown nowhere. Skipped where str2str
 // (Debian package rtklib) is not installed.
 
+#include "protocol/Rtcm3Frame.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/LoopbackSocket.h"
 #include "tests/support/NamedControl.h"
@@ -28,6 +29,8 @@
 #include <csignal>
 #include <memory>
 #include <random>
+
+using namespace std::string_literals;
 
 namespace {
 const QString kPassword = "s3cret-Pass";
@@ -55,12 +58,19 @@ LoopbackSocket FeedCaster(int inPort) {
     throw std::runtime_error("the caster's input never listened");
 }
 
-std::string SomeCorrections(std::size_t size, unsigned seed) {
+// count RTCM 3 frames as a base station sends them: a station position
+// (1005) first in every ten, observations (1077) with random contents else.
+std::string SomeCorrections(int count, unsigned seed) {
     std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random());
-    return bytes;
+    std::string frames;
+    for (int i = 0; i < count; ++i) {
+        std::string payload = i % 10 == 0 ? "\x3E\xD0"s : "\x43\x50"s;
+        payload.resize(i % 10 == 0 ? 19 : 100 + random() % 200);
+        for (std::size_t at = 2; at < payload.size(); ++at)
+            payload[at] = static_cast<char>(random());
+        frames += protocol::BuildRtcm3Frame(payload);
+    }
+    return frames;
 }
 
 // What the window writes to the receiver's line, up to count bytes, while
@@ -166,17 +176,21 @@ private slots:
         const QString connected = QString("Connected to TEST at 127.0.0.1:%1").arg(casterPort);
         QTRY_COMPARE_WITH_TIMEOUT(State(*form), connected, 10000);
 
-        const std::string first = SomeCorrections(3000, 1);
+        const std::string first = SomeCorrections(30, 1);
         for (std::size_t at = 0; at < first.size(); at += 300) {
             feed.SendAll(first.substr(at, 300));
             QTest::qWait(50);
         }
         QCOMPARE(WrittenToReceiver(receiver, first.size()), first);
+        const QString size = QString::number(first.size());
         QTRY_VERIFY(Named<QLabel>(*form, "lblNtripWritten")
                         ->text()
-                        .startsWith("Written to the receiver: 3000 bytes"));
-        QVERIFY(
-            Named<QLabel>(*form, "lblNtripReceived")->text().startsWith("Received: 3000 bytes"));
+                        .startsWith("Written to the receiver: " + size + " bytes"));
+        QVERIFY(Named<QLabel>(*form, "lblNtripReceived")
+                    ->text()
+                    .startsWith("Received: " + size + " bytes"));
+        QCOMPARE(Named<QLabel>(*form, "lblNtripTypes")->text(),
+                 QString("Messages: RTCM 1005: 3, RTCM 1077: 27"));
 
         caster->Signal(SIGINT);
         QVERIFY(caster->WaitForExit() >= 0);
@@ -186,7 +200,7 @@ private slots:
         caster = StartCaster(scratch_, inPort, casterPort);
         const LoopbackSocket feedAgain = FeedCaster(inPort);
         QTRY_COMPARE_WITH_TIMEOUT(State(*form), connected, 20000);
-        const std::string second = SomeCorrections(1000, 2);
+        const std::string second = SomeCorrections(10, 2);
         feedAgain.SendAll(second);
         QCOMPARE(WrittenToReceiver(receiver, second.size()), second);
 

@@ -3,6 +3,7 @@
 // records, distances, the GGA sent for the uplink and the correction stream's
 // counts.
 
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/ntrip/CorrectionStream.h"
 #include "protocol/ntrip/GgaSentence.h"
 #include "protocol/ntrip/NtripRequest.h"
@@ -181,20 +182,28 @@ TEST(GgaSentence, PositionsTimesAndRounding) {
 }
 
 TEST(CorrectionStream, ReleasesWholeMessagesInOrderAndCounts) {
+    const std::string rtcm1005 = protocol::BuildRtcm3Frame("\x3E\xD0\x00\x00\x00\x00"s);
+    const std::string rtcm1077 = protocol::BuildRtcm3Frame("\x43\x50\x01\x02"s);
     const std::string sentence = "$GPGGA,1*00\r\n";
-    const std::string frame = "\xB5\x62\x01\x02\x00\x00\x03\x0A"s;
-    const std::string stream = "xy" + sentence + frame + "tail";
+    const std::string stream = "xy" + rtcm1005 + sentence + rtcm1077 + rtcm1077 + "tail";
     ntrip::CorrectionStream corrections;
     std::string ready;
-    for (std::size_t i = 0; i < stream.size(); ++i)
+    // A frame goes out only once its last byte has come.
+    for (std::size_t i = 0; i < stream.size(); ++i) {
         corrections.Feed(stream.substr(i, 1), 0.5 + i / 4, ready);
-    EXPECT_EQ(ready, "xy" + sentence + frame);
+        if (i == rtcm1005.size()) // all of the frame but its last byte
+            EXPECT_EQ(ready.find('\xD3'), std::string::npos);
+        if (i == rtcm1005.size() + 1)
+            EXPECT_EQ(ready, "xy" + rtcm1005);
+    }
+    EXPECT_EQ(ready, stream.substr(0, stream.size() - 4));
     EXPECT_EQ(corrections.Held(), 4u);
     corrections.Flush(9.5, ready);
     EXPECT_EQ(ready, stream);
     EXPECT_EQ(corrections.Bytes(), stream.size());
-    EXPECT_EQ(corrections.Types().at("unframed"), 2u);
-    EXPECT_EQ(corrections.Types().size(), 3u);
+    const std::map<std::string, std::uint64_t> types = {
+        {"GGA", 1}, {"RTCM 1005", 1}, {"RTCM 1077", 2}, {"unframed", 2}};
+    EXPECT_EQ(corrections.Types(), types);
     EXPECT_EQ(corrections.ChecksumErrors(), 1u); // the sentence's "*00"
     EXPECT_EQ(corrections.LastMessageAt(), 9.5);
 
