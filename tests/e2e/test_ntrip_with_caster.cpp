@@ -3,8 +3,9 @@
 // The sourcetable is listed with its distance from a typed position; a wrong
 // password, a mountpoint the caster lacks and a port nobody listens on are
 // told as such; the corrections reach the receiver's pseudo-terminal byte
-// for byte, and again after the caster was stopped and started anew. The
-// password is kept in the settings and shown nowhere. Skipped where str2str
+// for byte, and again after the caster was stopped and started anew; while
+// another write is still going out they wait for its end. The password is
+// kept in the settings and shown nowhere. Skipped where str2str
 // (Debian package rtklib) is not installed.
 
 #include "protocol/Rtcm3Frame.h"
@@ -17,6 +18,7 @@
 #include "window/app/MainForm.h"
 #include "window/blocks/TextPane.h"
 #include "window/parts/SettingsStore.h"
+#include "window/parts/WindowSender.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -161,6 +163,32 @@ private slots:
         QCOMPARE(connectButton->text(), QString("Disconnect"));
         Click(connectButton);
         QCOMPARE(State(*form), QString("Off"));
+    }
+
+    void correctionsWaitForAWriteGoingOn() {
+        PtyPeer receiver;
+        receiver.announce("COM7");
+        const int inPort = UnusedPort(), casterPort = UnusedPort();
+        const auto caster = StartCaster(scratch_, inPort, casterPort);
+        std::unique_ptr<TMainForm> form = ShowFreshWindow();
+        QVERIFY(OpenPortAt(*form, "COM7", "9600"));
+        ChooseCaster(*form, casterPort, kPassword, "TEST");
+        const LoopbackSocket feed = FeedCaster(inPort);
+        Click(Named<QAbstractButton>(*form, "btnNtripConnect"));
+        QTRY_VERIFY_WITH_TIMEOUT(State(*form).startsWith("Connected to"), 10000);
+
+        // More than the line holds while the receiver does not read: the
+        // write goes on in the background.
+        const std::string text(512 * 1024, 'x');
+        auto* sender = PartOf<TWindowSender>(*form);
+        sender->SendQuietly(text);
+        QVERIFY(sender->IsSending());
+        const std::string corrections = SomeCorrections(10, 3);
+        feed.SendAll(corrections);
+        QTRY_VERIFY(Named<QLabel>(*form, "lblNtripReceived")
+                        ->text()
+                        .startsWith(QString("Received: %1 bytes").arg(corrections.size())));
+        QCOMPARE(WrittenToReceiver(receiver, text.size() + corrections.size()), text + corrections);
     }
 
     void correctionsReachTheReceiverAcrossACasterRestart() {
