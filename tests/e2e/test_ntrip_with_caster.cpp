@@ -236,6 +236,8 @@ private slots:
         QFile store(SettingsStore::FilePath());
         QVERIFY(store.open(QIODevice::ReadOnly));
         QVERIFY(store.readAll().contains(kPassword.toUtf8()));
+        QCOMPARE(store.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                 QFileDevice::Permissions());
         const QString base64 = QString("rover:" + kPassword).toUtf8().toBase64();
         for (const QLabel* label : form->findChildren<QLabel*>())
             QVERIFY(!label->text().contains(kPassword) && !label->text().contains(base64));

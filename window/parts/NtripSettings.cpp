@@ -2,6 +2,7 @@
 
 #include "window/parts/SettingsStore.h"
 
+#include <QFile>
 #include <exception>
 
 namespace {
@@ -44,4 +45,8 @@ void StoreNtripSettings(const TNtripSettings& settings) {
     store.WriteString("GgaSeconds", QString::number(settings.GgaSeconds));
     store.WriteString("Position", settings.Position);
     store.Flush();
+    // The store holds a password now: for its owner's eyes only (later saves
+    // keep the file's permissions).
+    QFile::setPermissions(SettingsStore::FilePath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

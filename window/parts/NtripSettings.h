@@ -1,7 +1,7 @@
 #pragma once
 // The NTRIP page's fields kept between runs, the password among them, under
-// "\SOFTWARE\Brennix\ZEPOMonitor\Ntrip" in the settings store. They are
-// written nowhere else.
+// "\SOFTWARE\Brennix\ZEPOMonitor\Ntrip" in the settings store, which only
+// its owner may then read. They are written nowhere else.
 
 #include <QString>
 
