@@ -95,7 +95,7 @@ void TCasterRequest::ReadAnswer(const std::string& data) {
                           .arg(Address(), QString::fromStdString(caster_.user),
                                QString::fromStdString(response_.StatusLine())));
         else
-            End(TEnd::Refused,
+            End(response_.StatusCode() == 404 ? TEnd::NotFound : TEnd::Refused,
                 QString("%1 refused the request for %2: %3")
                     .arg(
                         Address(),

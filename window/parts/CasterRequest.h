@@ -20,9 +20,9 @@ class TCasterRequest : public QObject {
 public:
     // How a request ended.
     enum class TEnd {
-        Stopped,      // by Stop
         Sourcetable,  // the caster sent its sourcetable (wanted or not)
         Unauthorized, // 401
+        NotFound,     // 404: no such mountpoint
         Refused,      // another status
         Unreachable,  // host not found, connection refused, no answer in time
         Closed,       // the caster closed the stream or the link broke

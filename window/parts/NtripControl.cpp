@@ -133,7 +133,7 @@ void TNtripControl::RetryLater(const QString& cause) {
 void TNtripControl::StreamEnded(TCasterRequest::TEnd end, const QString& message,
                                 const std::string& body) {
     using End = TCasterRequest::TEnd;
-    if (end == End::Stopped || !active_)
+    if (!active_)
         return;
     QString reason = message;
     switch (end) {
@@ -142,20 +142,16 @@ void TNtripControl::StreamEnded(TCasterRequest::TEnd end, const QString& message
         RetryLater(message);
         return;
     case End::Sourcetable:
+    case End::NotFound:
         reason = QString("%1:%2 has no mountpoint \"%3\"; its sourcetable is shown")
                      .arg(Text(caster_.host))
                      .arg(caster_.port)
                      .arg(Text(mountpoint_));
-        emit SourcetableReceived(ntrip::ParseSourcetable(body));
-        break;
-    case End::Refused:
-        if (message.contains(" 404 ")) {
-            reason = QString("%1:%2 has no mountpoint \"%3\"; its sourcetable is shown")
-                         .arg(Text(caster_.host))
-                         .arg(caster_.port)
-                         .arg(Text(mountpoint_));
+        // NTRIP 1 casters answer with it; NTRIP 2 casters are asked for it.
+        if (end == End::Sourcetable)
+            emit SourcetableReceived(ntrip::ParseSourcetable(body));
+        else
             FetchSourcetable(caster_);
-        }
         break;
     default:
         break;
@@ -167,14 +163,11 @@ void TNtripControl::StreamEnded(TCasterRequest::TEnd end, const QString& message
 
 void TNtripControl::SourcetableEnded(TCasterRequest::TEnd end, const QString& message,
                                      const std::string& body) {
-    if (end == TCasterRequest::TEnd::Stopped)
-        return;
     if (end == TCasterRequest::TEnd::Sourcetable) {
         emit SourcetableReceived(ntrip::ParseSourcetable(body));
         return;
     }
-    emit Failed(end == TCasterRequest::TEnd::Closed ? message + " before its sourcetable was whole"
-                                                    : message);
+    emit Failed(message);
 }
 
 void TNtripControl::Take(const std::string& bytes) {
