@@ -11,6 +11,7 @@
 #include "window/parts/BaudTasks.h"
 #include "window/parts/ConfigDatabaseSession.h"
 #include "window/parts/LineLoad.h"
+#include "window/parts/NtripControl.h"
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
@@ -44,6 +45,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     receiverFeed_ = new TReceiverFeed(this); // the Record page shows its fixes
     CreatePages();
     receiveDisplay_ = new TReceiveDisplay(this, moData);
+    ntripControl_ = new TNtripControl(this, *sender_, portSerial, *receiverFeed_);
     answerFeed_ = std::make_unique<TAnswerFeed>(*ubxCommander_, *baudTasks_);
     askedRates_ = std::make_unique<TAskedRates>();
     lineLoad_ = std::make_unique<TLineLoad>();
@@ -61,6 +63,7 @@ TMainForm::~TMainForm() {
     portSerial.Close();
     // The session taps the port; the Record page drives the session.
     delete tabRecord;
+    delete ntripControl_;
     delete shareControl_;
     delete sessionControl_;
     portSerial.OnReceive = nullptr;
@@ -76,8 +79,10 @@ TMainForm::~TMainForm() {
 
 void TMainForm::CreateServices() {
     // The window's own sends never hold it: they go through the sender.
-    sender_ = new TWindowSender(sbZEPOMonitor, portSerial,
-                                [this](const std::string& Buffer) { EchoSent(Buffer); });
+    // Corrections from a caster are counted and recorded, not echoed.
+    sender_ = new TWindowSender(
+        sbZEPOMonitor, portSerial, [this](const std::string& Buffer) { EchoSent(Buffer); },
+        [this](const std::string& Buffer) { sessionControl_->Sent(Buffer); });
     ubxCommander_ = new TUbxCommander(this, portSerial);
     receiverIdentity_ = new TReceiverIdentity(this, *ubxCommander_);
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);

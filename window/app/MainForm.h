@@ -30,6 +30,7 @@ class TLineLoad;
 class TMessageListModel;
 class TNmeaPubxPage;
 class TNmeaStandardPage;
+class TNtripControl;
 class TPortWatcher;
 class TReceiveDisplay;
 class TReceiverFeed;
@@ -112,6 +113,8 @@ private:
     TShareControl* shareControl_ = nullptr;
     TReceiveDisplay* receiveDisplay_ = nullptr;
     TReceiverFeed* receiverFeed_ = nullptr;
+    // Writes a caster's corrections through the sender.
+    TNtripControl* ntripControl_ = nullptr;
     TPortWatcher* portWatcher_ = nullptr;
     std::unique_ptr<TAnswerFeed> answerFeed_;
     // What the window asked of the receiver, and whether the line carries it.

@@ -13,6 +13,7 @@
 #include "window/parts/AskedRates.h"
 #include "window/parts/BaudTasks.h"
 #include "window/parts/LineLoad.h"
+#include "window/parts/NtripControl.h"
 #include "window/parts/PortWatcher.h"
 #include "window/parts/ReceiveDisplay.h"
 #include "window/parts/ReceiverFeed.h"
@@ -47,6 +48,7 @@ void TMainForm::ConnectParts() {
     connect(tabComPort, &TComPortPage::PortOpened, receiverIdentity_, &TReceiverIdentity::Forget);
     connect(sessionControl_, &TSessionControl::Logged, tabComPort, &TComPortPage::Log);
     connect(shareControl_, &TShareControl::Logged, tabComPort, &TComPortPage::Log);
+    connect(ntripControl_, &TNtripControl::Logged, tabComPort, &TComPortPage::Log);
     connect(sessionControl_, &TSessionControl::StateShown, panels_[4], &QLabel::setText);
     connect(sessionControl_, &TSessionControl::CountsShown, panels_[5], &QLabel::setText);
     // A replay and the port after it each start on an empty Messages page

@@ -19,6 +19,7 @@
 #include "window/pages/MessagesPage.h"
 #include "window/pages/NmeaPubxPage.h"
 #include "window/pages/NmeaStandardPage.h"
+#include "window/pages/NtripPage.h"
 #include "window/pages/ReceiverPage.h"
 #include "window/pages/RecordPage.h"
 #include "window/pages/UbxProtocolPage.h"
@@ -65,6 +66,8 @@ void TMainForm::CreatePages() {
     AddLazyPage("Configuration", [this](QWidget* parent) {
         return new TConfigurationPage(parent, *configSession_, *ubxCommander_);
     });
+    AddLazyPage("NTRIP",
+                [this](QWidget* parent) { return new TNtripPage(parent, *ntripControl_); });
     tabRecord = new TRecordPage(pcZEPOMonitor, *sessionControl_, receiverFeed_->Positions());
     connect(receiverFeed_, &TReceiverFeed::FixesAdded, tabRecord, &TRecordPage::ShowFixes);
     pcZEPOMonitor->addTab(tabRecord, "Record");

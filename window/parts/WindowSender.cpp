@@ -18,8 +18,8 @@ constexpr std::chrono::milliseconds kWaitInClick(50);
 constexpr int kProgressIntervalMs = 100;
 } // namespace
 
-TWindowSender::TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo)
-    : QObject(bar), port_(port), echo_(std::move(echo)) {
+TWindowSender::TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo, TEcho quietEcho)
+    : QObject(bar), port_(port), echo_(std::move(echo)), quietEcho_(std::move(quietEcho)) {
     lblSending = new QLabel(bar);
     lblSending->setObjectName("lblSending");
     pbSending = new QProgressBar(bar);
@@ -53,11 +53,16 @@ void TWindowSender::SendData(const std::string& data, TDone done) {
     Send(data, std::move(done));
 }
 
-void TWindowSender::Send(const std::string& bytes, TDone done) {
+void TWindowSender::SendQuietly(const std::string& data, TDone done) {
+    Send(data, std::move(done), true);
+}
+
+void TWindowSender::Send(const std::string& bytes, TDone done, bool quiet) {
     if (job_)
         throw std::runtime_error("A send is still going on: wait for its end or cancel it");
     job_ = port_.StartSend(bytes);
     done_ = std::move(done);
+    quiet_ = quiet;
     if (job_->WaitFinished(kWaitInClick)) {
         Finish();
         return;
@@ -98,8 +103,11 @@ void TWindowSender::Finish() {
     const TDone done = std::move(done_);
     job_.reset();
     const std::string written = job->WrittenBytes();
-    if (!written.empty() && echo_)
-        echo_(written);
+    const TEcho& echo = quiet_ ? quietEcho_ : echo_;
+    if (!written.empty() && echo)
+        echo(written);
     if (done)
         done(static_cast<std::uint32_t>(written.size()));
+    if (!job_)
+        emit Idle();
 }

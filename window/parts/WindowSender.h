@@ -5,6 +5,8 @@
 // not read) goes on in the background with its progress and a "Cancel"
 // button in the status bar, so the window is never held; its echo and its
 // count come when it ends, with exactly the bytes that were written.
+// Sends go out one at a time, each whole, so the bytes of one never land
+// inside another's.
 
 #include <QObject>
 #include <QTimer>
@@ -26,8 +28,9 @@ public:
     using TEcho = std::function<void(const std::string& written)>;
     using TDone = std::function<void(std::uint32_t count)>;
 
-    // The progress and "Cancel" go into bar; echo shows each write's bytes.
-    TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo);
+    // The progress and "Cancel" go into bar; echo shows each write's bytes,
+    // quietEcho takes those of quiet sends.
+    TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo, TEcho quietEcho = {});
     // Cancels a send still going on and waits for its end.
     ~TWindowSender() override;
 
@@ -38,20 +41,29 @@ public:
     void SendString(const std::string& str);
     void SendChars(const std::string& str);
     void SendData(const std::string& data, TDone done = {});
+    // As SendData, for a stream of bytes the port log would drown in (the
+    // corrections from a caster): its bytes go to quietEcho instead.
+    void SendQuietly(const std::string& data, TDone done = {});
 
     bool IsSending() const { return job_ != nullptr; }
     // Ends the send going on; what was written so far is echoed.
     void Cancel();
 
+signals:
+    // A send ended and no other goes on: the next may start.
+    void Idle();
+
 private:
-    void Send(const std::string& bytes, TDone done);
+    void Send(const std::string& bytes, TDone done, bool quiet = false);
     void ShowProgress();
     void Finish();
 
     TSerialPort& port_;
     TEcho echo_;
+    TEcho quietEcho_;
     std::shared_ptr<TSendJob> job_;
     TDone done_;
+    bool quiet_ = false;
     QTimer progressTimer_;
     QLabel* lblSending;
     QProgressBar* pbSending;
