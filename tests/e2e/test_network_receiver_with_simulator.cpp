@@ -2,10 +2,14 @@
 // tcp://127.0.0.1:PORT, its views show the sentences, the Receiver page the
 // fix, and a CFG-MSG set and poll on the Configure page are answered and
 // acknowledged over the connection; opened as tcp-listen://, the simulator
-// connects in and the sentences arrive.
+// connects in and the sentences arrive. Behind ser2net's RFC 2217 accepter
+// (where installed), opened as rfc2217://, the window sets the far line's
+// rate, and the Configure page moves the receiver and that line to 115200
+// baud, where a CFG-MSG set is acknowledged.
 
+#include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/PortEnd.h"
-#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/receiver-sim/Ser2netBridge.h"
 #include "tests/support/LoopbackSocket.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -117,5 +121,26 @@ TEST_F(NetworkReceiverWithSimulator, ReceiverConnectsToTheListeningWindow) {
     ASSERT_TRUE(SentencesArrive()) << simulator.Output() << simulator.Errors();
     EXPECT_TRUE(
         PaneLines(Named<QPlainTextEdit>(*form_, "moComPort")).contains("Connected to " + source));
+}
+
+TEST_F(NetworkReceiverWithSimulator, ReceiverBehindAnRfc2217BridgeMovesToAnotherRate) {
+    ChildProcess simulator(scratch_, kReceiverSimulator, {"--port", "COM18"});
+    ASSERT_TRUE(WaitForAnnouncement("COM18")) << simulator.Errors();
+    // The bridge's line starts at a rate the receiver does not talk at.
+    const auto ser2net = Ser2netBridge::Start(scratch_, *FindVirtualPort("COM18"),
+                                              Ser2netBridge::Accepter::Rfc2217, "115200n81");
+    if (!ser2net)
+        GTEST_SKIP() << "ser2net is not installed";
+    ASSERT_TRUE(ser2net->Listening()) << ser2net->process().Errors();
+    Open(QString("rfc2217://127.0.0.1:%1").arg(ser2net->port()));
+    ASSERT_TRUE(SentencesArrive()) << ser2net->process().Errors();
+
+    TConfigurePage* page = ConfigurePage();
+    Named<QComboBox>(*page, "cbReceiverBaud")->setCurrentText("115200");
+    ClickAndSee(page, "btnSetBaud", "lblBaudAnswer",
+                "Receiver and monitor at 115200 baud: valid messages arrive.");
+    Named<QComboBox>(*page, "cbMessage")->setCurrentText("GSV");
+    Named<QSpinBox>(*page, "spPortRateUART1")->setValue(0);
+    ClickAndSee(page, "btnSetMsg", "lblMsgAnswer", "CFG-MSG: ACK-ACK after");
 }
 } // namespace
