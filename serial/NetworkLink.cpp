@@ -19,6 +19,8 @@ namespace {
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 // A datagram's load that crosses an Ethernet path without being split.
 constexpr std::size_t kDatagramBytes = 1400;
+// The data a telnet send escapes and sends whole at once.
+constexpr std::size_t kTelnetChunk = 4096;
 
 std::string CauseOf(int error) {
     return LowerFirst(SystemErrorText(error));
@@ -64,12 +66,14 @@ void KeepAlive(int fd) {
 }
 } // namespace
 
-std::unique_ptr<NetworkLink> NetworkLink::Prepare(const std::string& name, std::string& error) {
+std::unique_ptr<NetworkLink> NetworkLink::Prepare(const std::string& name, int cancelFd,
+                                                  std::string& error) {
     const std::optional<NetworkSource> source = ParseNetworkSource(name, error);
     if (!source)
         return nullptr;
     int localFd = -1;
-    if (source->kind != NetworkSource::Kind::TcpClient) {
+    if (source->kind == NetworkSource::Kind::TcpServer ||
+        source->kind == NetworkSource::Kind::Udp) {
         std::string cause;
         localFd = BindLocal(
             *source, source->kind == NetworkSource::Kind::Udp ? SOCK_DGRAM : SOCK_STREAM, cause);
@@ -78,11 +82,14 @@ std::unique_ptr<NetworkLink> NetworkLink::Prepare(const std::string& name, std::
             return nullptr;
         }
     }
-    return std::unique_ptr<NetworkLink>(new NetworkLink(name, *source, localFd));
+    return std::unique_ptr<NetworkLink>(new NetworkLink(name, *source, localFd, cancelFd));
 }
 
-NetworkLink::NetworkLink(std::string name, NetworkSource source, int localFd)
-    : name_(std::move(name)), source_(std::move(source)), localFd_(localFd) {}
+NetworkLink::NetworkLink(std::string name, NetworkSource source, int localFd, int cancelFd)
+    : name_(std::move(name)), source_(std::move(source)), localFd_(localFd), cancelFd_(cancelFd) {
+    if (source_.kind == NetworkSource::Kind::Rfc2217)
+        telnet_ = std::make_unique<TelnetComPort>();
+}
 
 NetworkLink::~NetworkLink() {
     Release();
@@ -91,6 +98,8 @@ NetworkLink::~NetworkLink() {
 void NetworkLink::Release() {
     if (localFd_ >= 0)
         ::close(std::exchange(localFd_, -1));
+    std::lock_guard lock(sendMutex_);
+    telnetFd_ = -1; // its owner closes it
 }
 
 int NetworkLink::Establish(const std::vector<int>& cancelFds) {
@@ -101,6 +110,22 @@ int NetworkLink::Establish(const std::vector<int>& cancelFds) {
         return Accept(cancelFds);
     case NetworkSource::Kind::Udp:
         return StartReceiving(cancelFds);
+    case NetworkSource::Kind::Rfc2217: {
+        const int fd = Connect(cancelFds);
+        if (fd < 0)
+            return -1;
+        std::lock_guard lock(sendMutex_);
+        telnetFd_ = fd;
+        const std::string opening =
+            telnet_->Greeting() +
+            (lineSettings_ ? TelnetComPort::LineCommands(*lineSettings_) : "");
+        if (!SendWhole(fd, opening)) {
+            telnetFd_ = -1;
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
     }
     return -1;
 }
@@ -203,6 +228,19 @@ long NetworkLink::Receive(int fd, char* buffer, std::size_t size) {
         return static_cast<long>(got);
     }
     const ssize_t got = recv(fd, buffer, size, 0);
+    if (got > 0 && telnet_) {
+        std::string replies;
+        std::size_t kept = 0;
+        {
+            std::lock_guard lock(mutex_);
+            kept = telnet_->Unwrap(buffer, static_cast<std::size_t>(got), replies);
+        }
+        if (!replies.empty()) {
+            std::lock_guard lock(sendMutex_);
+            SendWhole(fd, replies);
+        }
+        return static_cast<long>(kept);
+    }
     if (got > 0)
         return static_cast<long>(got);
     if (got == 0) {
@@ -216,6 +254,8 @@ long NetworkLink::Receive(int fd, char* buffer, std::size_t size) {
 }
 
 long NetworkLink::Send(int fd, const char* data, std::size_t size) {
+    if (telnet_)
+        return SendTelnet(fd, data, size);
     if (source_.kind != NetworkSource::Kind::Udp)
         return send(fd, data, size, MSG_NOSIGNAL);
     sockaddr_storage target{};
@@ -231,6 +271,52 @@ long NetworkLink::Send(int fd, const char* data, std::size_t size) {
     }
     return sendto(fd, data, std::min(size, kDatagramBytes), MSG_NOSIGNAL,
                   reinterpret_cast<const sockaddr*>(&target), length);
+}
+
+long NetworkLink::SendTelnet(int fd, const char* data, std::size_t size) {
+    std::lock_guard lock(sendMutex_);
+    // Waiting for room is the caller's, within its write timeouts; once a
+    // chunk has begun it goes out whole, as a command may follow it.
+    pollfd room{fd, POLLOUT, 0};
+    if (poll(&room, 1, 0) != 1 || !(room.revents & POLLOUT)) {
+        errno = room.revents & (POLLERR | POLLHUP) ? EPIPE : EAGAIN;
+        return -1;
+    }
+    const std::size_t chunk = std::min(size, kTelnetChunk);
+    std::string escaped;
+    TelnetComPort::Escape(std::string_view(data, chunk), escaped);
+    return SendWhole(fd, escaped) ? static_cast<long>(chunk) : -1;
+}
+
+bool NetworkLink::SendWhole(int fd, const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t sent = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (sent > 0) {
+            done += static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        if (WaitForDescriptor(fd, POLLOUT, {cancelFd_}, {}) != WaitOutcome::Ready) {
+            errno = ECANCELED;
+            return false;
+        }
+    }
+    return true;
+}
+
+void NetworkLink::ApplyLineSettings(const LineSettings& settings) {
+    if (!telnet_)
+        return;
+    std::lock_guard lock(sendMutex_);
+    lineSettings_ = settings;
+    if (telnetFd_ >= 0)
+        SendWhole(telnetFd_, TelnetComPort::LineCommands(settings));
+}
+
+TLineStatusSet NetworkLink::ModemLines() const {
+    std::lock_guard lock(mutex_);
+    return telnet_ ? telnet_->ModemLines() : TLineStatusSet{};
 }
 
 void NetworkLink::NoteHangUp(int fd) {

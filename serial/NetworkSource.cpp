@@ -8,6 +8,7 @@ namespace {
 constexpr std::string_view kTcp = "tcp://";
 constexpr std::string_view kTcpListen = "tcp-listen://";
 constexpr std::string_view kUdp = "udp://";
+constexpr std::string_view kRfc2217 = "rfc2217://";
 
 bool StartsWith(const std::string& text, std::string_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -61,7 +62,12 @@ std::string CheckAddress(const std::string& text, std::string& host, std::string
 } // namespace
 
 bool IsNetworkSourceName(const std::string& name) {
-    return StartsWith(name, kTcp) || StartsWith(name, kTcpListen) || StartsWith(name, kUdp);
+    return StartsWith(name, kTcp) || StartsWith(name, kTcpListen) || StartsWith(name, kUdp) ||
+           StartsWith(name, kRfc2217);
+}
+
+bool CarriesLineSettings(const std::string& name) {
+    return StartsWith(name, kRfc2217);
 }
 
 std::optional<NetworkSource> ParseNetworkSource(const std::string& name, std::string& error) {
@@ -77,6 +83,9 @@ std::optional<NetworkSource> ParseNetworkSource(const std::string& name, std::st
             source.kind = NetworkSource::Kind::TcpServer;
         fault = CheckAddress(rest, source.host, source.port,
                              source.kind == NetworkSource::Kind::TcpClient, false);
+    } else if (StartsWith(name, kRfc2217)) {
+        source.kind = NetworkSource::Kind::Rfc2217;
+        fault = CheckAddress(name.substr(kRfc2217.size()), source.host, source.port, true, false);
     } else if (StartsWith(name, kUdp)) {
         source.kind = NetworkSource::Kind::Udp;
         const std::string rest = name.substr(kUdp.size());
@@ -89,7 +98,8 @@ std::optional<NetworkSource> ParseNetworkSource(const std::string& name, std::st
                 fault = "after @: " + fault;
         }
     } else {
-        fault = "not a network source (tcp://HOST:PORT, tcp-listen://:PORT or udp://:PORT)";
+        fault = "not a network source (tcp://HOST:PORT, tcp-listen://:PORT, udp://:PORT or "
+                "rfc2217://HOST:PORT)";
     }
     if (fault.empty())
         return source;

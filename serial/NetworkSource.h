@@ -3,6 +3,8 @@
 // bridge or on another machine.
 //
 //   tcp://HOST:PORT               connect to HOST
+//   rfc2217://HOST:PORT           connect to a bridge's telnet com port
+//                                 (RFC 2217): the line settings set its line
 //   tcp-listen://:PORT            wait for one receiver to connect in
 //   tcp://:PORT                   the same
 //   udp://:PORT                   receive datagrams on PORT; what is sent goes
@@ -16,9 +18,9 @@
 #include <string>
 
 struct NetworkSource {
-    enum class Kind { TcpClient, TcpServer, Udp };
+    enum class Kind { TcpClient, TcpServer, Udp, Rfc2217 };
     Kind kind = Kind::TcpClient;
-    // The host to reach (TcpClient) or the local address (empty: all).
+    // The host to reach (TcpClient, Rfc2217) or the local address (empty: all).
     std::string host;
     std::string port;
     // Where UDP datagrams are sent; empty host: to the last sender.
@@ -28,6 +30,9 @@ struct NetworkSource {
 
 // True for a name that starts like a network source, valid or not.
 bool IsNetworkSourceName(const std::string& name);
+
+// True for an RFC 2217 source, the one whose line settings apply.
+bool CarriesLineSettings(const std::string& name);
 
 // The source a name describes; nothing, with error set to a message for the
 // user, when it is malformed.

@@ -113,12 +113,14 @@ int NextWaitMs(std::chrono::steady_clock::time_point deadline) {
 
 std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path, std::string& error) {
     if (IsNetworkSourceName(path)) {
-        std::unique_ptr<NetworkLink> link = NetworkLink::Prepare(path, error);
-        if (!link)
-            return nullptr;
         const int closeWake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (closeWake < 0) {
             error = SystemErrorText(errno);
+            return nullptr;
+        }
+        std::unique_ptr<NetworkLink> link = NetworkLink::Prepare(path, closeWake, error);
+        if (!link) {
+            ::close(closeWake);
             return nullptr;
         }
         return std::unique_ptr<PosixDevice>(new PosixDevice(-1, closeWake, std::move(link)));
@@ -182,11 +184,16 @@ void PosixDevice::Close() {
 
 bool PosixDevice::ApplyLineSettings(const LineSettings& settings) {
     std::shared_lock lock(inUse_);
-    const int fd = fd_;
-    if (fd < 0 || settings.baudRate <= 0)
+    if (settings.baudRate <= 0 || closing_)
         return false;
-    if (link_)
+    // A link keeps the settings until it stands.
+    if (link_) {
+        link_->ApplyLineSettings(settings);
         return true;
+    }
+    const int fd = fd_;
+    if (fd < 0)
+        return false;
     termios2 tio = BuildTermios(settings);
     if (ioctl(fd, TCSETS2, &tio) != 0)
         return false;
@@ -297,6 +304,8 @@ std::string PosixDevice::Failure() const {
 
 TLineStatusSet PosixDevice::LineStatus() {
     std::shared_lock lock(inUse_);
+    if (link_)
+        return link_->ModemLines();
     int bits = 0;
     if (fd_ < 0 || ioctl(fd_, TIOCMGET, &bits) != 0)
         return {};

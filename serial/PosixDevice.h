@@ -5,9 +5,10 @@
 //
 // A network source name (serial/NetworkSource.h) opens a socket instead: the
 // link is established by the first WaitForInput, on the reader's thread, and
-// the device counts as open once it stands. Line settings are accepted and
-// do nothing, the modem lines are empty, and a link that fails or ends tells
-// why through Failure.
+// the device counts as open once it stands. Line settings set the far line
+// of an RFC 2217 source (kept until its link stands) and are accepted and do
+// nothing for the others; the modem lines are those the RFC 2217 bridge
+// tells of, else empty; a link that fails or ends tells why through Failure.
 //
 // Operations may run from several threads at once (the reader, the main
 // thread, sender threads); Close wakes a reader waiting for input, waits for

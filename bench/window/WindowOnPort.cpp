@@ -24,16 +24,25 @@ bool ChoosePort(TMainForm& form, const QString& name) {
     return true;
 }
 
-void WithPortOpen(TMainForm& form, int view, const std::function<void(const std::string&)>& take,
-                  const std::function<void()>& body) {
-    const auto show = form.portSerial.OnReceive;
-    form.portSerial.OnReceive = [&](TSerialPort* port, const std::string& chunk) {
+PortOpenInView::PortOpenInView(TMainForm& form, int view,
+                               std::function<void(const std::string&)> take)
+    : form_(form), show_(form.portSerial.OnReceive) {
+    form.portSerial.OnReceive = [show = show_, take = std::move(take)](TSerialPort* port,
+                                                                       const std::string& chunk) {
         take(chunk);
         show(port, chunk);
     };
     Named<TRadioGroup>(form, "rgMode")->SetItemIndex(view);
     Named<QPushButton>(form, "btnOpen")->click();
+}
+
+PortOpenInView::~PortOpenInView() {
+    Named<QPushButton>(form_, "btnClose")->click();
+    form_.portSerial.OnReceive = show_;
+}
+
+void WithPortOpen(TMainForm& form, int view, const std::function<void(const std::string&)>& take,
+                  const std::function<void()>& body) {
+    const PortOpenInView open(form, view, take);
     body();
-    Named<QPushButton>(form, "btnClose")->click();
-    form.portSerial.OnReceive = show;
 }

@@ -3,9 +3,8 @@
 // the receiver through it as tcp://127.0.0.1:PORT and keeps every byte in
 // order. Skipped where ser2net is not installed.
 
-#include "tests/receiver-sim/ChildProcess.h"
+#include "tests/receiver-sim/Ser2netBridge.h"
 #include "tests/support/FileContents.h"
-#include "tests/support/LoopbackSocket.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 
@@ -29,19 +28,15 @@ bool WaitUntil(const std::function<bool()>& condition) {
 } // namespace
 
 TEST(Ser2netPeer, RecorderReadsTheReceiverThroughTheBridge) {
-    const auto ser2net = FindProgram("ser2net");
-    if (!ser2net)
-        GTEST_SKIP() << "ser2net is not installed";
     ScratchEnvironment scratch;
     PtyPeer receiver;
-    const std::string port = std::to_string(UnusedPort());
-    ChildProcess bridge(scratch, *ser2net,
-                        {"-n", "-u", "-P", scratch.root() + "/ser2net.pid", "-Y",
-                         "connection: &gps", "-Y", "  accepter: tcp,127.0.0.1," + port, "-Y",
-                         "  connector: serialdev," + receiver.devicePath() + ",115200n81,local"});
-    // The bridge listens once a plain connect gets in.
-    ASSERT_TRUE(WaitUntil([&] { return LoopbackSocket(SOCK_STREAM).Connect(std::stoi(port)); }))
-        << bridge.Errors();
+    const auto ser2net =
+        Ser2netBridge::Start(scratch, receiver.devicePath(), Ser2netBridge::Accepter::Tcp);
+    if (!ser2net)
+        GTEST_SKIP() << "ser2net is not installed";
+    ChildProcess& bridge = ser2net->process();
+    const std::string port = std::to_string(ser2net->port());
+    ASSERT_TRUE(ser2net->Listening()) << bridge.Errors();
 
     const std::string file = scratch.root() + "/bridge.ubx";
     ChildProcess recorder(scratch, ZEPO_MONITOR,

@@ -31,7 +31,8 @@ public:
     RunningReceiver(const LineSettings& line, bool mixed = false,
                     std::chrono::milliseconds epochPeriod = 100ms)
         : receiver_({1039422959, 2, mixed, mixed, false, 9600, epochPeriod}), thread_([this, line] {
-              ReceiverLine(peer_.masterFd(), receiver_, line)
+              PtyLineEnd end(peer_.masterFd());
+              ReceiverLine(end, receiver_, line)
                   .Run({[this] { return stop_.load(); },
                         [this](bool up) {
                             std::lock_guard lock(mutex_);

@@ -1,10 +1,11 @@
 // The zepo-receiver-sim program itself, run as a child process: its command
 // line, its announcement and the withdrawal of it on SIGTERM or when the
-// program that opened the port exits.
+// program that opened the port exits, and its line over TCP.
 
 #include "serial/VirtualPorts.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/receiver-sim/PortEnd.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tools/receiver-sim/SimulatorOptions.h"
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -44,6 +46,10 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_EQ(set.baud, 115200);
     EXPECT_TRUE(set.ubx);
     EXPECT_DOUBLE_EQ(set.BytesPerSecond(), 50000);
+    EXPECT_FALSE(defaults.tcp);
+    EXPECT_EQ(ParseSimulatorOptions({"--tcp", "4001"}).tcp->port, "4001");
+    const SimulatorOptions out = ParseSimulatorOptions({"--tcp-connect=[::1]:4002"});
+    EXPECT_EQ(out.tcp->host + " " + out.tcp->port, "::1 4002");
 
     const std::vector<std::vector<std::string>> refused = {
         {"--port", "COM0"},
@@ -66,6 +72,11 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
         {"--base", "--survey-in", "0"},
         {"--base", "--survey-accuracy", "0"},
         {"--base=1"},
+        {"--tcp", "65536"},
+        {"--tcp-connect", "4001"},
+        {"--tcp-connect", "host:"},
+        {"--tcp", "4001", "--tcp-connect", "h:1"},
+        {"--port", "COM3", "--tcp", "4001"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];
@@ -130,4 +141,30 @@ TEST(SimulatorProgram, BadOptionShowsUsage) {
     EXPECT_EQ(sim.WaitForExit(), 2);
     EXPECT_NE(sim.Errors().find("--baud needs a whole number"), std::string::npos) << sim.Errors();
     EXPECT_NE(sim.Errors().find("Usage: zepo-receiver-sim"), std::string::npos);
+}
+
+// Over TCP each connection in turn is the line: it starts with the banner
+// and answers polls.
+TEST(SimulatorProgram, ServesOneTcpConnectionAfterAnother) {
+    ScratchEnvironment scratch;
+    const int number = UnusedPort();
+    ChildProcess sim(scratch, kReceiverSimulator, {"--tcp", std::to_string(number)});
+    for (int round = 0; round < 2; ++round) {
+        std::optional<LoopbackSocket> line;
+        ASSERT_TRUE(WaitFor([&] { return line.emplace(SOCK_STREAM).Connect(number); }))
+            << sim.Errors();
+        line->SendAll("$PUBX,00*33\r\n");
+        std::string received;
+        ASSERT_TRUE(WaitFor([&] {
+            received += line->Read(1);
+            return received.find("$PUBX,00,") != std::string::npos;
+        })) << received;
+        EXPECT_TRUE(received.starts_with("$GPTXT")) << received.substr(0, 80);
+    }
+    EXPECT_TRUE(WaitFor([&] {
+        return sim.Output().find("127.0.0.1:" + std::to_string(number) + " disconnected.") !=
+               std::string::npos;
+    }));
+    sim.Signal(SIGTERM);
+    EXPECT_EQ(sim.WaitForExit(), 0);
 }

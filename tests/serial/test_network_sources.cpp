@@ -2,6 +2,7 @@
 
 #include "serial/NetworkSource.h"
 #include "serial/SerialPort.h"
+#include "serial/TelnetComPort.h"
 #include "tests/serial/SerialTestSupport.h"
 #include "tests/support/LoopbackSocket.h"
 
@@ -82,6 +83,8 @@ TEST(NetworkSourceNames, ParseOrExplain) {
         {"tcp-listen://gps.local:4001", false, {}, "", "", ""},
         {"udp://:5000@:5001", false, {}, "", "", ""},
         {"tcp://[::1:4001", false, {}, "", "", ""},
+        {"rfc2217://bridge:2217", true, Kind::Rfc2217, "bridge", "2217", ""},
+        {"rfc2217://:2217", false, {}, "", "", ""},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -98,6 +101,71 @@ TEST(NetworkSourceNames, ParseOrExplain) {
     }
     EXPECT_TRUE(IsNetworkSourceName("udp://x"));
     EXPECT_FALSE(IsNetworkSourceName("/dev/ttyUSB0"));
+    EXPECT_TRUE(CarriesLineSettings("rfc2217://bridge:2217"));
+    EXPECT_FALSE(CarriesLineSettings("tcp://bridge:2217"));
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (const int value : values)
+        bytes += static_cast<char>(value);
+    return bytes;
+}
+
+// Telnet commands leave the data as it was sent, in whatever pieces they
+// arrive; each request is answered once, options other than binary, suppress
+// go-ahead and the com port refused.
+TEST(TelnetComPort, UnwrapsDataAndAnswersTheBridge) {
+    const struct {
+        const char* what;
+        std::vector<std::string> pieces;
+        std::string data, replies;
+    } cases[] = {
+        {"escaped 0xFF", {Bytes({'a', 255, 255, 'b'})}, Bytes({'a', 255, 'b'}), ""},
+        {"escape split", {Bytes({'a', 255}), Bytes({255, 'b'})}, Bytes({'a', 255, 'b'}), ""},
+        {"no-operation and go-ahead", {Bytes({255, 241, 'x', 255, 249})}, "x", ""},
+        {"options asked for", {Bytes({255, 253, 44, 255, 251, 0, 255, 253, 0})}, "", ""},
+        {"suppress go-ahead, twice", {Bytes({255, 251, 3, 255, 251, 3})}, "", Bytes({255, 253, 3})},
+        {"echo refused",
+         {Bytes({'1', 255, 251, 1, '2', 255, 253, 24})},
+         "12",
+         Bytes({255, 254, 1, 255, 252, 24})},
+        {"baud answer split",
+         {Bytes({255, 250, 44, 101, 0, 1}), Bytes({194, 0, 255, 240, 'z'})},
+         "z",
+         ""},
+    };
+    for (const auto& c : cases) {
+        TelnetComPort telnet;
+        telnet.Greeting();
+        std::string data, replies;
+        for (std::string piece : c.pieces) {
+            piece.resize(telnet.Unwrap(piece.data(), piece.size(), replies));
+            data += piece;
+        }
+        EXPECT_EQ(data, c.data) << c.what;
+        EXPECT_EQ(replies, c.replies) << c.what;
+    }
+    TelnetComPort telnet;
+    std::string notice = Bytes({255, 250, 44, 107, 0x30, 255, 240}), replies;
+    EXPECT_EQ(telnet.Unwrap(notice.data(), notice.size(), replies), 0u);
+    EXPECT_EQ(telnet.ModemLines(), (TLineStatusSet{lsCTS, lsDSR}));
+}
+
+TEST(TelnetComPort, LineCommandsSetTheFarLine) {
+    LineSettings settings;
+    settings.baudRate = 0x1FF; // a 0xFF among the value's bytes goes doubled
+    settings.dataBits = 7;
+    settings.parity = pbEven;
+    settings.stopBits = sb2Bits;
+    settings.hwFlow = hfRTSCTS;
+    settings.dtrOn = false;
+    const auto command = [](std::initializer_list<int> body) {
+        return Bytes({255, 250, 44}) + Bytes(body) + Bytes({255, 240});
+    };
+    EXPECT_EQ(TelnetComPort::LineCommands(settings),
+              command({1, 0, 0, 1, 255, 255}) + command({2, 7}) + command({3, 3}) +
+                  command({4, 2}) + command({5, 3}) + command({5, 9}));
 }
 
 TEST_F(NetworkSources, TcpClientCarriesBytesBothWaysUntilThePeerCloses) {
@@ -201,5 +269,42 @@ TEST_F(NetworkSources, CloseEndsAConnectThatHangs) {
     EXPECT_EQ(lossReason, "(not lost)");
     EXPECT_EQ(linksUp, 0);
     EXPECT_EQ(recorder.Events().size(), 2u);
+}
+} // namespace
+
+namespace {
+// An RFC 2217 source against a bridge played by a test socket: the line
+// settings go out when the link stands and again when changed, and the data
+// keeps every byte value both ways.
+TEST_F(NetworkSources, Rfc2217SetsTheFarLineAndKeepsEveryByte) {
+    LoopbackSocket server(SOCK_STREAM);
+    const int number = server.BindLoopback();
+    ASSERT_EQ(listen(server.fd(), 1), 0);
+    port.SetBaudRate(br115200);
+    OpenSource("rfc2217://127.0.0.1:" + std::to_string(number));
+    LoopbackSocket bridge = server.Accept();
+    LineSettings settings; // the port's own, but for the rate
+    settings.baudRate = 115200;
+    TelnetComPort expected;
+    const std::string opening = expected.Greeting() + TelnetComPort::LineCommands(settings);
+    EXPECT_EQ(bridge.Read(opening.size()), opening);
+
+    std::string every;
+    for (int value = 0; value < 256; ++value)
+        every += static_cast<char>(value);
+    std::string escaped;
+    TelnetComPort::Escape(every, escaped);
+    // A request amid the data is answered, not received.
+    bridge.SendAll(escaped.substr(0, 100) + Bytes({255, 251, 1}) + escaped.substr(100));
+    ASSERT_TRUE(WaitFor([&] { return recorder.Received().size() >= every.size(); }));
+    EXPECT_EQ(recorder.Received(), every);
+    EXPECT_EQ(bridge.Read(3), Bytes({255, 254, 1}));
+    ASSERT_EQ(SendOnceOpen(every), 256u);
+    EXPECT_EQ(bridge.Read(escaped.size()), escaped);
+
+    port.SetBaudRate(br009600);
+    settings.baudRate = 9600;
+    const std::string change = TelnetComPort::LineCommands(settings);
+    EXPECT_EQ(bridge.Read(change.size()), change);
 }
 } // namespace

@@ -16,18 +16,18 @@ int CeilMs(std::chrono::steady_clock::duration wait) {
 }
 } // namespace
 
-ReceiverLine::ReceiverLine(int fd, SimulatedReceiver& receiver, const LineSettings& settings)
-    : fd_(fd), receiver_(receiver), settings_(settings), startRate_(receiver.LineBaud()),
+ReceiverLine::ReceiverLine(LineEnd& end, SimulatedReceiver& receiver, const LineSettings& settings)
+    : end_(end), receiver_(receiver), settings_(settings), startRate_(receiver.LineBaud()),
       talkRate_(startRate_) {}
 
 void ReceiverLine::Run(const LineHooks& hooks) {
     OutputPacer pacer(settings_.bytesPerSecond, Clock::now());
     if (!settings_.continuous)
-        SetPortLineRate(fd_, talkRate_);
+        SetPortLineRate(end_.Fd(), talkRate_); // a pseudo-terminal's; a socket has none
     Clock::time_point nextEpoch = Clock::now();
     bool up = false;
     while (!hooks.stopRequested()) {
-        const bool nowUp = LineIsUp();
+        const bool nowUp = end_.CheckUp();
         if (nowUp != up) {
             up = nowUp;
             DropOutput();
@@ -51,15 +51,10 @@ void ReceiverLine::Run(const LineHooks& hooks) {
             QueueEpoch(true);
         SendPaced(pacer);
         FollowRateChange(pacer);
-        pollfd line{fd_, static_cast<short>(POLLIN | (blocked_ ? POLLOUT : 0)), 0};
+        pollfd line{end_.Fd(), static_cast<short>(POLLIN | (blocked_ ? POLLOUT : 0)), 0};
         if (poll(&line, 1, PollTimeoutMs(pacer, nextEpoch)) > 0 && (line.revents & POLLIN))
             TakeInput();
     }
-}
-
-bool ReceiverLine::LineIsUp() const {
-    pollfd line{fd_, 0, 0};
-    return poll(&line, 1, 0) >= 0 && !(line.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
 void ReceiverLine::TakeInput() {
@@ -67,7 +62,7 @@ void ReceiverLine::TakeInput() {
     // Commands sent at the wrong rate arrive as noise and are not understood.
     const bool understood = !WrongListenRate();
     for (;;) {
-        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        const ssize_t n = read(end_.Fd(), buffer, sizeof buffer);
         if (n <= 0)
             return;
         if (understood)
@@ -111,8 +106,9 @@ void ReceiverLine::SendPaced(OutputPacer& pacer) {
         const std::string_view bytes(sending_.data() + sent_, chunk);
         // Noise stands for the whole chunk, however much of it the peer takes.
         const std::string noise = wrongRate ? noise_.Garble(bytes, talkRate_, *wrongRate) : "";
-        const ssize_t n = wrongRate ? (noise.empty() ? 1 : write(fd_, noise.data(), noise.size()))
-                                    : write(fd_, bytes.data(), bytes.size());
+        const ssize_t n = wrongRate
+                              ? (noise.empty() ? 1 : write(end_.Fd(), noise.data(), noise.size()))
+                              : write(end_.Fd(), bytes.data(), bytes.size());
         if (n <= 0) {
             blocked_ = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
             return;
@@ -137,7 +133,7 @@ void ReceiverLine::FollowRateChange(OutputPacer& pacer) {
 std::optional<std::uint32_t> ReceiverLine::WrongListenRate() const {
     if (settings_.continuous)
         return std::nullopt;
-    const std::optional<std::uint32_t> listening = PortLineRate(fd_);
+    const std::optional<std::uint32_t> listening = PortLineRate(end_.Fd());
     if (!listening || RatesAgree(talkRate_, *listening))
         return std::nullopt;
     return listening;

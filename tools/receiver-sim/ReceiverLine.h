@@ -1,10 +1,9 @@
 #pragma once
-// Runs a simulated receiver on the device side of a serial line (the master
-// side of a pseudo-terminal): emits an epoch of output every epoch period the
-// receiver is configured for, or back to back at the given byte rate in
-// continuous mode, paces every byte to that rate, and answers commands as
-// they arrive. An answer goes out after the sentence or frame in progress,
-// ahead of queued epoch output.
+// Runs a simulated receiver on its side of a serial line (the master side of
+// a pseudo-terminal, or a TCP connection standing for one): emits an epoch of output every epoch
+// period the receiver is configured for, or back to back at the given byte rate in continuous mode,
+// paces every byte to that rate, and answers commands as they arrive. An answer goes out after the
+// sentence or frame in progress, ahead of queued epoch output.
 //
 // The line talks at the receiver's UART1 rate: its port end starts set to
 // that rate, and when the receiver is told another rate it switches once the
@@ -13,10 +12,11 @@
 // cent off, it receives noise instead of the output, and what it sends is not
 // understood (not in continuous mode, which has no line rate).
 //
-// While nobody holds the port open the line is down: output falls into the
-// void, as on a real line with nothing attached, and the receiver's clock
-// runs on. When the line comes up the receiver sends its TXT banner.
+// While nobody holds the port open (no TCP connection stands) the line is down: output falls into
+// the void, as on a real line with nothing attached, and the receiver's clock runs on. When the
+// line comes up the receiver sends its TXT banner.
 
+#include "tools/receiver-sim/LineEnd.h"
 #include "tools/receiver-sim/LineNoise.h"
 #include "tools/receiver-sim/OutputPacer.h"
 #include "tools/receiver-sim/SimulatedReceiver.h"
@@ -40,8 +40,8 @@ struct LineHooks {
 
 class ReceiverLine {
 public:
-    // fd: the non-blocking device side of the line; not owned.
-    ReceiverLine(int fd, SimulatedReceiver& receiver, const LineSettings& settings);
+    // end: not owned.
+    ReceiverLine(LineEnd& end, SimulatedReceiver& receiver, const LineSettings& settings);
 
     // Returns when stopRequested() says so.
     void Run(const LineHooks& hooks);
@@ -49,7 +49,6 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    bool LineIsUp() const;
     void TakeInput();
     // Moves the receiver on by one epoch; its output is queued only while
     // the line is up and not already a second behind.
@@ -66,7 +65,7 @@ private:
     void DropOutput();
     int PollTimeoutMs(const OutputPacer& pacer, Clock::time_point nextEpoch) const;
 
-    int fd_;
+    LineEnd& end_;
     SimulatedReceiver& receiver_;
     LineSettings settings_;
     std::deque<std::string> answers_;

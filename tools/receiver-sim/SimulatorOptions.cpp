@@ -7,9 +7,14 @@ const char* const kSimulatorUsage =
     "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
     "                         [--generation N] [--jam MHZ] [--antenna short|open]\n"
     "                         [--base [--survey-in SECONDS] [--survey-accuracy METRES]]\n"
+    "                         [--tcp PORT | --tcp-connect HOST:PORT]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
+    "  --tcp PORT   talk over TCP instead: listen on 127.0.0.1:PORT and serve the\n"
+    "               program connected (one at a time) as its line\n"
+    "  --tcp-connect HOST:PORT  talk over TCP to a program waiting at HOST:PORT,\n"
+    "               connecting again every second while no connection stands\n"
     "  --baud N     rate it starts talking at, in bits per second (default 9600)\n"
     "  --gnss       track GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS and speak NMEA 4.11\n"
     "               (GN, GP, GL, GA, GB, GQ talkers) instead of GPS alone with GP talkers\n"
@@ -62,14 +67,16 @@ const char* const kSimulatorUsage =
     "or L5 signal per satellite); they also answer polls. Other\n"
     "messages go unanswered. It talks at its UART1 rate (--baud, then CFG-PRT):\n"
     "a program whose port is set to another rate receives noise and is not\n"
-    "understood (not with --rate, which has no line rate).\n"
+    "understood (not with --rate, which has no line rate, nor over TCP).\n"
     "\n"
-    "It ends on Ctrl+C, SIGTERM, or when the program that opened its port exits.\n";
+    "It ends on Ctrl+C, SIGTERM, or when the program that opened its port exits\n"
+    "(over TCP only on Ctrl+C or SIGTERM).\n";
 
 namespace {
 constexpr long kMaxBytesPerSecond = 100'000'000;
 constexpr int kHighestComNumber = 254;
 constexpr long kLongestSurveySeconds = 86400;
+constexpr long kHighestTcpPort = 65535;
 
 long PositiveNumber(const std::string& option, const std::string& text, long highest) {
     long value = 0;
@@ -100,6 +107,22 @@ void CheckPortName(const std::string& name) {
         number > kHighestComNumber)
         throw EUsageError("--port needs a name from COM1 to COM254, not \"" + name + "\"");
 }
+// "HOST:PORT", "[V6]:PORT" with a port from 1 to 65535.
+TcpLine ConnectAddress(const std::string& text) {
+    const std::size_t colon = text.rfind(':');
+    TcpLine line;
+    if (colon != std::string::npos) {
+        line.host = text.substr(0, colon);
+        line.port = text.substr(colon + 1);
+    }
+    if (line.host.size() > 2 && line.host.front() == '[' && line.host.back() == ']')
+        line.host = line.host.substr(1, line.host.size() - 2);
+    if (line.host.empty() || line.port.empty())
+        throw EUsageError("--tcp-connect needs HOST:PORT, not \"" + text + "\"");
+    PositiveNumber("--tcp-connect's port", line.port, kHighestTcpPort);
+    return line;
+}
+
 // A jammer must sit in the spectrum of one of the generation's RF blocks.
 void CheckJammer(const SimulatorOptions& options) {
     if (!options.rf.jammerMHz)
@@ -124,6 +147,7 @@ double SimulatorOptions::BytesPerSecond() const {
 SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments) {
     SimulatorOptions options;
     bool surveyAsked = false;
+    bool portNamed = false;
     for (size_t k = 0; k < arguments.size(); ++k) {
         std::string name = arguments[k];
         std::optional<std::string> value;
@@ -142,6 +166,15 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
         if (name == "--port") {
             options.port = takeValue();
             CheckPortName(options.port);
+            portNamed = true;
+        } else if (name == "--tcp" || name == "--tcp-connect") {
+            if (options.tcp)
+                throw EUsageError("--tcp and --tcp-connect give the line once");
+            const std::string text = takeValue();
+            options.tcp =
+                name == "--tcp-connect"
+                    ? ConnectAddress(text)
+                    : TcpLine{"", std::to_string(PositiveNumber(name, text, kHighestTcpPort))};
         } else if (name == "--baud") {
             options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--rate") {
@@ -195,6 +228,8 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             throw EUsageError("unknown option \"" + arguments[k] + "\"");
         }
     }
+    if (portNamed && options.tcp)
+        throw EUsageError("--port names a pseudo-terminal; over TCP there is none");
     CheckJammer(options);
     if (surveyAsked && !options.base)
         throw EUsageError("--survey-in and --survey-accuracy need --base");

@@ -8,8 +8,17 @@
 #include <string>
 #include <vector>
 
+// The line as a TCP connection instead of a pseudo-terminal: listening on
+// 127.0.0.1:port when host is empty (--tcp), else connecting to host:port
+// (--tcp-connect).
+struct TcpLine {
+    std::string host;
+    std::string port;
+};
+
 struct SimulatorOptions {
     std::string port = "COM13";
+    std::optional<TcpLine> tcp;
     long baud = 9600;
     bool ubx = false;
     bool gnss = false;            // several constellations instead of GPS alone

@@ -1,11 +1,13 @@
 // zepo-receiver-sim: a u-blox GPS receiver on a pseudo-terminal, announced
-// as a virtual port so ZEPO Monitor can open it like a real one.
+// as a virtual port so ZEPO Monitor can open it like a real one, or on a TCP
+// connection as behind a serial-to-network bridge.
 
 #include "serial/VirtualPorts.h"
 #include "tools/receiver-sim/PeerWatch.h"
 #include "tools/receiver-sim/ReceiverLine.h"
 #include "tools/receiver-sim/SimulatedReceiver.h"
 #include "tools/receiver-sim/SimulatorOptions.h"
+#include "tools/receiver-sim/TcpLineEnd.h"
 
 #include <atomic>
 #include <cerrno>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <pty.h>
@@ -83,58 +86,91 @@ std::unique_ptr<AnnouncedPty> OpenAndAnnounce(const std::string& port) {
     }
 }
 
-int Simulate(const SimulatorOptions& options) {
-    if (const auto holder = FindVirtualPort(options.port))
-        throw std::runtime_error(options.port + " is already announced by another program (" +
-                                 *holder + "); choose another name with --port");
-    HandleStopSignals();
-    const std::unique_ptr<AnnouncedPty> pty = OpenAndAnnounce(options.port);
+ReceiverSettings ReceiverSettingsOf(const SimulatorOptions& options) {
+    ReceiverSettings settings;
+    settings.startUtc = std::time(nullptr);
+    settings.seed = std::random_device{}();
+    settings.interleaveUbx = options.ubx || options.rate.has_value();
+    settings.positionEachEpoch = options.rate.has_value();
+    settings.multiGnss = options.gnss;
+    settings.rtk = options.rtk;
+    settings.lineBaud = static_cast<std::uint32_t>(options.baud);
+    settings.generation = options.generation;
+    settings.rf = options.rf;
+    settings.base = options.base;
+    settings.survey = {std::chrono::seconds(options.surveySeconds), options.surveyAccuracyM};
+    return settings;
+}
 
-    ReceiverSettings receiverSettings;
-    receiverSettings.startUtc = std::time(nullptr);
-    receiverSettings.seed = std::random_device{}();
-    receiverSettings.interleaveUbx = options.ubx || options.rate.has_value();
-    receiverSettings.positionEachEpoch = options.rate.has_value();
-    receiverSettings.multiGnss = options.gnss;
-    receiverSettings.rtk = options.rtk;
-    receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
-    receiverSettings.generation = options.generation;
-    receiverSettings.rf = options.rf;
-    receiverSettings.base = options.base;
-    receiverSettings.survey = {std::chrono::seconds(options.surveySeconds),
-                               options.surveyAccuracyM};
-    SimulatedReceiver receiver(receiverSettings);
+// "9600 baud, UBX interleaved, GPS only" and the like.
+std::string TrafficText(const SimulatorOptions& options) {
+    return (options.rate ? std::to_string(*options.rate) + " bytes per second of mixed traffic"
+                         : std::to_string(options.baud) + " baud" +
+                               (options.ubx ? ", UBX interleaved" : "")) +
+           (options.gnss ? ", multi-GNSS" : ", GPS only") +
+           (options.base
+                ? ", base station (survey-in " + std::to_string(options.surveySeconds) + " s)"
+                : "");
+}
 
+// Runs the receiver on end until a stop is signalled or stopWanted says so;
+// lineChanged tells of the line going up and down.
+void RunLine(const SimulatorOptions& options, LineEnd& end, const std::function<bool()>& stopWanted,
+             const std::function<void(bool up)>& lineChanged) {
+    SimulatedReceiver receiver(ReceiverSettingsOf(options));
     LineSettings lineSettings;
     lineSettings.bytesPerSecond = options.BytesPerSecond();
     lineSettings.continuous = options.rate.has_value();
+    ReceiverLine(end, receiver, lineSettings)
+        .Run({[&] { return stopSignalled || stopWanted(); }, lineChanged});
+}
 
+int SimulateOnPty(const SimulatorOptions& options) {
+    if (const auto holder = FindVirtualPort(options.port))
+        throw std::runtime_error(options.port + " is already announced by another program (" +
+                                 *holder + "); choose another name with --port");
+    const std::unique_ptr<AnnouncedPty> pty = OpenAndAnnounce(options.port);
     std::cout << "Receiver simulator on " << options.port << " (" << pty->devicePath << "), "
-              << (options.rate
-                      ? std::to_string(*options.rate) + " bytes per second of mixed traffic"
-                      : std::to_string(options.baud) + " baud" +
-                            (options.ubx ? ", UBX interleaved" : ""))
-              << (options.gnss ? ", multi-GNSS" : ", GPS only")
-              << (options.base
-                      ? ", base station (survey-in " + std::to_string(options.surveySeconds) + " s)"
-                      : "")
-              << ". Ctrl+C ends it." << std::endl;
+              << TrafficText(options) << ". Ctrl+C ends it." << std::endl;
 
     PeerWatch peers(pty->devicePath);
     bool peerExited = false;
-    ReceiverLine line(pty->master, receiver, lineSettings);
-    line.Run({[&] {
-                  peerExited = peers.PeersExited();
-                  return stopSignalled || peerExited;
-              },
-              [&](bool up) {
-                  peers.LineChanged(up);
-                  std::cout << options.port << (up ? " opened." : " closed.") << std::endl;
-              }});
+    PtyLineEnd end(pty->master);
+    RunLine(
+        options, end,
+        [&] {
+            peerExited = peers.PeersExited();
+            return peerExited;
+        },
+        [&](bool up) {
+            peers.LineChanged(up);
+            std::cout << options.port << (up ? " opened." : " closed.") << std::endl;
+        });
 
     std::cout << "Receiver simulator ended"
               << (peerExited ? ": the program using its port exited." : ".") << std::endl;
     return 0;
+}
+
+int SimulateOverTcp(const TcpLine& tcp, const SimulatorOptions& options) {
+    const bool listening = tcp.host.empty();
+    const std::unique_ptr<TcpLineEnd> end =
+        listening ? TcpLineEnd::Listen(tcp.port) : TcpLineEnd::ConnectTo(tcp.host, tcp.port);
+    const std::string address = (listening ? "127.0.0.1" : tcp.host) + ":" + tcp.port;
+    std::cout << "Receiver simulator " << (listening ? "listening on " : "connecting to ")
+              << address << " (TCP), " << TrafficText(options) << ". Ctrl+C ends it." << std::endl;
+    RunLine(
+        options, *end, [] { return false; },
+        [&](bool up) {
+            std::cout << address << (up ? " connected." : " disconnected.") << std::endl;
+        });
+    std::cout << "Receiver simulator ended." << std::endl;
+    return 0;
+}
+
+int Simulate(const SimulatorOptions& options) {
+    HandleStopSignals();
+    return options.tcp ? SimulateOverTcp(*options.tcp, options) : SimulateOnPty(options);
 }
 } // namespace
 

@@ -74,7 +74,7 @@ void TMainForm::FormCreate() {
         // Start-up goes on without the store; the port keeps its design value.
         std::cerr << "ZEPO Monitor: settings not restored: " << error.what() << '\n';
     }
-    tabComPort->SetAutoReconnect(RestoreAutoReconnect());
+    tabComPort->SetChoices(RestorePortChoices());
     tabComPort->RefreshPortList();
     tabComPort->MatchLineSettingsToPort();
     tabComPort->SelectBaudRate("9600");
@@ -83,7 +83,7 @@ void TMainForm::FormCreate() {
 void TMainForm::FormClose() {
     portSerial.Close();
     try {
-        StorePort(portSerial, tabComPort->AutoReconnect());
+        StorePort(portSerial, tabComPort->Choices());
     } catch (const std::exception& error) {
         // One box; the window closes all the same.
         throw std::runtime_error(std::string("Settings not saved. ") + error.what());

@@ -32,7 +32,7 @@ void DescribeStartupOptions(QCommandLineParser& parser) {
     parser.addOption({PortOption,
                       "Choose port NAME at start-up: COM1 to COM254 as the port list shows "
                       "them, a device such as ttyUSB0 or /dev/ttyACM0, or a network source: "
-                      "tcp://HOST:PORT, tcp-listen://:PORT or udp://:PORT.",
+                      "tcp://HOST:PORT, tcp-listen://:PORT, udp://:PORT or rfc2217://HOST:PORT.",
                       "NAME"});
     parser.addOption({BaudOption,
                       "Choose baud rate N (one of the Baud Rate list, 75 to 921600) instead "

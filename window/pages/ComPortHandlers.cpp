@@ -8,6 +8,7 @@
 #include "window/blocks/RadioGroup.h"
 #include "window/blocks/TextPane.h"
 #include "window/pages/ComPortPage.h"
+#include "window/pages/SharePanel.h"
 #include "window/parts/AutoReconnect.h"
 #include "window/parts/PersistedPort.h"
 #include "window/parts/RecentNetworkSources.h"
@@ -31,10 +32,12 @@ const QString NetworkSourcePrompt =
     QStringLiteral("Receiver on the network:\n"
                    "tcp://HOST:PORT to connect to it, tcp-listen://:PORT to wait for it,\n"
                    "udp://:PORT to receive its datagrams (udp://:PORT@HOST:PORT to answer "
-                   "HOST)");
+                   "HOST),\n"
+                   "rfc2217://HOST:PORT to connect to a bridge that lets the line settings "
+                   "set its serial line");
 const QString NoLineSettings =
-    QStringLiteral("Line settings do not apply to a network source; the bridge sets the "
-                   "receiver's line");
+    QStringLiteral("Line settings do not apply to this network source; the bridge sets the "
+                   "receiver's line (an rfc2217:// source takes them)");
 // Where a control keeps its own tooltip while it shows NoLineSettings.
 const char* const SerialToolTip = "serialToolTip";
 
@@ -92,7 +95,8 @@ void TComPortPage::RefreshPortList() {
 }
 
 void TComPortPage::MatchLineSettingsToPort() {
-    const bool network = IsNetworkSourceName(portSerial.CommPortToString(portSerial.Port()));
+    const std::string name = portSerial.CommPortToString(portSerial.Port());
+    const bool network = IsNetworkSourceName(name) && !CarriesLineSettings(name);
     for (QWidget* control :
          std::initializer_list<QWidget*>{lstBaudRate, rbDataWidth, rbStopBits, gbEnable, rbParity,
                                          rbHwFlowControl, rbSwFlowControl}) {
@@ -149,12 +153,14 @@ void TComPortPage::ClosePort() {
     ledDataIn->SetChecked(false);
 }
 
-bool TComPortPage::AutoReconnect() const {
-    return cbAutoReconnect->isChecked();
+TPortChoices TComPortPage::Choices() const {
+    return {cbAutoReconnect->isChecked(), share_->Address(), share_->ClientsMaySend()};
 }
 
-void TComPortPage::SetAutoReconnect(bool on) {
-    cbAutoReconnect->setChecked(on);
+void TComPortPage::SetChoices(const TPortChoices& choices) {
+    cbAutoReconnect->setChecked(choices.autoReconnect);
+    share_->SetAddress(choices.shareAddress);
+    share_->SetClientsMaySend(choices.clientsMaySend);
 }
 
 void TComPortPage::ShowConnection(TCommPort connected) {

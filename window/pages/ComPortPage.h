@@ -6,6 +6,7 @@
 
 #include "protocol/UbxFrame.h"
 #include "serial/SerialPort.h"
+#include "window/parts/PersistedPort.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -51,8 +52,9 @@ public:
     void OpenPort();
     void ClosePort();
 
-    bool AutoReconnect() const;
-    void SetAutoReconnect(bool on);
+    // The choices kept between runs (window/parts/PersistedPort.h).
+    TPortChoices Choices() const;
+    void SetChoices(const TPortChoices& choices);
 
     // Open and Close enabled as they apply to the connection.
     void ShowConnection(TCommPort connected);

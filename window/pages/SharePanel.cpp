@@ -43,6 +43,22 @@ void TSharePanel::ShareAt(const QString& address) {
     });
 }
 
+QString TSharePanel::Address() const {
+    return edShareAddress->text();
+}
+
+void TSharePanel::SetAddress(const QString& address) {
+    edShareAddress->setText(address);
+}
+
+bool TSharePanel::ClientsMaySend() const {
+    return cbShareSend->isChecked();
+}
+
+void TSharePanel::SetClientsMaySend(bool allowed) {
+    cbShareSend->setChecked(allowed);
+}
+
 void TSharePanel::Toggle() {
     const bool start = !share_.Sharing();
     share_.Stop();

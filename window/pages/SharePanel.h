@@ -18,6 +18,11 @@ public:
 
     // Shares at address as typed and clicked; a failure shows the error box.
     void ShareAt(const QString& address);
+    // The address and the "Clients may send" check, as kept between runs.
+    QString Address() const;
+    void SetAddress(const QString& address);
+    bool ClientsMaySend() const;
+    void SetClientsMaySend(bool allowed);
 
 private:
     void Toggle();

@@ -4,6 +4,7 @@
 #include "window/parts/SettingsStore.h"
 
 #include <exception>
+#include <functional>
 
 void SetPortByName(TSerialPort& port, const std::string& name) {
     const TCommPort chosen = StringToCommPort(name);
@@ -31,17 +32,30 @@ QString RestorePort(TSerialPort& port) {
     return shown;
 }
 
-bool RestoreAutoReconnect() {
+TPortChoices RestorePortChoices() {
     SettingsStore BrennixReg;
-    try {
-        return !BrennixReg.OpenKey(BrennixKey, false) ||
-               BrennixReg.ReadString(AutoReconnectValue) != "0";
-    } catch (const std::exception&) {
-        return true;
-    }
+    TPortChoices choices;
+    if (!BrennixReg.OpenKey(BrennixKey, false))
+        return choices;
+    // Each value on its own (a missing one reads as empty text): one
+    // unreadable value loses only itself.
+    const auto read = [&](const QString& value, const std::function<void(const QString&)>& use) {
+        try {
+            use(BrennixReg.ReadString(value));
+        } catch (const std::exception&) {
+        }
+    };
+    read(AutoReconnectValue, [&](const QString& text) { choices.autoReconnect = text != "0"; });
+    read(ShareAddressValue, [&](const QString& text) {
+        if (!text.trimmed().isEmpty())
+            choices.shareAddress = text.trimmed();
+    });
+    read(ShareClientsMaySendValue,
+         [&](const QString& text) { choices.clientsMaySend = text == "1"; });
+    return choices;
 }
 
-void StorePort(const TSerialPort& port, bool autoReconnect) {
+void StorePort(const TSerialPort& port, const TPortChoices& choices) {
     // One save for the whole rewrite: a store that cannot be written keeps
     // its old key rather than losing it to the deletion.
     SettingsStore BrennixReg(true);
@@ -49,7 +63,9 @@ void StorePort(const TSerialPort& port, bool autoReconnect) {
     BrennixReg.OpenKey(BrennixKey, true);
     BrennixReg.WriteString(ComPortInUseValue,
                            QString::fromLatin1(port.CommPortToString(port.Port())));
-    BrennixReg.WriteString(AutoReconnectValue, autoReconnect ? "1" : "0");
+    BrennixReg.WriteString(AutoReconnectValue, choices.autoReconnect ? "1" : "0");
+    BrennixReg.WriteString(ShareAddressValue, choices.shareAddress);
+    BrennixReg.WriteString(ShareClientsMaySendValue, choices.clientsMaySend ? "1" : "0");
     BrennixReg.CloseKey();
     BrennixReg.Flush();
 }

@@ -32,6 +32,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -141,17 +142,33 @@ private slots:
         form.close();
         QJsonObject stored = StoredKey();
         QCOMPARE(stored.take(AutoReconnectValue), QJsonValue("1"));
+        QCOMPARE(stored.take(ShareAddressValue), QJsonValue("5000"));
+        QCOMPARE(stored.take(ShareClientsMaySendValue), QJsonValue("0"));
         QCOMPARE(stored, QJsonDocument::fromJson(keyAfterClose).object());
     }
 
-    void reconnectChoiceIsKeptBetweenRuns() {
+    // Each run starts with what the last one ended with.
+    void portPageChoicesAreKeptBetweenRuns() {
         WriteStore({});
-        for (const bool choice : {false, true}) {
+        const auto reconnect = [](TMainForm& form) {
+            return Named<QCheckBox>(form, "cbAutoReconnect");
+        };
+        const auto address = [](TMainForm& form) {
+            return Named<QLineEdit>(form, "edShareAddress");
+        };
+        const auto maySend = [](TMainForm& form) { return Named<QCheckBox>(form, "cbShareSend"); };
+        const std::pair<bool, QString> choices[] = {{false, "0.0.0.0:5001"}, {true, "5002"}};
+        for (const auto& [choice, shareAt] : choices) {
             TMainForm form;
-            QVERIFY(Named<QCheckBox>(form, "cbAutoReconnect")->isChecked() != choice);
-            Named<QCheckBox>(form, "cbAutoReconnect")->setChecked(choice);
+            QVERIFY(reconnect(form)->isChecked() != choice);
+            QVERIFY(maySend(form)->isChecked() == choice);
+            reconnect(form)->setChecked(choice);
+            maySend(form)->setChecked(!choice);
+            address(form)->setText(shareAt);
             form.close();
             QCOMPARE(StoredKey().value(AutoReconnectValue), QJsonValue(choice ? "1" : "0"));
+            TMainForm next;
+            QCOMPARE(address(next)->text(), shareAt);
         }
     }
 

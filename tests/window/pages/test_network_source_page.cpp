@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(ports()->currentItem()->text(), name);
         QCOMPARE(form_->StatusPanel(1)->text(), name);
         QVERIFY(!rates->isEnabled());
-        QVERIFY(rates->toolTip().startsWith("Line settings do not apply to a network source"));
+        QVERIFY(rates->toolTip().startsWith("Line settings do not apply to this network source"));
 
         // Listed again once the list is refilled; a serial port gives the
         // settings back.
