@@ -99,10 +99,21 @@ constexpr UbxField kNavPvt[] = {
     {68, T::U4, "sAcc", 1e-3, "m/s", 3},
     {72, T::U4, "headAcc", 1e-5, "deg", 5},
     {76, T::U2, "pDOP", 0.01, "", 2},
+    {78, T::X2, "flags3"},
     {84, T::I4, "headVeh", 1e-5, "deg", 5},
     {88, T::I2, "magDec", 0.01, "deg", 2},
     {90, T::U2, "magAcc", 0.01, "deg", 2},
 };
+
+// flags3 bits 1-4 (generation 9 on): how old the last correction is, as a
+// range; the age given is its upper end.
+std::optional<double> LastCorrectionAge(std::int64_t flags3) {
+    constexpr double kUpTo[] = {0, 1, 2, 5, 10, 15, 20, 30, 45, 60, 90, 120, 120};
+    const std::int64_t range = (flags3 >> 1) & 0x0F;
+    if (range == 0 || range >= static_cast<std::int64_t>(std::size(kUpTo)))
+        return std::nullopt;
+    return kUpTo[range];
+}
 
 void NavPvt(const UbxPayload& p, Decoded& d) {
     const std::int64_t valid = p.U1(11);
@@ -120,6 +131,7 @@ void NavPvt(const UbxPayload& p, Decoded& d) {
     d.Utc = utc;
     const std::int64_t flags = p.U1(21);
     d.Fix = SolutionFix(p.U1(20), flags, (flags >> 6) & 0x03, static_cast<int>(p.U1(23)));
+    d.CorrectionAgeS = LastCorrectionAge(p.U2(78));
     if (d.Fix->Type == FixType::NoFix)
         return; // position, motion and accuracies of no fix are no readings
     d.Position = Position{p.I4(28) * 1e-7, p.I4(24) * 1e-7, p.I4(32) * 1e-3, p.I4(36) * 1e-3};
@@ -480,8 +492,8 @@ constexpr UbxLayout kLayouts[] = {
 std::span<const UbxLayout> UbxLayouts() {
     static const std::vector<UbxLayout> all = [] {
         std::vector<UbxLayout> layouts(std::begin(kLayouts), std::end(kLayouts));
-        const auto health = UbxHealthLayouts();
-        layouts.insert(layouts.end(), health.begin(), health.end());
+        for (const auto more : {UbxHealthLayouts(), UbxRtkLayouts()})
+            layouts.insert(layouts.end(), more.begin(), more.end());
         return layouts;
     }();
     return all;
