@@ -1,6 +1,8 @@
 #pragma once
 // The "Receiver" page: the receiver at a glance. The fix panel (time,
-// position, heights, fix, satellites, DOPs, speed, accuracies, age) above a
+// position, heights, fix, what it makes of corrections with the baseline to
+// the reference station, the RTCM the receiver took in, satellites, DOPs,
+// speed, accuracies, age) above a
 // table of the satellites in view, beside their sky plot and signal chart
 // (a stale satellite greyed in all three). Values not refreshed for three
 // seconds are greyed out as stale, and those that depend on the fix as soon
@@ -38,6 +40,8 @@ private:
     TAngleStyle AngleStyle() const;
     void ShowPosition(const protocol::Position& position);
     void ShowFix(const protocol::ReceiverSnapshot& snapshot);
+    void ShowCorrections(const protocol::ReceiverSnapshot& snapshot,
+                         const TReceiverFeed::TFresh& fresh);
     bool SatellitesAged(const std::vector<protocol::TrackedSatellite>& satellites);
     void ShowSatellites(const std::vector<protocol::TrackedSatellite>& satellites);
     void ShowAge();

@@ -30,6 +30,8 @@ void TReceiverFeed::TFresh::Note(const protocol::Decoded& decoded) {
     Motion |= decoded.Motion.has_value();
     Accuracy |= decoded.Accuracy.has_value();
     Satellites |= decoded.Satellites || decoded.GsvPart || decoded.Used;
+    Corrections |= decoded.Correction || decoded.Baseline || decoded.CorrectionAgeS;
+    Survey |= decoded.Survey.has_value();
 }
 
 TReceiverFeed::TStamp TReceiverFeed::Now() const {

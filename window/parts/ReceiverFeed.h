@@ -55,7 +55,7 @@ public:
     // Which values messages refreshed since the last redraw.
     struct TFresh {
         bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
-             Accuracy = false, Satellites = false;
+             Accuracy = false, Satellites = false, Corrections = false, Survey = false;
         void Note(const protocol::Decoded& decoded);
     };
 

@@ -27,6 +27,7 @@ private slots:
     void messageListKeepsTheNewestWithinItsBound();
     void feedFramesOnceForPagesAndAnswers();
     void moreUsedThanInViewIsNotShownAsCurrent();
+    void rtkLineShowsTheStateBaselineAndRtcmTakenIn();
 };
 
 void TestReceiverPages::positionText_data() {
@@ -198,6 +199,33 @@ void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
     QVERIFY(!panel->IsStale("lbFixSatellites"));
     show("GPGGA,120001.00,4404.1,N,12118.8,W,1,99,0.9,10,M,0,M,,", "GPGSV,1,1,00");
     QVERIFY(panel->IsStale("lbFixSatellites"));
+}
+
+void TestReceiverPages::rtkLineShowsTheStateBaselineAndRtcmTakenIn() {
+    TReceiverPage receiver(nullptr);
+    TMessageListModel list(&MessageSummary);
+    TMessagesPage messages(nullptr, list);
+    TReceiverFeed feed(nullptr);
+    ShowFeedOn(feed, receiver, messages);
+    auto* panel = Named<TValuePanel>(receiver, "pnlFix");
+    feed.Take(NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,08,0.9,10,M,0,M,,"));
+    feed.Redraw();
+    QCOMPARE(panel->Value("lbFixRtk"), QString("no corrections"));
+
+    // NAV-RELPOSNED version 1: length 1234.56 m, valid, carrier solution fixed.
+    std::string relposned = PayloadWriter().U1(1).Zeros(19).I4(123456).Zeros(36).U4(0x117).Bytes();
+    const std::string rxmRtcm = PayloadWriter().U1(2).U1(0x04).U2(0).U2(12).U2(1074).Bytes();
+    feed.Take(NmeaLine("GPGGA,120001.00,4404.1,N,12118.8,W,4,08,0.9,10,M,0,M,0.0,0012") +
+              UbxBytes(0x01, 0x3C, relposned) + UbxBytes(0x02, 0x32, rxmRtcm) +
+              UbxBytes(0x02, 0x32, rxmRtcm));
+    feed.Redraw();
+    QCOMPARE(panel->Value("lbFixRtk"),
+             QString("RTK fixed, baseline 1.235 km, corrections 0.0 s old"));
+    QCOMPARE(panel->Value("lbFixRtcm"), QString("2 used, 0 CRC failed, station 12"));
+
+    feed.Take(NmeaLine("GPGGA,120002.00,,,,,0,00,,,,,,,"));
+    feed.Redraw();
+    QVERIFY(panel->IsStale("lbFixRtk"));
 }
 
 QTEST_MAIN(TestReceiverPages)
