@@ -134,22 +134,27 @@ void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
 }
 
 // The feed shows on the two pages as the window connects it.
-void ShowFeedOn(TReceiverFeed& feed, TReceiverPage& receiver, TMessagesPage& messages) {
-    QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages.Messages(),
-                     &TMessageListModel::Add);
-    QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
-    QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
-}
+// The Receiver and Messages pages fed as the window feeds them.
+struct TFedPages {
+    TReceiverPage receiver{nullptr};
+    TMessageListModel list{&MessageSummary};
+    TMessagesPage messages{nullptr, list};
+    TReceiverFeed feed{nullptr};
+    TValuePanel* panel = Named<TValuePanel>(receiver, "pnlFix");
+    TFedPages() {
+        QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages.Messages(),
+                         &TMessageListModel::Add);
+        QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
+        QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
+    }
+};
 
 // A frame split across chunks reaches the answer side once and whole; an ECEF
 // position shows as latitude and longitude; a new connection lists what the
 // last one left half-received instead of gluing it to the new bytes.
 void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
-    TReceiverPage receiver(nullptr);
-    TMessageListModel list(&MessageSummary);
-    TMessagesPage messages(nullptr, list);
-    TReceiverFeed feed(nullptr);
-    ShowFeedOn(feed, receiver, messages);
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
     std::vector<protocol::Message> framed;
     QObject::connect(&feed, &TReceiverFeed::MessageFramed,
                      [&](const protocol::Message& message) { framed.push_back(message); });
@@ -164,12 +169,9 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
     QCOMPARE(framed[0].Bytes, posecef);
     QCOMPARE(framed[0].Checksum, protocol::ChecksumState::Right);
     feed.Redraw();
-    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLatitude"),
-             QString("34.9062345° S"));
-    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLongitude"),
-             QString("138.6081234° E"));
-    QVERIFY(
-        Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixHeightEllipsoid").startsWith("28.89"));
+    QCOMPARE(pages.panel->Value("lbFixLatitude"), QString("34.9062345° S"));
+    QCOMPARE(pages.panel->Value("lbFixLongitude"), QString("138.6081234° E"));
+    QVERIFY(pages.panel->Value("lbFixHeightEllipsoid").startsWith("28.89"));
 
     feed.Take(posecef.substr(0, 10));
     feed.Restart();
@@ -183,12 +185,9 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
 
 // GGA's count against the satellites the receiver reports in view.
 void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
-    TReceiverPage receiver(nullptr);
-    TMessageListModel list(&MessageSummary);
-    TMessagesPage messages(nullptr, list);
-    TReceiverFeed feed(nullptr);
-    ShowFeedOn(feed, receiver, messages);
-    auto* panel = Named<TValuePanel>(receiver, "pnlFix");
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
+    TValuePanel* panel = pages.panel;
     const auto show = [&](std::string_view gga, std::string_view gsv) {
         feed.Take(NmeaLine(gsv) + NmeaLine(gga));
         feed.Redraw();
@@ -202,12 +201,9 @@ void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
 }
 
 void TestReceiverPages::rtkLineShowsTheStateBaselineAndRtcmTakenIn() {
-    TReceiverPage receiver(nullptr);
-    TMessageListModel list(&MessageSummary);
-    TMessagesPage messages(nullptr, list);
-    TReceiverFeed feed(nullptr);
-    ShowFeedOn(feed, receiver, messages);
-    auto* panel = Named<TValuePanel>(receiver, "pnlFix");
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
+    TValuePanel* panel = pages.panel;
     feed.Take(NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,08,0.9,10,M,0,M,,"));
     feed.Redraw();
     QCOMPARE(panel->Value("lbFixRtk"), QString("no corrections"));
