@@ -41,8 +41,8 @@ std::string TReceiveTextFilter::Text(std::string_view chunk) {
         text.append(data.substr(pos, sync - pos));
         if (sync == data.size())
             break;
-        const protocol::UbxScan scan = protocol::ScanUbxFrame(data.substr(sync));
-        if (scan.verdict == protocol::UbxScan::NeedMore) {
+        const protocol::FrameScan scan = protocol::ScanUbxFrame(data.substr(sync));
+        if (scan.verdict == protocol::FrameScan::NeedMore) {
             // Taken back whole when nothing came before it: a long frame
             // arriving in small chunks is not copied again with each.
             if (sync == 0 && !joined.empty())
@@ -51,7 +51,7 @@ std::string TReceiveTextFilter::Text(std::string_view chunk) {
                 heldFrame_.assign(data.substr(sync));
             break;
         }
-        if (scan.verdict == protocol::UbxScan::Frame && scan.checksumRight) {
+        if (scan.verdict == protocol::FrameScan::Frame && scan.checksumRight) {
             pos = sync + scan.length;
             continue;
         }

@@ -237,8 +237,17 @@ struct SurveyIn {
     bool Valid = false, Active = false;
 };
 
+// A reference station's antenna reference point (RTCM 1005 and 1006): the
+// base a rover's corrections come from.
+struct BaseStation {
+    int StationId = 0;
+    double EcefXM = 0, EcefYM = 0, EcefZM = 0;
+    std::optional<protocol::Position> Place{}; // latitude, longitude, ellipsoid height
+    std::optional<double> AntennaHeightM{};    // above the marker (1006 only)
+};
+
 struct Decoded {
-    std::string Name;   // "NAV-PVT", "GGA", "PUBX,00", "UBX 0x0A-0x04"
+    std::string Name;   // "NAV-PVT", "GGA", "PUBX,00", "UBX 0x0A-0x04", "RTCM 1005"
     std::string Talker; // NMEA talker ("GP", "GN"); empty for UBX and PUBX
     std::vector<Field> Fields;
     // Why the fields are missing or incomplete ("checksum wrong", a wrong
@@ -257,7 +266,8 @@ struct Decoded {
     std::optional<SatellitePart> GsvPart;
     std::optional<UsedSatellites> Used;
     std::optional<Acknowledgement> Ack;
-    std::optional<std::string> Text; // INF-* and TXT messages
+    std::optional<std::string> Text;    // INF-* and TXT messages
+    std::optional<BaseStation> Station; // RTCM 1005, 1006
 
     // Corrections: how old the last one applied is (GGA, NAV-PVT; NAV-PVT
     // tells a range, given as its upper end), the RTCM taken in (RXM-RTCM),

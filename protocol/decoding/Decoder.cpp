@@ -25,6 +25,7 @@ void DropValues(Decoded& d) {
     d.Correction.reset();
     d.Baseline.reset();
     d.Survey.reset();
+    d.Station.reset();
 }
 
 Decoded DecodeUnframed(const Message& message, DecodeDetail detail) {
@@ -42,6 +43,8 @@ Decoded DecodeDamaged(const Message& message) {
         Decoded named = DecodeNmea(message.Bytes, DecodeDetail::TypedOnly);
         decoded.Talker = std::move(named.Talker);
         decoded.Name = std::move(named.Name);
+    } else if (message.Kind == MessageKind::Rtcm3) {
+        decoded.Name = Rtcm3Name(message.Bytes);
     } else {
         decoded.Name = message.Bytes.size() >= 4
                            ? UbxMessageName(static_cast<std::uint8_t>(message.Bytes[2]),
@@ -53,9 +56,14 @@ Decoded DecodeDamaged(const Message& message) {
 }
 
 Decoded DecodeFramed(const Message& message, DecodeDetail detail) {
-    if (message.Kind == MessageKind::Nmea)
+    switch (message.Kind) {
+    case MessageKind::Nmea:
         return DecodeNmea(message.Bytes, detail);
-    return DecodeUbx(message.Bytes, detail);
+    case MessageKind::Rtcm3:
+        return DecodeRtcm3(message.Bytes, detail);
+    default:
+        return DecodeUbx(message.Bytes, detail);
+    }
 }
 
 Decoded DecodeChecked(const Message& message, DecodeDetail detail) {

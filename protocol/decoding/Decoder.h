@@ -9,6 +9,10 @@
 //   another frame is named from the vocabulary (or "UBX 0x0A-0x04") with its
 //   payload in hex. A known frame of a length its layout does not have says
 //   so in Problem and shows no fields.
+// - RTCM 3: named by message type ("RTCM 1005"); the station messages, MSM
+//   headers, ephemerides and GLONASS biases listed in Rtcm3Decoder.cpp show
+//   their fields, others their payload in hex. A payload too short for its
+//   type says so in Problem.
 // - A message whose checksum is wrong is named (where its bytes allow) and
 //   decodes to nothing else, so wrong values never reach the receiver state.
 // - Nor do impossible ones: Decode gives a message with a value outside its
@@ -31,5 +35,10 @@ Decoded Decode(const Message& message, DecodeDetail detail = DecodeDetail::Field
 // The parts behind Decode; bytes are the whole sentence or frame.
 Decoded DecodeNmea(std::string_view sentence, DecodeDetail detail = DecodeDetail::Fields);
 Decoded DecodeUbx(std::string_view frame, DecodeDetail detail = DecodeDetail::Fields);
+Decoded DecodeRtcm3(std::string_view frame, DecodeDetail detail = DecodeDetail::Fields);
+
+// "RTCM 1005" for a frame of that type (from its preamble on), "RTCM" for one
+// too short to say.
+std::string Rtcm3Name(std::string_view frame);
 
 } // namespace protocol

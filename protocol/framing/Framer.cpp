@@ -2,7 +2,9 @@
 
 #include "protocol/EightBytes.h"
 #include "protocol/HexDigit.h"
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/UbxFrame.h"
+#include "protocol/framing/Rtcm3Scan.h"
 #include "protocol/framing/UbxScan.h"
 
 #include <algorithm>
@@ -17,7 +19,7 @@ std::uint8_t Byte(std::string_view data, std::size_t i) {
 }
 
 bool MayStartMessage(std::uint8_t byte) {
-    return byte == kNmeaStart || byte == kUbxSync1;
+    return byte == kNmeaStart || byte == kUbxSync1 || byte == kRtcm3Preamble;
 }
 
 enum class Verdict { Message, Noise, NeedMore };
@@ -97,21 +99,32 @@ Scan ScanNmea(std::string_view data) {
     return {data.size() >= Framer::kMaxNmeaLength ? Verdict::Noise : Verdict::NeedMore};
 }
 
-// data starts with the first UBX sync byte.
-Scan ScanUbx(std::string_view data) {
-    const UbxScan scan = ScanUbxFrame(data);
-    if (scan.verdict == UbxScan::NeedMore)
+// A binary frame (UBX or RTCM 3) whose sync bytes are syncLength long.
+Scan ScanBinary(std::string_view data, const FrameScan& scan, MessageKind kind,
+                std::size_t syncLength) {
+    if (scan.verdict == FrameScan::NeedMore)
         return {Verdict::NeedMore};
-    if (scan.verdict == UbxScan::NotFrame)
+    if (scan.verdict == FrameScan::NotFrame)
         return {Verdict::Noise};
     if (scan.checksumRight)
-        return {Verdict::Message, scan.length, MessageKind::Ubx, ChecksumState::Right};
+        return {Verdict::Message, scan.length, kind, ChecksumState::Right};
     // Cut the broken frame where the next message may begin: its length may
     // be the damaged part.
-    std::size_t end = 2;
+    std::size_t end = syncLength;
     while (end < scan.length && !MayStartMessage(Byte(data, end)))
         ++end;
-    return {Verdict::Message, end, MessageKind::Ubx, ChecksumState::Wrong};
+    return {Verdict::Message, end, kind, ChecksumState::Wrong};
+}
+
+Scan ScanMessage(std::string_view data) {
+    switch (Byte(data, 0)) {
+    case kNmeaStart:
+        return ScanNmea(data);
+    case kUbxSync1:
+        return ScanBinary(data, ScanUbxFrame(data), MessageKind::Ubx, 2);
+    default:
+        return ScanBinary(data, ScanRtcm3Frame(data), MessageKind::Rtcm3, 1);
+    }
 }
 
 } // namespace
@@ -155,7 +168,7 @@ std::size_t Framer::Frame(std::string_view data, const Sink& sink, bool endOfStr
             continue;
         }
         const std::string_view rest = data.substr(pos);
-        const Scan scan = rest[0] == kNmeaStart ? ScanNmea(rest) : ScanUbx(rest);
+        const Scan scan = ScanMessage(rest);
         if (scan.verdict == Verdict::NeedMore && !endOfStream)
             break;
         if (scan.verdict != Verdict::Message) {

@@ -14,9 +14,14 @@
 //   A frame whose checksum is wrong is reported (Ubx, Wrong) only up to the
 //   first place inside it where another message could start, so a frame
 //   whose length byte was damaged never swallows the messages behind it.
+// - 0xD3, six zero bits, a 10-bit length, payload and CRC-24Q is an RTCM 3
+//   frame (Rtcm3Frame.h); reserved bits that are not zero make the 0xD3
+//   noise. A frame whose CRC is wrong is cut like a UBX frame: scanning goes
+//   on from the byte after its 0xD3, so it hides no message behind it.
 // - Everything else gathers into Unframed runs, reported when the next
 //   message is found, when a run reaches kMaxUnframedRun bytes, or at Flush.
-// State is bounded by the largest legal frame plus one unframed run.
+// State is bounded by the largest legal frame (UBX, longer than any RTCM 3
+// frame) plus one unframed run.
 
 #include "protocol/framing/Message.h"
 #include "protocol/framing/UbxScan.h"

@@ -2,6 +2,8 @@
 // Recognising one UBX frame at the start of some bytes, shared by the framer
 // and the receive views' text filter.
 
+#include "protocol/framing/FrameScan.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -10,14 +12,8 @@ namespace protocol {
 // The largest payload a receiver sends; a larger length field is noise.
 inline constexpr std::size_t kMaxUbxPayload = 8192;
 
-struct UbxScan {
-    enum Verdict { Frame, NotFrame, NeedMore } verdict = NotFrame;
-    std::size_t length = 0;     // of the whole frame, when verdict is Frame
-    bool checksumRight = false; // when verdict is Frame
-};
-
 // data starts with the first sync byte 0xB5. NeedMore: a frame may start
 // here but more bytes are needed to tell.
-UbxScan ScanUbxFrame(std::string_view data);
+FrameScan ScanUbxFrame(std::string_view data);
 
 } // namespace protocol

@@ -127,6 +127,8 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         FoldGsvPart(*d.GsvPart, nowSeconds);
     if (d.Used)
         MarkUsed(*d.Used);
+    if (d.Station)
+        now_.Base = d.Station;
     FoldHealth(d);
     FoldCorrections(d, nowSeconds);
     // Named, not decoded: a damaged GSA of the run does not end it.

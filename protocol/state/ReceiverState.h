@@ -11,7 +11,8 @@
 // stale, then away, when reports stop; the latest run of GSA sentences marks
 // which of them are used, and a lost fix leaves none used. The receiver's
 // health (spectra, RF blocks, port traffic, its load, signals) is the latest
-// each message reported.
+// each message reported, and so is the reference station an RTCM 3 stream
+// names (1005, 1006): a base position, never the receiver's own.
 // Memory is bounded: at most kMaxMessageTypes types are counted separately.
 
 #include "protocol/decoding/Decoded.h"
@@ -28,7 +29,7 @@
 namespace protocol {
 
 struct MessageStatistics {
-    std::string Name; // "GNGGA", "NAV-PVT", "PUBX,00", "unframed", "other"
+    std::string Name; // "GNGGA", "NAV-PVT", "PUBX,00", "RTCM 1005", "unframed", "other"
     std::uint64_t Count = 0;
     std::uint64_t ChecksumErrors = 0;
     double RatePerSecond = 0; // over the last whole seconds of the rate window
@@ -80,6 +81,7 @@ struct ReceiverSnapshot {
     std::vector<MessageStatistics> Messages; // by name
     ReceiverHealth Health;
     CorrectionState Corrections;
+    std::optional<BaseStation> Base; // the reference station of the RTCM 3 received last
 };
 
 class ReceiverState {

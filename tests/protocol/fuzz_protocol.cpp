@@ -8,6 +8,7 @@
 #include "protocol/ByteList.h"
 #include "protocol/NmeaSentence.h"
 #include "protocol/ReceiveView.h"
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/TransmitEcho.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/decoding/Decoder.h"
@@ -15,6 +16,7 @@
 #include "protocol/framing/Framer.h"
 #include "protocol/state/ReceiverState.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -96,11 +98,18 @@ using protocol::Message;
 using protocol::MessageKind;
 
 // Decodes bytes held in a heap block of exactly their size.
-protocol::Decoded DecodeExactly(const std::string& bytes, bool ubx) {
+protocol::Decoded DecodeExactly(const std::string& bytes, MessageKind kind) {
     const auto block = std::make_unique<char[]>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), block.get());
     const std::string_view view(block.get(), bytes.size());
-    return ubx ? protocol::DecodeUbx(view) : protocol::DecodeNmea(view);
+    switch (kind) {
+    case MessageKind::Ubx:
+        return protocol::DecodeUbx(view);
+    case MessageKind::Rtcm3:
+        return protocol::DecodeRtcm3(view);
+    default:
+        return protocol::DecodeNmea(view);
+    }
 }
 
 std::vector<Message> FrameInPieces(const std::string& stream, std::size_t piece) {
@@ -128,7 +137,7 @@ void CheckFramerDecodersAndState(const std::string& stream) {
         Require(stream.compare(offset, m.Bytes.size(), m.Bytes) == 0, "message bytes as received");
         offset += m.Bytes.size();
         if (m.Kind != MessageKind::Unframed && m.Checksum != protocol::ChecksumState::Wrong)
-            state.Fold(m, DecodeExactly(m.Bytes, m.Kind == MessageKind::Ubx), 0);
+            state.Fold(m, DecodeExactly(m.Bytes, m.Kind), 0);
         else
             state.Fold(m, 0);
     }
@@ -155,15 +164,27 @@ void CheckKnownMessages(const std::string& input) {
         payload[static_cast<std::size_t>(layout.CountOffset)] = static_cast<char>(blocks);
     const TBufToSend frame = BuildUbxFrame(
         MakeUbxPacket(layout.Class, layout.Id, TPayload(payload.begin(), payload.end())));
-    const protocol::Decoded ubx = DecodeExactly(ToByteString(frame), true);
+    const protocol::Decoded ubx = DecodeExactly(ToByteString(frame), MessageKind::Ubx);
     Require(ubx.Fields.size() <= 16 * (payload.size() + 2), "UBX fields bounded");
 
     std::string body;
     for (char c : input)
         body += (c >= 0x20 && c <= 0x7E && c != '$' && c != '*') ? c : ',';
     const std::string sentence = AppendNmeaChecksum("$" + body + "*") + "\r\n";
-    const protocol::Decoded nmea = DecodeExactly(sentence, false);
+    const protocol::Decoded nmea = DecodeExactly(sentence, MessageKind::Nmea);
     Require(nmea.Fields.size() <= sentence.size(), "NMEA fields bounded");
+
+    // The rest of the input as the payload of an RTCM 3 type the decoder reads.
+    constexpr int kRtcmTypes[] = {1005, 1006, 1007, 1008, 1033, 1019, 1020, 1042, 1044, 1045,
+                                  1046, 1230, 1074, 1077, 1084, 1097, 1101, 1115, 1126, 1133};
+    std::string rtcmPayload = input.substr(1, protocol::kMaxRtcm3Payload);
+    rtcmPayload.resize(std::max<std::size_t>(rtcmPayload.size(), 2));
+    const int type = kRtcmTypes[static_cast<unsigned char>(input[0]) % std::size(kRtcmTypes)];
+    rtcmPayload[0] = static_cast<char>(type >> 4);
+    rtcmPayload[1] = static_cast<char>((type << 4) | (rtcmPayload[1] & 0x0F));
+    const std::string rtcm = protocol::BuildRtcm3Frame(rtcmPayload);
+    Require(DecodeExactly(rtcm, MessageKind::Rtcm3).Fields.size() <= 8 * rtcm.size(),
+            "RTCM 3 fields bounded");
 }
 
 } // namespace

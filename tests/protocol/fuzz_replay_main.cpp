@@ -24,6 +24,11 @@ constexpr std::string_view kTokens[] = {
     "$GNRMC,000941.00,A,4404.14036,N,12118.85961,W,10.0,77.5,100117,,,A,V*",
     std::string_view("\xB5\x62\x05\x01\x02\x00\x06\x13\x21\x4A", 10),
     std::string_view("\xB5\x62\x01\x35\x14\x00", 6),
+    // RTCM 3: a whole 1005 frame, the header of an MSM4 and an empty frame.
+    "\xD3\x00\x13\x3E\xD7\xD3\x02\x02\x98\x0E\xDE\xEF\x34\xB4\xBD\x62\xAC\x09\x41\x98\x6F\x33"
+    "\x36\x0B\x98",
+    std::string_view("\xD3\x00\xA0\x43\x20", 5),
+    std::string_view("\xD3\x00\x00\x47\xEA\x4B", 6),
     "$PUBX,40,GGA,1,1,1,1,1,0*5B",
     "\r\n",
     "\r",

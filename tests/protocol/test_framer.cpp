@@ -1,3 +1,5 @@
+#include "protocol/Crc24q.h"
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/framing/Framer.h"
 #include "tests/protocol/StreamBytes.h"
 
@@ -53,6 +55,11 @@ const std::string kAck = UbxBytes(0x05, 0x01, "\x06\x13");
 const std::string kTricky =
     UbxBytes(0x0A, 0x04, std::string("$GPGGA,1*00\r\n\xB5\x62\x01\x07", 17));
 
+// RTCM 1005 of a station (type 1005 in the first 12 bits), and an MSM4.
+const std::string k1005 =
+    protocol::BuildRtcm3Frame(std::string("\x3E\xD0\x07", 3) + std::string(16, '\x11'));
+const std::string kMsm = protocol::BuildRtcm3Frame("\x43\x20" + std::string(60, '\xD3'));
+
 std::string WithByte(std::string bytes, std::size_t at, char value) {
     bytes[at] = value;
     return bytes;
@@ -67,6 +74,15 @@ TEST(Framer, CutsMessagesAndNoiseWhereverThePiecesEnd) {
     const std::string longerUbx = WithByte(kAck, 4, 0x04);
     const std::string overLong = "\xB5\x62\x01\x07\xFF\xFF";
     const std::string maxFrame = UbxBytes(0x01, 0x35, std::string(Framer::kMaxUbxPayload, '$'));
+    const std::string maxRtcm =
+        protocol::BuildRtcm3Frame(std::string(protocol::kMaxRtcm3Payload, '\xB5'));
+    const std::string emptyRtcm = protocol::BuildRtcm3Frame("");
+    // A frame cut off after five bytes: what its length takes in fails the CRC.
+    const std::string cutRtcm = kMsm.substr(0, 5);
+    // A 0xD3 with zero reserved bits and a length reaching over the next sentence.
+    const std::string strayRtcm("\xD3\x00\x40", 3);
+    // A length grown from 19 to 127 bytes: it would reach over the messages behind.
+    const std::string longerRtcm = WithByte(k1005, 2, 0x7F);
     struct Case {
         const char* legend;
         std::string stream;
@@ -123,6 +139,37 @@ TEST(Framer, CutsMessagesAndNoiseWhereverThePiecesEnd) {
          {{MessageKind::Ubx, maxFrame, ChecksumState::Right},
           {MessageKind::Ubx, kTricky, ChecksumState::Right},
           {MessageKind::Nmea, kGga, ChecksumState::Right}}},
+        {"RTCM 3 among NMEA and UBX",
+         k1005 + kGga + kMsm + kAck + k1005,
+         {{MessageKind::Rtcm3, k1005, ChecksumState::Right},
+          {MessageKind::Nmea, kGga, ChecksumState::Right},
+          {MessageKind::Rtcm3, kMsm, ChecksumState::Right},
+          {MessageKind::Ubx, kAck, ChecksumState::Right},
+          {MessageKind::Rtcm3, k1005, ChecksumState::Right}}},
+        {"largest RTCM 3 frame and an empty one",
+         maxRtcm + emptyRtcm,
+         {{MessageKind::Rtcm3, maxRtcm, ChecksumState::Right},
+          {MessageKind::Rtcm3, emptyRtcm, ChecksumState::Right}}},
+        {"bad CRC: scanning goes on after the 0xD3",
+         cutRtcm + kTxt + longerRtcm + kAck + kGga + kTxt,
+         {{MessageKind::Rtcm3, cutRtcm, ChecksumState::Wrong},
+          {MessageKind::Nmea, kTxt, ChecksumState::Right},
+          {MessageKind::Rtcm3, longerRtcm, ChecksumState::Wrong},
+          {MessageKind::Ubx, kAck, ChecksumState::Right},
+          {MessageKind::Nmea, kGga, ChecksumState::Right},
+          {MessageKind::Nmea, kTxt, ChecksumState::Right}}},
+        {"a stray 0xD3 before a sentence does not swallow it",
+         strayRtcm + kGga + kMsm,
+         {{MessageKind::Rtcm3, strayRtcm, ChecksumState::Wrong},
+          {MessageKind::Nmea, kGga, ChecksumState::Right},
+          {MessageKind::Rtcm3, kMsm, ChecksumState::Right}}},
+        {"0xD3 with reserved bits set is noise; in a sentence it breaks only that line",
+         "\xD3\x40\x01" + kAck + "$GPTXT," + std::string("\xD3\x00\x10\r\n", 5) + kTxt,
+         {{MessageKind::Unframed, "\xD3\x40\x01"},
+          {MessageKind::Ubx, kAck, ChecksumState::Right},
+          {MessageKind::Unframed, "$GPTXT,"},
+          {MessageKind::Rtcm3, std::string("\xD3\x00\x10\r\n", 5), ChecksumState::Wrong},
+          {MessageKind::Nmea, kTxt, ChecksumState::Right}}},
         {"line longer than any sentence",
          "$" + std::string(Framer::kMaxNmeaLength, 'A') + "\r\n" + kTxt,
          {{MessageKind::Unframed, "$" + std::string(Framer::kMaxNmeaLength, 'A') + "\r\n"},
@@ -179,7 +226,7 @@ TEST(Framer, RandomStreamsKeepEveryMessage) {
         }
         return bytes;
     };
-    const char* kStarts[] = {"", "$G", "\xB5\x62"};
+    const char* kStarts[] = {"", "$G", "\xB5\x62", "\xD3\x00"};
     const char* talkers[] = {"GP", "GN", "GL", "GA", "GB", "GQ", "BD"};
     for (int round = 0; round < 200; ++round) {
         std::string stream;
@@ -187,10 +234,11 @@ TEST(Framer, RandomStreamsKeepEveryMessage) {
         for (int item = 0; item < 30; ++item) {
             std::string bytes;
             ChecksumState checksum = ChecksumState::Right;
-            switch (below(4)) {
+            MessageKind kind = MessageKind::Ubx;
+            switch (below(5)) {
             case 0: // noise never ends a line, so it never completes a sentence;
                     // it often holds what looks like the start of a message
-                stream += std::string(kStarts[below(3)]) + randomBytes(1 + below(12), false);
+                stream += std::string(kStarts[below(4)]) + randomBytes(1 + below(12), false);
                 continue;
             case 1:
                 bytes = NmeaLine(std::string(talkers[below(7)]) + "GSV,3,1,12," +
@@ -200,13 +248,17 @@ TEST(Framer, RandomStreamsKeepEveryMessage) {
                 bytes = "$GPRMC," + std::to_string(below(1000)) + ",A\r\n";
                 checksum = ChecksumState::None;
                 break;
+            case 3:
+                bytes = protocol::BuildRtcm3Frame(randomBytes(below(300), true));
+                kind = MessageKind::Rtcm3;
+                break;
             default:
                 bytes =
                     UbxBytes(static_cast<std::uint8_t>(below(256)),
                              static_cast<std::uint8_t>(below(256)), randomBytes(below(120), true));
             }
-            known.push_back({bytes[0] == '$' ? MessageKind::Nmea : MessageKind::Ubx, bytes,
-                             stream.size(), checksum});
+            known.push_back(
+                {bytes[0] == '$' ? MessageKind::Nmea : kind, bytes, stream.size(), checksum});
             stream += bytes;
         }
         std::vector<std::size_t> cuts;

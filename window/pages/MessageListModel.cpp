@@ -107,6 +107,8 @@ QString ProtocolCaption(protocol::MessageKind kind) {
         return "NMEA";
     case protocol::MessageKind::Ubx:
         return "UBX";
+    case protocol::MessageKind::Rtcm3:
+        return "RTCM3";
     case protocol::MessageKind::Unframed:
         break;
     }

@@ -71,7 +71,7 @@ private:
     std::unordered_map<std::string, std::uint32_t> nameIndex_;
 };
 
-// "NMEA", "UBX" or "Other" (bytes that are neither).
+// "NMEA", "UBX", "RTCM3" or "Other" (bytes that are none of them).
 QString ProtocolCaption(protocol::MessageKind kind);
 // "ok", "wrong" or "" (no checksum sent).
 QString ChecksumCaption(protocol::ChecksumState state);
