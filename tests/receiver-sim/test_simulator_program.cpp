@@ -26,10 +26,14 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
     EXPECT_EQ(defaults.generation, 8);
 
-    const SimulatorOptions set =
-        ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000",
-                               "--generation=10", "--jam", "1176.0", "--antenna=open"});
+    const SimulatorOptions set = ParseSimulatorOptions(
+        {"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000", "--generation=10",
+         "--jam", "1176.0", "--antenna=open", "--rtk-fix-after", "2", "--rtk-timeout=5"});
     EXPECT_EQ(set.generation, 10);
+    EXPECT_EQ(set.rtkFixAfterS, 2);
+    EXPECT_EQ(set.rtkTimeoutS, 5);
+    EXPECT_EQ(defaults.rtkFixAfterS, 10);
+    EXPECT_EQ(defaults.rtkTimeoutS, 30);
     EXPECT_EQ(set.rf.jammerMHz, 1176.0);
     EXPECT_EQ(set.rf.antenna, AntennaFault::Open);
     EXPECT_FALSE(defaults.rf.jammerMHz);
@@ -39,10 +43,24 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_DOUBLE_EQ(set.BytesPerSecond(), 50000);
 
     const std::vector<std::vector<std::string>> refused = {
-        {"--port", "COM0"}, {"--port", "COM255"}, {"--port", "COM013"},  {"--port", "ttyUSB0"},
-        {"--port"},         {"--baud", "0"},      {"--baud", "96O0"},    {"--rate", "-5"},
-        {"--ubx=1"},        {"--verbose"},        {"--generation", "7"}, {"--generation", "09"},
-        {"--jam", "L1"},    {"--jam", "1400"},    {"--jam", "1660"},     {"--antenna", "cut"},
+        {"--port", "COM0"},
+        {"--port", "COM255"},
+        {"--port", "COM013"},
+        {"--port", "ttyUSB0"},
+        {"--port"},
+        {"--baud", "0"},
+        {"--baud", "96O0"},
+        {"--rate", "-5"},
+        {"--ubx=1"},
+        {"--verbose"},
+        {"--generation", "7"},
+        {"--generation", "09"},
+        {"--jam", "L1"},
+        {"--jam", "1400"},
+        {"--jam", "1660"},
+        {"--antenna", "cut"},
+        {"--rtk-timeout", "0"},
+        {"--rtk-fix-after", "1.5"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];

@@ -4,7 +4,8 @@
 // messages, the standard NMEA sentences (class F0), the PUBX messages
 // (class F1) and the receiver's health (MON). The UBX frames sit between the
 // NMEA sentences so that a monitor meets a mixed stream. A message some
-// generations lack names the generations that send it.
+// generations lack names the generations that send it. RXM-RTCM goes out
+// for each RTCM message taken in, not each epoch: its rate only turns it on.
 
 #include "tools/receiver-sim/NavigationModel.h"
 #include "tools/receiver-sim/NmeaOutput.h"
@@ -43,7 +44,8 @@ inline constexpr OutputMessage kOutputMessages[] = {
     {"GLL", 0xF0, 0x01},         {"ZDA", 0xF0, 0x08},        {"PUBX,00", 0xF1, 0x00},
     {"PUBX,03", 0xF1, 0x03},     {"PUBX,04", 0xF1, 0x04},    {"NAV-SIG", 0x01, 0x43, 9, 10},
     {"MON-SPAN", 0x0A, 0x31},    {"MON-RF", 0x0A, 0x38},     {"MON-HW", 0x0A, 0x09, 8, 9},
-    {"MON-COMMS", 0x0A, 0x36},   {"MON-SYS", 0x0A, 0x39},    {"NAV-EOE", 0x01, 0x61}};
+    {"MON-COMMS", 0x0A, 0x36},   {"MON-SYS", 0x0A, 0x39},    {"NAV-RELPOSNED", 0x01, 0x3C},
+    {"RXM-RTCM", 0x02, 0x32},    {"NAV-EOE", 0x01, 0x61}};
 inline constexpr size_t kOutputMessageCount = std::size(kOutputMessages);
 
 // Index into kOutputMessages, by name or by class and id.

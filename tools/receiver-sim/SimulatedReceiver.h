@@ -22,6 +22,11 @@
 // (ConfigCommands.h). Their factory settings leave ZDA off. It also decides
 // the messages sent (OutputMessages.h): NAV-SIG from 9, MON-HW up to 9.
 //
+// As a rover it takes RTCM 3 corrections (RoverCorrections.h): its fix turns
+// RTK float, then fixed, in GGA, RMC, NAV-PVT and NAV-SOL; NAV-RELPOSNED
+// gives its baseline to the base of 1005, and RXM-RTCM, where turned on,
+// reports each RTCM message taken in, a damaged one as failing its CRC.
+//
 // The health messages (MON-SPAN, MON-RF, MON-HW, MON-COMMS, MON-SYS,
 // NAV-SIG) report the RF conditions of the settings and the receiver's own
 // activity: MON-COMMS weighs the messages enabled against the line's rate.
@@ -32,6 +37,7 @@
 #include "tools/receiver-sim/OutputMessages.h"
 #include "tools/receiver-sim/ReceiverActivity.h"
 #include "tools/receiver-sim/RfConditions.h"
+#include "tools/receiver-sim/RoverCorrections.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <chrono>
@@ -48,9 +54,10 @@ struct ReceiverSettings {
     bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
     std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
     std::chrono::milliseconds measurementPeriod{1000};
-    bool rtk = false;   // an RTK fixed solution whenever there is a fix
-    int generation = 8; // 8, 9 or 10
-    RfConditions rf{};  // a jammer, an antenna fault
+    bool rtk = false;    // an RTK fixed solution whenever there is a fix
+    int generation = 8;  // 8, 9 or 10
+    RfConditions rf{};   // a jammer, an antenna fault
+    RoverTiming rover{}; // how soon corrections fix the solution, how long it outlasts them
 };
 
 class SimulatedReceiver {
@@ -81,6 +88,7 @@ public:
 private:
     void TakeSentence(std::string_view line);
     void TakeFrame(const UbxMessage& message);
+    void TakeRtcm(std::string_view frame, bool intact);
     void SetRate(const std::vector<std::string_view>& fields);
     void TakeReset(const std::string& payload);
     // Queues an answer if the line's output protocols let it out.
@@ -104,6 +112,8 @@ private:
     ConfigCommands configuration_;
     bool navigating_ = true; // false while GNSS is stopped
     long epochs_ = 0;
+    std::int64_t nowMs_ = 0; // the receiver's time since the simulation began
+    RoverCorrections rover_;
     std::vector<std::string> answers_;
     ReceiverActivity activity_;
 };

@@ -17,14 +17,13 @@ constexpr std::uint8_t kSolFixOk = 0x01;
 constexpr std::uint8_t kSolDifferential = 0x02;
 constexpr std::uint8_t kSolWeekAndTimeSet = 0x0C;
 
-using Vector = std::array<double, 3>;
-
 double Radians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
 
-// Metres from the earth's centre.
-Vector Position(const NavigationSolution& s) {
+} // namespace
+
+EcefVector EcefPosition(const NavigationSolution& s) {
     const double lat = Radians(s.latitude), lon = Radians(s.longitude);
     const double h = s.altitudeEllipsoid();
     const double n =
@@ -33,9 +32,11 @@ Vector Position(const NavigationSolution& s) {
             (n * (1 - kEccentricitySquared) + h) * std::sin(lat)};
 }
 
+namespace {
+
 // Metres per second: the north, east and up velocity turned into the axes
 // of the earth-fixed frame.
-Vector Velocity(const NavigationSolution& s) {
+EcefVector Velocity(const NavigationSolution& s) {
     const double lat = Radians(s.latitude), lon = Radians(s.longitude);
     const double north = s.speed * std::cos(Radians(s.course));
     const double east = s.speed * std::sin(Radians(s.course));
@@ -51,7 +52,7 @@ double PositionAccuracy(const NavigationSolution& s) {
     return std::hypot(s.horizontalAccuracy, s.verticalAccuracy);
 }
 
-void PutCentimetres(std::string& payload, const Vector& metres) {
+void PutCentimetres(std::string& payload, const EcefVector& metres) {
     for (double value : metres)
         PutSigned(payload, value * 100);
 }
@@ -60,7 +61,7 @@ void PutCentimetres(std::string& payload, const Vector& metres) {
 std::string NavPosecefFrame(const NavigationSolution& s) {
     std::string payload;
     PutUnsigned(payload, EpochTimeOfWeekMs(s), 4);
-    PutCentimetres(payload, Position(s));
+    PutCentimetres(payload, EcefPosition(s));
     PutSigned(payload, PositionAccuracy(s) * 100);
     return UbxFrame(kUbxClassNav, kUbxIdNavPosecef, payload);
 }
@@ -79,9 +80,9 @@ std::string NavSolFrame(const NavigationSolution& s) {
     PutSigned(payload, 0); // fTOW
     PutSigned(payload, static_cast<double>(GpsWeek(s.utc)), 2);
     payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
-    payload.push_back(static_cast<char>((s.fix ? kSolFixOk | (s.rtk ? kSolDifferential : 0) : 0) |
-                                        kSolWeekAndTimeSet));
-    PutCentimetres(payload, Position(s));
+    payload.push_back(static_cast<char>(
+        (s.fix ? kSolFixOk | (s.differential() ? kSolDifferential : 0) : 0) | kSolWeekAndTimeSet));
+    PutCentimetres(payload, EcefPosition(s));
     PutSigned(payload, PositionAccuracy(s) * 100);
     PutCentimetres(payload, Velocity(s));
     PutUnsigned(payload, kSpeedAccuracyCmS, 4);

@@ -5,12 +5,18 @@
 
 #include "tools/receiver-sim/NavigationModel.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 inline constexpr std::uint8_t kUbxIdNavPosecef = 0x01;
 inline constexpr std::uint8_t kUbxIdNavSol = 0x06;
 inline constexpr std::uint8_t kUbxIdNavVelecef = 0x11;
+
+using EcefVector = std::array<double, 3>;
+
+// The solution's position in metres from the earth's centre.
+EcefVector EcefPosition(const NavigationSolution& solution);
 
 std::string NavPosecefFrame(const NavigationSolution& solution);
 std::string NavVelecefFrame(const NavigationSolution& solution);

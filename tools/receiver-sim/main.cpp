@@ -97,6 +97,8 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.positionEachEpoch = options.rate.has_value();
     receiverSettings.multiGnss = options.gnss;
     receiverSettings.rtk = options.rtk;
+    receiverSettings.rover = {std::chrono::seconds(options.rtkFixAfterS),
+                              std::chrono::seconds(options.rtkTimeoutS)};
     receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
     receiverSettings.generation = options.generation;
     receiverSettings.rf = options.rf;
