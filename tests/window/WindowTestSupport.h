@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAbstractButton;
 class QFileDialog;
@@ -46,6 +47,10 @@ void Click(QAbstractButton* button);
 // path is empty.
 void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDialog&)>& look,
                       const QString& path);
+
+// The MON-VER frame a receiver answers with, naming its protocol version
+// ("18.00" for generation 8, "27.31" for a generation 9 receiver).
+std::string MonVerAnswer(const std::string& protocolVersion);
 
 // Opens port at baud on the "ComPort" page as a user does; false when the
 // port or the rate is not listed or the port did not open.
