@@ -1,13 +1,24 @@
 #include "protocol/ReceiveText.h"
 
 #include "protocol/ReplaceControlChars.h"
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/UbxFrame.h"
+#include "protocol/framing/Rtcm3Scan.h"
 #include "protocol/framing/UbxScan.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
+// The first byte of a UBX or an RTCM 3 frame.
+constexpr char kFrameStarts[] = {static_cast<char>(kUbxSync1),
+                                 static_cast<char>(protocol::kRtcm3Preamble)};
+
+protocol::FrameScan ScanFrame(std::string_view data) {
+    return static_cast<std::uint8_t>(data[0]) == kUbxSync1 ? protocol::ScanUbxFrame(data)
+                                                           : protocol::ScanRtcm3Frame(data);
+}
+
 // Where the line held back starts: after the last line end, when no more
 // than kLongestHeldLine bytes follow it (so the search looks back no farther);
 // at 0 when the text has no line end but is that short; else at the end.
@@ -36,12 +47,13 @@ std::string TReceiveTextFilter::Text(std::string_view chunk) {
     text.reserve(text.size() + data.size());
     std::size_t pos = 0;
     while (pos < data.size()) {
-        const std::size_t sync =
-            std::min(data.find(static_cast<char>(kUbxSync1), pos), data.size());
+        const std::size_t sync = std::min(
+            data.find_first_of(std::string_view(kFrameStarts, std::size(kFrameStarts)), pos),
+            data.size());
         text.append(data.substr(pos, sync - pos));
         if (sync == data.size())
             break;
-        const protocol::FrameScan scan = protocol::ScanUbxFrame(data.substr(sync));
+        const protocol::FrameScan scan = ScanFrame(data.substr(sync));
         if (scan.verdict == protocol::FrameScan::NeedMore) {
             // Taken back whole when nothing came before it: a long frame
             // arriving in small chunks is not copied again with each.

@@ -1,6 +1,6 @@
 #pragma once
 // The text of received chunks as the NMEA view and the NMEA and PUBX watches
-// read it: the received bytes without their UBX frames, handed on in whole
+// read it: the received bytes without their UBX and RTCM 3 frames, handed on in whole
 // lines, so that binary output interleaved with NMEA neither hides nor cuts
 // the sentences around it. NUL and the other control bytes stay in the text;
 // the views cut lines at them (DelimitedItems.h) and name them (OneLine).
@@ -10,7 +10,7 @@
 // length field announces have come, over as many chunks as that takes (the
 // scanner refuses lengths beyond the largest frame a receiver sends, so at
 // most one frame is held). Bytes that prove to be no frame (a wrong checksum,
-// a stray sync pair) are text like any other.
+// a stray sync pair or 0xD3) are text like any other.
 //
 // The text after the last line end (CR or LF) is held back too, until its
 // line ends, so that a sentence cut between two chunks reaches the view and

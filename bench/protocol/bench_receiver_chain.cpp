@@ -5,6 +5,7 @@
 // the same run. Goals: the framer at least a third of that loop's speed, the
 // whole chain at least a tenth. Exits 1 when a goal is missed.
 
+#include "bench/protocol/BestThroughput.h"
 #include "protocol/UbxFrame.h"
 #include "protocol/decoding/Decoder.h"
 #include "protocol/framing/Framer.h"
@@ -12,16 +13,12 @@
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <time.h>
 
 namespace {
 
 constexpr std::size_t kTrafficBytes = 1 << 20;
-constexpr int kRounds = 7;
 
 std::string MixedTraffic() {
     NavigationModel model(1500000000, 11);
@@ -39,24 +36,6 @@ std::string MixedTraffic() {
     return traffic;
 }
 
-// Processor time of this thread: the machine is shared, wall time is not ours.
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// The best of several runs, in bytes per second.
-double Throughput(const std::function<void()>& work) {
-    double best = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        const double start = ThreadSeconds();
-        work();
-        best = std::max(best, kTrafficBytes / (ThreadSeconds() - start));
-    }
-    return best;
-}
-
 volatile std::uint64_t sink; // keeps results alive
 
 } // namespace
@@ -64,17 +43,17 @@ volatile std::uint64_t sink; // keeps results alive
 int main() {
     const std::string traffic = MixedTraffic();
 
-    const double checksum = Throughput([&] {
+    const double checksum = BestThroughput(kTrafficBytes, [&] {
         const TUbxChecksum sum = UbxChecksum(std::string_view(traffic));
         sink = sum.CK_A + sum.CK_B;
     });
-    const double framer = Throughput([&] {
+    const double framer = BestThroughput(kTrafficBytes, [&] {
         protocol::Framer f;
         std::uint64_t count = 0;
         f.Feed(traffic, [&count](protocol::Message&&) { ++count; });
         sink = count;
     });
-    const double chain = Throughput([&] {
+    const double chain = BestThroughput(kTrafficBytes, [&] {
         protocol::Framer f;
         protocol::ReceiverState state;
         f.Feed(traffic, [&state](protocol::Message&& m) { state.Fold(m, 0.0); });

@@ -8,7 +8,6 @@
 #include "protocol/decoding/Rtcm3Parts.h"
 
 #include <array>
-#include <cstdio>
 
 namespace protocol {
 namespace {
@@ -114,9 +113,7 @@ std::string Rtcm3SatelliteText(Constellation system, int id) {
     default:
         break;
     }
-    char text[8];
-    std::snprintf(text, sizeof text, "%c%02d", prefix, id);
-    return text;
+    return prefix + std::string(id >= 0 && id < 10 ? "0" : "") + std::to_string(id);
 }
 
 std::string Rtcm3Name(std::string_view frame) {

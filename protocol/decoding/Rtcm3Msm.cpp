@@ -105,13 +105,13 @@ void DecodeMsm(Constellation system, int msm, BitReader& bits, Rtcm3Fields& out)
     bits.Skip(
         static_cast<std::size_t>(satelliteCount * kSatelliteBits[msm] + cells * kCellBits[msm]));
 
+    if (!out.Shown()) // the texts below cost more than reading the header
+        return;
     out.Add("kind", std::string(ConstellationName(system)) + " MSM" + std::to_string(msm));
     out.Add("station", std::to_string(station));
     AddEpoch(system, epoch, out);
     out.Add("more of this epoch follow", more ? "yes" : "no");
     out.Add("IODS", std::to_string(iods));
-    if (!out.Shown())
-        return;
     std::string satelliteList, signalList;
     ForEachSet(satellites, 64, [&](int id) {
         satelliteList += (satelliteList.empty() ? "" : " ") + Rtcm3SatelliteText(system, id);

@@ -6,7 +6,8 @@
 // with everything else the simulator sends, fills the line: the Receiver
 // page and the status bar say so, and that NAV-PVT comes slower than asked.
 // With ZEPO_SCREENSHOT_DIR set, the Receiver page saying so is saved there as
-// a PNG file.
+// a PNG file. A base station's RTCM 3 among the NMEA and UBX is listed as
+// RTCM3 messages by type and counted once a second without CRC failures.
 
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
@@ -24,6 +25,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -127,6 +129,35 @@ TEST_F(MessageTimesWithSimulator, FiveFixesASecondShowFiveTimesAndFiveHertz) {
     // The line carries it all: nothing to say.
     EXPECT_EQ(WarningOnPage(), "");
     EXPECT_EQ(WarningInStatusBar(), "");
+    form_.close();
+}
+
+TEST_F(MessageTimesWithSimulator, BaseStationRtcmIsListedAndCountedByType) {
+    Open("115200", {"--gnss", "--base", "--survey-in", "1"});
+    ShowPage(form_, "tabMessages");
+    const std::set<std::string> sent = {"RTCM 1005", "RTCM 1074", "RTCM 1084",
+                                        "RTCM 1094", "RTCM 1124", "RTCM 1230"};
+    // Each type counted at 1 Hz without CRC failures, once a whole rate
+    // window has passed after the survey.
+    auto* types = Named<QTableWidget>(form_, "tvMessageTypes");
+    const auto countedAtOneHertz = [&] {
+        std::set<std::string> counted;
+        for (int row = 0; row < types->rowCount(); ++row) {
+            const std::string name = types->item(row, 0)->text().toStdString();
+            if (sent.contains(name) && std::abs(types->item(row, 2)->text().toDouble() - 1) < 0.3 &&
+                types->item(row, 4)->text() == "0")
+                counted.insert(name);
+        }
+        return counted == sent;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(countedAtOneHertz, 20000));
+
+    const TMessageListModel& list = Named<TMessagesPage>(form_, "tabMessages")->Messages();
+    std::set<std::string> listed;
+    for (int row = 0; row < list.rowCount(); ++row)
+        if (list.data(list.index(row, TMessageListModel::colProtocol)).toString() == "RTCM3")
+            listed.insert(list.NameOf(list.At(row)));
+    EXPECT_EQ(listed, sent);
     form_.close();
 }
 

@@ -7,11 +7,10 @@
 #include "protocol/UbxFrame.h"
 #include "protocol/commands/UbxCommands.h"
 #include "tests/receiver-sim/ChildProcess.h"
-#include "tests/receiver-sim/CorrectionFrames.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
 #include "tests/window/WindowTestSupport.h"
-#include "tools/receiver-sim/UbxEcefOutput.h"
+#include "tools/receiver-sim/RtcmOutput.h"
 #include "widgets/ValuePanel.h"
 #include "window/app/MainForm.h"
 #include "window/parts/WindowSender.h"
@@ -64,8 +63,9 @@ TEST(RtkRoverWithSimulator, CorrectionsFromTheWindowFixTheSolution) {
         << panel->Value("lbFixRtk").toStdString();
 
     // The base's position and observations once a second, as a caster sends them.
+    const NavigationModel sky(std::time(nullptr), 1);
     const std::string corrections = Rtcm1005Frame(kStation, BasePosition()) +
-                                    MsmFrame(1074, kStation) + MsmFrame(1084, kStation);
+                                    *RtcmMsm4Frame(Gnss::Gps, sky.Current(), kStation, false);
     QTimer base;
     QObject::connect(&base, &QTimer::timeout, [&] {
         if (!sender->IsSending())

@@ -1,10 +1,11 @@
-// Random receiver output, NMEA sentences between UBX frames right and broken
-// and stray sync pairs, cut into chunks of every size: the NMEA view and the
+// Random receiver output, NMEA sentences between UBX and RTCM 3 frames right
+// and broken and stray sync pairs, cut into chunks of every size: the NMEA view and the
 // GGA watch get every sentence once and whole, the text holds every byte but
 // those of the frames with the right checksum.
 
 #include "protocol/ReceiveText.h"
 #include "protocol/ReceiveView.h"
+#include "protocol/Rtcm3Frame.h"
 #include "tests/protocol/StreamBytes.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,7 @@ public:
 
     TStream Make(int pieces) {
         for (int piece = 0; piece < pieces; ++piece) {
-            switch (random_() % 6) {
+            switch (random_() % 8) {
             case 0:
                 RightFrame(random_() % 40);
                 break;
@@ -41,6 +42,13 @@ public:
                 // A stray header: the text after it is held up to the length it
                 // claims, and shown when the checksum fails.
                 Text(std::string("\xB5\x62\x01\x07", 4) + char(1 + random_() % 60) + '\0');
+                break;
+            case 4:
+                stream_.bytes += protocol::BuildRtcm3Frame(RandomPayload(random_() % 300));
+                break;
+            case 5:
+                // An RTCM 3 header: the text after it is held, then shown when the CRC fails.
+                Text(std::string("\xD3\x00", 2) + char(1 + random_() % 60));
                 break;
             default:
                 break;
@@ -81,10 +89,15 @@ private:
             stream_.ggaSentences.push_back(sentence);
     }
 
-    void RightFrame(std::size_t size) {
+    std::string RandomPayload(std::size_t size) {
         std::string payload(size, '\0');
         for (char& byte : payload)
             byte = char(0xC0 + random_() % 0x40);
+        return payload;
+    }
+
+    void RightFrame(std::size_t size) {
+        std::string payload = RandomPayload(size);
         if (random_() % 2)
             payload += "$GNGGA,LEAK*00\r\n";
         stream_.bytes += UbxBytes(0x01, 0x07, payload);

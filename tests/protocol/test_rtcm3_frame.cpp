@@ -5,9 +5,26 @@
 
 using namespace protocol;
 
-TEST(Rtcm3Frame, Crc24qMatchesItsCheckValue) {
+// The check value, the standard's 1005 example, and every length up to 40
+// (whole and partial eight-byte steps) against the plain bitwise division.
+TEST(Rtcm3Frame, Crc24qMatchesItsCheckValueAndTheBitwiseDivision) {
     EXPECT_EQ(Crc24q(""), 0u);
     EXPECT_EQ(Crc24q("123456789"), 0xCDE703u);
+    EXPECT_EQ(Crc24q(std::string("\xD3\x00\x13\x3E\xD7\xD3\x02\x02\x98\x0E\xDE\xEF\x34\xB4"
+                                 "\xBD\x62\xAC\x09\x41\x98\x6F\x33",
+                                 22)),
+              0x360B98u);
+    std::string bytes;
+    for (int length = 0; length <= 40; ++length) {
+        std::uint32_t crc = 0;
+        for (const char byte : bytes) {
+            crc ^= std::uint32_t{static_cast<std::uint8_t>(byte)} << 16;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 0x800000) ? ((crc << 1) ^ 0x1864CFB) & 0xFFFFFF : crc << 1;
+        }
+        EXPECT_EQ(Crc24q(bytes), crc) << length;
+        bytes += static_cast<char>(length * 37 + 11);
+    }
 }
 
 TEST(Rtcm3Frame, FramesAPayloadWithHeaderAndCrc) {

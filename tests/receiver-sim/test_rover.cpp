@@ -4,8 +4,8 @@
 
 #include "protocol/decoding/Decoder.h"
 #include "protocol/state/EpochFix.h"
-#include "tests/receiver-sim/CorrectionFrames.h"
 #include "tests/receiver-sim/ReceivedTraffic.h"
+#include "tools/receiver-sim/RtcmOutput.h"
 #include "tools/receiver-sim/SimulatedReceiver.h"
 #include "tools/receiver-sim/UbxEcefOutput.h"
 
@@ -58,8 +58,9 @@ TEST(Rover, CorrectionsFloatThenFixTheSolutionUntilTheyStop) {
         double baseline = 0;
         for (int second = 0; second < 12; ++second) {
             if (second < 5) {
-                const auto answers =
-                    receiver.Receive(Rtcm1005Frame(kStation, base) + MsmFrame(1074, kStation));
+                const auto answers = receiver.Receive(
+                    Rtcm1005Frame(kStation, base) +
+                    *RtcmMsm4Frame(Gnss::Gps, receiver.LastEpoch(), kStation, false));
                 const auto taken = Decoded(answers, "RXM-RTCM");
                 ASSERT_EQ(taken.size(), 2u);
                 EXPECT_EQ(taken[1].Correction->MessageType, 1074);
@@ -102,7 +103,8 @@ TEST(Rover, NoBasePositionOrADamagedFrameCorrectsNothing) {
     receiver.Receive(CfgMsg(0x02, 0x32));
     std::string damaged = Rtcm1005Frame(kStation, BasePosition(receiver.LastEpoch()));
     damaged.back() ^= 0x01;
-    const auto answers = receiver.Receive(MsmFrame(1074, kStation) + damaged);
+    const auto answers = receiver.Receive(
+        *RtcmMsm4Frame(Gnss::Gps, receiver.LastEpoch(), kStation, false) + damaged);
     const auto taken = Decoded(answers, "RXM-RTCM");
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_FALSE(taken[0].Correction->CrcFailed);

@@ -25,6 +25,13 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_FALSE(defaults.ubx);
     EXPECT_DOUBLE_EQ(defaults.BytesPerSecond(), 960);
     EXPECT_EQ(defaults.generation, 8);
+    EXPECT_FALSE(defaults.base);
+
+    const SimulatorOptions base =
+        ParseSimulatorOptions({"--base", "--survey-in", "5", "--survey-accuracy=0.25"});
+    EXPECT_TRUE(base.base);
+    EXPECT_EQ(base.surveySeconds, 5);
+    EXPECT_DOUBLE_EQ(base.surveyAccuracyM, 0.25);
 
     const SimulatorOptions set = ParseSimulatorOptions(
         {"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000", "--generation=10",
@@ -61,6 +68,10 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
         {"--antenna", "cut"},
         {"--rtk-timeout", "0"},
         {"--rtk-fix-after", "1.5"},
+        {"--survey-in", "30"},
+        {"--base", "--survey-in", "0"},
+        {"--base", "--survey-accuracy", "0"},
+        {"--base=1"},
     };
     for (const auto& arguments : refused)
         EXPECT_THROW(ParseSimulatorOptions(arguments), EUsageError) << arguments[0];

@@ -13,7 +13,10 @@ enum class Field {
     Baud,
     InProtocol,
     OutProtocol,
-    MessageRate
+    MessageRate,
+    TimeMode,
+    SurveyMinDuration,
+    SurveyAccuracyLimit
 };
 
 struct Binding {
@@ -26,11 +29,13 @@ struct Binding {
 // Key names call the ports by these, in UBX port id order.
 constexpr std::string_view kPortNames[kPortCount] = {"I2C", "UART1", "UART2", "USB", "SPI"};
 
-// "NMEA_ID_GGA", "UBX_NAV_PVT": how CFG-MSGOUT names a message; empty for
-// the PUBX messages, which have no key.
+// "NMEA_ID_GGA", "UBX_NAV_PVT", "RTCM_3X_TYPE1005": how CFG-MSGOUT names a
+// message; empty for the PUBX messages, which have no key.
 std::string MessageItem(const OutputMessage& message) {
     if (message.ubxClass == kNmeaStandardClass)
         return "NMEA_ID_" + std::string(message.name);
+    if (message.protocol() == OutputProtocol::Rtcm3) // "RTCM 1005"
+        return "RTCM_3X_TYPE" + std::string(message.name.substr(5));
     if (message.protocol() != OutputProtocol::Ubx)
         return {};
     std::string item = "UBX_" + std::string(message.name);
@@ -50,11 +55,15 @@ const std::unordered_map<std::uint32_t, Binding>& Bindings() {
         bind("CFG-RATE-MEAS", {Field::MeasurementPeriod});
         bind("CFG-RATE-NAV", {Field::NavigationRate});
         bind("CFG-RATE-TIMEREF", {Field::TimeReference});
+        bind("CFG-TMODE-MODE", {Field::TimeMode});
+        bind("CFG-TMODE-SVIN_MIN_DUR", {Field::SurveyMinDuration});
+        bind("CFG-TMODE-SVIN_ACC_LIMIT", {Field::SurveyAccuracyLimit});
         for (int port = 0; port < kPortCount; ++port) {
             const std::string name(kPortNames[port]);
             bind("CFG-" + name + "-BAUDRATE", {Field::Baud, port});
-            for (const auto& [protocol, bit] :
-                 {std::pair{"UBX", kProtocolUbx}, {"NMEA", kProtocolNmea}}) {
+            for (const auto& [protocol, bit] : {std::pair{"UBX", kProtocolUbx},
+                                                {"NMEA", kProtocolNmea},
+                                                {"RTCM3X", kProtocolRtcm3}}) {
                 bind("CFG-" + name + "INPROT-" + protocol, {Field::InProtocol, port, bit});
                 bind("CFG-" + name + "OUTPROT-" + protocol, {Field::OutProtocol, port, bit});
             }
@@ -93,6 +102,12 @@ std::optional<std::uint64_t> ReadBoundKey(const ReceiverConfig& config, std::uin
         return (port.outProtoMask & binding->bit) ? 1 : 0;
     case Field::MessageRate:
         return config.rates[binding->message][static_cast<size_t>(binding->port)];
+    case Field::TimeMode:
+        return config.timeMode;
+    case Field::SurveyMinDuration:
+        return config.surveyMinDurationS;
+    case Field::SurveyAccuracyLimit:
+        return config.surveyAccuracyLimit;
     }
     return std::nullopt;
 }
@@ -139,6 +154,19 @@ BoundWrite WriteBoundKey(ReceiverConfig& config, std::uint32_t key, std::uint64_
     case Field::MessageRate:
         config.rates[binding->message][static_cast<size_t>(binding->port)] =
             static_cast<std::uint8_t>(value);
+        break;
+    case Field::TimeMode: // a fixed base position is not simulated
+        if (!within(kTimeModeDisabled, kTimeModeSurveyIn))
+            return BoundWrite::Refused;
+        config.timeMode = static_cast<std::uint8_t>(value);
+        break;
+    case Field::SurveyMinDuration:
+        config.surveyMinDurationS = static_cast<std::uint32_t>(value);
+        break;
+    case Field::SurveyAccuracyLimit:
+        if (!within(1, 0xFFFFFFFF))
+            return BoundWrite::Refused;
+        config.surveyAccuracyLimit = static_cast<std::uint32_t>(value);
         break;
     }
     return BoundWrite::Taken;

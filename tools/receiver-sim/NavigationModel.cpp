@@ -61,8 +61,8 @@ int NavigationSolution::usedCount() const {
 }
 
 NavigationModel::NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss, bool rtk,
-                                 int cnoLossDb)
-    : random_(seed), startUtc_(startUtc), rtk_(rtk), cnoLossDb_(cnoLossDb),
+                                 int cnoLossDb, bool stationary)
+    : random_(seed), startUtc_(startUtc), rtk_(rtk), cnoLossDb_(cnoLossDb), stationary_(stationary),
       restartedAtMs_(-kUpBeforeStartMs), timeToFirstFixMs_(kFirstTimeToFixMs) {
     if (multiGnss)
         constellations_ = {{Gnss::Gps, 1, 32, 10},    {Gnss::Sbas, 120, 158, 2},
@@ -170,14 +170,15 @@ void NavigationModel::Compute() {
     s.timeToFirstFixMs = timeToFirstFixMs_;
 
     const double angle = kSpeed / kCircleRadius * t;
-    const double north = kCircleRadius * std::cos(angle);
-    const double east = kCircleRadius * std::sin(angle);
+    const double radius = stationary_ ? 0 : kCircleRadius;
+    const double north = radius * std::cos(angle);
+    const double east = radius * std::sin(angle);
     s.latitude = kCentreLatitude + north / kMetresPerDegree;
     s.longitude = kCentreLongitude + east / (kMetresPerDegree * std::cos(Radians(kCentreLatitude)));
-    s.course = Wrap360(90.0 + Degrees(angle));
-    s.speed = kSpeed + 0.05 * std::sin(t / 7.0);
-    s.altitudeMsl = kBaseAltitude + 2.5 * std::sin(t / 45.0);
-    s.verticalSpeed = 2.5 / 45.0 * std::cos(t / 45.0);
+    s.course = stationary_ ? 0 : Wrap360(90.0 + Degrees(angle));
+    s.speed = stationary_ ? 0 : kSpeed + 0.05 * std::sin(t / 7.0);
+    s.altitudeMsl = kBaseAltitude + (stationary_ ? 0 : 2.5 * std::sin(t / 45.0));
+    s.verticalSpeed = stationary_ ? 0 : 2.5 / 45.0 * std::cos(t / 45.0);
     s.geoidSeparation = kGeoidSeparation;
 
     std::uniform_int_distribution<int> flicker(-2, 2);

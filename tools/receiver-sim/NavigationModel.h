@@ -1,6 +1,7 @@
 #pragma once
 // The receiver's view of the world, one navigation epoch per measurement
-// period: a position moving round a circle at a steady speed, and the
+// period: a position moving round a circle at a steady speed (or standing at
+// its centre, as a base station's antenna does), and the
 // satellites of one or several constellations crossing the sky, each rising,
 // culminating and setting, with signal levels that follow elevation and
 // flicker by a dB or two. A satellite that sets is replaced by a newly risen
@@ -95,7 +96,7 @@ public:
 
     // cnoLossDb lowers every signal, as a jammer in L1 does.
     NavigationModel(std::time_t startUtc, unsigned seed, bool multiGnss = false, bool rtk = false,
-                    int cnoLossDb = 0);
+                    int cnoLossDb = 0, bool stationary = false);
 
     // The solution of the current epoch.
     const NavigationSolution& Current() const { return current_; }
@@ -134,6 +135,7 @@ private:
     std::time_t startUtc_;
     bool rtk_;
     int cnoLossDb_;
+    bool stationary_;
     std::int64_t elapsedMs_ = 0;
     std::int64_t restartedAtMs_ = 0;
     std::int64_t searchUntilMs_ = 0; // a cold start sees no satellite before this

@@ -13,6 +13,7 @@
 
 inline constexpr std::uint16_t kProtocolUbx = 0x01;
 inline constexpr std::uint16_t kProtocolNmea = 0x02;
+inline constexpr std::uint16_t kProtocolRtcm3 = 0x20;
 
 struct PortConfig {
     std::uint16_t txReady = 0;
@@ -39,6 +40,11 @@ struct ReceiverConfig {
     std::uint16_t navigationRate = 1; // measurements per navigation solution
     std::uint16_t timeReference = 1;  // 0 UTC, 1 GPS
     AntennaSettings antenna;
+    // Base station mode (the CFG-TMODE keys): surveying its position in or
+    // not a base station; how long and how accurately it surveys.
+    std::uint8_t timeMode = 0; // 0 disabled, 1 survey-in
+    std::uint32_t surveyMinDurationS = 60;
+    std::uint32_t surveyAccuracyLimit = 20000; // 0.1 mm
 
     std::chrono::milliseconds EpochPeriod() const {
         return std::chrono::milliseconds(measurementPeriodMs * navigationRate);
@@ -54,6 +60,8 @@ inline constexpr std::uint32_t kHighestBaud = 921600;
 inline constexpr std::uint32_t kShortestPeriodMs = 25;
 inline constexpr std::uint32_t kMostMeasurementsPerSolution = 127;
 inline constexpr std::uint32_t kLastTimeReference = 4;
+inline constexpr std::uint8_t kTimeModeDisabled = 0;
+inline constexpr std::uint8_t kTimeModeSurveyIn = 1;
 
 // The factory settings of a receiver whose UART1 runs at lineBaud, sending
 // the standard NMEA messages, and NAV-POSLLH, NAV-PVT, NAV-STATUS, NAV-DOP

@@ -4,6 +4,7 @@
 #include "protocol/decoding/Decoder.h"
 #include "tools/receiver-sim/ConfigFrames.h"
 #include "tools/receiver-sim/NmeaOutput.h"
+#include "tools/receiver-sim/RtcmOutput.h"
 #include "tools/receiver-sim/UbxEcefOutput.h"
 #include "tools/receiver-sim/UbxRfOutput.h"
 #include "tools/receiver-sim/UbxRtkOutput.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -60,6 +62,18 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
     defaults.measurementPeriodMs = static_cast<std::uint16_t>(settings.measurementPeriod.count());
     if (settings.generation >= 9)
         defaults.rates[*FindOutputMessage("ZDA")][kLinePort] = 0;
+    if (settings.base) {
+        defaults.timeMode = kTimeModeSurveyIn;
+        defaults.surveyMinDurationS =
+            static_cast<std::uint32_t>(settings.survey.minDuration.count());
+        defaults.surveyAccuracyLimit =
+            static_cast<std::uint32_t>(std::lround(settings.survey.accuracyLimitM * 1e4));
+        defaults.ports[kLinePort].outProtoMask |= kProtocolRtcm3;
+        for (size_t k = 0; k < kOutputMessageCount; ++k)
+            if (kOutputMessages[k].protocol() == OutputProtocol::Rtcm3 ||
+                kOutputMessages[k].name == "NAV-SVIN")
+                defaults.rates[k][kLinePort] = 1;
+    }
     return defaults;
 }
 
@@ -72,6 +86,14 @@ int StationOf(std::string_view frame) {
            static_cast<unsigned char>(frame[5]);
 }
 
+// The survey-in the configuration asks for; none when it asks for none.
+std::optional<SurveyInSettings> SurveyOf(const ReceiverConfig& config) {
+    if (config.timeMode != kTimeModeSurveyIn)
+        return std::nullopt;
+    return SurveyInSettings{std::chrono::seconds(config.surveyMinDurationS),
+                            config.surveyAccuracyLimit * 1e-4};
+}
+
 // A jammer in the L1 block lowers every satellite's signal.
 int L1CnoLoss(const ReceiverSettings& settings) {
     return Jammed(settings.rf, RfBlocksOf(settings.generation).front()) ? kJammedCnoLossDb : 0;
@@ -80,7 +102,7 @@ int L1CnoLoss(const ReceiverSettings& settings) {
 
 SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
     : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss,
-                                  settings.rtk, L1CnoLoss(settings)),
+                                  settings.rtk, L1CnoLoss(settings), settings.base),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
                 [this](const UbxMessage& message) { TakeFrame(message); },
                 [this](std::string_view frame, bool intact) { TakeRtcm(frame, intact); }}),
@@ -98,9 +120,14 @@ std::vector<std::string> SimulatedReceiver::NextEpoch() {
     std::vector<std::string> messages;
     if (!navigating_)
         return messages;
+    if (const auto wanted = SurveyOf(configuration_.InForce()); wanted != surveying_) {
+        surveying_ = wanted;
+        survey_.Restart(wanted.value_or(SurveyInSettings{}));
+    }
+    if (surveying_)
+        survey_.Observe(model_.Current());
     for (size_t k = 0; k < kOutputMessageCount; ++k) {
-        const int rate = configuration_.InForce().rates[k][kLinePort];
-        if (rate > 0 && (epochs_ - 1) % rate == 0 && Offers(k))
+        if (Due(k))
             for (std::string& message : Build(k))
                 if (Sends(message)) {
                     activity_.Sent(message.size());
@@ -137,7 +164,42 @@ std::vector<std::string> SimulatedReceiver::BuildFromState(size_t message) const
         return {NavRelposnedFrame(solution, generation)};
     if (output.name == "RXM-RTCM")
         return {};
+    if (output.name == "NAV-SVIN")
+        return {NavSvinFrame(survey_, solution)};
+    if (output.protocol() == OutputProtocol::Rtcm3)
+        return BuildRtcm3(message);
     return BuildOutputMessage(output, solution, dialect_);
+}
+
+// Nothing before the survey has found the station's position (nor when no
+// survey runs: the survey starts afresh when it is turned off).
+std::vector<std::string> SimulatedReceiver::BuildRtcm3(size_t message) const {
+    const std::string_view name = kOutputMessages[message].name;
+    if (!survey_.Valid())
+        return {};
+    if (name == "RTCM 1005")
+        return {Rtcm1005Frame(kBaseStationId, survey_.Mean())};
+    if (name == "RTCM 1230")
+        return {Rtcm1230Frame(kBaseStationId)};
+    const std::optional<std::string> msm =
+        RtcmMsm4Frame(*Msm4System(name), model_.Current(), kBaseStationId, MoreMsmFollow(message));
+    if (!msm)
+        return {};
+    return {*msm};
+}
+
+bool SimulatedReceiver::Due(size_t message) const {
+    const int rate = configuration_.InForce().rates[message][kLinePort];
+    return rate > 0 && (epochs_ - 1) % rate == 0 && Offers(message);
+}
+
+bool SimulatedReceiver::MoreMsmFollow(size_t message) const {
+    for (size_t k = message + 1; k < kOutputMessageCount; ++k) {
+        const std::optional<Gnss> system = Msm4System(kOutputMessages[k].name);
+        if (system && Due(k) && RtcmMsm4Frame(*system, model_.Current(), kBaseStationId, false))
+            return true;
+    }
+    return false;
 }
 
 // Each message enabled, sent every rate-th epoch, as built now; MON-COMMS and
@@ -199,7 +261,9 @@ void SimulatedReceiver::Answer(std::string message) {
 }
 
 bool SimulatedReceiver::Sends(std::string_view message) const {
-    const std::uint16_t protocol = message.starts_with('$') ? kProtocolNmea : kProtocolUbx;
+    const std::uint16_t protocol = message.starts_with('$')      ? kProtocolNmea
+                                   : message.starts_with('\xD3') ? kProtocolRtcm3
+                                                                 : kProtocolUbx;
     return (configuration_.InForce().Line().outProtoMask & protocol) != 0;
 }
 
@@ -301,6 +365,7 @@ void SimulatedReceiver::TakeReset(const std::string& payload) {
         configuration_.LoadPermanent();
         navigating_ = true;
         model_.Restart(start);
+        surveying_.reset();
         for (std::string& sentence : Banner())
             answers_.push_back(std::move(sentence));
         break;
@@ -308,6 +373,7 @@ void SimulatedReceiver::TakeReset(const std::string& payload) {
     case kGnssStart:
         navigating_ = true;
         model_.Restart(start);
+        surveying_.reset();
         break;
     case kGnssStop:
         navigating_ = false;

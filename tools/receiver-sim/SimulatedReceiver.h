@@ -27,6 +27,14 @@
 // gives its baseline to the base of 1005, and RXM-RTCM, where turned on,
 // reports each RTCM message taken in, a damaged one as failing its CRC.
 //
+// As a base station (base in its settings) it stands still, and its time
+// mode is survey-in: it surveys its position in (SurveyIn.h, NAV-SVIN) and
+// once the survey is valid sends RTCM 3 (RtcmOutput.h) on a line whose output
+// protocols include RTCM 3. Each message goes out at the rate CFG-MSG (class
+// F5) or the CFG-MSGOUT keys give it, from 1 in every epoch. The CFG-TMODE
+// keys (generation 9 on) turn survey-in on and off and set its duration and
+// accuracy; a change, or a reset, starts the survey afresh.
+//
 // The health messages (MON-SPAN, MON-RF, MON-HW, MON-COMMS, MON-SYS,
 // NAV-SIG) report the RF conditions of the settings and the receiver's own
 // activity: MON-COMMS weighs the messages enabled against the line's rate.
@@ -38,6 +46,7 @@
 #include "tools/receiver-sim/ReceiverActivity.h"
 #include "tools/receiver-sim/RfConditions.h"
 #include "tools/receiver-sim/RoverCorrections.h"
+#include "tools/receiver-sim/SurveyIn.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <chrono>
@@ -54,10 +63,12 @@ struct ReceiverSettings {
     bool multiGnss = false;         // GPS, SBAS, Galileo, BeiDou, QZSS and GLONASS in NMEA 4.11
     std::uint32_t lineBaud = 9600;  // UART1's rate as the receiver starts
     std::chrono::milliseconds measurementPeriod{1000};
-    bool rtk = false;    // an RTK fixed solution whenever there is a fix
-    int generation = 8;  // 8, 9 or 10
-    RfConditions rf{};   // a jammer, an antenna fault
-    RoverTiming rover{}; // how soon corrections fix the solution, how long it outlasts them
+    bool rtk = false;          // an RTK fixed solution whenever there is a fix
+    int generation = 8;        // 8, 9 or 10
+    RfConditions rf{};         // a jammer, an antenna fault
+    bool base = false;         // a base station: survey-in, then RTCM 3
+    SurveyInSettings survey{}; // its survey-in as the receiver starts
+    RoverTiming rover{};       // how soon corrections fix the solution, how long it outlasts them
 };
 
 class SimulatedReceiver {
@@ -81,6 +92,7 @@ public:
     int MessageRate(std::string_view name) const;
     const AntennaSettings& Antenna() const { return configuration_.InForce().antenna; }
     const NavigationSolution& LastEpoch() const { return model_.Current(); }
+    const SurveyIn& Survey() const { return survey_; }
     // The rate the line talks at and the time between epochs, as configured now.
     std::uint32_t LineBaud() const { return configuration_.InForce().Line().baudRate; }
     std::chrono::milliseconds EpochPeriod() const { return configuration_.InForce().EpochPeriod(); }
@@ -101,6 +113,10 @@ private:
     // BuildFromState tell only the receiver's state, not its activity.
     std::vector<std::string> Build(size_t message);
     std::vector<std::string> BuildFromState(size_t message) const;
+    std::vector<std::string> BuildRtcm3(size_t message) const;
+    // Whether an MSM after kOutputMessages[message] goes out this epoch.
+    bool MoreMsmFollow(size_t message) const;
+    bool Due(size_t message) const;
     // The bytes per second the messages enabled on the line ask of it.
     LineDemand Demand() const;
     int MessagesEnabled() const;
@@ -116,4 +132,6 @@ private:
     RoverCorrections rover_;
     std::vector<std::string> answers_;
     ReceiverActivity activity_;
+    SurveyIn survey_;
+    std::optional<SurveyInSettings> surveying_; // under which the survey runs; none when off
 };

@@ -7,6 +7,7 @@ const char* const kSimulatorUsage =
     "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
     "                         [--generation N] [--jam MHZ] [--antenna short|open]\n"
     "                         [--rtk-fix-after S] [--rtk-timeout S]\n"
+    "                         [--base [--survey-in SECONDS] [--survey-accuracy METRES]]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
     "\n"
     "  --port COMn  name to announce the port under (COM1 to COM254; default COM13)\n"
@@ -35,6 +36,17 @@ const char* const kSimulatorUsage =
     "               and the jammer's peak in its spectrum; its signals lose 8 dB of C/N0\n"
     "  --antenna short|open  report the antenna feed shorted (power switched off)\n"
     "               or open in MON-RF and MON-HW\n"
+    "  --base       be an RTK base station: stand still, survey the position in\n"
+    "               (NAV-SVIN each epoch), then send RTCM 3 each epoch: 1005 (the\n"
+    "               surveyed position, station 2401), MSM4 for each constellation in\n"
+    "               view (1074 GPS, 1084 GLONASS, 1094 Galileo, 1124 BeiDou; GPS alone\n"
+    "               without --gnss) and 1230; CFG-MSG (class F5) or the\n"
+    "               CFG-MSGOUT-RTCM_3X keys set their rates, a reset surveys afresh;\n"
+    "               from generation 9 the CFG-TMODE keys (MODE 0 or 1, SVIN_MIN_DUR,\n"
+    "               SVIN_ACC_LIMIT) stop the survey or start it afresh\n"
+    "  --survey-in SECONDS  survey for at least this long (default 60)\n"
+    "  --survey-accuracy METRES  until the mean position is this accurate (default\n"
+    "               2.0; it improves from 3 m as the square root of the fixes taken)\n"
     "  --help       show this text\n"
     "  --version    show the program's version\n"
     "\n"
@@ -73,6 +85,7 @@ namespace {
 constexpr long kMaxBytesPerSecond = 100'000'000;
 constexpr int kHighestComNumber = 254;
 constexpr long kLongestRtkSeconds = 3600;
+constexpr long kLongestSurveySeconds = 86400;
 
 long PositiveNumber(const std::string& option, const std::string& text, long highest) {
     long value = 0;
@@ -126,6 +139,7 @@ double SimulatorOptions::BytesPerSecond() const {
 
 SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments) {
     SimulatorOptions options;
+    bool surveyAsked = false;
     for (size_t k = 0; k < arguments.size(); ++k) {
         std::string name = arguments[k];
         std::optional<std::string> value;
@@ -170,6 +184,23 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             if (text != "short" && text != "open")
                 throw EUsageError("--antenna needs short or open, not \"" + text + "\"");
             options.rf.antenna = text == "short" ? AntennaFault::Short : AntennaFault::Open;
+        } else if (name == "--survey-in") {
+            options.surveySeconds = PositiveNumber(name, takeValue(), kLongestSurveySeconds);
+            surveyAsked = true;
+        } else if (name == "--survey-accuracy") {
+            const std::string text = takeValue();
+            double metres = 0;
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), metres);
+            if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+                !(metres > 0))
+                throw EUsageError("--survey-accuracy needs a distance in metres above 0 such as "
+                                  "2.0, not \"" +
+                                  text + "\"");
+            options.surveyAccuracyM = metres;
+            surveyAsked = true;
+        } else if (name == "--base" && !value) {
+            options.base = true;
         } else if (name == "--ubx" && !value) {
             options.ubx = true;
         } else if (name == "--rtk" && !value) {
@@ -185,5 +216,7 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
         }
     }
     CheckJammer(options);
+    if (surveyAsked && !options.base)
+        throw EUsageError("--survey-in and --survey-accuracy need --base");
     return options;
 }

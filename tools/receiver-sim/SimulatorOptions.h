@@ -12,13 +12,16 @@ struct SimulatorOptions {
     std::string port = "COM13";
     long baud = 9600;
     bool ubx = false;
-    bool gnss = false;        // several constellations instead of GPS alone
-    bool rtk = false;         // an RTK fixed solution whenever there is a fix
-    long rtkFixAfterS = 10;   // seconds of corrections before RTK fixed
-    long rtkTimeoutS = 30;    // seconds without corrections before RTK is lost
-    std::optional<long> rate; // bytes per second of continuous mixed traffic
-    int generation = 8;       // the receiver generation: 8, 9 or 10
-    RfConditions rf;          // a jammer, an antenna fault
+    bool gnss = false;            // several constellations instead of GPS alone
+    bool rtk = false;             // an RTK fixed solution whenever there is a fix
+    long rtkFixAfterS = 10;       // seconds of corrections before RTK fixed
+    long rtkTimeoutS = 30;        // seconds without corrections before RTK is lost
+    std::optional<long> rate;     // bytes per second of continuous mixed traffic
+    int generation = 8;           // the receiver generation: 8, 9 or 10
+    RfConditions rf;              // a jammer, an antenna fault
+    bool base = false;            // a base station sending RTCM 3 after its survey-in
+    long surveySeconds = 60;      // the shortest survey-in
+    double surveyAccuracyM = 2.0; // the survey-in's mean position at least this accurate
     bool help = false;
     bool version = false;
 

@@ -102,6 +102,9 @@ int Simulate(const SimulatorOptions& options) {
     receiverSettings.lineBaud = static_cast<std::uint32_t>(options.baud);
     receiverSettings.generation = options.generation;
     receiverSettings.rf = options.rf;
+    receiverSettings.base = options.base;
+    receiverSettings.survey = {std::chrono::seconds(options.surveySeconds),
+                               options.surveyAccuracyM};
     SimulatedReceiver receiver(receiverSettings);
 
     LineSettings lineSettings;
@@ -113,7 +116,11 @@ int Simulate(const SimulatorOptions& options) {
                       ? std::to_string(*options.rate) + " bytes per second of mixed traffic"
                       : std::to_string(options.baud) + " baud" +
                             (options.ubx ? ", UBX interleaved" : ""))
-              << (options.gnss ? ", multi-GNSS" : ", GPS only") << ". Ctrl+C ends it." << std::endl;
+              << (options.gnss ? ", multi-GNSS" : ", GPS only")
+              << (options.base
+                      ? ", base station (survey-in " + std::to_string(options.surveySeconds) + " s)"
+                      : "")
+              << ". Ctrl+C ends it." << std::endl;
 
     PeerWatch peers(pty->devicePath);
     bool peerExited = false;
