@@ -64,7 +64,7 @@ constexpr TUbxMessageType kMessages[] = {
     {0x0B, 0x02, "AID-HUI"},       {0x0B, 0x10, "AID-DATA"},      {0x0B, 0x30, "AID-ALM"},
     {0x0B, 0x31, "AID-EPH"},       {0x0B, 0x32, "AID-ALPSRV"},    {0x0B, 0x33, "AID-AOP"},
     {0x0B, 0x50, "AID-ALP"},       {0x0D, 0x01, "TIM-TP"},        {0x0D, 0x03, "TIM-TM2"},
-    {0x0D, 0x04, "TIM-SVIN"},      {0x0D, 0x06, "TIM-VRFY"},
+    {0x0D, 0x04, "TIM-SVIN"},      {0x0D, 0x06, "TIM-VRFY"},      {0x02, 0x32, "RXM-RTCM"},
 };
 
 // The UBX page's lists, in the order shown. The CFG and AID captions use the

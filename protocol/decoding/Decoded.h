@@ -205,6 +205,38 @@ struct SignalInView {
     friend bool operator==(const SignalInView&, const SignalInView&) = default;
 };
 
+// An RTCM message the receiver took in, as it reports it (RXM-RTCM).
+struct CorrectionInput {
+    int MessageType = 0;
+    int ReferenceStation = 0;
+    bool CrcFailed = false;
+    std::optional<bool> Used{}; // where the receiver knows
+    friend bool operator==(const CorrectionInput&, const CorrectionInput&) = default;
+};
+
+// Where the rover is from its reference station (NAV-RELPOSNED), metres,
+// the fine parts included. Length, heading and their accuracies come with
+// version 1; version 0 gives the length from north, east and down.
+struct Baseline {
+    int ReferenceStation = 0;
+    double NorthM = 0, EastM = 0, DownM = 0, LengthM = 0;
+    std::optional<double> HeadingDeg{}; // where the receiver says it is valid
+    double AccuracyNorthM = 0, AccuracyEastM = 0, AccuracyDownM = 0;
+    std::optional<double> AccuracyLengthM{};
+    bool FixOk = false, Differential = false, Valid = false, Moving = false;
+    std::optional<protocol::Solution> Carrier{}; // RtkFloat or RtkFixed when carrier-phase
+};
+
+// A base station's survey of its own position (NAV-SVIN): the mean so far,
+// in ECEF metres, and whether it is still running and already good enough.
+struct SurveyIn {
+    std::uint32_t DurationS = 0;
+    double MeanXM = 0, MeanYM = 0, MeanZM = 0;
+    double MeanAccuracyM = 0;
+    std::uint32_t Observations = 0;
+    bool Valid = false, Active = false;
+};
+
 // A reference station's antenna reference point (RTCM 1005 and 1006): the
 // base a rover's corrections come from.
 struct BaseStation {
@@ -236,6 +268,15 @@ struct Decoded {
     std::optional<Acknowledgement> Ack;
     std::optional<std::string> Text;    // INF-* and TXT messages
     std::optional<BaseStation> Station; // RTCM 1005, 1006
+
+    // Corrections: how old the last one applied is (GGA, NAV-PVT; NAV-PVT
+    // tells a range, given as its upper end), the RTCM taken in (RXM-RTCM),
+    // the rover's baseline (NAV-RELPOSNED) and a base station's survey-in
+    // (NAV-SVIN).
+    std::optional<double> CorrectionAgeS;
+    std::optional<CorrectionInput> Correction;
+    std::optional<protocol::Baseline> Baseline;
+    std::optional<protocol::SurveyIn> Survey;
 
     // The receiver's health: MON-SPAN, MON-RF or MON-HW, MON-COMMS, MON-SYS, NAV-SIG.
     std::optional<std::vector<RfSpectrum>> Spectra;

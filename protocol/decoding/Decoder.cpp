@@ -21,6 +21,10 @@ void DropValues(Decoded& d) {
     d.Used.reset();
     d.Ack.reset();
     d.Text.reset();
+    d.CorrectionAgeS.reset();
+    d.Correction.reset();
+    d.Baseline.reset();
+    d.Survey.reset();
     d.Station.reset();
 }
 

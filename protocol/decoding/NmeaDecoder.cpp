@@ -237,6 +237,7 @@ void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
     if (located && quality.value_or(0) != 0)
         x.SetPosition(lat, lon, 9, 11);
     x.SetNum(d.Dop.emplace().Horizontal, 8);
+    x.SetNum(d.CorrectionAgeS, 13);
 }
 
 // The positioning mode indicator of RMC, GNS (one per constellation), VTG
@@ -441,6 +442,7 @@ void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         if (const auto told = ModeIndicator(letter); told && told->Solution)
             fix.Solution = std::max(fix.Solution.value_or(Solution::Autonomous), *told->Solution);
     x.SetNum(d.Dop.emplace().Horizontal, 8);
+    x.SetNum(d.CorrectionAgeS, 11);
 }
 
 void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {

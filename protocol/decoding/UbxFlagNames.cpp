@@ -21,7 +21,7 @@ struct FlagField {
     std::span<const BitGroup> Groups;
 };
 
-constexpr std::uint8_t kNav = 0x01, kMon = 0x0A;
+constexpr std::uint8_t kNav = 0x01, kRxm = 0x02, kMon = 0x0A;
 
 constexpr std::string_view kCarrSoln[] = {"", "float", "fixed"};
 constexpr std::string_view kPvtPsmState[] = {
@@ -57,6 +57,20 @@ constexpr BitGroup kPvtFlags[] = {
 };
 constexpr BitGroup kPvtFlags2[] = {
     {5, "confirmedAvai"}, {6, "confirmedDate"}, {7, "confirmedTime"}};
+
+constexpr std::string_view kCorrectionAge[] = {
+    "",           "under 1 s",   "1 to 2 s",     "2 to 5 s",   "5 to 10 s",
+    "10 to 15 s", "15 to 20 s",  "20 to 30 s",   "30 to 45 s", "45 to 60 s",
+    "60 to 90 s", "90 to 120 s", "120 s or more"};
+constexpr BitGroup kPvtFlags3[] = {{0, "invalidLlh"}, {1, "lastCorrectionAge", 4, kCorrectionAge}};
+
+constexpr BitGroup kRelposnedFlags[] = {
+    {0, "gnssFixOK"},        {1, "diffSoln"},   {2, "relPosValid"}, {3, "carrSoln", 2, kCarrSoln},
+    {5, "isMoving"},         {6, "refPosMiss"}, {7, "refObsMiss"},  {8, "relPosHeadingValid"},
+    {9, "relPosNormalized"},
+};
+constexpr std::string_view kMsgUsed[] = {"", "not used", "used"};
+constexpr BitGroup kRxmRtcmFlags[] = {{0, "crcFailed"}, {1, "msgUsed", 2, kMsgUsed}};
 
 constexpr BitGroup kStatusFlags[] = {
     {0, "gpsFixOk"}, {1, "diffSoln"}, {2, "wknSet"}, {3, "towSet"}};
@@ -115,14 +129,16 @@ constexpr BitGroup kSigFlags[] = {
 };
 
 constexpr FlagField kFields[] = {
-    {kNav, 0x07, "valid", kPvtValid},        {kNav, 0x07, "flags", kPvtFlags},
-    {kNav, 0x07, "flags2", kPvtFlags2},      {kNav, 0x03, "flags", kStatusFlags},
-    {kNav, 0x03, "fixStat", kStatusFixStat}, {kNav, 0x03, "flags2", kStatusFlags2},
-    {kNav, 0x06, "flags", kSolFlags},        {kNav, 0x20, "valid", kTimegpsValid},
-    {kNav, 0x21, "valid", kTimeutcValid},    {kNav, 0x35, "flags", kSatFlags},
-    {kNav, 0x30, "flags", kSvinfoFlags},     {kNav, 0x30, "quality", kSvinfoQuality},
-    {kNav, 0x43, "sigFlags", kSigFlags},     {kMon, 0x38, "flags", kRfFlags},
-    {kMon, 0x09, "flags", kHwFlags},         {kMon, 0x36, "txErrors", kCommsTxErrors},
+    {kNav, 0x07, "valid", kPvtValid},         {kNav, 0x07, "flags", kPvtFlags},
+    {kNav, 0x07, "flags2", kPvtFlags2},       {kNav, 0x07, "flags3", kPvtFlags3},
+    {kNav, 0x3C, "flags", kRelposnedFlags},   {kRxm, 0x32, "flags", kRxmRtcmFlags},
+    {kNav, 0x03, "flags", kStatusFlags},      {kNav, 0x03, "fixStat", kStatusFixStat},
+    {kNav, 0x03, "flags2", kStatusFlags2},    {kNav, 0x06, "flags", kSolFlags},
+    {kNav, 0x20, "valid", kTimegpsValid},     {kNav, 0x21, "valid", kTimeutcValid},
+    {kNav, 0x35, "flags", kSatFlags},         {kNav, 0x30, "flags", kSvinfoFlags},
+    {kNav, 0x30, "quality", kSvinfoQuality},  {kNav, 0x43, "sigFlags", kSigFlags},
+    {kMon, 0x38, "flags", kRfFlags},          {kMon, 0x09, "flags", kHwFlags},
+    {kMon, 0x36, "txErrors", kCommsTxErrors},
 };
 
 std::string GroupText(const BitGroup& group, std::uint64_t value) {

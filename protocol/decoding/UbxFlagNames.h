@@ -1,7 +1,8 @@
 #pragma once
 // The named bits of UBX flag fields, as u-blox's protocol descriptions name
 // them, for the fields whose bits tell the fix and the satellites' state:
-// NAV-PVT valid, flags and flags2; NAV-STATUS flags, fixStat and flags2;
+// NAV-PVT valid, flags, flags2 and flags3; NAV-RELPOSNED flags; RXM-RTCM
+// flags; NAV-STATUS flags, fixStat and flags2;
 // NAV-SOL flags; NAV-TIMEGPS and NAV-TIMEUTC valid; NAV-SAT and NAV-SVINFO
 // flags per satellite; NAV-SIG sigFlags, MON-RF and MON-HW flags and
 // MON-COMMS txErrors.

@@ -99,10 +99,21 @@ constexpr UbxField kNavPvt[] = {
     {68, T::U4, "sAcc", 1e-3, "m/s", 3},
     {72, T::U4, "headAcc", 1e-5, "deg", 5},
     {76, T::U2, "pDOP", 0.01, "", 2},
+    {78, T::X2, "flags3"},
     {84, T::I4, "headVeh", 1e-5, "deg", 5},
     {88, T::I2, "magDec", 0.01, "deg", 2},
     {90, T::U2, "magAcc", 0.01, "deg", 2},
 };
+
+// flags3 bits 1-4 (generation 9 on): how old the last correction is, as a
+// range; the age given is its upper end.
+std::optional<double> LastCorrectionAge(std::int64_t flags3) {
+    constexpr double kUpTo[] = {0, 1, 2, 5, 10, 15, 20, 30, 45, 60, 90, 120, 120};
+    const std::int64_t range = (flags3 >> 1) & 0x0F;
+    if (range == 0 || range >= static_cast<std::int64_t>(std::size(kUpTo)))
+        return std::nullopt;
+    return kUpTo[range];
+}
 
 void NavPvt(const UbxPayload& p, Decoded& d) {
     const std::int64_t valid = p.U1(11);
@@ -120,6 +131,7 @@ void NavPvt(const UbxPayload& p, Decoded& d) {
     d.Utc = utc;
     const std::int64_t flags = p.U1(21);
     d.Fix = SolutionFix(p.U1(20), flags, (flags >> 6) & 0x03, static_cast<int>(p.U1(23)));
+    d.CorrectionAgeS = LastCorrectionAge(p.U2(78));
     if (d.Fix->Type == FixType::NoFix)
         return; // position, motion and accuracies of no fix are no readings
     d.Position = Position{p.I4(28) * 1e-7, p.I4(24) * 1e-7, p.I4(32) * 1e-3, p.I4(36) * 1e-3};
@@ -293,24 +305,6 @@ constexpr UbxField kNavClock[] = {
     {12, T::U4, "tAcc", 1, "ns"}, {16, T::U4, "fAcc", 1, "ps/s"},
 };
 
-// A base station's survey-in: the mean position in cm and its remainder in
-// 0.1 mm, the mean's accuracy, the fixes taken, and whether it is done.
-constexpr UbxField kNavSvin[] = {
-    {0, T::U1, "version"},
-    {4, T::U4, "iTOW", 1, "ms"},
-    {8, T::U4, "dur", 1, "s"},
-    {12, T::I4, "meanX", 0.01, "m", 2},
-    {16, T::I4, "meanY", 0.01, "m", 2},
-    {20, T::I4, "meanZ", 0.01, "m", 2},
-    {24, T::I1, "meanXHP", 0.1, "mm", 1},
-    {25, T::I1, "meanYHP", 0.1, "mm", 1},
-    {26, T::I1, "meanZHP", 0.1, "mm", 1},
-    {28, T::U4, "meanAcc", 0.0001, "m", 4},
-    {32, T::U4, "obs"},
-    {36, T::U1, "valid"},
-    {37, T::U1, "active"},
-};
-
 constexpr UbxField kNavSat[] = {
     {0, T::U4, "iTOW", 1, "ms"},
     {4, T::U1, "version"},
@@ -466,7 +460,6 @@ constexpr UbxLayout kLayouts[] = {
     {kNav, 0x21, 20, kNavTimeutc, 0, {}, "", -1, NavTimeutc},
     {kNav, 0x20, 16, kNavTimegps, 0, {}, "", -1, NavTimegps},
     {kNav, 0x22, 20, kNavClock},
-    {kNav, 0x3B, 40, kNavSvin, 0, {}, "", -1, nullptr, 0, 0},
     {kNav, 0x35, 8, kNavSat, 12, kNavSatBlock, "SV", 5, NavSat},
     {kNav, 0x30, 8, kNavSvinfo, 12, kNavSvinfoBlock, "SV", 4, NavSvinfo},
     {kAck, 0x01, 2, kAckFields, 0, {}, "", -1, AckAck},
@@ -499,8 +492,8 @@ constexpr UbxLayout kLayouts[] = {
 std::span<const UbxLayout> UbxLayouts() {
     static const std::vector<UbxLayout> all = [] {
         std::vector<UbxLayout> layouts(std::begin(kLayouts), std::end(kLayouts));
-        const auto health = UbxHealthLayouts();
-        layouts.insert(layouts.end(), health.begin(), health.end());
+        for (const auto more : {UbxHealthLayouts(), UbxRtkLayouts()})
+            layouts.insert(layouts.end(), more.begin(), more.end());
         return layouts;
     }();
     return all;

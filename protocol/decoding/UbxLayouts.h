@@ -58,9 +58,11 @@ struct UbxLayout {
 };
 
 // Every layout: the navigation, acknowledgement, configuration and
-// information messages, and those of the receiver's health (MON-SPAN,
-// MON-RF, MON-HW, MON-COMMS, MON-SYS, NAV-SIG).
+// information messages, those of the receiver's health (MON-SPAN, MON-RF,
+// MON-HW, MON-COMMS, MON-SYS, NAV-SIG) and those of corrections and RTK
+// (RXM-RTCM, NAV-RELPOSNED, NAV-SVIN).
 std::span<const UbxLayout> UbxLayouts();
 std::span<const UbxLayout> UbxHealthLayouts();
+std::span<const UbxLayout> UbxRtkLayouts();
 
 } // namespace protocol

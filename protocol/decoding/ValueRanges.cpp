@@ -36,6 +36,8 @@ constexpr Range kHeight{-2000, 100000};
 // NMEA's field holds two digits; UBX numSV (U1) could say 255, but no sky
 // holds more than about 85 navigation satellites above the horizon.
 constexpr Range kSatelliteCount{0, 99};
+// A day is far past any use of a correction; a negative age is none.
+constexpr Range kCorrectionAge{0, 86400};
 // 99.99 is the largest DOP the NMEA fields hold (receivers send it for
 // "unknown"); UBX scaled U2 fields cannot pass 655.35.
 constexpr Range kNmeaDop{0, 99.99};
@@ -180,6 +182,7 @@ std::string OutOfRange(const Decoded& d, MessageKind kind) {
         check.Sky(d.Satellites->Satellites);
     if (d.GsvPart)
         check.GsvPart(*d.GsvPart);
+    check.Check("age of corrections", d.CorrectionAgeS, kCorrectionAge);
     return check.Problem();
 }
 

@@ -130,4 +130,10 @@ std::string FixText(const FixStatus& fix) {
     return "no fix";
 }
 
+std::string RtkText(const FixStatus& fix) {
+    const bool corrected =
+        fix.Type != FixType::NoFix && fix.Solution && *fix.Solution != Solution::Autonomous;
+    return corrected ? FixText(fix) : "no corrections";
+}
+
 } // namespace protocol

@@ -46,4 +46,8 @@ private:
 // reckoning", "no fix", ...; empty when nothing tells.
 std::string FixText(const FixStatus& fix);
 
+// What the fix makes of corrections: "RTK fixed", "RTK float", "DGNSS" or
+// "no corrections".
+std::string RtkText(const FixStatus& fix);
+
 } // namespace protocol

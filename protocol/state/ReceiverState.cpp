@@ -143,6 +143,7 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
     if (d.Station)
         now_.Base = d.Station;
     FoldHealth(d, nowSeconds);
+    FoldCorrections(d, nowSeconds);
     // Named, not decoded: a damaged GSA of the run does not end it.
     inGsaRun_ = name.ends_with("GSA");
 }
@@ -166,6 +167,39 @@ void ReceiverState::FoldHealth(const Decoded& d, double nowSeconds) {
         health.System = d.System;
     if (d.Signals)
         health.Signals = d.Signals;
+}
+
+void ReceiverState::FoldCorrections(const Decoded& d, double nowSeconds) {
+    CorrectionState& corrections = now_.Corrections;
+    if (d.CorrectionAgeS)
+        NoteCorrectionAt(nowSeconds - *d.CorrectionAgeS);
+    if (d.Correction) {
+        const CorrectionInput& input = *d.Correction;
+        ++corrections.Taken;
+        if (input.CrcFailed) {
+            ++corrections.CrcFailed;
+        } else {
+            // A station number of a damaged message may be anything.
+            corrections.ReferenceStation = input.ReferenceStation;
+            if (input.Used == false)
+                ++corrections.NotUsed;
+            else
+                NoteCorrectionAt(nowSeconds);
+            if (input.Used == true)
+                ++corrections.Used;
+        }
+    }
+    if (d.Baseline) {
+        corrections.Baseline = d.Baseline;
+        baselineAt_ = nowSeconds;
+    }
+    if (d.Survey)
+        corrections.Survey = d.Survey;
+}
+
+void ReceiverState::NoteCorrectionAt(double seconds) {
+    if (!correctionAt_ || seconds > *correctionAt_)
+        correctionAt_ = seconds;
 }
 
 void ReceiverState::FoldGsvPart(const SatellitePart& part, double nowSeconds) {
@@ -251,6 +285,12 @@ std::vector<TrackedSatellite> ReceiverState::Satellites(double nowSeconds) const
 
 ReceiverSnapshot ReceiverState::Snapshot(double nowSeconds) const {
     ReceiverSnapshot snapshot = now_;
+    CorrectionState& corrections = snapshot.Corrections;
+    if (correctionAt_)
+        corrections.AgeS = std::max(0.0, nowSeconds - *correctionAt_);
+    if (corrections.Baseline && (!corrections.Baseline->Valid ||
+                                 nowSeconds - baselineAt_ >= CorrectionState::kBaselineSeconds))
+        corrections.Baseline.reset();
     snapshot.SatellitesReported =
         reportedAt_ && nowSeconds - *reportedAt_ < TrackedSatellite::kGoneSeconds;
     snapshot.Satellites = Satellites(nowSeconds);

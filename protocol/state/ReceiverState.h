@@ -58,6 +58,21 @@ struct ReceiverHealth {
     std::optional<std::vector<SignalInView>> Signals;
 };
 
+// What the receiver does with corrections: the RTCM messages it reported
+// taking in (RXM-RTCM) and the station they came from, how long ago the
+// last correction came (from RXM-RTCM, or the age GGA or NAV-PVT tell), the
+// rover's baseline while NAV-RELPOSNED reports it valid, and a base
+// station's latest survey-in report (NAV-SVIN).
+struct CorrectionState {
+    // A baseline not reported for this long leaves the snapshot.
+    static constexpr double kBaselineSeconds = 3;
+    std::uint64_t Used = 0, NotUsed = 0, CrcFailed = 0, Taken = 0; // Taken: every RXM-RTCM
+    std::optional<int> ReferenceStation;
+    std::optional<double> AgeS;
+    std::optional<protocol::Baseline> Baseline;
+    std::optional<SurveyIn> Survey;
+};
+
 // The values of one navigation epoch, and of the receiver now.
 struct EpochValues {
     std::optional<UtcTime> Utc;
@@ -75,6 +90,7 @@ struct ReceiverSnapshot : EpochValues {
     bool SatellitesReported = false;
     std::vector<MessageStatistics> Messages; // by name
     ReceiverHealth Health;
+    CorrectionState Corrections;
     std::optional<BaseStation> Base; // the reference station of the RTCM 3 received last
 };
 
@@ -132,6 +148,8 @@ private:
     static void Count(Counter& c, bool checksumWrong, double nowSeconds);
     void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
     void FoldHealth(const Decoded& decoded, double nowSeconds);
+    void FoldCorrections(const Decoded& decoded, double nowSeconds);
+    void NoteCorrectionAt(double seconds);
     void FoldGsvPart(const SatellitePart& part, double nowSeconds);
     void ReplaceSatellites(Coverage systems, const std::vector<SatelliteInView>& satellites,
                            double nowSeconds);
@@ -154,6 +172,8 @@ private:
     std::unordered_map<std::string, std::size_t> typeIndex_; // into types_, by name
     std::size_t lastType_ = kNoType;                         // of the message folded last
     std::string name_; // the counted name of the message being folded; its room serves the next
+    std::optional<double> correctionAt_; // the steady time of the latest correction
+    double baselineAt_ = 0;              // the steady time of the baseline held
 };
 
 } // namespace protocol

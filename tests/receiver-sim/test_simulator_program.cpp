@@ -35,10 +35,14 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
     EXPECT_EQ(base.surveySeconds, 5);
     EXPECT_DOUBLE_EQ(base.surveyAccuracyM, 0.25);
 
-    const SimulatorOptions set =
-        ParseSimulatorOptions({"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000",
-                               "--generation=10", "--jam", "1176.0", "--antenna=open"});
+    const SimulatorOptions set = ParseSimulatorOptions(
+        {"--port", "COM254", "--baud=115200", "--ubx", "--rate", "50000", "--generation=10",
+         "--jam", "1176.0", "--antenna=open", "--rtk-fix-after", "2", "--rtk-timeout=5"});
     EXPECT_EQ(set.generation, 10);
+    EXPECT_EQ(set.rtkFixAfterS, 2);
+    EXPECT_EQ(set.rtkTimeoutS, 5);
+    EXPECT_EQ(defaults.rtkFixAfterS, 10);
+    EXPECT_EQ(defaults.rtkTimeoutS, 30);
     EXPECT_EQ(set.rf.jammerMHz, 1176.0);
     EXPECT_EQ(set.rf.antenna, AntennaFault::Open);
     EXPECT_FALSE(defaults.rf.jammerMHz);
@@ -68,6 +72,8 @@ TEST(SimulatorOptions, CommandLineIsReadOrRefusedWithAReason) {
         {"--jam", "1400"},
         {"--jam", "1660"},
         {"--antenna", "cut"},
+        {"--rtk-timeout", "0"},
+        {"--rtk-fix-after", "1.5"},
         {"--survey-in", "30"},
         {"--base", "--survey-in", "0"},
         {"--base", "--survey-accuracy", "0"},

@@ -1,5 +1,5 @@
 #include "tests/window/WindowTestSupport.h"
-
+#include "protocol/commands/UbxCommands.h"
 #include "tests/support/NamedControl.h"
 #include "window/app/MainForm.h"
 #include "window/pages/ComPortPage.h"
@@ -119,4 +119,13 @@ void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDia
     });
     poll.start(20);
     Click(button);
+}
+
+std::string MonVerAnswer(const std::string& protocolVersion) {
+    TPayload payload(70, 0);
+    for (const auto& [offset, text] : {std::pair<std::size_t, std::string>{0, "ROM CORE 3.01"},
+                                       {30, "00080000"},
+                                       {40, "PROTVER=" + protocolVersion}})
+        std::copy(text.begin(), text.end(), payload.begin() + offset);
+    return ToByteString(BuildUbxFrame(MakeUbxPacket(ubx::kClassMon, ubx::kIdMonVer, payload)));
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAbstractButton;
 class QFileDialog;
@@ -53,6 +54,10 @@ void AnswerFileDialog(QAbstractButton* button, const std::function<void(QFileDia
 // name.png at its size, and as it reads at defaultSize and on a large screen
 // (name-WxH.png, name-1600x1000.png).
 void Screenshot(QWidget& form, QWidget* page, const QString& name, const QSize& defaultSize);
+
+// The MON-VER frame a receiver answers with, naming its protocol version
+// ("18.00" for generation 8, "27.31" for a generation 9 receiver).
+std::string MonVerAnswer(const std::string& protocolVersion);
 
 // Opens port at baud on the "ComPort" page as a user does; false when the
 // port or the rate is not listed or the port did not open.

@@ -1,7 +1,9 @@
 #include "tools/receiver-sim/CommandScanner.h"
 
 #include "protocol/NmeaSentence.h"
+#include "protocol/Rtcm3Frame.h"
 #include "protocol/UbxFrame.h"
+#include "protocol/framing/Rtcm3Scan.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +12,7 @@ namespace {
 constexpr size_t kUbxHeader = 6;
 
 bool IsStart(unsigned char byte) {
-    return byte == '$' || byte == kUbxSync1;
+    return byte == '$' || byte == kUbxSync1 || byte == protocol::kRtcm3Preamble;
 }
 
 bool BreaksSentence(unsigned char byte) {
@@ -27,7 +29,10 @@ void CommandScanner::Feed(std::string_view bytes) {
         pending_.erase(pending_.begin(), start);
         if (pending_.empty())
             return;
-        const Step step = pending_.front() == '$' ? ScanSentence() : ScanFrame();
+        const auto first = static_cast<unsigned char>(pending_.front());
+        const Step step = first == '$'                        ? ScanSentence()
+                          : first == protocol::kRtcm3Preamble ? ScanRtcm()
+                                                              : ScanFrame();
         if (step == Step::NeedMore)
             return;
     }
@@ -85,6 +90,21 @@ CommandScanner::Step CommandScanner::ScanFrame() {
                        static_cast<std::uint8_t>(pending_[3]), pending_.substr(kUbxHeader, length)};
     pending_.erase(0, kUbxFrameOverhead + length);
     handlers_.frame(message);
+    return Step::Consumed;
+}
+
+CommandScanner::Step CommandScanner::ScanRtcm() {
+    const protocol::FrameScan scan = protocol::ScanRtcm3Frame(pending_);
+    if (scan.verdict == protocol::FrameScan::NeedMore)
+        return Step::NeedMore;
+    if (scan.verdict == protocol::FrameScan::Frame) {
+        const std::string frame = pending_.substr(0, scan.length);
+        pending_.erase(0, scan.checksumRight ? scan.length : 1);
+        if (handlers_.rtcm)
+            handlers_.rtcm(frame, scan.checksumRight);
+        return Step::Consumed;
+    }
+    pending_.erase(0, 1);
     return Step::Consumed;
 }
 

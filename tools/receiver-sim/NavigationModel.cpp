@@ -111,6 +111,17 @@ void NavigationModel::Restart(StartKind kind) {
     Compute();
 }
 
+void NavigationModel::Correct(CarrierSolution carrier, std::optional<double> ageS, int station,
+                              std::optional<NedVector> baseline) {
+    NavigationSolution& s = current_;
+    if (rtk_ || !s.fix)
+        return;
+    s.carrier = carrier;
+    s.correctionAgeS = ageS;
+    s.referenceStation = station;
+    s.baseline = baseline;
+}
+
 NavigationModel::Pass NavigationModel::NewPass(const Constellation& constellation) {
     Pass pass;
     pass.system = constellation.system;
@@ -149,7 +160,10 @@ void NavigationModel::Compute() {
     s.utc = startUtc_ + static_cast<std::time_t>(elapsedMs_ / 1000);
     s.millisecond = static_cast<int>(elapsedMs_ % 1000);
     s.fix = elapsedMs_ >= fixFromMs_;
-    s.rtk = rtk_ && s.fix;
+    s.carrier = rtk_ && s.fix ? CarrierSolution::Fixed : CarrierSolution::None;
+    s.correctionAgeS.reset();
+    s.referenceStation = 0;
+    s.baseline.reset();
     s.millisSinceStart = static_cast<std::uint32_t>(elapsedMs_ - restartedAtMs_);
     if (s.fix && timeToFirstFixMs_ == 0)
         timeToFirstFixMs_ = std::max<std::uint32_t>(1, s.millisSinceStart);

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -45,11 +46,25 @@ struct SatelliteView {
     int UbloxNumber() const;
 };
 
+// The carrier-phase (RTK) solution: none, ambiguities floating, or fixed.
+enum class CarrierSolution { None, Float, Fixed };
+
+// Metres north, east and down.
+struct NedVector {
+    double north = 0, east = 0, down = 0;
+};
+
 struct NavigationSolution {
-    std::time_t utc = 0;        // the epoch's whole UTC second
-    int millisecond = 0;        // and the milliseconds into it
-    bool fix = true;            // a 3D fix; false while the receiver has none
-    bool rtk = false;           // the fix is an RTK solution with its ambiguities fixed
+    std::time_t utc = 0;                             // the epoch's whole UTC second
+    int millisecond = 0;                             // and the milliseconds into it
+    bool fix = true;                                 // a 3D fix; false while the receiver has none
+    CarrierSolution carrier = CarrierSolution::None; // none without a fix
+    // Where corrections come in: seconds since the last one, the station
+    // they come from and, once its position is known, the rover's position
+    // from it.
+    std::optional<double> correctionAgeS;
+    int referenceStation = 0;
+    std::optional<NedVector> baseline;
     double latitude = 0;        // degrees, north positive
     double longitude = 0;       // degrees, east positive
     double altitudeMsl = 0;     // metres above mean sea level
@@ -66,6 +81,8 @@ struct NavigationSolution {
 
     int usedCount() const;
     double altitudeEllipsoid() const { return altitudeMsl + geoidSeparation; }
+    // Corrections are applied to the fix.
+    bool differential() const { return carrier != CarrierSolution::None; }
 };
 
 // How much the receiver forgets when restarted: nothing (hot), its
@@ -87,6 +104,11 @@ public:
     const NavigationSolution& Advance(std::chrono::milliseconds period = std::chrono::seconds(1));
     // Starts the receiver again; the sky moves on, the fix is lost for a while.
     void Restart(StartKind kind);
+    // What corrections make of the current epoch: the carrier solution
+    // (none while there is no fix), their age, station and the baseline.
+    // The fixed solution the model was made with (rtk) stays regardless.
+    void Correct(CarrierSolution carrier, std::optional<double> ageS, int station,
+                 std::optional<NedVector> baseline);
 
 private:
     struct Pass {

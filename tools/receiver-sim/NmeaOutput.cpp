@@ -61,14 +61,21 @@ std::string Mode(const NavigationSolution& s) {
     return s.fix ? "A" : "N";
 }
 
+// GGA's quality: RTK fixed 4, RTK float 5, else a GPS fix 1.
+std::string GgaQuality(const NavigationSolution& s) {
+    constexpr const char* kQualities[] = {"1", "5", "4"};
+    return kQualities[static_cast<int>(s.carrier)];
+}
+
 std::string Gga(const NavigationSolution& s, NmeaDialect dialect) {
     if (!s.fix)
         return NmeaSentence(Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond),
                                   Position(s), "0", "00", kNoDop, "", "", "", "", "", ""}));
-    return NmeaSentence(
-        Join({Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond), Position(s),
-              s.rtk ? "4" : "1", Padded(std::min(s.usedCount(), kGgaMaxUsed), 2), Fixed(s.hdop, 2),
-              Fixed(s.altitudeMsl, 1), "M", Fixed(s.geoidSeparation, 1), "M", "", ""}));
+    return NmeaSentence(Join(
+        {Talker(dialect) + "GGA", TimeField(s.utc, s.millisecond), Position(s), GgaQuality(s),
+         Padded(std::min(s.usedCount(), kGgaMaxUsed), 2), Fixed(s.hdop, 2), Fixed(s.altitudeMsl, 1),
+         "M", Fixed(s.geoidSeparation, 1), "M", s.correctionAgeS ? Fixed(*s.correctionAgeS, 1) : "",
+         s.correctionAgeS ? Padded(s.referenceStation, 4) : ""}));
 }
 
 std::string Gll(const NavigationSolution& s, NmeaDialect dialect) {
@@ -143,7 +150,10 @@ std::string Rmc(const NavigationSolution& s, NmeaDialect dialect) {
     std::string body =
         Join({Talker(dialect) + "RMC", TimeField(s.utc, s.millisecond), s.fix ? "A" : "V",
               Position(s), s.fix ? Fixed(s.speed * kKnotsPerMetrePerSecond, 3) : "",
-              s.fix ? Fixed(s.course, 2) : "", DateField(s.utc), "", "", s.rtk ? "R" : Mode(s)});
+              s.fix ? Fixed(s.course, 2) : "", DateField(s.utc), "", "",
+              s.carrier == CarrierSolution::Fixed   ? "R"
+              : s.carrier == CarrierSolution::Float ? "F"
+                                                    : Mode(s)});
     if (dialect == NmeaDialect::MultiGnss)
         body += ",V"; // navigational status: not given
     return NmeaSentence(body);

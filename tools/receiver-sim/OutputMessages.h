@@ -6,7 +6,8 @@
 // survey-in (NAV-SVIN) and RTCM 3 output (class F5, by the type's low byte).
 // The UBX frames sit between the
 // NMEA sentences so that a monitor meets a mixed stream. A message some
-// generations lack names the generations that send it.
+// generations lack names the generations that send it. RXM-RTCM goes out
+// for each RTCM message taken in, not each epoch: its rate only turns it on.
 
 #include "tools/receiver-sim/NavigationModel.h"
 #include "tools/receiver-sim/NmeaOutput.h"
@@ -39,19 +40,19 @@ inline constexpr std::uint8_t kPubxClass = 0xF1;
 inline constexpr std::uint8_t kRtcm3Class = 0xF5;
 
 inline constexpr OutputMessage kOutputMessages[] = {
-    {"NAV-POSLLH", 0x01, 0x02},  {"NAV-PVT", 0x01, 0x07},    {"NAV-POSECEF", 0x01, 0x01},
-    {"RMC", 0xF0, 0x04},         {"VTG", 0xF0, 0x05},        {"GGA", 0xF0, 0x00},
-    {"NAV-STATUS", 0x01, 0x03},  {"NAV-SOL", 0x01, 0x06},    {"NAV-VELECEF", 0x01, 0x11},
-    {"GSA", 0xF0, 0x02},         {"NAV-DOP", 0x01, 0x04},    {"NAV-TIMEGPS", 0x01, 0x20},
-    {"NAV-TIMEUTC", 0x01, 0x21}, {"NAV-CLOCK", 0x01, 0x22},  {"NAV-TIMELS", 0x01, 0x26},
-    {"GSV", 0xF0, 0x03},         {"NAV-SVINFO", 0x01, 0x30}, {"NAV-SAT", 0x01, 0x35},
-    {"GLL", 0xF0, 0x01},         {"ZDA", 0xF0, 0x08},        {"PUBX,00", 0xF1, 0x00},
-    {"PUBX,03", 0xF1, 0x03},     {"PUBX,04", 0xF1, 0x04},    {"NAV-SIG", 0x01, 0x43, 9, 10},
-    {"MON-SPAN", 0x0A, 0x31},    {"MON-RF", 0x0A, 0x38},     {"MON-HW", 0x0A, 0x09, 8, 9},
-    {"MON-COMMS", 0x0A, 0x36},   {"MON-SYS", 0x0A, 0x39},    {"NAV-SVIN", 0x01, 0x3B},
-    {"RTCM 1005", 0xF5, 0x05},   {"RTCM 1074", 0xF5, 0x4A},  {"RTCM 1084", 0xF5, 0x54},
-    {"RTCM 1094", 0xF5, 0x5E},   {"RTCM 1124", 0xF5, 0x7C},  {"RTCM 1230", 0xF5, 0xE6},
-    {"NAV-EOE", 0x01, 0x61}};
+    {"NAV-POSLLH", 0x01, 0x02},    {"NAV-PVT", 0x01, 0x07},    {"NAV-POSECEF", 0x01, 0x01},
+    {"RMC", 0xF0, 0x04},           {"VTG", 0xF0, 0x05},        {"GGA", 0xF0, 0x00},
+    {"NAV-STATUS", 0x01, 0x03},    {"NAV-SOL", 0x01, 0x06},    {"NAV-VELECEF", 0x01, 0x11},
+    {"GSA", 0xF0, 0x02},           {"NAV-DOP", 0x01, 0x04},    {"NAV-TIMEGPS", 0x01, 0x20},
+    {"NAV-TIMEUTC", 0x01, 0x21},   {"NAV-CLOCK", 0x01, 0x22},  {"NAV-TIMELS", 0x01, 0x26},
+    {"GSV", 0xF0, 0x03},           {"NAV-SVINFO", 0x01, 0x30}, {"NAV-SAT", 0x01, 0x35},
+    {"GLL", 0xF0, 0x01},           {"ZDA", 0xF0, 0x08},        {"PUBX,00", 0xF1, 0x00},
+    {"PUBX,03", 0xF1, 0x03},       {"PUBX,04", 0xF1, 0x04},    {"NAV-SIG", 0x01, 0x43, 9, 10},
+    {"MON-SPAN", 0x0A, 0x31},      {"MON-RF", 0x0A, 0x38},     {"MON-HW", 0x0A, 0x09, 8, 9},
+    {"MON-COMMS", 0x0A, 0x36},     {"MON-SYS", 0x0A, 0x39},    {"NAV-SVIN", 0x01, 0x3B},
+    {"RTCM 1005", 0xF5, 0x05},     {"RTCM 1074", 0xF5, 0x4A},  {"RTCM 1084", 0xF5, 0x54},
+    {"RTCM 1094", 0xF5, 0x5E},     {"RTCM 1124", 0xF5, 0x7C},  {"RTCM 1230", 0xF5, 0xE6},
+    {"NAV-RELPOSNED", 0x01, 0x3C}, {"RXM-RTCM", 0x02, 0x32},   {"NAV-EOE", 0x01, 0x61}};
 inline constexpr size_t kOutputMessageCount = std::size(kOutputMessages);
 
 // Index into kOutputMessages, by name or by class and id.

@@ -1,9 +1,13 @@
 #include "tools/receiver-sim/SimulatedReceiver.h"
 
+#include "protocol/Rtcm3Frame.h"
+#include "protocol/decoding/Decoder.h"
 #include "tools/receiver-sim/ConfigFrames.h"
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/RtcmOutput.h"
+#include "tools/receiver-sim/UbxEcefOutput.h"
 #include "tools/receiver-sim/UbxRfOutput.h"
+#include "tools/receiver-sim/UbxRtkOutput.h"
 #include "tools/receiver-sim/UbxSignalOutput.h"
 
 #include <algorithm>
@@ -73,6 +77,15 @@ ReceiverConfig Defaults(const ReceiverSettings& settings) {
     return defaults;
 }
 
+// The reference station of an RTCM 3 frame: the 12 bits after its message
+// type, in every message the rover takes.
+int StationOf(std::string_view frame) {
+    if (frame.size() < protocol::kRtcm3Header + 3)
+        return 0;
+    return (static_cast<unsigned char>(frame[4]) & 0x0F) << 8 |
+           static_cast<unsigned char>(frame[5]);
+}
+
 // The survey-in the configuration asks for; none when it asks for none.
 std::optional<SurveyInSettings> SurveyOf(const ReceiverConfig& config) {
     if (config.timeMode != kTimeModeSurveyIn)
@@ -91,13 +104,18 @@ SimulatedReceiver::SimulatedReceiver(const ReceiverSettings& settings)
     : settings_(settings), model_(settings.startUtc, settings.seed, settings.multiGnss,
                                   settings.rtk, L1CnoLoss(settings), settings.base),
       scanner_({[this](std::string_view line) { TakeSentence(line); },
-                [this](const UbxMessage& message) { TakeFrame(message); }}),
+                [this](const UbxMessage& message) { TakeFrame(message); },
+                [this](std::string_view frame, bool intact) { TakeRtcm(frame, intact); }}),
       dialect_(settings.multiGnss ? NmeaDialect::MultiGnss : NmeaDialect::GpsOnly),
-      configuration_(Defaults(settings), settings.generation) {}
+      configuration_(Defaults(settings), settings.generation), rover_(settings.rover) {}
 
 std::vector<std::string> SimulatedReceiver::NextEpoch() {
-    if (epochs_ > 0)
+    if (epochs_ > 0) {
+        nowMs_ += EpochPeriod().count();
         model_.Advance(EpochPeriod());
+        const RoverState rover = rover_.StateAt(nowMs_, EcefPosition(model_.Current()));
+        model_.Correct(rover.carrier, rover.ageS, rover.station, rover.baseline);
+    }
     ++epochs_;
     std::vector<std::string> messages;
     if (!navigating_)
@@ -142,6 +160,10 @@ std::vector<std::string> SimulatedReceiver::BuildFromState(size_t message) const
         return {MonHwFrame(rf)};
     if (output.name == "NAV-SIG")
         return {NavSigFrame(solution, rf, generation)};
+    if (output.name == "NAV-RELPOSNED")
+        return {NavRelposnedFrame(solution, generation)};
+    if (output.name == "RXM-RTCM")
+        return {};
     if (output.name == "NAV-SVIN")
         return {NavSvinFrame(survey_, solution)};
     if (output.protocol() == OutputProtocol::Rtcm3)
@@ -306,6 +328,27 @@ void SimulatedReceiver::TakeFrame(const UbxMessage& message) {
         for (std::string& frame : Build(*output))
             Answer(std::move(frame));
     }
+}
+
+// Corrections reach the rover; each message taken in is reported in
+// RXM-RTCM where that is turned on.
+void SimulatedReceiver::TakeRtcm(std::string_view frame, bool intact) {
+    RtcmTaken taken;
+    taken.messageType = protocol::Rtcm3MessageType(frame).value_or(0);
+    taken.crcFailed = !intact;
+    if (intact) {
+        const protocol::Decoded decoded =
+            protocol::DecodeRtcm3(frame, protocol::DecodeDetail::TypedOnly);
+        std::optional<EcefVector> base;
+        if (decoded.Station)
+            base = EcefVector{decoded.Station->EcefXM, decoded.Station->EcefYM,
+                              decoded.Station->EcefZM};
+        taken.station = StationOf(frame);
+        taken.used = RoverCorrections::Uses(taken.messageType);
+        rover_.Take(taken.messageType, taken.station, base, nowMs_);
+    }
+    if (MessageRate("RXM-RTCM") > 0)
+        Answer(RxmRtcmFrame(taken));
 }
 
 // A receiver does not acknowledge a reset. A hardware or software reset

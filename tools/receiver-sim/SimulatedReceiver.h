@@ -22,6 +22,11 @@
 // (ConfigCommands.h). Their factory settings leave ZDA off. It also decides
 // the messages sent (OutputMessages.h): NAV-SIG from 9, MON-HW up to 9.
 //
+// As a rover it takes RTCM 3 corrections (RoverCorrections.h): its fix turns
+// RTK float, then fixed, in GGA, RMC, NAV-PVT and NAV-SOL; NAV-RELPOSNED
+// gives its baseline to the base of 1005, and RXM-RTCM, where turned on,
+// reports each RTCM message taken in, a damaged one as failing its CRC.
+//
 // As a base station (base in its settings) it stands still, and its time
 // mode is survey-in: it surveys its position in (SurveyIn.h, NAV-SVIN) and
 // once the survey is valid sends RTCM 3 (RtcmOutput.h) on a line whose output
@@ -40,6 +45,7 @@
 #include "tools/receiver-sim/OutputMessages.h"
 #include "tools/receiver-sim/ReceiverActivity.h"
 #include "tools/receiver-sim/RfConditions.h"
+#include "tools/receiver-sim/RoverCorrections.h"
 #include "tools/receiver-sim/SurveyIn.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
@@ -62,6 +68,7 @@ struct ReceiverSettings {
     RfConditions rf{};         // a jammer, an antenna fault
     bool base = false;         // a base station: survey-in, then RTCM 3
     SurveyInSettings survey{}; // its survey-in as the receiver starts
+    RoverTiming rover{};       // how soon corrections fix the solution, how long it outlasts them
 };
 
 class SimulatedReceiver {
@@ -93,6 +100,7 @@ public:
 private:
     void TakeSentence(std::string_view line);
     void TakeFrame(const UbxMessage& message);
+    void TakeRtcm(std::string_view frame, bool intact);
     void SetRate(const std::vector<std::string_view>& fields);
     void TakeReset(const std::string& payload);
     // Queues an answer if the line's output protocols let it out.
@@ -120,6 +128,8 @@ private:
     ConfigCommands configuration_;
     bool navigating_ = true; // false while GNSS is stopped
     long epochs_ = 0;
+    std::int64_t nowMs_ = 0; // the receiver's time since the simulation began
+    RoverCorrections rover_;
     std::vector<std::string> answers_;
     ReceiverActivity activity_;
     SurveyIn survey_;

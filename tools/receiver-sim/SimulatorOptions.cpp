@@ -6,6 +6,7 @@
 const char* const kSimulatorUsage =
     "Usage: zepo-receiver-sim [--port COMn] [--baud N] [--gnss] [--ubx] [--rtk] [--rate N]\n"
     "                         [--generation N] [--jam MHZ] [--antenna short|open]\n"
+    "                         [--rtk-fix-after S] [--rtk-timeout S]\n"
     "                         [--base [--survey-in SECONDS] [--survey-accuracy METRES]]\n"
     "                         [--tcp PORT | --tcp-connect HOST:PORT]\n"
     "Plays a u-blox GPS receiver on a pseudo-terminal announced as a virtual port.\n"
@@ -22,6 +23,10 @@ const char* const kSimulatorUsage =
     "               NAV-SAT frames of each epoch with the NMEA output\n"
     "  --rtk        report an RTK fixed solution (GGA quality 4, RMC mode R,\n"
     "               NAV-PVT carrier solution fixed) whenever it has a fix\n"
+    "  --rtk-fix-after S  as a rover: seconds of RTCM 3 corrections without a break\n"
+    "               before the RTK float solution turns fixed (default 10)\n"
+    "  --rtk-timeout S  as a rover: seconds without corrections before the RTK\n"
+    "               solution is lost (default 30)\n"
     "  --rate N     stream N bytes per second of mixed NMEA, PUBX and UBX traffic\n"
     "               back to back instead of one epoch a second at the line rate\n"
     "  --generation N  the receiver generation: 8 (default) a NEO-M8N; 9 a ZED-F9P\n"
@@ -65,7 +70,17 @@ const char* const kSimulatorUsage =
     "line's rate, and its buffer reports itself full past it), MON-SYS, MON-HW\n"
     "(generations 8 and 9) and NAV-SIG (generations 9 and 10: an L1 and an L2\n"
     "or L5 signal per satellite); they also answer polls. Other\n"
-    "messages go unanswered. It talks at its UART1 rate (--baud, then CFG-PRT):\n"
+    "messages go unanswered.\n"
+    "\n"
+    "It is a rover for RTCM 3 corrections written into its port: once the base\n"
+    "position (1005 or 1006) and observations (MSM 4 to 7) come, its fix is RTK\n"
+    "float (GGA quality 5 with the age of corrections and the station, RMC mode F,\n"
+    "NAV-PVT carrier solution float), fixed after --rtk-fix-after seconds, and\n"
+    "back to no corrections --rtk-timeout seconds after they stop. CFG-MSG turns\n"
+    "on NAV-RELPOSNED, its baseline to the base, and RXM-RTCM, one report per\n"
+    "RTCM message taken in (a damaged one as failing its CRC).\n"
+    "\n"
+    "It talks at its UART1 rate (--baud, then CFG-PRT):\n"
     "a program whose port is set to another rate receives noise and is not\n"
     "understood (not with --rate, which has no line rate, nor over TCP).\n"
     "\n"
@@ -75,6 +90,7 @@ const char* const kSimulatorUsage =
 namespace {
 constexpr long kMaxBytesPerSecond = 100'000'000;
 constexpr int kHighestComNumber = 254;
+constexpr long kLongestRtkSeconds = 3600;
 constexpr long kLongestSurveySeconds = 86400;
 constexpr long kHighestTcpPort = 65535;
 
@@ -179,6 +195,10 @@ SimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& arguments
             options.baud = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
         } else if (name == "--rate") {
             options.rate = PositiveNumber(name, takeValue(), kMaxBytesPerSecond);
+        } else if (name == "--rtk-fix-after") {
+            options.rtkFixAfterS = PositiveNumber(name, takeValue(), kLongestRtkSeconds);
+        } else if (name == "--rtk-timeout") {
+            options.rtkTimeoutS = PositiveNumber(name, takeValue(), kLongestRtkSeconds);
         } else if (name == "--generation") {
             const std::string text = takeValue();
             if (text != "8" && text != "9" && text != "10")

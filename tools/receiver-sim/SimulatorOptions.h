@@ -23,6 +23,8 @@ struct SimulatorOptions {
     bool ubx = false;
     bool gnss = false;            // several constellations instead of GPS alone
     bool rtk = false;             // an RTK fixed solution whenever there is a fix
+    long rtkFixAfterS = 10;       // seconds of corrections before RTK fixed
+    long rtkTimeoutS = 30;        // seconds without corrections before RTK is lost
     std::optional<long> rate;     // bytes per second of continuous mixed traffic
     int generation = 8;           // the receiver generation: 8, 9 or 10
     RfConditions rf;              // a jammer, an antenna fault

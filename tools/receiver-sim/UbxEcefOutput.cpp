@@ -80,8 +80,8 @@ std::string NavSolFrame(const NavigationSolution& s) {
     PutSigned(payload, 0); // fTOW
     PutSigned(payload, static_cast<double>(GpsWeek(s.utc)), 2);
     payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
-    payload.push_back(static_cast<char>((s.fix ? kSolFixOk | (s.rtk ? kSolDifferential : 0) : 0) |
-                                        kSolWeekAndTimeSet));
+    payload.push_back(static_cast<char>(
+        (s.fix ? kSolFixOk | (s.differential() ? kSolDifferential : 0) : 0) | kSolWeekAndTimeSet));
     PutCentimetres(payload, EcefPosition(s));
     PutSigned(payload, PositionAccuracy(s) * 100);
     PutCentimetres(payload, Velocity(s));

@@ -12,7 +12,8 @@ constexpr std::uint8_t kStatusFixOk = 0x01;      // NAV-STATUS gpsFixOk
 constexpr std::uint8_t kStatusTimeValid = 0x0C;  // week and time of week valid
 constexpr std::uint8_t kPvtDateTimeValid = 0x07; // date, time, fully resolved
 constexpr std::uint8_t kPvtFixOk = 0x01;         // gnssFixOK
-constexpr std::uint8_t kPvtRtkFixed = 0x82;      // diffSoln, carrier solution fixed
+constexpr std::uint8_t kPvtDiffSoln = 0x02;      // corrections applied
+constexpr int kPvtCarrierShift = 6;              // carrSoln: 1 float, 2 fixed
 constexpr std::uint8_t kPvtConfirmed = 0xE0;     // date and time confirmed, and so able to be
 constexpr std::uint32_t kSpeedAccuracyMmS = 350;
 constexpr std::uint32_t kHeadingAccuracy = 80000; // 1e-5 degrees
@@ -42,6 +43,23 @@ void PutPosition(std::string& payload, const NavigationSolution& s) {
     PutSigned(payload, s.altitudeMsl * 1000);
     PutSigned(payload, s.horizontalAccuracy * 1000);
     PutSigned(payload, s.verticalAccuracy * 1000);
+}
+} // namespace
+
+namespace {
+// NAV-PVT flags3's range of the age of corrections: 0 none, 1 under 1 s,
+// 2 up to 2 s, 3 up to 5 s, 4 up to 10 s, ... 12 for 120 s or more.
+std::uint32_t LastCorrectionAge(const NavigationSolution& s) {
+    if (!s.correctionAgeS)
+        return 0;
+    constexpr double kUpTo[] = {1, 2, 5, 10, 15, 20, 30, 45, 60, 90, 120};
+    std::uint32_t range = 1;
+    for (const double upTo : kUpTo) {
+        if (*s.correctionAgeS < upTo)
+            return range;
+        ++range;
+    }
+    return range;
 }
 } // namespace
 
@@ -115,7 +133,9 @@ std::string NavPvtFrame(const NavigationSolution& s) {
     PutUnsigned(payload, kUbxTimeAccuracyNs, 4);
     PutSigned(payload, s.millisecond * 1e6); // nano
     payload.push_back(static_cast<char>(s.fix ? kUbxFix3D : kUbxNoFix));
-    payload.push_back(static_cast<char>(s.fix ? kPvtFixOk | (s.rtk ? kPvtRtkFixed : 0) : 0));
+    payload.push_back(static_cast<char>(s.fix ? kPvtFixOk | (s.differential() ? kPvtDiffSoln : 0) |
+                                                    static_cast<int>(s.carrier) << kPvtCarrierShift
+                                              : 0));
     payload.push_back(static_cast<char>(kPvtConfirmed));
     payload.push_back(static_cast<char>(s.usedCount()));
     PutPosition(payload, s);
@@ -127,10 +147,11 @@ std::string NavPvtFrame(const NavigationSolution& s) {
     PutUnsigned(payload, kSpeedAccuracyMmS, 4);
     PutUnsigned(payload, kHeadingAccuracy, 4);
     PutSigned(payload, (s.fix ? s.pdop : 99.99) * 100, 2);
-    payload.append(6, '\0');  // flags3, reserved
-    PutSigned(payload, 0);    // headVeh: no vehicle heading
-    PutSigned(payload, 0, 2); // magDec
-    PutSigned(payload, 0, 2); // magAcc
+    PutUnsigned(payload, LastCorrectionAge(s) << 1, 2); // flags3
+    payload.append(4, '\0');                            // reserved
+    PutSigned(payload, 0);                              // headVeh: no vehicle heading
+    PutSigned(payload, 0, 2);                           // magDec
+    PutSigned(payload, 0, 2);                           // magAcc
     return UbxFrame(kUbxClassNav, kUbxIdNavPvt, payload);
 }
 

@@ -94,6 +94,8 @@ ReceiverSettings ReceiverSettingsOf(const SimulatorOptions& options) {
     settings.positionEachEpoch = options.rate.has_value();
     settings.multiGnss = options.gnss;
     settings.rtk = options.rtk;
+    settings.rover = {std::chrono::seconds(options.rtkFixAfterS),
+                      std::chrono::seconds(options.rtkTimeoutS)};
     settings.lineBaud = static_cast<std::uint32_t>(options.baud);
     settings.generation = options.generation;
     settings.rf = options.rf;

@@ -9,6 +9,7 @@
 #include "window/blocks/ErrorBox.h"
 #include "window/blocks/LazyPage.h"
 #include "window/blocks/TextPane.h"
+#include "window/pages/BasePage.h"
 #include "window/pages/ChartsPage.h"
 #include "window/pages/ComPortPage.h"
 #include "window/pages/ConfigurationPage.h"
@@ -62,6 +63,12 @@ void TMainForm::CreatePages() {
     });
     AddLazyPage("Configure", [this](QWidget* parent) {
         return new TConfigurePage(parent, *ubxCommander_, *baudTasks_, *receiverIdentity_);
+    });
+    AddLazyPage("Base", [this](QWidget* parent) {
+        auto* page = new TBasePage(parent, *ubxCommander_, *receiverIdentity_);
+        page->Show(receiverFeed_->Snapshot(), receiverFeed_->EverRefreshed());
+        connect(receiverFeed_, &TReceiverFeed::StateRedrawn, page, &TBasePage::Show);
+        return page;
     });
     AddLazyPage("Configuration", [this](QWidget* parent) {
         return new TConfigurationPage(parent, *configSession_, *ubxCommander_);

@@ -42,6 +42,13 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) 
     return label;
 }
 
+QLabel* MakeAnswerLabel(QWidget* parent, const QString& name) {
+    QLabel* label = MakeLabel(parent, name, "");
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
 QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text) {
     auto* edit = new QLineEdit(text, parent);
     edit->setObjectName(name);

@@ -16,6 +16,9 @@ class QWidget;
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption);
+// Where a command's answer shows: long outcomes wrap instead of widening the
+// page, and the text can be selected and copied.
+QLabel* MakeAnswerLabel(QWidget* parent, const QString& name);
 QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text = {});
 // Gives edit its clear button once it is first shown: the button's icon comes
 // from the style, a cost the window's start need not pay for a page nobody

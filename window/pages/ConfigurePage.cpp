@@ -40,14 +40,6 @@ QCheckBox* MakeCheck(QWidget* parent, const QString& name, const QString& captio
     return check;
 }
 
-// An answer label: long outcomes wrap instead of widening the page.
-QLabel* MakeAnswerLabel(QWidget* parent, const QString& name) {
-    QLabel* label = MakeLabel(parent, name, "");
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
 } // namespace
 
 TConfigurePage::TConfigurePage(QWidget* parent, TUbxCommander& commander, TBaudTasks& baudTasks,

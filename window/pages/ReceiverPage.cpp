@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 TReceiverPage::TReceiverPage(QWidget* parent, TValuePanel::Clock clock) : QWidget(parent) {
@@ -33,6 +34,8 @@ void TReceiverPage::LayOut(TValuePanel::Clock clock) {
         {"lbFixHeightEllipsoid", "Height ellipsoid"},
         {"lbFixType", "Fix"},
         {"lbFixQuality", "NMEA quality"},
+        {"lbFixRtk", "RTK"},
+        {"lbFixRtcm", "RTCM taken in"},
         {"lbFixSatellites", "Satellites used / in view"},
         {"lbFixDop", "DOP"},
         {"lbFixSpeed", "Speed, course"},
@@ -187,14 +190,16 @@ void TReceiverPage::Show(const protocol::ReceiverSnapshot& snapshot,
     if (fresh.Fix || fresh.Satellites)
         ShowFix(snapshot);
     const bool signalsChanged = SignalsChanged(snapshot, fresh);
+    ShowCorrections(snapshot, fresh);
     if (fresh.Satellites || SatellitesAged(snapshot.Satellites))
         ShowSatellites(snapshot.Satellites);
     else if (signalsChanged)
         pbSignals->SetSatellites(drawnSignals_.first ? SignalMarks(signals_, drawnSignals_.second)
                                                      : satelliteMarks_);
     if (fixLost) {
-        for (const char* name : {"lbFixLatitude", "lbFixLongitude", "lbFixHeightMsl",
-                                 "lbFixHeightEllipsoid", "lbFixDop", "lbFixSpeed", "lbFixAccuracy"})
+        for (const char* name :
+             {"lbFixLatitude", "lbFixLongitude", "lbFixHeightMsl", "lbFixHeightEllipsoid",
+              "lbFixRtk", "lbFixDop", "lbFixSpeed", "lbFixAccuracy"})
             pnlFix->Expire(name);
         ShowAge();
         pnlFix->MarkStale();
@@ -247,6 +252,46 @@ void TReceiverPage::ShowFix(const protocol::ReceiverSnapshot& snapshot) {
         pnlFix->Expire("lbFixSatellites");
     else
         pnlFix->SetValue("lbFixSatellites", QString("%1 / %2").arg(used).arg(inView));
+}
+
+namespace {
+QString DistanceText(double metres) {
+    return std::abs(metres) < 1000 ? Number(metres, 3) + " m" : Number(metres / 1000, 3) + " km";
+}
+
+// "RTK fixed, baseline 1.234 km, corrections 0.8 s old"; "no corrections,
+// the last 42.0 s ago".
+QString RtkLine(const protocol::ReceiverSnapshot& snapshot) {
+    const protocol::CorrectionState& corrections = snapshot.Corrections;
+    const std::string state = protocol::RtkText(snapshot.Fix);
+    QStringList parts = {QString::fromStdString(state)};
+    if (corrections.Baseline)
+        parts << "baseline " + DistanceText(corrections.Baseline->LengthM);
+    if (corrections.AgeS)
+        parts << (state == "no corrections"
+                      ? "the last " + Number(*corrections.AgeS, 1) + " s ago"
+                      : "corrections " + Number(*corrections.AgeS, 1) + " s old");
+    return parts.join(", ");
+}
+
+// "118 used, 2 not used, 1 CRC failed, station 12".
+QString RtcmLine(const protocol::CorrectionState& corrections) {
+    QStringList parts = {QString("%1 used").arg(corrections.Used)};
+    if (corrections.NotUsed > 0)
+        parts << QString("%1 not used").arg(corrections.NotUsed);
+    parts << QString("%1 CRC failed").arg(corrections.CrcFailed);
+    if (corrections.ReferenceStation)
+        parts << QString("station %1").arg(*corrections.ReferenceStation);
+    return parts.join(", ");
+}
+} // namespace
+
+void TReceiverPage::ShowCorrections(const protocol::ReceiverSnapshot& snapshot,
+                                    const TReceiverFeed::TFresh& fresh) {
+    if (fresh.Fix || fresh.Corrections)
+        pnlFix->SetValue("lbFixRtk", RtkLine(snapshot));
+    if (fresh.Corrections && snapshot.Corrections.Taken > 0)
+        pnlFix->SetValue("lbFixRtcm", RtcmLine(snapshot.Corrections));
 }
 
 // True when satellites went stale or away since they were last drawn.

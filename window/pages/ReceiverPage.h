@@ -1,6 +1,8 @@
 #pragma once
 // The "Receiver" page: the receiver at a glance. The fix panel (time,
-// position, heights, fix, satellites, DOPs, speed, accuracies, age) above a
+// position, heights, fix, what it makes of corrections with the baseline to
+// the reference station, the RTCM the receiver took in, satellites, DOPs,
+// speed, accuracies, age) above a
 // table of the satellites in view, beside their sky plot and signal chart
 // (a stale satellite greyed in all three). Where the receiver reports its
 // signals (NAV-SIG) the chart draws a bar per signal band of each
@@ -41,6 +43,8 @@ private:
     TAngleStyle AngleStyle() const;
     void ShowPosition(const protocol::Position& position);
     void ShowFix(const protocol::ReceiverSnapshot& snapshot);
+    void ShowCorrections(const protocol::ReceiverSnapshot& snapshot,
+                         const TReceiverFeed::TFresh& fresh);
     bool SatellitesAged(const std::vector<protocol::TrackedSatellite>& satellites);
     void ShowSatellites(const std::vector<protocol::TrackedSatellite>& satellites);
     // Notes a signal report; true when the chart must be drawn again: new

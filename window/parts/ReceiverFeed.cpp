@@ -34,6 +34,8 @@ void TReceiverFeed::TFresh::Note(const protocol::Decoded& decoded) {
     Comms |= decoded.Comms.has_value();
     System |= decoded.System.has_value();
     Signals |= decoded.Signals.has_value();
+    Corrections |= decoded.Correction || decoded.Baseline || decoded.CorrectionAgeS;
+    Survey |= decoded.Survey.has_value();
 }
 
 TReceiverFeed::TStamp TReceiverFeed::Now() const {

@@ -64,7 +64,7 @@ public:
     // Which values messages refreshed since the last redraw.
     struct TFresh {
         bool Time = false, Position = false, Fix = false, Dop = false, Motion = false,
-             Accuracy = false, Satellites = false;
+             Accuracy = false, Satellites = false, Corrections = false, Survey = false;
         // The receiver's health reports; RF blocks are counted in the snapshot.
         bool Spectra = false, Comms = false, System = false, Signals = false;
         void Note(const protocol::Decoded& decoded);

@@ -38,15 +38,6 @@ std::string Ack(bool acknowledged, std::uint8_t cls, std::uint8_t id) {
     return Frame(MakeUbxPacket(kClassAck, acknowledged ? kIdAckAck : kIdAckNak, {cls, id}));
 }
 const std::string kValidSentence = "$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n";
-// A generation 8 receiver's MON-VER: software, hardware, one extension.
-std::string MonVerOfGeneration8() {
-    TPayload payload(70, 0);
-    for (const auto& [offset, text] : {std::pair<std::size_t, std::string>{0, "ROM CORE 3.01"},
-                                       {30, "00080000"},
-                                       {40, "PROTVER=18.00"}})
-        std::copy(text.begin(), text.end(), payload.begin() + offset);
-    return Frame(MakeUbxPacket(kClassMon, kIdMonVer, payload));
-}
 } // namespace
 
 class ConfigureTest : public QObject {
@@ -88,7 +79,7 @@ private slots:
         ShowPageOf(*form_, page());
         // The page asks which receiver answers, then reads the chosen
         // message's rates as it shows.
-        answer(Frame(MonVerPoll()), MonVerOfGeneration8());
+        answer(Frame(MonVerPoll()), MonVerAnswer("18.00"));
         QVERIFY(
             labelStarts(Named<QLabel>(*page(), "lblReceiver"),
                         "Generation 8 receiver, protocol 18.00: configured through the legacy"));

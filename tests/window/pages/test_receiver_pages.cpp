@@ -27,6 +27,7 @@ private slots:
     void messageListKeepsTheNewestWithinItsBound();
     void feedFramesOnceForPagesAndAnswers();
     void moreUsedThanInViewIsNotShownAsCurrent();
+    void rtkLineShowsTheStateBaselineAndRtcmTakenIn();
 };
 
 void TestReceiverPages::positionText_data() {
@@ -133,22 +134,27 @@ void TestReceiverPages::messageListKeepsTheNewestWithinItsBound() {
 }
 
 // The feed shows on the two pages as the window connects it.
-void ShowFeedOn(TReceiverFeed& feed, TReceiverPage& receiver, TMessagesPage& messages) {
-    QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages.Messages(),
-                     &TMessageListModel::Add);
-    QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
-    QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
-}
+// The Receiver and Messages pages fed as the window feeds them.
+struct TFedPages {
+    TReceiverPage receiver{nullptr};
+    TMessageListModel list{&MessageSummary};
+    TMessagesPage messages{nullptr, list};
+    TReceiverFeed feed{nullptr};
+    TValuePanel* panel = Named<TValuePanel>(receiver, "pnlFix");
+    TFedPages() {
+        QObject::connect(&feed, &TReceiverFeed::MessageListed, &messages.Messages(),
+                         &TMessageListModel::Add);
+        QObject::connect(&feed, &TReceiverFeed::StateRedrawn, &receiver, &TReceiverPage::Show);
+        QObject::connect(&feed, &TReceiverFeed::TypesCounted, &messages, &TMessagesPage::Refresh);
+    }
+};
 
 // A frame split across chunks reaches the answer side once and whole; an ECEF
 // position shows as latitude and longitude; a new connection lists what the
 // last one left half-received instead of gluing it to the new bytes.
 void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
-    TReceiverPage receiver(nullptr);
-    TMessageListModel list(&MessageSummary);
-    TMessagesPage messages(nullptr, list);
-    TReceiverFeed feed(nullptr);
-    ShowFeedOn(feed, receiver, messages);
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
     std::vector<protocol::Message> framed;
     QObject::connect(&feed, &TReceiverFeed::MessageFramed,
                      [&](const protocol::Message& message) { framed.push_back(message); });
@@ -163,12 +169,9 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
     QCOMPARE(framed[0].Bytes, posecef);
     QCOMPARE(framed[0].Checksum, protocol::ChecksumState::Right);
     feed.Redraw();
-    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLatitude"),
-             QString("34.9062345° S"));
-    QCOMPARE(Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixLongitude"),
-             QString("138.6081234° E"));
-    QVERIFY(
-        Named<TValuePanel>(receiver, "pnlFix")->Value("lbFixHeightEllipsoid").startsWith("28.89"));
+    QCOMPARE(pages.panel->Value("lbFixLatitude"), QString("34.9062345° S"));
+    QCOMPARE(pages.panel->Value("lbFixLongitude"), QString("138.6081234° E"));
+    QVERIFY(pages.panel->Value("lbFixHeightEllipsoid").startsWith("28.89"));
 
     feed.Take(posecef.substr(0, 10));
     feed.Restart();
@@ -182,12 +185,9 @@ void TestReceiverPages::feedFramesOnceForPagesAndAnswers() {
 
 // GGA's count against the satellites the receiver reports in view.
 void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
-    TReceiverPage receiver(nullptr);
-    TMessageListModel list(&MessageSummary);
-    TMessagesPage messages(nullptr, list);
-    TReceiverFeed feed(nullptr);
-    ShowFeedOn(feed, receiver, messages);
-    auto* panel = Named<TValuePanel>(receiver, "pnlFix");
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
+    TValuePanel* panel = pages.panel;
     const auto show = [&](std::string_view gga, std::string_view gsv) {
         feed.Take(NmeaLine(gsv) + NmeaLine(gga));
         feed.Redraw();
@@ -198,6 +198,30 @@ void TestReceiverPages::moreUsedThanInViewIsNotShownAsCurrent() {
     QVERIFY(!panel->IsStale("lbFixSatellites"));
     show("GPGGA,120001.00,4404.1,N,12118.8,W,1,99,0.9,10,M,0,M,,", "GPGSV,1,1,00");
     QVERIFY(panel->IsStale("lbFixSatellites"));
+}
+
+void TestReceiverPages::rtkLineShowsTheStateBaselineAndRtcmTakenIn() {
+    TFedPages pages;
+    TReceiverFeed& feed = pages.feed;
+    TValuePanel* panel = pages.panel;
+    feed.Take(NmeaLine("GPGGA,120000.00,4404.1,N,12118.8,W,1,08,0.9,10,M,0,M,,"));
+    feed.Redraw();
+    QCOMPARE(panel->Value("lbFixRtk"), QString("no corrections"));
+
+    // NAV-RELPOSNED version 1: length 1234.56 m, valid, carrier solution fixed.
+    std::string relposned = PayloadWriter().U1(1).Zeros(19).I4(123456).Zeros(36).U4(0x117).Bytes();
+    const std::string rxmRtcm = PayloadWriter().U1(2).U1(0x04).U2(0).U2(12).U2(1074).Bytes();
+    feed.Take(NmeaLine("GPGGA,120001.00,4404.1,N,12118.8,W,4,08,0.9,10,M,0,M,0.0,0012") +
+              UbxBytes(0x01, 0x3C, relposned) + UbxBytes(0x02, 0x32, rxmRtcm) +
+              UbxBytes(0x02, 0x32, rxmRtcm));
+    feed.Redraw();
+    QCOMPARE(panel->Value("lbFixRtk"),
+             QString("RTK fixed, baseline 1.235 km, corrections 0.0 s old"));
+    QCOMPARE(panel->Value("lbFixRtcm"), QString("2 used, 0 CRC failed, station 12"));
+
+    feed.Take(NmeaLine("GPGGA,120002.00,,,,,0,00,,,,,,,"));
+    feed.Redraw();
+    QVERIFY(panel->IsStale("lbFixRtk"));
 }
 
 QTEST_MAIN(TestReceiverPages)
