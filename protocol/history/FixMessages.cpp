@@ -1,0 +1,62 @@
+#include "protocol/history/FixMessages.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace protocol {
+namespace {
+
+// GSV (satellites in view) and TXT tell nothing of the fix.
+constexpr std::array<std::string_view, 8> kNmeaTypes = {"GGA", "RMC", "GSA", "GNS",
+                                                        "GLL", "VTG", "ZDA", "GST"};
+// PUBX,00 the position, PUBX,04 the time; PUBX,03 lists satellites.
+constexpr std::array<std::string_view, 2> kPubxTypes = {"00", "04"};
+
+constexpr std::uint8_t kNavClass = 0x01;
+// NAV-POSECEF, POSLLH, STATUS, DOP, SOL, PVT, VELNED, TIMEGPS and TIMEUTC;
+// NAV-SAT, SVINFO, SIG and CLOCK do not count.
+constexpr std::array<std::uint8_t, 9> kNavIds = {0x01, 0x02, 0x03, 0x04, 0x06,
+                                                 0x07, 0x12, 0x20, 0x21};
+
+template <std::size_t N>
+bool Among(const std::array<std::string_view, N>& names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The sentence's field from at, up to the next ',' or its end ('*', CR, LF).
+std::string_view FieldAt(std::string_view sentence, std::size_t at) {
+    if (at > sentence.size())
+        return {};
+    const std::string_view rest = sentence.substr(at);
+    return rest.substr(0, rest.find_first_of(",*\r\n"));
+}
+
+// The sentence's address as the decoder reads it: "GPGGA" is talker GP and
+// type GGA; "PUBX" names its type in the next field.
+bool SentenceTellsOfFix(std::string_view sentence) {
+    const std::string_view address = FieldAt(sentence, 1);
+    if (address == "PUBX")
+        return Among(kPubxTypes, FieldAt(sentence, 1 + address.size() + 1));
+    return address.size() == 5 && address[0] != 'P' && Among(kNmeaTypes, address.substr(2));
+}
+
+} // namespace
+
+bool TellsOfFix(const Message& message) {
+    switch (message.Kind) {
+    case MessageKind::Nmea:
+        return SentenceTellsOfFix(message.Bytes);
+    case MessageKind::Ubx:
+        return message.Bytes.size() >= 4 &&
+               static_cast<std::uint8_t>(message.Bytes[2]) == kNavClass &&
+               std::find(kNavIds.begin(), kNavIds.end(),
+                         static_cast<std::uint8_t>(message.Bytes[3])) != kNavIds.end();
+    case MessageKind::Unframed:
+        break;
+    }
+    return false;
+}
+
+} // namespace protocol
