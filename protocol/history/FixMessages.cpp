@@ -25,21 +25,23 @@ bool Among(const std::array<std::string_view, N>& names, std::string_view name) 
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// The sentence's field from at, up to the next ',' or its end ('*', CR, LF).
-std::string_view FieldAt(std::string_view sentence, std::size_t at) {
-    if (at > sentence.size())
-        return {};
-    const std::string_view rest = sentence.substr(at);
-    return rest.substr(0, rest.find_first_of(",*\r\n"));
+bool FieldEnds(char c) {
+    return c == ',' || c == '*' || c == '\r' || c == '\n';
 }
 
-// The sentence's address as the decoder reads it: "GPGGA" is talker GP and
-// type GGA; "PUBX" names its type in the next field.
+// The sentence's address as the decoder reads it: "$GPGGA," is talker GP and
+// type GGA; "$PUBX,00," names its type in the next field. Read in place:
+// the check runs for every message of a recording.
 bool SentenceTellsOfFix(std::string_view sentence) {
-    const std::string_view address = FieldAt(sentence, 1);
-    if (address == "PUBX")
-        return Among(kPubxTypes, FieldAt(sentence, 1 + address.size() + 1));
-    return address.size() == 5 && address[0] != 'P' && Among(kNmeaTypes, address.substr(2));
+    constexpr std::size_t kAddressEnd = 6; // "$" and five letters
+    if (sentence.size() < kAddressEnd + 3)
+        return false;
+    if (sentence.starts_with("$PUBX,"))
+        return Among(kPubxTypes, sentence.substr(kAddressEnd, 2)) &&
+               FieldEnds(sentence[kAddressEnd + 2]);
+    return sentence[1] != 'P' && FieldEnds(sentence[kAddressEnd]) &&
+           std::none_of(sentence.begin() + 1, sentence.begin() + kAddressEnd, FieldEnds) &&
+           Among(kNmeaTypes, sentence.substr(3, 3));
 }
 
 } // namespace
