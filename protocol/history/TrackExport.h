@@ -3,7 +3,8 @@
 // segments break where fixes stop for a while (lost reception) or time runs
 // back, each point with its height above sea level, time, fix, satellites
 // and DOPs. KML 2.2: the track as a line, with a placemark at its start and
-// end. Points without a date carry no time.
+// end, and its dated points again as a gx:Track, each with its time. Points
+// without a date carry no time.
 
 #include "protocol/history/PositionHistory.h"
 

@@ -134,16 +134,21 @@ TEST(TrackExport, GpsbabelAndXmllintReadBothFiles) {
          {"44.069006,-121.314327,1144.8,\"3d\",0.80,1.38,1.71,12,2017/01/10,00:09:41.250",
           "44.069016,-121.314327,1145.4,\"dgps\",,,,,2017/01/10,00:09:42",
           "-0.500000,179.999999,-3.0,\"none\",,,,,,"}},
+        // KML: the line's points untimed, then the timed track's (the dated
+        // fixes), each once.
         {"kml",
-         {"44.069006,-121.314327,1144.8", "44.069016,-121.314327,1145.4",
-          "-0.500000,179.999999,-3.0"}},
+         {"1,44.069006,-121.314327,1144.8,,\n2,44.069016,-121.314327,1145.4,,\n"
+          "3,-0.500000,179.999999,-3.0,,\n"
+          "4,44.069006,-121.314327,1144.8,2017/01/10,00:09:41.250\n"
+          "5,44.069016,-121.314327,1145.4,2017/01/10,00:09:42\n"}},
     };
     for (const auto& [format, rows] : files) {
         const std::string path = (folder / (std::string("peer.") + format)).string();
         WriteTrackFile(path, fixes.All());
         Output("xmllint --noout " + path + " 2>&1");
-        const std::string csv = Output(std::string("gpsbabel -t -i ") + format + " -f " + path +
-                                       " -o unicsv -F - 2>&1");
+        std::string csv = Output(std::string("gpsbabel -t -i ") + format + " -f " + path +
+                                 " -o unicsv -F - 2>&1");
+        std::erase(csv, '\r'); // its lines end in CR LF
         for (const std::string& row : rows)
             EXPECT_NE(csv.find(row), std::string::npos) << format << ": " << row << "\n" << csv;
     }
