@@ -5,11 +5,13 @@
 #include "protocol/history/TrackExport.h"
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace protocol;
@@ -120,6 +122,40 @@ TEST(TrackExport, FilesByExtensionAndRefusals) {
                 << error.what();
         }
     }
+}
+
+// A write that fails half-way, here past the largest file this process may
+// write (as a full disk would), leaves the old track whole and nothing beside it.
+TEST(TrackExport, AFailedWriteKeepsTheOldFile) {
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "overwrite";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "drive.gpx").string();
+    std::ofstream(path) << "the old track";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    PositionHistory many;
+    for (int i = 0; i < 1000; ++i)
+        many.Add(Drive()[0]);
+
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit small{4096, unlimited.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // write fails with EFBIG instead
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(WriteTrackFile(path, many.All()), std::runtime_error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, oldHandler);
+
+    std::ifstream old(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "the old track");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    // Written whole, the new track takes its place and keeps its permissions.
+    WriteTrackFile(path, Drive().All());
+    EXPECT_EQ(std::filesystem::file_size(path), GpxOf(Drive().All()).size());
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 TEST(TrackExport, GpsbabelAndXmllintReadBothFiles) {
