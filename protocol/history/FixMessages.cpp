@@ -20,9 +20,18 @@ constexpr std::uint8_t kNavClass = 0x01;
 constexpr std::array<std::uint8_t, 9> kNavIds = {0x01, 0x02, 0x03, 0x04, 0x06,
                                                  0x07, 0x12, 0x20, 0x21};
 
+// Compared by hand: a memcmp call for each of these short names would cost
+// more than the rest of the check.
 template <std::size_t N>
 bool Among(const std::array<std::string_view, N>& names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return std::any_of(names.begin(), names.end(), [name](std::string_view known) {
+        if (known.size() != name.size())
+            return false;
+        for (std::size_t i = 0; i < known.size(); ++i)
+            if (known[i] != name[i])
+                return false;
+        return true;
+    });
 }
 
 bool FieldEnds(char c) {
