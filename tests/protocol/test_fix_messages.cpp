@@ -39,14 +39,6 @@ std::string Traffic(bool multiGnss, bool rtk) {
     return traffic;
 }
 
-bool operator==(const FixRecord& a, const FixRecord& b) {
-    return a.UtcSeconds == b.UtcSeconds && a.Latitude == b.Latitude && a.Longitude == b.Longitude &&
-           a.HeightMsl == b.HeightMsl && a.HeightEllipsoid == b.HeightEllipsoid &&
-           a.Kind == b.Kind && a.DateKnown == b.DateKnown && a.SatellitesUsed == b.SatellitesUsed &&
-           a.Hdop == b.Hdop && a.Vdop == b.Vdop && a.Pdop == b.Pdop && a.SpeedMps == b.SpeedMps &&
-           a.HorizontalAccuracyM == b.HorizontalAccuracyM;
-}
-
 } // namespace
 
 TEST(FixMessages, LeavingTheOthersOutKeepsEveryRecord) {
