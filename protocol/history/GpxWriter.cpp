@@ -1,6 +1,9 @@
 #include "protocol/history/TrackExport.h"
 #include "protocol/history/TrackText.h"
 
+#include <array>
+#include <charconv>
+
 namespace protocol {
 namespace {
 
@@ -25,38 +28,54 @@ const char* GpxFix(FixKind kind) {
     return "none";
 }
 
-void AppendElement(std::string& out, const char* name, double value, int decimals) {
-    out.append("<").append(name).append(">");
-    AppendFixed(out, value, decimals);
-    out.append("</").append(name).append(">");
+template <std::size_t N>
+char* PutElement(char* at, const char (&name)[N], double value, int decimals) {
+    *at++ = '<';
+    at = Put(at, name);
+    *at++ = '>';
+    at = PutFixed(at, value, decimals);
+    at = Put(at, "</");
+    at = Put(at, name);
+    *at++ = '>';
+    return at;
 }
 
+// Seven numbers, a time and the tags around them.
+constexpr std::size_t kMaxPointChars = 7 * kMaxFixedChars + kUtcChars + 300;
+
 void AppendPoint(std::string& out, const FixRecord& fix) {
-    out.append("      <trkpt lat=\"");
-    AppendFixed(out, fix.Latitude, 8);
-    out.append("\" lon=\"");
-    AppendFixed(out, fix.Longitude, 8);
-    out.append("\">");
+    std::array<char, kMaxPointChars> text; // written before read
+    char* at = Put(text.data(), "      <trkpt lat=\"");
+    at = PutFixed(at, fix.Latitude, 8);
+    at = Put(at, "\" lon=\"");
+    at = PutFixed(at, fix.Longitude, 8);
+    at = Put(at, "\">");
     if (fix.HeightMsl)
-        AppendElement(out, "ele", *fix.HeightMsl, 3);
+        at = PutElement(at, "ele", *fix.HeightMsl, 3);
     if (fix.DateKnown) {
-        out.append("<time>");
-        AppendUtc(out, fix.UtcSeconds);
-        out.append("</time>");
+        at = Put(at, "<time>");
+        at = PutUtc(at, fix.UtcSeconds);
+        at = Put(at, "</time>");
     }
     // The geoid's height above the ellipsoid, as GGA sends it.
     if (fix.HeightMsl && fix.HeightEllipsoid)
-        AppendElement(out, "geoidheight", *fix.HeightEllipsoid - *fix.HeightMsl, 3);
-    out.append("<fix>").append(GpxFix(fix.Kind)).append("</fix>");
-    if (fix.SatellitesUsed >= 0)
-        out.append("<sat>").append(std::to_string(fix.SatellitesUsed)).append("</sat>");
+        at = PutElement(at, "geoidheight", *fix.HeightEllipsoid - *fix.HeightMsl, 3);
+    at = Put(at, "<fix>");
+    at = Put(at, GpxFix(fix.Kind));
+    at = Put(at, "</fix>");
+    if (fix.SatellitesUsed >= 0) {
+        at = Put(at, "<sat>");
+        at = std::to_chars(at, at + 16, fix.SatellitesUsed).ptr;
+        at = Put(at, "</sat>");
+    }
     if (fix.Hdop)
-        AppendElement(out, "hdop", *fix.Hdop, 2);
+        at = PutElement(at, "hdop", *fix.Hdop, 2);
     if (fix.Vdop)
-        AppendElement(out, "vdop", *fix.Vdop, 2);
+        at = PutElement(at, "vdop", *fix.Vdop, 2);
     if (fix.Pdop)
-        AppendElement(out, "pdop", *fix.Pdop, 2);
-    out.append("</trkpt>\n");
+        at = PutElement(at, "pdop", *fix.Pdop, 2);
+    at = Put(at, "</trkpt>\n");
+    out.append(text.data(), at);
 }
 
 } // namespace

@@ -32,6 +32,7 @@ struct FixRecord {
     bool DateKnown = false;
     int SatellitesUsed = -1; // -1 when no message told
     std::optional<float> Hdop{}, Vdop{}, Pdop{}, SpeedMps{}, HorizontalAccuracyM{};
+    friend bool operator==(const FixRecord&, const FixRecord&) = default;
 };
 
 class PositionHistory {

@@ -3,7 +3,8 @@
 // segments break where fixes stop for a while (lost reception) or time runs
 // back, each point with its height above sea level, time, fix, satellites
 // and DOPs. KML 2.2: the track as a line, with a placemark at its start and
-// end. Points without a date carry no time.
+// end, and its dated points again as a gx:Track, each with its time. Points
+// without a date carry no time.
 
 #include "protocol/history/PositionHistory.h"
 
@@ -21,7 +22,9 @@ std::optional<TrackFormat> TrackFormatOf(std::string_view path);
 std::string GpxOf(PositionHistory::Range fixes);
 std::string KmlOf(PositionHistory::Range fixes);
 
-// Writes the fixes in the format the path's extension names. Throws
+// Writes the fixes in the format the path's extension names, into a new
+// file beside the path that replaces it only once written whole: a failed
+// write leaves an existing file as it was. Throws
 // std::runtime_error with a message for the user: "Cannot write track to
 // <path>: <reason>", or which extensions are known.
 void WriteTrackFile(const std::string& path, PositionHistory::Range fixes);

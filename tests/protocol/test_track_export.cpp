@@ -5,11 +5,13 @@
 #include "protocol/history/TrackExport.h"
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace protocol;
@@ -122,6 +124,40 @@ TEST(TrackExport, FilesByExtensionAndRefusals) {
     }
 }
 
+// A write that fails half-way, here past the largest file this process may
+// write (as a full disk would), leaves the old track whole and nothing beside it.
+TEST(TrackExport, AFailedWriteKeepsTheOldFile) {
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "overwrite";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "drive.gpx").string();
+    std::ofstream(path) << "the old track";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    PositionHistory many;
+    for (int i = 0; i < 1000; ++i)
+        many.Add(Drive()[0]);
+
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit small{4096, unlimited.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // write fails with EFBIG instead
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(WriteTrackFile(path, many.All()), std::runtime_error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, oldHandler);
+
+    std::ifstream old(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "the old track");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    // Written whole, the new track takes its place and keeps its permissions.
+    WriteTrackFile(path, Drive().All());
+    EXPECT_EQ(std::filesystem::file_size(path), GpxOf(Drive().All()).size());
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
 TEST(TrackExport, GpsbabelAndXmllintReadBothFiles) {
     if (!Installed("gpsbabel") || !Installed("xmllint"))
         GTEST_SKIP() << "gpsbabel or xmllint is not installed (tools/install-deps installs both)";
@@ -134,16 +170,21 @@ TEST(TrackExport, GpsbabelAndXmllintReadBothFiles) {
          {"44.069006,-121.314327,1144.8,\"3d\",0.80,1.38,1.71,12,2017/01/10,00:09:41.250",
           "44.069016,-121.314327,1145.4,\"dgps\",,,,,2017/01/10,00:09:42",
           "-0.500000,179.999999,-3.0,\"none\",,,,,,"}},
+        // KML: the line's points untimed, then the timed track's (the dated
+        // fixes), each once.
         {"kml",
-         {"44.069006,-121.314327,1144.8", "44.069016,-121.314327,1145.4",
-          "-0.500000,179.999999,-3.0"}},
+         {"1,44.069006,-121.314327,1144.8,,\n2,44.069016,-121.314327,1145.4,,\n"
+          "3,-0.500000,179.999999,-3.0,,\n"
+          "4,44.069006,-121.314327,1144.8,2017/01/10,00:09:41.250\n"
+          "5,44.069016,-121.314327,1145.4,2017/01/10,00:09:42\n"}},
     };
     for (const auto& [format, rows] : files) {
         const std::string path = (folder / (std::string("peer.") + format)).string();
         WriteTrackFile(path, fixes.All());
         Output("xmllint --noout " + path + " 2>&1");
-        const std::string csv = Output(std::string("gpsbabel -t -i ") + format + " -f " + path +
-                                       " -o unicsv -F - 2>&1");
+        std::string csv = Output(std::string("gpsbabel -t -i ") + format + " -f " + path +
+                                 " -o unicsv -F - 2>&1");
+        std::erase(csv, '\r'); // its lines end in CR LF
         for (const std::string& row : rows)
             EXPECT_NE(csv.find(row), std::string::npos) << format << ": " << row << "\n" << csv;
     }
