@@ -4,8 +4,9 @@
 // caster; a second window's NTRIP page takes the mountpoint and writes it to
 // a simulated rover, whose fix turns RTK fixed on the Receiver page. Two
 // taps in the test see what the caster sent the second window and what
-// reached the rover: the same bytes. Skipped where str2str (Debian package
-// rtklib) is not installed.
+// reached the rover: the same bytes. The base's window then measures its
+// fixes against the base station's own position. Skipped where str2str
+// (Debian package rtklib) is not installed.
 
 #include "protocol/UbxFrame.h"
 #include "protocol/commands/UbxCommands.h"
@@ -24,6 +25,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -197,5 +199,11 @@ TEST(RtkChainWithSimulator, BaseStreamReachesTheRoverThroughACaster) {
         << sent().size() << " bytes sent, " << reached().size() << " reached the rover";
     EXPECT_GT(sent().size(), 1000u);
     Click(Named<QAbstractButton>(*roverWindow, "btnNtripConnect"));
+
+    // The base's own fixes round the position its RTCM 1005 gives.
+    ShowPage(*baseWindow, "tabDeviation");
+    Named<QRadioButton>(*baseWindow, "rbDeviationBase")->setChecked(true);
+    EXPECT_TRUE(Shows([&] { return Named<QLabel>(*baseWindow, "lbDeviationCount")->text(); },
+                      [](const QString& count) { return count.toInt() > 0; }));
 }
 } // namespace
