@@ -88,6 +88,10 @@ void TMainForm::CreatePages() {
     AddLazyPage("Deviation", [this](QWidget* parent) {
         auto* page = new TDeviationPage(parent, receiverFeed_->Positions());
         connect(receiverFeed_, &TReceiverFeed::FixesAdded, page, &TDeviationPage::FixesChanged);
+        page->ShowBase(receiverFeed_->Snapshot().Base);
+        connect(
+            receiverFeed_, &TReceiverFeed::StateRedrawn, page,
+            [page](const protocol::ReceiverSnapshot& snapshot) { page->ShowBase(snapshot.Base); });
         return page;
     });
     AddLazyPage("Charts", [this](QWidget* parent) {

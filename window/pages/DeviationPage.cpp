@@ -107,9 +107,12 @@ QWidget* TDeviationPage::MakeReferenceBox() {
     rbDeviationMean->setObjectName("rbDeviationMean");
     rbDeviationTyped = new QRadioButton("This position:", box);
     rbDeviationTyped->setObjectName("rbDeviationTyped");
+    rbDeviationBase = new QRadioButton("The base station (RTCM 1005/1006)", box);
+    rbDeviationBase->setObjectName("rbDeviationBase");
     reference_ = new QButtonGroup(box);
     reference_->addButton(rbDeviationMean, rcMean);
     reference_->addButton(rbDeviationTyped, rcTyped);
+    reference_->addButton(rbDeviationBase, rcBase);
     rbDeviationMean->setChecked(true);
     edDeviationLatitude = MakeLineEdit(box, "edDeviationLatitude");
     edDeviationLatitude->setPlaceholderText("degrees, south negative");
@@ -133,6 +136,7 @@ QWidget* TDeviationPage::MakeReferenceBox() {
     layout->addWidget(rbDeviationTyped);
     layout->addLayout(typed);
     layout->addWidget(btnDeviationUseMean, 0, Qt::AlignRight);
+    layout->addWidget(rbDeviationBase);
     layout->addWidget(lbDeviationReferenceError);
     return box;
 }
@@ -150,6 +154,20 @@ QWidget* TDeviationPage::MakeStatisticsBox() {
 
 void TDeviationPage::FixesChanged() {
     redraw_->Changed();
+}
+
+void TDeviationPage::ShowBase(const std::optional<protocol::BaseStation>& base) {
+    std::optional<protocol::ReferencePoint> place;
+    if (base && base->Place)
+        place = protocol::ReferencePoint{base->Place->LatitudeDeg, base->Place->LongitudeDeg};
+    const auto same = [](const protocol::ReferencePoint& a, const protocol::ReferencePoint& b) {
+        return a.Latitude == b.Latitude && a.Longitude == b.Longitude;
+    };
+    if (place.has_value() == base_.has_value() && (!place || same(*place, *base_)))
+        return;
+    base_ = place;
+    if (reference_->checkedId() == rcBase)
+        FixesChanged();
 }
 
 void TDeviationPage::Redraw() {
@@ -186,6 +204,17 @@ protocol::ReferencePoint TDeviationPage::TypedReference() const {
     return reference;
 }
 
+std::optional<protocol::ReferencePoint> TDeviationPage::ChosenReference() const {
+    if (reference_->checkedId() == rcTyped)
+        return TypedReference();
+    if (reference_->checkedId() != rcBase)
+        return std::nullopt;
+    if (!base_)
+        throw std::runtime_error("The receiver has sent no base station position (RTCM 1005 or "
+                                 "1006) yet");
+    return base_;
+}
+
 // The window's fixes back from the newest, none from before Clear.
 protocol::PositionHistory::Range TDeviationPage::Shown() const {
     if (fixes_.empty())
@@ -206,16 +235,14 @@ void TDeviationPage::Draw() {
         clearedAt_.reset();
     std::optional<protocol::ReferencePoint> reference;
     lbDeviationReferenceError->hide();
-    if (reference_->checkedId() == rcTyped) {
-        try {
-            reference = TypedReference();
-        } catch (const std::runtime_error& error) {
-            lbDeviationReferenceError->setText(error.what());
-            lbDeviationReferenceError->show();
-            pbDeviation->SetPoints({});
-            ShowStatistics(std::nullopt);
-            return;
-        }
+    try {
+        reference = ChosenReference();
+    } catch (const std::runtime_error& error) {
+        lbDeviationReferenceError->setText(error.what());
+        lbDeviationReferenceError->show();
+        pbDeviation->SetPoints({});
+        ShowStatistics(std::nullopt);
+        return;
     }
     const protocol::PositionHistory::Range shown = Shown();
     std::optional<protocol::DeviationStatistics> statistics;

@@ -5,11 +5,14 @@
 // north of the reference, coloured by fix kind; beside it the statistics of
 // the same fixes: their count, CEP50, CEP95, 2DRMS, largest error, mean
 // height and its standard deviation, and mean position. The reference is the
-// mean of the shown fixes or a typed latitude, longitude and height. Clear
+// mean of the shown fixes, a typed latitude, longitude and height, or the
+// base station whose RTCM 1005/1006 the receiver sent last (its latitude and
+// longitude: the station's height is above the ellipsoid, not sea level). Clear
 // starts the page on the fixes that come next; the window's fixes stay.
 //
 // The page redraws on a timer, never per fix (PacedRedraw.h).
 
+#include "protocol/decoding/Decoded.h"
 #include "protocol/history/DeviationStatistics.h"
 #include "protocol/history/PositionHistory.h"
 
@@ -29,7 +32,7 @@ class TDeviationPage : public QWidget {
     Q_OBJECT
 public:
     enum Window { wLastMinute, wLast5Minutes, wLast15Minutes, wLast60Minutes, wEverything };
-    enum ReferenceChoice { rcMean, rcTyped };
+    enum ReferenceChoice { rcMean, rcTyped, rcBase };
     static constexpr int kRedrawMs = 200;
 
     TDeviationPage(QWidget* parent, const protocol::PositionHistory& fixes);
@@ -38,6 +41,8 @@ public:
     void FixesChanged();
     // Draws the plot and the statistics of the window's fixes now.
     void Redraw();
+    // The base station the receiver reported last; none while it reported none.
+    void ShowBase(const std::optional<protocol::BaseStation>& base);
     // The statistics drawn last; nothing while no fix is shown.
     const std::optional<protocol::DeviationStatistics>& Statistics() const { return shown_; }
 
@@ -49,6 +54,9 @@ private:
     void UseMean();
     // The typed reference; throws std::runtime_error saying what is wrong.
     protocol::ReferencePoint TypedReference() const;
+    // The chosen reference, none for the mean; throws std::runtime_error
+    // saying what is missing.
+    std::optional<protocol::ReferencePoint> ChosenReference() const;
     protocol::PositionHistory::Range Shown() const;
     void Draw();
     void ShowStatistics(const std::optional<protocol::DeviationStatistics>& statistics);
@@ -56,6 +64,7 @@ private:
     const protocol::PositionHistory& fixes_;
     std::optional<double> clearedAt_; // the newest fix's time at Clear
     std::optional<protocol::DeviationStatistics> shown_;
+    std::optional<protocol::ReferencePoint> base_;
     TPacedRedraw* redraw_;
 
     TDeviationPlot* pbDeviation;
@@ -63,6 +72,7 @@ private:
     QButtonGroup* reference_;     // a ReferenceChoice
     QRadioButton* rbDeviationMean;
     QRadioButton* rbDeviationTyped;
+    QRadioButton* rbDeviationBase;
     QLineEdit* edDeviationLatitude;
     QLineEdit* edDeviationLongitude;
     QLineEdit* edDeviationHeight;

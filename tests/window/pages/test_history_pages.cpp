@@ -1,5 +1,6 @@
 // The Deviation and Charts pages over a known drive: the window of fixes
-// shown and its statistics, Clear, a typed reference and a mistyped one; the
+// shown and its statistics, Clear, a typed reference and a mistyped one, the
+// base station's position as the reference while the receiver reports one; the
 // charts spanning the fixes' own UTC time, and the satellites picked for
 // C/N0.
 
@@ -46,6 +47,7 @@ class TestHistoryPages : public QObject {
 private slots:
     void deviationPageShowsTheChosenWindow();
     void deviationPageTakesATypedReference();
+    void deviationPageTakesTheBaseStation();
     void chartsSpanTheFixesOwnTime();
 };
 
@@ -127,6 +129,34 @@ void TestHistoryPages::deviationPageTakesATypedReference() {
     QVERIFY(error->isHidden());
     QCOMPARE_LT(std::abs(page.Statistics()->Reference.Latitude - mean.Latitude), 1e-9);
     QCOMPARE_LT(std::abs(page.Statistics()->MaxHorizontalM - north / 2), 0.01);
+}
+
+void TestHistoryPages::deviationPageTakesTheBaseStation() {
+    protocol::PositionHistory fixes;
+    for (int second = 0; second < 10; ++second)
+        fixes.Add(FixAt(second, second % 2 ? 0.0001 : 0));
+    const double north = protocol::EastNorthOf(FixAt(0, 0.0001), kBase).North;
+    TDeviationPage page(nullptr, fixes);
+    auto* plot = Named<TDeviationPlot>(page, "pbDeviation");
+    auto* error = Named<QLabel>(page, "lbDeviationReferenceError");
+    Named<QRadioButton>(page, "rbDeviationBase")->setChecked(true);
+    protocol::BaseStation base;
+    base.Place = protocol::Position{kBase.Latitude, kBase.Longitude, 548.0, std::nullopt};
+    // None reported, reported, then gone again (another receiver).
+    for (const bool reported : {false, true, false}) {
+        page.ShowBase(reported ? std::optional(base) : std::nullopt);
+        page.Redraw();
+        QCOMPARE(error->isHidden(), reported);
+        if (!reported) {
+            QCOMPARE(error->text(),
+                     "The receiver has sent no base station position (RTCM 1005 or 1006) yet");
+            QVERIFY(plot->Points().empty() && !page.Statistics());
+            continue;
+        }
+        QCOMPARE(plot->Points().front().North, 0.0);
+        QCOMPARE_LT(std::abs(page.Statistics()->MaxHorizontalM - north), 0.001);
+        QCOMPARE(Text(page, "lbDeviationHeightMean"), "500.000 m");
+    }
 }
 
 void TestHistoryPages::chartsSpanTheFixesOwnTime() {
