@@ -8,6 +8,21 @@ namespace ntrip {
 namespace {
 // The types counted apart; more are counted together.
 constexpr std::size_t kMaxTypes = 64;
+constexpr std::uint8_t kUbxClassRxm = 0x02;
+constexpr std::uint8_t kUbxClassMga = 0x13;
+
+bool IsCorrection(const protocol::Message& message) {
+    switch (message.Kind) {
+    case protocol::MessageKind::Nmea:
+        return false;
+    case protocol::MessageKind::Ubx: {
+        const auto ubxClass = static_cast<std::uint8_t>(message.Bytes[2]);
+        return ubxClass == kUbxClassRxm || ubxClass == kUbxClassMga;
+    }
+    default:
+        return true;
+    }
+}
 } // namespace
 
 void CorrectionStream::Count(std::size_t bytes, double nowSeconds) {
@@ -31,7 +46,12 @@ double CorrectionStream::BytesPerSecond(double nowSeconds) const {
 
 protocol::Framer::Sink CorrectionStream::Release(double nowSeconds, std::string& ready) {
     return [this, nowSeconds, &ready](protocol::Message&& message) {
-        ready += message.Bytes;
+        if (IsCorrection(message)) {
+            ready += message.Bytes;
+        } else {
+            ++heldBack_;
+            heldBackBytes_ += message.Bytes.size();
+        }
         Count(message.Bytes.size(), nowSeconds);
         if (message.Checksum == protocol::ChecksumState::Wrong)
             ++checksumErrors_;

@@ -5,6 +5,11 @@
 // over the last seconds, messages per type and when the last one came.
 // Bytes that are no message are released when the next message shows where
 // they end, or by Flush; the stream's bytes go out unchanged and in order.
+// A caster may pass on more than corrections (a base shared whole sends its
+// NMEA and its UBX answers too): NMEA sentences ($PUBX ones change a u-blox
+// receiver's rates and baud) and UBX frames other than the input a receiver
+// takes from a correction service (RXM, MGA) are held back, never written;
+// RTCM 3 and bytes the framer does not know (other correction formats) go out.
 
 #include "protocol/framing/Framer.h"
 
@@ -36,6 +41,9 @@ public:
     // wrong checksum.
     const std::map<std::string, std::uint64_t>& Types() const { return types_; }
     std::uint64_t ChecksumErrors() const { return checksumErrors_; }
+    // Messages held back as no corrections, and their bytes.
+    std::uint64_t HeldBack() const { return heldBack_; }
+    std::uint64_t HeldBackBytes() const { return heldBackBytes_; }
     // When the last message was released; none yet.
     std::optional<double> LastMessageAt() const { return lastMessageAt_; }
 
@@ -49,6 +57,8 @@ private:
     std::array<std::uint64_t, kRateSeconds + 1> buckets_{};
     std::map<std::string, std::uint64_t> types_;
     std::uint64_t checksumErrors_ = 0;
+    std::uint64_t heldBack_ = 0;
+    std::uint64_t heldBackBytes_ = 0;
     std::optional<double> lastMessageAt_;
 };
 

@@ -4,6 +4,7 @@
 // counts.
 
 #include "protocol/Rtcm3Frame.h"
+#include "protocol/UbxFrame.h"
 #include "protocol/ntrip/CorrectionStream.h"
 #include "protocol/ntrip/GgaSentence.h"
 #include "protocol/ntrip/NtripRequest.h"
@@ -185,7 +186,14 @@ TEST(CorrectionStream, ReleasesWholeMessagesInOrderAndCounts) {
     const std::string rtcm1005 = protocol::BuildRtcm3Frame("\x3E\xD0\x00\x00\x00\x00"s);
     const std::string rtcm1077 = protocol::BuildRtcm3Frame("\x43\x50\x01\x02"s);
     const std::string sentence = "$GPGGA,1*00\r\n";
-    const std::string stream = "xy" + rtcm1005 + sentence + rtcm1077 + rtcm1077 + "tail";
+    // A base shared whole: its UBX answers are no corrections for a rover
+    // (a CFG-MSG answer would set its rates); RXM-PMP is.
+    const std::string cfgMsg =
+        ToByteString(BuildUbxFrame(MakeUbxPacket(0x06, 0x01, {0xF0, 0x00, 1})));
+    const std::string pmp = ToByteString(BuildUbxFrame(MakeUbxPacket(0x02, 0x72, {1, 2})));
+    const std::string stream =
+        "xy" + rtcm1005 + sentence + cfgMsg + rtcm1077 + pmp + rtcm1077 + "tail";
+    const std::string written = "xy" + rtcm1005 + rtcm1077 + pmp + rtcm1077 + "tail";
     ntrip::CorrectionStream corrections;
     std::string ready;
     // A frame goes out only once its last byte has come.
@@ -196,13 +204,16 @@ TEST(CorrectionStream, ReleasesWholeMessagesInOrderAndCounts) {
         if (i == rtcm1005.size() + 1)
             EXPECT_EQ(ready, "xy" + rtcm1005);
     }
-    EXPECT_EQ(ready, stream.substr(0, stream.size() - 4));
+    EXPECT_EQ(ready, written.substr(0, written.size() - 4));
     EXPECT_EQ(corrections.Held(), 4u);
     corrections.Flush(9.5, ready);
-    EXPECT_EQ(ready, stream);
+    EXPECT_EQ(ready, written);
     EXPECT_EQ(corrections.Bytes(), stream.size());
-    const std::map<std::string, std::uint64_t> types = {
-        {"GGA", 1}, {"RTCM 1005", 1}, {"RTCM 1077", 2}, {"unframed", 2}};
+    EXPECT_EQ(corrections.HeldBack(), 2u);
+    EXPECT_EQ(corrections.HeldBackBytes(), sentence.size() + cfgMsg.size());
+    const std::map<std::string, std::uint64_t> types = {{"CFG-MSG", 1},   {"GGA", 1},
+                                                        {"RTCM 1005", 1}, {"RTCM 1077", 2},
+                                                        {"RXM 0x72", 1},  {"unframed", 2}};
     EXPECT_EQ(corrections.Types(), types);
     EXPECT_EQ(corrections.ChecksumErrors(), 1u); // the sentence's "*00"
     EXPECT_EQ(corrections.LastMessageAt(), 9.5);

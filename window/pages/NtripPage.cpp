@@ -267,12 +267,16 @@ void TNtripPage::ShowStatus(const TNtripStatus& status) {
                                   .arg(status.Bytes)
                                   .arg(status.BytesPerSecond, 0, 'f', 0)
                                   .arg(Age(status.AgeSeconds)));
-    lblNtripWritten->setText(QString("Written to the receiver: %1 bytes%2")
-                                 .arg(status.Written)
-                                 .arg(status.NotWritten > 0
-                                          ? QString("; not written (port closed or busy): %1 bytes")
-                                                .arg(status.NotWritten)
-                                          : QString()));
+    lblNtripWritten->setText(
+        QString("Written to the receiver: %1 bytes%2%3")
+            .arg(status.Written)
+            .arg(status.NotWritten > 0 ? QString("; not written (port closed or busy): %1 bytes")
+                                             .arg(status.NotWritten)
+                                       : QString())
+            .arg(status.HeldBack > 0
+                     ? QString("; held back as no corrections (NMEA, UBX answers): %1 messages")
+                           .arg(status.HeldBack)
+                     : QString()));
     lblNtripTypes->setText(status.Types.isEmpty() ? QString() : "Messages: " + status.Types);
 }
 

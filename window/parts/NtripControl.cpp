@@ -272,6 +272,7 @@ TNtripStatus TNtripControl::Status() const {
         status.AgeSeconds = now - *last;
     status.Written = written_;
     status.NotWritten = notWritten_;
+    status.HeldBack = corrections_.HeldBack();
     return status;
 }
 

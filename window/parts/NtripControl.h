@@ -35,6 +35,7 @@ struct TNtripStatus {
     std::optional<double> AgeSeconds; // of the last correction
     std::uint64_t Written = 0;        // to the receiver
     std::uint64_t NotWritten = 0;     // while the port was closed or blocked
+    std::uint64_t HeldBack = 0;       // messages that are no corrections (NMEA, UBX answers)
 };
 
 class TNtripControl : public QObject {
