@@ -40,14 +40,16 @@ bool IsReset(std::uint8_t ubxClass, std::uint8_t id) {
 } // namespace
 
 std::string_view AnswerKindText(TAnswerKind kind) {
-    static constexpr std::string_view kWhat[] = {"ACK-ACK", "ACK-NAK", "answered", "no answer",
-                                                 "sent"};
+    static constexpr std::string_view kWhat[] = {"ACK-ACK",   "ACK-NAK", "answered",
+                                                 "no answer", "sent",    "not sent"};
     return kWhat[static_cast<int>(kind)];
 }
 
 std::string TCommandOutcome::Text() const {
     if (kind == TAnswerKind::Sent)
         return command + ": sent (receivers do not answer a reset)";
+    if (kind == TAnswerKind::NotSent)
+        return command + ": not sent (the port closed before its turn)";
     return command + ": " + std::string(AnswerKindText(kind)) + " after " +
            std::to_string(after.count()) + " ms";
 }
@@ -85,6 +87,17 @@ std::uint64_t TCommandTracker::Track(std::string name, const TUBXPacket& command
                         selects ? command.PayLoad : TPayload{}, poll, false, now,
                         reset ? now : now + timeout});
     return nextTicket_++;
+}
+
+void TCommandTracker::Restart(std::uint64_t ticket) {
+    const auto entry =
+        std::find_if(pending_.begin(), pending_.end(),
+                     [ticket](const Pending& pending) { return pending.ticket == ticket; });
+    if (entry == pending_.end())
+        return;
+    const auto now = clock_();
+    entry->deadline = now + (entry->deadline - entry->sent);
+    entry->sent = now;
 }
 
 TCommandOutcome TCommandTracker::Settle(std::deque<Pending>::iterator entry, TAnswerKind kind) {

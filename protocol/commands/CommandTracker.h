@@ -26,9 +26,10 @@ namespace ubx {
 using TClock = std::function<std::chrono::steady_clock::time_point()>;
 
 // Sent: a command no receiver answers (CFG-RST), settled as soon as it went out.
-enum class TAnswerKind { Acknowledged, Rejected, Answered, NoAnswer, Sent };
+// NotSent: the port closed while the command waited for its turn to go out.
+enum class TAnswerKind { Acknowledged, Rejected, Answered, NoAnswer, Sent, NotSent };
 
-// "ACK-ACK", "ACK-NAK", "answered", "no answer", "sent".
+// "ACK-ACK", "ACK-NAK", "answered", "no answer", "sent", "not sent".
 std::string_view AnswerKindText(TAnswerKind kind);
 
 struct TCommandOutcome {
@@ -73,6 +74,11 @@ public:
     // Returns the ticket its outcome will carry.
     std::uint64_t Track(std::string name, const TUBXPacket& command,
                         std::chrono::milliseconds timeout);
+
+    // The command began to go out when tracked and has gone out whole only
+    // now: its time, and the time its outcome tells, count from now. Nothing
+    // for a command already settled.
+    void Restart(std::uint64_t ticket);
 
     // A received UBX frame with a right checksum; returns the outcomes it
     // settles (none for a frame that answers nothing).

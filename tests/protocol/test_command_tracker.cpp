@@ -116,6 +116,24 @@ TEST_F(CommandTrackerTest, WhatStaysUnansweredEndsAsNoAnswerAndAResetAsSent) {
     EXPECT_TRUE(ack(true, 0x06, 0x09).empty());
 }
 
+TEST_F(CommandTrackerTest, TimeCountsFromWhenTheFrameWentOutWhole) {
+    const auto late = send("CFG-RATE", CfgRateSet({200, 1, 1}));
+    const auto answered = send("CFG-MSG", CfgMsgSet({0x01, 0x07, {}}));
+    now_ += 30ms;
+    EXPECT_EQ(ack(true, 0x06, 0x01).size(), 1u); // answered before its restart
+    now_ += 2000ms;                              // behind a long write
+    tracker_.Restart(late);
+    tracker_.Restart(answered); // settled already: nothing
+    now_ += 999ms;
+    EXPECT_TRUE(tracker_.Expire().empty());
+    now_ += 1ms;
+    EXPECT_EQ(texts(tracker_.Expire()), Texts{"CFG-RATE: no answer after 1000 ms"});
+    TCommandOutcome notSent;
+    notSent.command = "CFG-PRT";
+    notSent.kind = TAnswerKind::NotSent;
+    EXPECT_EQ(notSent.Text(), "CFG-PRT: not sent (the port closed before its turn)");
+}
+
 TEST(AnswerTimeout, GrowsAtLowBaudRatesAndWithTheLongestAnswer) {
     EXPECT_EQ(AnswerTimeout(115200, 8, 300, 0ms), 1027ms);
     EXPECT_EQ(AnswerTimeout(9600, 8, 300, 0ms), 1321ms);

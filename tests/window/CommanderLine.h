@@ -1,12 +1,15 @@
 #pragma once
 // The window's way of commanding a receiver without the window: a serial
-// port opened on a (virtual) port, the UBX commander writing to it, and the
-// UBX frames it receives handed to the commander, as the window's receive
-// feed does.
+// port opened on a (virtual) port, the UBX commander writing to it through a
+// sender of its own, and the UBX frames it receives handed to the commander,
+// as the window's receive feed does.
 
 #include "protocol/framing/Framer.h"
 #include "serial/SerialPort.h"
 #include "window/parts/UbxCommander.h"
+#include "window/parts/WindowSender.h"
+
+#include <QStatusBar>
 
 class CommanderLine {
 public:
@@ -16,7 +19,9 @@ public:
     ~CommanderLine();
 
     TSerialPort port;
-    TUbxCommander commander{nullptr, port};
+    QStatusBar bar;
+    TWindowSender sender{&bar, port, {}};
+    TUbxCommander commander{nullptr, sender, port};
 
 private:
     protocol::Framer framer_;

@@ -83,7 +83,7 @@ void TMainForm::CreateServices() {
     sender_ = new TWindowSender(
         sbZEPOMonitor, portSerial, [this](const std::string& Buffer) { EchoSent(Buffer); },
         [this](const std::string& Buffer) { sessionControl_->Sent(Buffer); });
-    ubxCommander_ = new TUbxCommander(this, portSerial);
+    ubxCommander_ = new TUbxCommander(this, *sender_, portSerial);
     receiverIdentity_ = new TReceiverIdentity(this, *ubxCommander_);
     baudTasks_ = new TBaudTasks(this, *ubxCommander_, *receiverIdentity_, portSerial);
     configSession_ = new TConfigDatabaseSession(this, *ubxCommander_);

@@ -186,7 +186,7 @@ void TComPortPage::ShowBytesSent(std::uint32_t count) {
 }
 
 void TComPortPage::SendAntennaFrame(const TUBXPacket& command) {
-    ShowBytesSent(commander_.Send(command));
+    commander_.Send(command, {}, [this](std::uint32_t count) { ShowBytesSent(count); });
 }
 
 void TComPortPage::PortChosen() {

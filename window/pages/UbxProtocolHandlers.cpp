@@ -171,5 +171,6 @@ void TUbxProtocolPage::SendClicked() {
 }
 
 void TUbxProtocolPage::SendCommand(const TUBXPacket& command, TUbxCommander::TOnSettled onSettled) {
-    emit FrameSent(commander_.Send(command, std::move(onSettled)));
+    commander_.Send(command, std::move(onSettled),
+                    [this](std::uint32_t count) { emit FrameSent(count); });
 }

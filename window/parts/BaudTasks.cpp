@@ -101,7 +101,8 @@ void TBaudTasks::SetBaud(std::int32_t rate) {
     // acknowledgement away with the bytes received at the old rate. Without
     // an answer the acknowledgement may have been lost, so it follows too.
     commander_.Send(command, [this, port](const ubx::TCommandOutcome& outcome) {
-        if (outcome.kind == ubx::TAnswerKind::Rejected) {
+        if (outcome.kind == ubx::TAnswerKind::Rejected ||
+            outcome.kind == ubx::TAnswerKind::NotSent) {
             emit BusyChanged(false);
             emit AnswerShown(
                 QString("%1: the receiver stays at its rate.").arg(OutcomeText(outcome)));

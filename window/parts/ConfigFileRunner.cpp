@@ -55,8 +55,9 @@ void TConfigFileRunner::Settle(const ubx::TCommandOutcome& outcome) {
     const std::size_t index = next_;
     emit FrameSettled(static_cast<int>(index + 1), QString::fromStdString(frames_[index].name),
                       OutcomeText(outcome));
-    const bool failed =
-        outcome.kind == ubx::TAnswerKind::Rejected || outcome.kind == ubx::TAnswerKind::NoAnswer;
+    const bool failed = outcome.kind == ubx::TAnswerKind::Rejected ||
+                        outcome.kind == ubx::TAnswerKind::NoAnswer ||
+                        outcome.kind == ubx::TAnswerKind::NotSent;
     const QString kind = QString::fromUtf8(ubx::AnswerKindText(outcome.kind));
     if (failed && !goOn_)
         return Stop(kind);

@@ -1,5 +1,6 @@
 #pragma once
-// The one way the window sends UBX commands: writes the frame, follows the
+// The one way the window sends UBX commands: writes the frame through the
+// window's sender, in its turn behind a write going on, follows the
 // command until the receiver answers (ACK-ACK, ACK-NAK, the polled message)
 // or its time is up, and logs the outcome, for instance "CFG-PRT: ACK-ACK
 // after 84 ms". The page that sent the command hears the outcome too, to show
@@ -14,6 +15,7 @@
 #include <span>
 
 class TSerialPort;
+class TWindowSender;
 
 // The outcome as a page shows it beside its button, "ACK-ACK after 84 ms".
 QString OutcomeText(const ubx::TCommandOutcome& outcome);
@@ -22,12 +24,15 @@ class TUbxCommander : public QObject {
     Q_OBJECT
 public:
     using TOnSettled = std::function<void(const ubx::TCommandOutcome&)>;
+    using TOnWritten = std::function<void(std::uint32_t count)>;
 
-    TUbxCommander(QObject* parent, TSerialPort& port);
+    TUbxCommander(QObject* parent, TWindowSender& sender, TSerialPort& port);
 
-    // Writes the command (throws the port's error when it is not open, and
-    // then follows nothing); returns the count written.
-    std::uint32_t Send(const TUBXPacket& command, TOnSettled onSettled = {});
+    // Writes the command, at once or once the write going on has ended
+    // (throws the port's error when it is not open, and then follows
+    // nothing); onWritten hears the count written. The time for the answer
+    // counts from when the whole frame went out.
+    void Send(const TUBXPacket& command, TOnSettled onSettled = {}, TOnWritten onWritten = {});
     // True while the port is open, so a command can go out.
     bool CanSend() const;
 
@@ -42,8 +47,21 @@ signals:
     void Settled(const TUBXPacket& command, const ubx::TCommandOutcome& outcome);
 
 private:
-    void Report(const std::vector<ubx::TCommandOutcome>& outcomes);
+    // A command from its Send until it is settled.
+    struct TOutgoing {
+        TUBXPacket command;
+        std::size_t frameBytes;
+        TOnSettled onSettled;
+        std::uint64_t ticket = 0; // once its frame began to go out
+    };
 
+    // Follows the command whose frame begins to go out.
+    void Track(TOutgoing& outgoing);
+    void Report(const std::vector<ubx::TCommandOutcome>& outcomes);
+    void Announce(const ubx::TCommandOutcome& outcome, const TUBXPacket& command,
+                  const TOnSettled& onSettled);
+
+    TWindowSender& sender_;
     TSerialPort& portSerial;
     ubx::TCommandTracker tracker_;
     QTimer expiry_;

@@ -32,7 +32,12 @@ TWindowSender::TWindowSender(QStatusBar* bar, TSerialPort& port, TEcho echo, TEc
         part->hide();
     }
     connect(btnCancelSend, &QPushButton::clicked, this, [this] { Cancel(); });
-    connect(&progressTimer_, &QTimer::timeout, this, [this] { ShowProgress(); });
+    connect(&progressTimer_, &QTimer::timeout, this, [this] {
+        if (job_->IsFinished())
+            Finish();
+        else
+            ShowProgress();
+    });
 }
 
 TWindowSender::~TWindowSender() {
@@ -57,29 +62,42 @@ void TWindowSender::SendQuietly(const std::string& data, TDone done) {
     Send(data, std::move(done), true);
 }
 
+void TWindowSender::SendInTurn(const std::string& data, TStarted started, TDone done) {
+    TTurn turn{data, std::move(started), std::move(done)};
+    if (job_) {
+        waiting_.push_back(std::move(turn));
+        return;
+    }
+    if (Start(turn))
+        Finish();
+}
+
 void TWindowSender::Send(const std::string& bytes, TDone done, bool quiet) {
     if (job_)
         throw std::runtime_error("A send is still going on: wait for its end or cancel it");
-    job_ = port_.StartSend(bytes);
-    done_ = std::move(done);
-    quiet_ = quiet;
-    if (job_->WaitFinished(kWaitInClick)) {
+    TTurn turn{bytes, {}, std::move(done), quiet};
+    if (Start(turn))
         Finish();
-        return;
-    }
+}
+
+bool TWindowSender::Start(TTurn& turn) {
+    job_ = port_.StartSend(turn.bytes);
+    done_ = std::move(turn.done);
+    quiet_ = turn.quiet;
+    if (turn.started)
+        turn.started();
+    if (job_->WaitFinished(kWaitInClick))
+        return true;
     pbSending->setRange(0, 1000);
     ShowProgress();
     for (QWidget* part : {static_cast<QWidget*>(lblSending), static_cast<QWidget*>(pbSending),
                           static_cast<QWidget*>(btnCancelSend)})
         part->show();
     progressTimer_.start(kProgressIntervalMs);
+    return false;
 }
 
 void TWindowSender::ShowProgress() {
-    if (job_->IsFinished()) {
-        Finish();
-        return;
-    }
     const std::size_t size = std::max<std::size_t>(job_->Size(), 1);
     lblSending->setText(QString("Sending: %1 of %2 bytes").arg(job_->Written()).arg(job_->Size()));
     pbSending->setValue(static_cast<int>(job_->Written() * 1000 / size));
@@ -94,6 +112,26 @@ void TWindowSender::Cancel() {
 }
 
 void TWindowSender::Finish() {
+    Conclude();
+    while (!job_ && !waiting_.empty()) {
+        TTurn turn = std::move(waiting_.front());
+        waiting_.pop_front();
+        bool ended = false;
+        try {
+            ended = Start(turn);
+        } catch (const std::exception&) {
+            if (turn.done)
+                turn.done(0);
+            continue;
+        }
+        if (ended)
+            Conclude();
+    }
+    if (!job_)
+        emit Idle();
+}
+
+void TWindowSender::Conclude() {
     progressTimer_.stop();
     lblSending->hide();
     pbSending->hide();
@@ -108,6 +146,4 @@ void TWindowSender::Finish() {
         echo(written);
     if (done)
         done(static_cast<std::uint32_t>(written.size()));
-    if (!job_)
-        emit Idle();
 }

@@ -10,9 +10,11 @@
 #include "window/pages/HealthPage.h"
 #include "window/parts/ReceiverIdentity.h"
 #include "window/parts/UbxCommander.h"
+#include "window/parts/WindowSender.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QtTest>
 
 class TestHealthPage : public QObject {
@@ -24,7 +26,9 @@ private slots:
 void TestHealthPage::warningsFollowTheReportsAndGoStaleWithThem() {
     TSerialPort port;
     QWidget window;
-    TUbxCommander commander(&window, port);
+    QStatusBar bar;
+    TWindowSender sender(&bar, port, {});
+    TUbxCommander commander(&window, sender, port);
     TReceiverIdentity identity(&window, commander);
     auto now = std::chrono::steady_clock::time_point{};
     THealthPage page(&window, commander, identity, [&now] { return now; });
