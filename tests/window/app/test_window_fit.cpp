@@ -100,8 +100,9 @@ private slots:
                 pages->setCurrentIndex(index);
                 QWidget* page = pages->currentWidget();
                 QTest::qWait(20);
-                SaveScreenshot(form_.get(),
-                               page->objectName() + (size.isEmpty() ? "-minimum" : "-default"));
+                // Pages built when first shown are named by their tab.
+                SaveScreenshot(form_.get(), pages->tabText(index).remove(' ') +
+                                                (size.isEmpty() ? "-minimum" : "-default"));
                 const QStringList clipped = ClippedCaptions(page);
                 QVERIFY2(clipped.isEmpty(),
                          qPrintable(QString("%1x%2: ").arg(form_->width()).arg(form_->height()) +
