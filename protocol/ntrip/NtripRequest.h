@@ -17,6 +17,7 @@ struct Caster {
     std::string user;
     std::string password;
     Version version = Version::V1;
+    bool tls = false; // NTRIP over TLS (HTTPS casters, ports 443 and 2102)
 };
 
 // The whole request, up to its blank line. productVersion goes into the

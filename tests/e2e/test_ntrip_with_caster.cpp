@@ -5,8 +5,10 @@
 // told as such; the corrections reach the receiver's pseudo-terminal byte
 // for byte, and again after the caster was stopped and started anew; while
 // another write is still going out they wait for its end. The password is
-// kept in the settings and shown nowhere. Skipped where str2str
-// (Debian package rtklib) is not installed.
+// kept in the settings and shown nowhere. Behind a TLS front with a
+// self-signed certificate the caster is refused as untrusted, and served
+// once that certificate is trusted. Skipped where str2str (Debian package
+// rtklib) is not installed.
 
 #include "protocol/Rtcm3Frame.h"
 #include "tests/receiver-sim/ChildProcess.h"
@@ -17,6 +19,7 @@
 #include "tests/window/WindowTestSupport.h"
 #include "window/app/MainForm.h"
 #include "window/blocks/TextPane.h"
+#include "window/parts/NtripSettings.h"
 #include "window/parts/SettingsStore.h"
 #include "window/parts/WindowSender.h"
 
@@ -26,6 +29,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTableWidget>
 #include <QTest>
 #include <csignal>
@@ -106,6 +112,64 @@ QString State(TMainForm& form) {
 QString PortLog(TMainForm& form) {
     return PaneLines(Named<QPlainTextEdit>(form, "moComPort")).join('\n');
 }
+
+// A caster as HTTPS casters run: TLS, with a self-signed certificate for
+// 127.0.0.1 made by openssl, in front of the plain caster at casterPort;
+// each connection's bytes pass through both ways.
+class TlsFront {
+public:
+    TlsFront(const ScratchEnvironment& scratch, const std::string& openssl, int casterPort)
+        : certificateFile_(QString::fromStdString(scratch.root() + "/caster.pem")) {
+        const std::string keyFile = scratch.root() + "/caster.key";
+        ChildProcess made(scratch, openssl,
+                          {"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                           "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                           "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                           keyFile, "-out", certificateFile_.toStdString()});
+        if (made.WaitForExit() != 0)
+            throw std::runtime_error("openssl made no certificate: " + made.Errors());
+        QFile key(QString::fromStdString(keyFile));
+        if (!key.open(QIODevice::ReadOnly))
+            throw std::runtime_error("openssl wrote no key");
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(QSslCertificate::fromPath(certificateFile_).value(0));
+        configuration.setPrivateKey(QSslKey(&key, QSsl::Ec));
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        server_.setSslConfiguration(configuration);
+        QObject::connect(&server_, &QTcpServer::pendingConnectionAvailable, &server_,
+                         [this, casterPort] { Relay(casterPort); });
+        if (!server_.listen(QHostAddress::LocalHost))
+            throw std::runtime_error("the TLS front cannot listen");
+    }
+
+    int port() const { return server_.serverPort(); }
+    const QString& certificateFile() const { return certificateFile_; }
+
+private:
+    void Relay(int casterPort) {
+        while (QTcpSocket* client = server_.nextPendingConnection()) {
+            auto* plain = new QTcpSocket(client);
+            const auto forward = [client, plain] {
+                if (plain->state() == QAbstractSocket::ConnectedState)
+                    plain->write(client->readAll());
+            };
+            QObject::connect(client, &QTcpSocket::readyRead, plain, forward);
+            QObject::connect(plain, &QTcpSocket::connected, plain, forward);
+            QObject::connect(plain, &QTcpSocket::readyRead, client,
+                             [client, plain] { client->write(plain->readAll()); });
+            QObject::connect(plain, &QTcpSocket::disconnected, client, [client, plain] {
+                client->write(plain->readAll());
+                client->disconnectFromHost();
+            });
+            QObject::connect(client, &QTcpSocket::disconnected, plain,
+                             [plain] { plain->disconnectFromHost(); });
+            plain->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(casterPort));
+        }
+    }
+
+    const QString certificateFile_;
+    QSslServer server_;
+};
 } // namespace
 
 class NtripCasterTest : public QObject {
@@ -243,6 +307,48 @@ private slots:
             QVERIFY(!label->text().contains(kPassword) && !label->text().contains(base64));
         QVERIFY(!PortLog(*form).contains(kPassword) && !PortLog(*form).contains(base64));
         QVERIFY(!PortLog(*form).contains("Sent(Hex)"));
+    }
+
+    void tlsCasterIsServedOnceItsCertificateIsTrusted() {
+        const std::optional<std::string> openssl = FindProgram("openssl");
+        if (!openssl || !QSslSocket::supportsSsl())
+            QSKIP("openssl or Qt's TLS backend is not installed");
+        PtyPeer receiver;
+        receiver.announce("COM7");
+        const int inPort = UnusedPort(), casterPort = UnusedPort();
+        const auto caster = StartCaster(scratch_, inPort, casterPort);
+        const TlsFront front(scratch_, *openssl, casterPort);
+        std::unique_ptr<TMainForm> form = ShowFreshWindow();
+        QVERIFY(OpenPortAt(*form, "COM7", "9600"));
+        ShowPage(*form, "tabNtrip");
+        Named<QSpinBox>(*form, "spNtripPort")->setValue(2102); // a port casters serve TLS on
+        QVERIFY(Named<QAbstractButton>(*form, "cbNtripTls")->isChecked());
+        ChooseCaster(*form, front.port(), kPassword, "TEST");
+        const LoopbackSocket feed = FeedCaster(inPort);
+        auto* connectButton = Named<QAbstractButton>(*form, "btnNtripConnect");
+
+        // Refused, and not tried again: the certificate will not change.
+        qunsetenv("ZEPO_NTRIP_EXTRA_CA");
+        Click(connectButton);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            State(*form).startsWith(
+                QString("127.0.0.1:%1: the caster's certificate is not trusted: The certificate "
+                        "is self-signed, and untrusted")
+                    .arg(front.port())),
+            10000);
+        QCOMPARE(connectButton->text(), QString("Connect"));
+
+        qputenv("ZEPO_NTRIP_EXTRA_CA", front.certificateFile().toUtf8());
+        Click(Named<QAbstractButton>(*form, "btnNtripSourcetable"));
+        QTRY_COMPARE_WITH_TIMEOUT(Named<QTableWidget>(*form, "tblNtripMountpoints")->rowCount(), 1,
+                                  10000);
+        Click(connectButton);
+        QTRY_VERIFY_WITH_TIMEOUT(State(*form).startsWith("Connected to"), 10000);
+        const std::string corrections = SomeCorrections(20, 4);
+        feed.SendAll(corrections);
+        QCOMPARE(WrittenToReceiver(receiver, corrections.size()), corrections);
+        QVERIFY(RestoreNtripSettings().Tls);
+        qunsetenv("ZEPO_NTRIP_EXTRA_CA");
     }
 };
 

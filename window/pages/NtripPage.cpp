@@ -5,8 +5,10 @@
 #include "window/parts/NtripControl.h"
 #include "window/parts/NtripSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +76,9 @@ TNtripPage::TNtripPage(QWidget* parent, TNtripControl& control)
     spNtripPort = new QSpinBox(this);
     spNtripPort->setObjectName("spNtripPort");
     spNtripPort->setRange(1, 65535);
+    cbNtripTls = new QCheckBox("TLS", this);
+    cbNtripTls->setObjectName("cbNtripTls");
+    cbNtripTls->setToolTip("The caster speaks NTRIP over TLS (HTTPS), as on ports 443 and 2102");
     edNtripUser = MakeField(this, "edNtripUser", "", "none");
     edNtripPassword = MakeField(this, "edNtripPassword", "", "");
     edNtripPassword->setEchoMode(QLineEdit::Password);
@@ -113,7 +118,10 @@ TNtripPage::TNtripPage(QWidget* parent, TNtripControl& control)
     fields->addWidget(new QLabel("Caster:", this), 0, 0);
     fields->addWidget(edNtripHost, 0, 1);
     fields->addWidget(new QLabel("Port:", this), 0, 2);
-    fields->addWidget(spNtripPort, 0, 3);
+    auto* portAndTls = new QHBoxLayout;
+    portAndTls->addWidget(spNtripPort, 1);
+    portAndTls->addWidget(cbNtripTls);
+    fields->addLayout(portAndTls, 0, 3);
     fields->addWidget(cbNtripVersion, 0, 4);
     fields->addWidget(btnNtripSourcetable, 0, 5);
     fields->addWidget(new QLabel("User:", this), 1, 0);
@@ -136,6 +144,11 @@ TNtripPage::TNtripPage(QWidget* parent, TNtripControl& control)
         page->addWidget(label);
 
     Restore();
+    // The ports casters serve TLS on; a kept choice is not overturned by Restore.
+    connect(spNtripPort, &QSpinBox::valueChanged, this, [this](int port) {
+        if (port == 443 || port == 2102)
+            cbNtripTls->setChecked(true);
+    });
     connect(btnNtripSourcetable, &QPushButton::clicked, this,
             Guarded(this, [this] { GetSourcetable(); }));
     connect(btnNtripConnect, &QPushButton::clicked, this,
@@ -156,6 +169,7 @@ void TNtripPage::Restore() {
     const TNtripSettings kept = RestoreNtripSettings();
     edNtripHost->setText(kept.Host);
     spNtripPort->setValue(kept.Port);
+    cbNtripTls->setChecked(kept.Tls);
     edNtripUser->setText(kept.User);
     edNtripPassword->setText(kept.Password);
     edNtripMountpoint->setText(kept.Mountpoint);
@@ -170,6 +184,7 @@ TNtripSettings TNtripPage::Typed() const {
     if (typed.Host.isEmpty())
         throw std::runtime_error("Type the caster's host name or address first");
     typed.Port = spNtripPort->value();
+    typed.Tls = cbNtripTls->isChecked();
     typed.User = edNtripUser->text().trimmed();
     typed.Password = edNtripPassword->text();
     typed.Mountpoint = edNtripMountpoint->text().trimmed();
@@ -182,9 +197,12 @@ TNtripSettings TNtripPage::Typed() const {
 
 namespace {
 ntrip::Caster CasterOf(const TNtripSettings& settings) {
-    return {settings.Host.toStdString(), settings.Port, settings.User.toStdString(),
+    return {settings.Host.toStdString(),
+            settings.Port,
+            settings.User.toStdString(),
             settings.Password.toStdString(),
-            settings.Version == 2 ? ntrip::Version::V2 : ntrip::Version::V1};
+            settings.Version == 2 ? ntrip::Version::V2 : ntrip::Version::V1,
+            settings.Tls};
 }
 } // namespace
 

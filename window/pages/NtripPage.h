@@ -1,5 +1,5 @@
 #pragma once
-// The "NTRIP" page: the caster (host, port, user, password, NTRIP version)
+// The "NTRIP" page: the caster (host, port, TLS, user, password, NTRIP version)
 // and the mountpoint; "Get Sourcetable" lists the caster's mountpoints,
 // nearest to the rover first, and a double click picks one; "Connect" keeps
 // the mountpoint's corrections flowing into the receiver, "Disconnect" ends
@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -54,6 +55,7 @@ private:
     TNtripControl& control_;
     QLineEdit* edNtripHost;
     QSpinBox* spNtripPort;
+    QCheckBox* cbNtripTls;
     QLineEdit* edNtripUser;
     QLineEdit* edNtripPassword;
     QComboBox* cbNtripVersion;

@@ -1,6 +1,8 @@
 #include "window/parts/CasterRequest.h"
 
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStringList>
 
 namespace {
 // How long the lookup, the connect and the caster's answer may take.
@@ -31,14 +33,58 @@ void TCasterRequest::Start(const ntrip::Caster& caster, const std::string& mount
     mountpoint_ = mountpoint;
     response_ = {};
     streamStarted_ = false;
+    certificateProblem_.clear();
     request_ = ntrip::BuildRequest(caster, mountpoint, productVersion_.toStdString(), gga);
-    socket_ = new QTcpSocket(this);
-    connect(socket_, &QTcpSocket::connected, this,
-            [this] { socket_->write(request_.data(), static_cast<qint64>(request_.size())); });
+    QSslSocket* tls = caster.tls ? MakeTlsSocket() : nullptr;
+    if (caster.tls && !tls)
+        return;
+    socket_ = tls ? tls : new QTcpSocket(this);
+    const auto sendRequest = [this] {
+        socket_->write(request_.data(), static_cast<qint64>(request_.size()));
+    };
+    // Over TLS the request waits for the handshake, so it never goes out unencrypted.
+    if (tls)
+        connect(tls, &QSslSocket::encrypted, this, sendRequest);
+    else
+        connect(socket_, &QTcpSocket::connected, this, sendRequest);
     connect(socket_, &QTcpSocket::readyRead, this, [this] { Read(); });
     connect(socket_, &QTcpSocket::errorOccurred, this, [this] { SocketFailed(); });
     answerTimeout_.start(kAnswerTimeoutMs);
-    socket_->connectToHost(QString::fromStdString(caster.host), static_cast<quint16>(caster.port));
+    const QString host = QString::fromStdString(caster.host);
+    if (tls)
+        tls->connectToHostEncrypted(host, static_cast<quint16>(caster.port));
+    else
+        socket_->connectToHost(host, static_cast<quint16>(caster.port));
+}
+
+QSslSocket* TCasterRequest::MakeTlsSocket() {
+    if (!QSslSocket::supportsSsl()) {
+        End(TEnd::Untrusted, "TLS is not available: no TLS library was found on this computer");
+        return nullptr;
+    }
+    auto* socket = new QSslSocket(this);
+    const QString extraCa = qEnvironmentVariable("ZEPO_NTRIP_EXTRA_CA");
+    if (!extraCa.isEmpty()) {
+        const QList<QSslCertificate> extra = QSslCertificate::fromPath(extraCa);
+        if (extra.isEmpty()) {
+            delete socket;
+            End(TEnd::Untrusted,
+                QString("ZEPO_NTRIP_EXTRA_CA names %1, which holds no certificate").arg(extraCa));
+            return nullptr;
+        }
+        QSslConfiguration configuration = socket->sslConfiguration();
+        configuration.addCaCertificates(extra);
+        socket->setSslConfiguration(configuration);
+    }
+    // The errors are told when the handshake fails after them; the caster's
+    // certificate is never accepted regardless.
+    connect(socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+        QStringList problems;
+        for (const QSslError& error : errors)
+            problems << error.errorString();
+        certificateProblem_ = problems.join("; ");
+    });
+    return socket;
 }
 
 void TCasterRequest::Stop() {
@@ -147,6 +193,14 @@ void TCasterRequest::SocketFailed() {
         break;
     case QAbstractSocket::ConnectionRefusedError:
         cause = QString("%1 refused the connection (no caster listens there)").arg(Address());
+        break;
+    case QAbstractSocket::SslHandshakeFailedError:
+        if (!certificateProblem_.isEmpty()) {
+            End(TEnd::Untrusted, QString("%1: the caster's certificate is not trusted: %2")
+                                     .arg(Address(), certificateProblem_));
+            return;
+        }
+        cause = QString("%1: the TLS handshake failed (%2)").arg(Address(), socket_->errorString());
         break;
     default:
         cause = QString("%1: %2").arg(Address(), socket_->errorString());

@@ -1,9 +1,9 @@
 #pragma once
-// One request to an NTRIP caster over TCP on the GUI thread (Qt's socket
-// never blocks it): the name lookup and connect, the request, the answer
-// read as it arrives. A mountpoint's stream goes out as Data until the
-// caster closes it or Stop; a sourcetable comes whole. How the request
-// ended is told once, by Ended, with a line for the user.
+// One request to an NTRIP caster over TCP, or TLS when the caster asks for
+// it, on the GUI thread (Qt's socket never blocks it): the name lookup and
+// connect, the request, the answer read as it arrives. A mountpoint's stream goes out as Data until
+// the caster closes it or Stop; a sourcetable comes whole. How the request ended is told once, by
+// Ended, with a line for the user.
 
 #include "protocol/ntrip/NtripRequest.h"
 #include "protocol/ntrip/NtripResponse.h"
@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <string>
 
+class QSslSocket;
 class QTcpSocket;
 
 class TCasterRequest : public QObject {
@@ -27,6 +28,7 @@ public:
         Unreachable,  // host not found, connection refused, no answer in time
         Closed,       // the caster closed the stream or the link broke
         NotCaster,    // the answer is none a caster gives
+        Untrusted,    // TLS: the caster's certificate is not trusted, or no TLS here
     };
 
     TCasterRequest(QObject* parent, QString productVersion);
@@ -55,6 +57,10 @@ private:
     void ReadAnswer(const std::string& data);
     void End(TEnd end, const QString& message);
     void SocketFailed();
+    // A socket that speaks TLS, trusting also the certificates in the file
+    // ZEPO_NTRIP_EXTRA_CA names (a private caster's own authority); throws
+    // when that file holds none.
+    QSslSocket* MakeTlsSocket();
     QString Address() const;
 
     const QString productVersion_;
@@ -64,5 +70,6 @@ private:
     QTcpSocket* socket_ = nullptr;
     ntrip::Response response_;
     bool streamStarted_ = false;
+    QString certificateProblem_; // why the caster's certificate was refused
     QTimer answerTimeout_;
 };

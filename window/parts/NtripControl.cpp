@@ -88,7 +88,7 @@ void TNtripControl::Connect(const ntrip::Caster& caster, const std::string& moun
         throw std::runtime_error("Choose a mountpoint first: type it, or pick it from the "
                                  "sourcetable");
     const bool again = active_ && caster.host == caster_.host && caster.port == caster_.port &&
-                       mountpoint == mountpoint_;
+                       caster.tls == caster_.tls && mountpoint == mountpoint_;
     if (!again) {
         failures_ = 0;
         corrections_ = {};

@@ -21,6 +21,7 @@ TNtripSettings RestoreNtripSettings() {
             return settings;
         settings.Host = store.ReadString("Host");
         settings.Port = NumberOr(store.ReadString("Port"), settings.Port);
+        settings.Tls = store.ReadString("Tls") == "1";
         settings.User = store.ReadString("User");
         settings.Password = store.ReadString("Password");
         settings.Mountpoint = store.ReadString("Mountpoint");
@@ -38,6 +39,7 @@ void StoreNtripSettings(const TNtripSettings& settings) {
     store.OpenKey(NtripKey, true);
     store.WriteString("Host", settings.Host);
     store.WriteString("Port", QString::number(settings.Port));
+    store.WriteString("Tls", settings.Tls ? "1" : "0");
     store.WriteString("User", settings.User);
     store.WriteString("Password", settings.Password);
     store.WriteString("Mountpoint", settings.Mountpoint);

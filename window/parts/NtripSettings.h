@@ -10,6 +10,7 @@ inline const QString NtripKey = QStringLiteral("\\SOFTWARE\\Brennix\\ZEPOMonitor
 struct TNtripSettings {
     QString Host;
     int Port = 2101;
+    bool Tls = false; // the caster speaks NTRIP over TLS
     QString User;
     QString Password;
     QString Mountpoint;
