@@ -199,10 +199,12 @@ TEST(CorrectionStream, ReleasesWholeMessagesInOrderAndCounts) {
     // A frame goes out only once its last byte has come.
     for (std::size_t i = 0; i < stream.size(); ++i) {
         corrections.Feed(stream.substr(i, 1), 0.5 + i / 4, ready);
-        if (i == rtcm1005.size()) // all of the frame but its last byte
+        if (i == rtcm1005.size()) { // all of the frame but its last byte
             EXPECT_EQ(ready.find('\xD3'), std::string::npos);
-        if (i == rtcm1005.size() + 1)
+        }
+        if (i == rtcm1005.size() + 1) {
             EXPECT_EQ(ready, "xy" + rtcm1005);
+        }
     }
     EXPECT_EQ(ready, written.substr(0, written.size() - 4));
     EXPECT_EQ(corrections.Held(), 4u);
