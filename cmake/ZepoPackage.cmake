@@ -36,6 +36,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZEPO_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies as the binaries need them, from dpkg-shlibdeps.
+# Dependencies as the binaries need them, from dpkg-shlibdeps; the NTRIP
+# client's TLS checks casters' certificates against the system's authorities.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ca-certificates)
 include(CPack)
