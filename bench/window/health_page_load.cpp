@@ -13,6 +13,7 @@
 //   health_page_load [--seconds N] [--rate BYTES_PER_SECOND]   (30 s each, 92000)
 
 #include "bench/window/TimerLateness.h"
+#include "bench/window/WindowOnPort.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/PtyPeer.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -162,8 +163,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    UseOffscreenWithoutDisplay();
     ScratchEnvironment scratch;
     PtyPeer line;
     line.announce("COM13");
