@@ -39,30 +39,27 @@ std::optional<bool> SaysFix(const FixStatus& fix) {
 
 } // namespace
 
-bool EpochFix::Begins(const std::string& name, const std::optional<double>& timeOfDay) const {
+bool EpochFix::Begins(Type type, const std::optional<double>& timeOfDay) const {
     const bool otherTime =
         timeOfDay && epochTime_ && std::abs(*timeOfDay - *epochTime_) > kSameTimeSeconds;
-    const bool seen = std::find(names_.begin(), names_.end(), name) != names_.end();
-    return otherTime || (seen && names_.back() != name);
+    return otherTime || (!types_.empty() && types_.back() != type &&
+                         std::find(types_.begin(), types_.end(), type) != types_.end());
 }
 
-void EpochFix::BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay) {
-    if (Begins(name, timeOfDay)) {
-        names_.clear();
-        epochTime_.reset();
-        valid_.reset();
-        typeTold_ = solutionTold_ = qualityTold_ = false;
-    }
+void EpochFix::Begin() {
+    types_.clear();
+    epochTime_.reset();
+    valid_.reset();
+    typeTold_ = solutionTold_ = qualityTold_ = false;
+}
+
+bool EpochFix::Take(Type type, const std::optional<double>& timeOfDay,
+                    const std::optional<FixStatus>& fix) {
     if (timeOfDay)
         epochTime_ = timeOfDay;
-    if (names_.size() < kMaxEpochTypes &&
-        std::find(names_.begin(), names_.end(), name) == names_.end())
-        names_.push_back(name);
-}
-
-bool EpochFix::Take(const std::string& name, const std::optional<double>& timeOfDay,
-                    const std::optional<FixStatus>& fix) {
-    BeginIfNew(name, timeOfDay);
+    if (types_.size() < kMaxEpochTypes &&
+        std::find(types_.begin(), types_.end(), type) == types_.end())
+        types_.push_back(type);
     if (!fix)
         return false;
     const std::optional<bool> says = SaysFix(*fix);

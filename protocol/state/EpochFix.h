@@ -13,6 +13,7 @@
 
 #include "protocol/decoding/Decoded.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,24 +22,27 @@ namespace protocol {
 
 class EpochFix {
 public:
-    // Takes what one message tells: its type name ("GNGGA", "NAV-PVT"), its
-    // time of day in seconds where it carries one, and its fix where it has
-    // one. Returns true when the message told that the fix is lost.
-    bool Take(const std::string& name, const std::optional<double>& timeOfDay,
+    // A message type, as the caller numbers its types ("GNGGA", "NAV-PVT").
+    using Type = std::size_t;
+
+    // Whether a message of this type and time of day begins another epoch.
+    bool Begins(Type type, const std::optional<double>& timeOfDay) const;
+    // Another epoch begins: nothing of it has been told yet.
+    void Begin();
+    // Takes what one message of the open epoch tells: its time of day in
+    // seconds where it carries one, and its fix where it has one. Returns
+    // true when the message told that the fix is lost.
+    bool Take(Type type, const std::optional<double>& timeOfDay,
               const std::optional<FixStatus>& fix);
 
     // The merged fix; Type is NoFix while the epoch says there is none.
     const FixStatus& Current() const { return fix_; }
-    // Whether a message of this type and time of day begins another epoch.
-    bool Begins(const std::string& name, const std::optional<double>& timeOfDay) const;
 
 private:
-    void BeginIfNew(const std::string& name, const std::optional<double>& timeOfDay);
-
     FixStatus fix_;
     std::optional<double> epochTime_;
-    std::vector<std::string> names_; // the message types of this epoch
-    std::optional<bool> valid_;      // whether the epoch told of a fix
+    std::vector<Type> types_;   // the message types of this epoch
+    std::optional<bool> valid_; // whether the epoch told of a fix
     bool typeTold_ = false, solutionTold_ = false, qualityTold_ = false;
 };
 

@@ -15,11 +15,21 @@ template <typename T> void Update(std::optional<T>& value, const std::optional<T
         value = news;
 }
 
+// Messages count by talker and name ("GNGGA", "NAV-PVT"), bytes outside any
+// message as "unframed".
 void CountedName(const Message& message, const Decoded& decoded, std::string& name) {
     if (message.Kind == MessageKind::Unframed)
         name.assign("unframed");
     else
         name.assign(decoded.Talker).append(decoded.Name);
+}
+
+// Whether name is the message's counted name, without putting that together.
+bool IsCountedName(const std::string& name, const Message& message, const Decoded& decoded) {
+    if (message.Kind == MessageKind::Unframed)
+        return name == "unframed";
+    return name.size() == decoded.Talker.size() + decoded.Name.size() &&
+           name.starts_with(decoded.Talker) && name.ends_with(decoded.Name);
 }
 
 std::optional<double> TimeOfDay(const std::optional<UtcTime>& utc) {
@@ -35,14 +45,18 @@ void ReceiverState::Fold(const Message& message, double nowSeconds) {
 }
 
 void ReceiverState::Fold(const Message& message, const Decoded& decoded, double nowSeconds) {
-    CountedName(message, decoded, name_);
-    Count(types_[TypeOf(name_)].Counts, message.Checksum == ChecksumState::Wrong, nowSeconds);
-    FoldValues(decoded, name_, nowSeconds);
+    const std::size_t type = TypeOf(message, decoded);
+    Count(types_[type].Counts, message.Checksum == ChecksumState::Wrong, nowSeconds);
+    FoldValues(decoded, type, nowSeconds);
+    // Named, not decoded: a damaged GSA of the run does not end it.
+    inGsaRun_ = message.Kind != MessageKind::Unframed && decoded.Name.ends_with("GSA");
 }
 
-std::size_t ReceiverState::TypeOf(const std::string& name) {
+std::size_t ReceiverState::TypeOf(const Message& message, const Decoded& decoded) {
     std::size_t type = lastType_ == kNoType ? kNoType : types_[lastType_].Next;
-    if (type == kNoType || types_[type].Name != name) {
+    if (type == kNoType || !IsCountedName(types_[type].Name, message, decoded)) {
+        CountedName(message, decoded, name_);
+        const std::string& name = name_;
         auto known = typeIndex_.find(name);
         if (known == typeIndex_.end()) {
             // Past the limit, new types count together as "other".
@@ -83,11 +97,14 @@ void ReceiverState::EndEpoch() {
     ++epochsEnded_;
 }
 
-void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double nowSeconds) {
+void ReceiverState::FoldValues(const Decoded& d, std::size_t type, double nowSeconds) {
     const std::optional<double> timeOfDay = TimeOfDay(d.Utc);
+    const bool tellsOfEpoch = d.Fix || timeOfDay;
     // A message of the next epoch: the open one ends before it changes anything.
-    if ((d.Fix || timeOfDay) && epoch_.Begins(name, timeOfDay))
+    if (tellsOfEpoch && epoch_.Begins(type, timeOfDay)) {
         EndEpoch();
+        epoch_.Begin();
+    }
     if (d.Utc) {
         UtcTime& utc = now_.Utc ? *now_.Utc : now_.Utc.emplace();
         if (d.Utc->Year) {
@@ -109,8 +126,8 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         Update(position.HeightEllipsoidM, d.Position->HeightEllipsoidM);
         Update(position.HeightMslM, d.Position->HeightMslM);
     }
-    if (d.Fix || timeOfDay) {
-        const bool lost = epoch_.Take(name, timeOfDay, d.Fix);
+    if (tellsOfEpoch) {
+        const bool lost = epoch_.Take(type, timeOfDay, d.Fix);
         now_.Fix = epoch_.Current();
         if (lost)
             ClearUsed();
@@ -144,8 +161,6 @@ void ReceiverState::FoldValues(const Decoded& d, const std::string& name, double
         now_.Base = d.Station;
     FoldHealth(d, nowSeconds);
     FoldCorrections(d, nowSeconds);
-    // Named, not decoded: a damaged GSA of the run does not end it.
-    inGsaRun_ = name.ends_with("GSA");
 }
 
 void ReceiverState::FoldHealth(const Decoded& d, double nowSeconds) {

@@ -144,9 +144,9 @@ private:
     static constexpr std::size_t kConstellations =
         static_cast<std::size_t>(Constellation::Unknown) + 1;
 
-    std::size_t TypeOf(const std::string& name);
+    std::size_t TypeOf(const Message& message, const Decoded& decoded);
     static void Count(Counter& c, bool checksumWrong, double nowSeconds);
-    void FoldValues(const Decoded& decoded, const std::string& name, double nowSeconds);
+    void FoldValues(const Decoded& decoded, std::size_t type, double nowSeconds);
     void FoldHealth(const Decoded& decoded, double nowSeconds);
     void FoldCorrections(const Decoded& decoded, double nowSeconds);
     void NoteCorrectionAt(double seconds);
@@ -171,7 +171,7 @@ private:
     std::vector<MessageType> types_;                         // in order of arrival
     std::unordered_map<std::string, std::size_t> typeIndex_; // into types_, by name
     std::size_t lastType_ = kNoType;                         // of the message folded last
-    std::string name_; // the counted name of the message being folded; its room serves the next
+    std::string name_; // the counted name of a message looked up; its room serves the next
     std::optional<double> correctionAt_; // the steady time of the latest correction
     double baselineAt_ = 0;              // the steady time of the baseline held
 };
