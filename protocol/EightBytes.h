@@ -21,10 +21,17 @@ inline constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
 // The eight bytes from at on; zeros stand in for those past the end.
 inline std::uint64_t EightBytes(std::string_view text, std::size_t at) {
     std::uint64_t word = 0;
-    if (text.size() - at >= 8) // one load, the usual case
+    const std::size_t left = text.size() - at;
+    if (left >= 8) { // one load, the usual case
         std::memcpy(&word, text.data() + at, 8);
-    else
-        std::memcpy(&word, text.data() + at, text.size() - at);
+    } else if (text.size() >= 8 && left > 0) {
+        // The text's last eight bytes, those before at shifted out: one load
+        // rather than a copy of a varying length, whose branches mispredict.
+        std::memcpy(&word, text.data() + text.size() - 8, 8);
+        word >>= 8 * (8 - left);
+    } else {
+        std::memcpy(&word, text.data() + at, left);
+    }
     return word;
 }
 

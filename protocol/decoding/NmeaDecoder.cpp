@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace protocol {
@@ -565,32 +564,55 @@ void Pubx04(const Sentence&, SentenceDecoder& x, Decoded&) {
 
 using SentenceReader = void (*)(const Sentence&, SentenceDecoder&, Decoded&);
 
-struct KnownSentence {
-    std::string_view Type;
-    SentenceReader Read;
-};
+// A sentence type of up to three letters as one number, for a switch: a
+// search through the names, letter by letter, mispredicts its branches.
+constexpr std::uint32_t TypeCode(std::string_view type) {
+    if (type.size() > 3)
+        return 0;
+    std::uint32_t code = static_cast<std::uint32_t>(type.size());
+    for (const char c : type)
+        code = code << 8 | static_cast<std::uint8_t>(c);
+    return code;
+}
 
-constexpr KnownSentence kSentences[] = {
-    {"GGA", Gga}, {"RMC", Rmc}, {"GSA", Gsa}, {"GSV", Gsv}, {"GLL", Gll},
-    {"VTG", Vtg}, {"ZDA", Zda}, {"GNS", Gns}, {"GST", Gst}, {"TXT", Txt},
-};
+SentenceReader FindReader(std::string_view type) {
+    switch (TypeCode(type)) {
+    case TypeCode("GGA"):
+        return Gga;
+    case TypeCode("RMC"):
+        return Rmc;
+    case TypeCode("GSA"):
+        return Gsa;
+    case TypeCode("GSV"):
+        return Gsv;
+    case TypeCode("GLL"):
+        return Gll;
+    case TypeCode("VTG"):
+        return Vtg;
+    case TypeCode("ZDA"):
+        return Zda;
+    case TypeCode("GNS"):
+        return Gns;
+    case TypeCode("GST"):
+        return Gst;
+    case TypeCode("TXT"):
+        return Txt;
+    default:
+        return nullptr;
+    }
+}
 
-constexpr KnownSentence kPubx[] = {{"00", Pubx00}, {"03", Pubx03}, {"04", Pubx04}};
-
-SentenceReader FindReader(std::span<const KnownSentence> known, std::string_view type) {
-    // Compared by hand: these three-letter names are not worth a memcmp call each.
-    const auto same = [type](std::string_view name) {
-        if (name.size() != type.size())
-            return false;
-        for (std::size_t i = 0; i < name.size(); ++i)
-            if (name[i] != type[i])
-                return false;
-        return true;
-    };
-    for (const auto& sentence : known)
-        if (same(sentence.Type))
-            return sentence.Read;
-    return nullptr;
+SentenceReader FindPubxReader(std::string_view type) {
+    switch (TypeCode(type)) {
+    case TypeCode("00"):
+        return Pubx00;
+    case TypeCode("03"):
+        return Pubx03;
+    case TypeCode("04"):
+        return Pubx04;
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -602,11 +624,11 @@ Decoded DecodeNmea(std::string_view line, DecodeDetail detail) {
     const std::string_view address = s[0];
     if (address == "PUBX") {
         d.Name.assign("PUBX,").append(s[1]);
-        read = FindReader(kPubx, s[1]);
+        read = FindPubxReader(s[1]);
     } else if (address.size() == 5 && address[0] != 'P') {
         d.Talker.assign(address.substr(0, 2));
         d.Name.assign(address.substr(2));
-        read = FindReader(kSentences, d.Name);
+        read = FindReader(d.Name);
     } else {
         d.Name = PrintableText(address);
     }

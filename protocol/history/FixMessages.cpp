@@ -64,6 +64,7 @@ bool TellsOfFix(const Message& message) {
                static_cast<std::uint8_t>(message.Bytes[2]) == kNavClass &&
                std::find(kNavIds.begin(), kNavIds.end(),
                          static_cast<std::uint8_t>(message.Bytes[3])) != kNavIds.end();
+    case MessageKind::Rtcm3:
     case MessageKind::Unframed:
         break;
     }

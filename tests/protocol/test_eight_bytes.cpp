@@ -4,7 +4,9 @@
 
 #include "protocol/EightBytes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace protocol;
 
@@ -44,4 +46,14 @@ TEST(EightBytes, TheLastWordEndsInZerosAndTheFirstMarkIsFound) {
     EXPECT_EQ(tail, 0x43352A); // "*5C", nothing past the end
     EXPECT_EQ(FirstMarked(BytesEqual(tail, '5')), 1u);
     EXPECT_EQ(FirstMarked(BytesEqual(EightBytes("abcdefgh,", 1), ',')), 7u);
+    // Every length and start: the bytes from there, zeros past the end.
+    const std::string text = "0123456789ABCDEFGHIJK";
+    for (std::size_t size = 1; size <= text.size(); ++size)
+        for (std::size_t at = 0; at < size; ++at) {
+            std::uint64_t expected = 0;
+            for (std::size_t i = at; i < std::min(size, at + 8); ++i)
+                expected |= std::uint64_t{static_cast<std::uint8_t>(text[i])} << (8 * (i - at));
+            ASSERT_EQ(EightBytes(std::string_view(text).substr(0, size), at), expected)
+                << size << " " << at;
+        }
 }
