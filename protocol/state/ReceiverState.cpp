@@ -24,12 +24,22 @@ void CountedName(const Message& message, const Decoded& decoded, std::string& na
         name.assign(decoded.Talker).append(decoded.Name);
 }
 
+// Whether text begins with part, compared by hand: these names are a few
+// letters long, shorter than a library compare's call.
+bool BeginsWith(const char* text, std::string_view part) {
+    for (std::size_t i = 0; i < part.size(); ++i)
+        if (text[i] != part[i])
+            return false;
+    return true;
+}
+
 // Whether name is the message's counted name, without putting that together.
 bool IsCountedName(const std::string& name, const Message& message, const Decoded& decoded) {
     if (message.Kind == MessageKind::Unframed)
         return name == "unframed";
     return name.size() == decoded.Talker.size() + decoded.Name.size() &&
-           name.starts_with(decoded.Talker) && name.ends_with(decoded.Name);
+           BeginsWith(name.data(), decoded.Talker) &&
+           BeginsWith(name.data() + decoded.Talker.size(), decoded.Name);
 }
 
 std::optional<double> TimeOfDay(const std::optional<UtcTime>& utc) {
@@ -53,24 +63,27 @@ void ReceiverState::Fold(const Message& message, const Decoded& decoded, double 
 }
 
 std::size_t ReceiverState::TypeOf(const Message& message, const Decoded& decoded) {
-    std::size_t type = lastType_ == kNoType ? kNoType : types_[lastType_].Next;
-    if (type == kNoType || !IsCountedName(types_[type].Name, message, decoded)) {
-        CountedName(message, decoded, name_);
-        const std::string& name = name_;
-        auto known = typeIndex_.find(name);
-        if (known == typeIndex_.end()) {
-            // Past the limit, new types count together as "other".
-            const std::string key = types_.size() < kMaxMessageTypes ? name : kOtherTypes;
-            known = typeIndex_.try_emplace(key, types_.size()).first;
-            if (known->second == types_.size())
-                types_.push_back({key, {}, kNoType});
-        }
-        type = known->second;
+    if (lastType_ != kNoType) {
+        MessageType& last = types_[lastType_];
+        if (last.Next != kNoType && IsCountedName(types_[last.Next].Name, message, decoded))
+            return lastType_ = last.Next;
+        // A type sent in parts (GSV) follows itself and then the next type:
+        // its successor stays that next type.
+        if (IsCountedName(last.Name, message, decoded))
+            return lastType_;
+    }
+    CountedName(message, decoded, name_);
+    auto known = typeIndex_.find(name_);
+    if (known == typeIndex_.end()) {
+        // Past the limit, new types count together as "other".
+        const std::string key = types_.size() < kMaxMessageTypes ? name_ : kOtherTypes;
+        known = typeIndex_.try_emplace(key, types_.size()).first;
+        if (known->second == types_.size())
+            types_.push_back({key, {}, kNoType});
     }
     if (lastType_ != kNoType)
-        types_[lastType_].Next = type;
-    lastType_ = type;
-    return type;
+        types_[lastType_].Next = known->second;
+    return lastType_ = known->second;
 }
 
 void ReceiverState::Count(Counter& c, bool checksumWrong, double nowSeconds) {

@@ -121,3 +121,16 @@ TEST(UbxFrame, LengthFieldThatDisagreesWithPayloadIsRefused) {
     EXPECT_THROW(BuildUbxFrame(shorter), EUbxFrameError);
     EXPECT_THROW(MakeUbxPacket(0x06, 0x13, TPayload(65536)), EUbxFrameError);
 }
+
+TEST(UbxFrame, ChecksumMatchesTheClosedFormForEveryLengthAndExtremeBytes) {
+    // Lengths around the eight-byte steps; bytes at 0xFF load every lane fully.
+    for (const std::uint8_t fill : {std::uint8_t{0xFF}, std::uint8_t{0x00}, std::uint8_t{0x5A}})
+        for (std::size_t size = 0; size <= 70; ++size) {
+            TBufToSend covered(size, fill);
+            for (std::size_t i = 0; i < size; i += 3)
+                covered[i] = static_cast<std::uint8_t>(i * 37 + 11);
+            ASSERT_EQ(UbxChecksum(covered), ReferenceChecksum(covered)) << size;
+        }
+    const TBufToSend large(1 << 20, 0xFF); // sums far past 32 bits
+    EXPECT_EQ(UbxChecksum(large), ReferenceChecksum(large));
+}
