@@ -2,11 +2,11 @@
 // position; a sentence shorter than its layout leaves the missing fields
 // empty and their typed values unset.
 
-#include "protocol/EightBytes.h"
 #include "protocol/decoding/Decoder.h"
 #include "protocol/decoding/FieldText.h"
 #include "protocol/decoding/NumberText.h"
 #include "protocol/decoding/Satellites.h"
+#include "protocol/decoding/SentenceFields.h"
 #include "protocol/decoding/ValueRanges.h"
 
 #include <algorithm>
@@ -19,69 +19,6 @@ namespace {
 
 constexpr double kKnotsToMps = 1852.0 / 3600.0;
 constexpr double kKphToMps = 1.0 / 3.6;
-
-// The comma-separated fields of a sentence, address first, without "$",
-// "*hh" and the line end, split once: where each field begins. The bounds of
-// a usual sentence are kept in place; only a long one (PUBX,03 with many
-// satellites) takes memory for them.
-class Sentence {
-public:
-    explicit Sentence(std::string_view line) {
-        if (!line.empty() && line.front() == '$')
-            line.remove_prefix(1);
-        line = line.substr(0, FieldsEnd(line));
-        text_ = line.data();
-        // A sentence of n bytes has at most n + 1 fields: room for their
-        // bounds is made once, before the split.
-        std::size_t* begins = inPlace_;
-        if (line.size() + 2 > kInPlace) {
-            more_.resize(line.size() + 2);
-            begins = more_.data();
-        }
-        begins_ = begins;
-        size_ = Split(line, begins);
-    }
-    Sentence(const Sentence&) = delete; // its bounds may lie within it
-    Sentence& operator=(const Sentence&) = delete;
-    std::string_view operator[](std::size_t i) const {
-        if (i >= size_)
-            return {};
-        return {text_ + begins_[i], begins_[i + 1] - begins_[i] - 1};
-    }
-    std::size_t size() const { return size_; }
-
-private:
-    // Room for sentences of up to 254 bytes: all but PUBX,03 with more than
-    // twelve satellites.
-    static constexpr std::size_t kInPlace = 256;
-
-    // Eight bytes at a time: each comma ends a field and begins the next.
-    // Returns the number of fields. Kept apart from the decoders, so that
-    // its loop keeps its counts in registers.
-    [[gnu::noinline]] static std::size_t Split(std::string_view line, std::size_t* begins) {
-        std::size_t fields = 0;
-        begins[fields++] = 0;
-        for (std::size_t at = 0; at < line.size(); at += 8)
-            for (std::uint64_t commas = BytesEqual(EightBytes(line, at), ','); commas != 0;
-                 commas &= commas - 1)
-                begins[fields++] = at + FirstMarked(commas) + 1;
-        begins[fields] = line.size() + 1; // past the last field
-        return fields;
-    }
-    // The fields end at the first "*", CR or LF.
-    static std::size_t FieldsEnd(std::string_view line) {
-        for (const char c : {'*', '\r', '\n'})
-            line = line.substr(0, line.find(c));
-        return line.size();
-    }
-
-    const char* text_;
-    const std::size_t* begins_; // field i spans begins_[i] to begins_[i + 1] - 1
-    std::size_t size_;
-    // Left unset until written: clearing them would cost more than the split.
-    std::size_t inPlace_[kInPlace];
-    std::vector<std::size_t> more_;
-};
 
 // "ddmm.mmmm" or "dddmm.mmmm" with its hemisphere letter, in signed degrees.
 bool ReadAngle(std::string_view value, std::string_view hemisphere, double& angle) {
@@ -109,7 +46,7 @@ Position& SetLatLon(std::optional<Position>& position, double lat, double lon) {
 // Writes the fields shown and the typed values of one sentence.
 class SentenceDecoder {
 public:
-    SentenceDecoder(const Sentence& s, Decoded& d, DecodeDetail detail)
+    SentenceDecoder(const SentenceFields& s, Decoded& d, DecodeDetail detail)
         : s_(s), d_(d), fields_(detail == DecodeDetail::Fields) {}
 
     void Show(std::string_view name, std::size_t index, std::string_view unit = "") {
@@ -191,7 +128,7 @@ private:
         d_.Fields.push_back({std::string(name), std::string(value), std::string(unit)});
     }
     UtcTime& Utc() { return d_.Utc ? *d_.Utc : d_.Utc.emplace(); }
-    const Sentence& s_;
+    const SentenceFields& s_;
     Decoded& d_;
     bool fields_;
 };
@@ -205,7 +142,7 @@ std::string GgaQuality(std::optional<int> quality) {
     return kNames[*quality];
 }
 
-void Gga(const Sentence&, SentenceDecoder& x, Decoded& d) {
+void Gga(const SentenceFields&, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(2, lat, lon);
@@ -268,7 +205,7 @@ std::optional<ModeFix> ModeIndicator(char mode) {
     }
 }
 
-void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Rmc(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     x.Show("status", 2);
     double lat = 0, lon = 0;
@@ -302,7 +239,7 @@ void Rmc(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.SetNum(motion.CourseDeg, 8);
 }
 
-void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Gsa(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.Show("operation mode", 1);
     x.Show("fix mode", 2);
     const std::optional<int> systemId = x.Int(18);
@@ -339,7 +276,7 @@ void Gsa(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         fix.Type = FixType::Fix3D;
 }
 
-void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Gsv(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.Show("messages", 1);
     x.Show("message", 2);
     x.Show("satellites in view", 3);
@@ -374,7 +311,7 @@ void Gsv(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     d.GsvPart = std::move(part);
 }
 
-void Gll(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Gll(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(1, lat, lon);
     x.ShowTime(5);
@@ -384,7 +321,7 @@ void Gll(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         SetLatLon(d.Position, lat, lon);
 }
 
-void Vtg(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Vtg(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.Show("course true", 1, "deg");
     x.Show("course magnetic", 3, "deg");
     x.Show("speed", 5, "kn");
@@ -400,7 +337,7 @@ void Vtg(const Sentence& s, SentenceDecoder& x, Decoded& d) {
         motion.SpeedMps = knots * kKnotsToMps;
 }
 
-void Zda(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Zda(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     x.Show("day", 2);
     x.Show("month", 3);
@@ -415,7 +352,7 @@ void Zda(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     }
 }
 
-void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Gns(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(2, lat, lon);
@@ -444,7 +381,7 @@ void Gns(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.SetNum(d.CorrectionAgeS, 11);
 }
 
-void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {
+void Gst(const SentenceFields&, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(1);
     x.Show("range RMS", 2, "m");
     x.Show("major axis", 3, "m");
@@ -459,7 +396,7 @@ void Gst(const Sentence&, SentenceDecoder& x, Decoded& d) {
     x.SetNum(accuracy.VerticalM, 8);
 }
 
-void Txt(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Txt(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.Show("messages", 1);
     x.Show("message", 2);
     x.Show("type", 3);
@@ -483,7 +420,7 @@ std::optional<FixType> PubxNavStatus(std::string_view status) {
     return std::nullopt;
 }
 
-void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Pubx00(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.ShowTime(2);
     double lat = 0, lon = 0;
     const bool located = x.ShowLatLon(3, lat, lon);
@@ -526,7 +463,7 @@ void Pubx00(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     x.SetNum(dops.Time, 17);
 }
 
-void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
+void Pubx03(const SentenceFields& s, SentenceDecoder& x, Decoded& d) {
     x.Show("satellites", 2);
     SatelliteReport& report = d.Satellites.emplace();
     const std::size_t count = static_cast<std::size_t>(std::max(0, x.Int(2).value_or(0)));
@@ -551,7 +488,7 @@ void Pubx03(const Sentence& s, SentenceDecoder& x, Decoded& d) {
     }
 }
 
-void Pubx04(const Sentence&, SentenceDecoder& x, Decoded&) {
+void Pubx04(const SentenceFields&, SentenceDecoder& x, Decoded&) {
     x.ShowTime(2);
     x.ShowDate(3);
     x.Show("UTC time of week", 4, "s");
@@ -562,7 +499,7 @@ void Pubx04(const Sentence&, SentenceDecoder& x, Decoded&) {
     x.Show("time pulse granularity", 9, "ns");
 }
 
-using SentenceReader = void (*)(const Sentence&, SentenceDecoder&, Decoded&);
+using SentenceReader = void (*)(const SentenceFields&, SentenceDecoder&, Decoded&);
 
 // A sentence type of up to three letters as one number, for a switch: a
 // search through the names, letter by letter, mispredicts its branches.
@@ -618,7 +555,7 @@ SentenceReader FindPubxReader(std::string_view type) {
 } // namespace
 
 Decoded DecodeNmea(std::string_view line, DecodeDetail detail) {
-    const Sentence s(line);
+    const SentenceFields s(line);
     Decoded d;
     SentenceReader read = nullptr;
     const std::string_view address = s[0];
