@@ -53,24 +53,31 @@ bool ReadNumber(std::string_view text, double& value) {
     // Digits, optionally a point and more digits: with at most 2^53 as the
     // digits' value and 22 decimals, one division of two exact doubles gives
     // the correctly rounded value, as the general parser does.
-    std::string_view rest = text;
-    const bool negative = !rest.empty() && rest.front() == '-';
-    if (negative)
-        rest.remove_prefix(1);
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
+    at += negative ? 1 : 0;
     std::uint64_t digitsValue = 0;
-    int digits = 0;
-    std::size_t i = 0;
-    for (; i < rest.size() && IsDigit(rest[i]); ++i, ++digits)
-        digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(rest[i] - '0');
-    const int wholeDigits = digits;
-    int decimals = 0;
-    if (i < rest.size() && rest[i] == '.') {
-        for (++i; i < rest.size() && IsDigit(rest[i]); ++i, ++digits, ++decimals)
-            digitsValue = digitsValue * 10 + static_cast<std::uint64_t>(rest[i] - '0');
+    const auto readDigits = [&] {
+        const char* const first = at;
+        for (; at != end; ++at) {
+            const unsigned digit = static_cast<unsigned char>(*at) - unsigned{'0'};
+            if (digit > 9)
+                break;
+            digitsValue = digitsValue * 10 + digit;
+        }
+        return at - first;
+    };
+    const std::ptrdiff_t wholeDigits = readDigits();
+    std::ptrdiff_t decimals = 0;
+    if (at != end && *at == '.') {
+        ++at;
+        decimals = readDigits();
         if (decimals == 0)
             return ReadGeneralNumber(text, value);
     }
-    if (i != rest.size() || wholeDigits == 0 || digits > kMaxDigits ||
+    // Past 19 digits the value may have wrapped: the general parser reads it.
+    if (at != end || wholeDigits == 0 || wholeDigits + decimals > kMaxDigits ||
         digitsValue > kLargestExactInteger || decimals > 22)
         return ReadGeneralNumber(text, value);
     const double magnitude = static_cast<double>(digitsValue) / kExactPowersOfTen[decimals];

@@ -270,9 +270,26 @@ void ReceiverState::ReplaceSatellites(Coverage systems,
     }
 }
 
+bool ReceiverState::UsedNumbers::Has(int number) const {
+    if (number >= 0 && number < kUsual)
+        return Usual[static_cast<std::size_t>(number)];
+    return std::find(Others.begin(), Others.end(), number) != Others.end();
+}
+
+void ReceiverState::UsedNumbers::Add(int number) {
+    if (number >= 0 && number < kUsual)
+        Usual[static_cast<std::size_t>(number)] = true;
+    else if (Others.size() < kMaxSatellites)
+        Others.push_back(number);
+}
+
+void ReceiverState::UsedNumbers::Clear() {
+    Usual.reset();
+    Others.clear();
+}
+
 bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
-    const std::vector<int>& used = used_[static_cast<std::size_t>(sv.System)];
-    return std::find(used.begin(), used.end(), sv.Number) != used.end();
+    return used_[static_cast<std::size_t>(sv.System)].Has(sv.Number);
 }
 
 // The GSA sentences of one epoch follow each other, one per constellation:
@@ -280,19 +297,16 @@ bool ReceiverState::IsUsed(const SatelliteInView& sv) const {
 void ReceiverState::MarkUsed(const UsedSatellites& used) {
     if (!inGsaRun_)
         for (auto& numbers : used_)
-            numbers.clear();
-    for (const auto& sv : used.Satellites) {
-        std::vector<int>& numbers = used_[static_cast<std::size_t>(sv.System)];
-        if (numbers.size() < kMaxSatellites)
-            numbers.push_back(sv.Number);
-    }
+            numbers.Clear();
+    for (const auto& sv : used.Satellites)
+        used_[static_cast<std::size_t>(sv.System)].Add(sv.Number);
     for (auto& held : satellites_)
         held.Sv.Used = IsUsed(held.Sv);
 }
 
 void ReceiverState::ClearUsed() {
     for (auto& numbers : used_)
-        numbers.clear();
+        numbers.Clear();
     for (auto& held : satellites_)
         held.Sv.Used = false;
 }

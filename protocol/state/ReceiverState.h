@@ -23,6 +23,7 @@
 #include "protocol/state/EpochFix.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -137,6 +138,16 @@ private:
         int Expected = 0;            // the next part's index, 0 when no series is open
         std::vector<SatelliteInView> Satellites;
     };
+    // The numbers GSA listed as used, of one constellation: the usual ones
+    // as bits, any others (unknown numbering) in a bounded list.
+    struct UsedNumbers {
+        static constexpr int kUsual = 512;
+        std::bitset<kUsual> Usual;
+        std::vector<int> Others;
+        bool Has(int number) const;
+        void Add(int number);
+        void Clear();
+    };
     struct HeldSatellite {
         SatelliteInView Sv;
         double ReportedAt = 0; // the steady time of its last report
@@ -161,11 +172,11 @@ private:
     EpochFix epoch_;
     std::uint64_t epochsEnded_ = 0;
     EpochValues ended_;
-    std::optional<double> endedTime_;       // the time of day of the epoch that ended last
-    std::vector<HeldSatellite> satellites_; // in report order
-    std::optional<double> reportedAt_;      // the last satellite report
-    std::optional<double> monRfAt_;         // the last MON-RF
-    std::array<std::vector<int>, kConstellations> used_; // from GSA, by constellation
+    std::optional<double> endedTime_;               // the time of day of the epoch that ended last
+    std::vector<HeldSatellite> satellites_;         // in report order
+    std::optional<double> reportedAt_;              // the last satellite report
+    std::optional<double> monRfAt_;                 // the last MON-RF
+    std::array<UsedNumbers, kConstellations> used_; // from GSA, by constellation
     bool inGsaRun_ = false; // the last message was a GSA: the next one adds to its set
     std::map<std::string, GsvSeries> gsv_;                   // by talker
     std::vector<MessageType> types_;                         // in order of arrival
