@@ -11,25 +11,43 @@ namespace protocol {
 
 bool ReadLongInteger(std::string_view text, int& value); // any length, as ReadInteger
 
+inline unsigned DigitValue(char c) { // above 9 for anything but a digit
+    return static_cast<unsigned char>(c) - unsigned{'0'};
+}
+
 // The whole text as a decimal integer into value; false when it is not one.
 // Callers that fill an optional should set it from value rather than copy
 // IntegerText's result: a copy of an optional just written stalls the processor.
 inline bool ReadInteger(std::string_view text, int& value) {
-    // Up to nine digits cannot overflow; fields hold one to three.
+    // Fields hold one to three digits: those are read without a loop.
     const bool negative = !text.empty() && text.front() == '-';
-    const std::size_t digits = text.size() - (negative ? 1 : 0);
-    if (digits == 0)
-        return false;
-    if (digits > 9)
-        return ReadLongInteger(text, value);
-    int read = 0;
-    for (std::size_t i = text.size() - digits; i < text.size(); ++i) {
-        const auto digit = static_cast<unsigned>(text[i] - '0');
-        if (digit > 9)
+    const char* const digits = text.data() + (negative ? 1 : 0);
+    unsigned read = 0;
+    switch (text.size() - (negative ? 1 : 0)) {
+    case 1:
+        read = DigitValue(digits[0]);
+        if (read > 9)
             return false;
-        read = read * 10 + static_cast<int>(digit);
+        break;
+    case 2: {
+        const unsigned tens = DigitValue(digits[0]), ones = DigitValue(digits[1]);
+        if ((tens > 9) | (ones > 9))
+            return false;
+        read = tens * 10 + ones;
+        break;
     }
-    value = negative ? -read : read;
+    case 3: {
+        const unsigned hundreds = DigitValue(digits[0]), tens = DigitValue(digits[1]),
+                       ones = DigitValue(digits[2]);
+        if ((hundreds > 9) | (tens > 9) | (ones > 9))
+            return false;
+        read = hundreds * 100 + tens * 10 + ones;
+        break;
+    }
+    default:
+        return ReadLongInteger(text, value);
+    }
+    value = negative ? -static_cast<int>(read) : static_cast<int>(read);
     return true;
 }
 

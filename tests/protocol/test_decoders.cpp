@@ -1,11 +1,9 @@
 #include "protocol/decoding/Decoder.h"
-#include "protocol/decoding/SentenceFields.h"
 #include "tests/protocol/StreamBytes.h"
 #include "tools/receiver-sim/NmeaOutput.h"
 #include "tools/receiver-sim/UbxOutput.h"
 
 #include <gtest/gtest.h>
-#include <random>
 
 using namespace protocol;
 
@@ -296,30 +294,6 @@ TEST(NmeaDecoder, ShortOrForeignSentencesDecodeWithoutTypedValues) {
 
 // The simulated receiver's NMEA and UBX output of one epoch decode to the
 // solution it was built from, and agree with each other.
-TEST(NmeaDecoder, FieldsSplitAsCommasAndTheFirstEndSayWhateverTheLength) {
-    // Lines of every length around the sixteen-byte steps, of commas, ends
-    // and letters, against a plain split.
-    std::mt19937 random(7);
-    const std::string alphabet = ",,,aaaa*\r\n";
-    for (std::size_t size = 0; size <= 70; ++size)
-        for (int round = 0; round < 20; ++round) {
-            std::string line = "$";
-            for (std::size_t i = 0; i < size; ++i)
-                line += alphabet[random() % alphabet.size()];
-            const std::string body = line.substr(1, line.find_first_of("*\r\n") - 1);
-            std::vector<std::string> expected(1);
-            for (const char c : body)
-                if (c == ',')
-                    expected.emplace_back();
-                else
-                    expected.back().push_back(c);
-            const SentenceFields fields(line);
-            ASSERT_EQ(fields.size(), expected.size()) << line;
-            for (std::size_t i = 0; i < expected.size(); ++i)
-                ASSERT_EQ(fields[i], expected[i]) << line;
-        }
-}
-
 TEST(Decoders, SimulatorOutputAgreesWithItsSolution) {
     NavigationModel model(1500000000, 7);
     const NavigationSolution& s = model.Advance();
