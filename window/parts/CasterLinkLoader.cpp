@@ -1,9 +1,12 @@
 // Loads the caster link module once, at the first request: where it is
-// installed beside the program, else where this build made it.
+// installed beside the program, else, for the programs of this build (the
+// window and the tests in the build tree), where this build made it. An
+// installed program never looks into a build tree.
 
 #include "window/parts/CasterLink.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <dlfcn.h>
 
@@ -14,10 +17,11 @@ struct TLoadedModule {
 };
 
 TLoadedModule LoadModule() {
-    const QStringList places = {
-        QCoreApplication::applicationDirPath() + "/" ZEPO_CASTER_LINK_FROM_BINDIR,
-        ZEPO_CASTER_LINK_BUILT,
-    };
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QStringList places = {programDir + "/" ZEPO_CASTER_LINK_FROM_BINDIR};
+    const QString buildDir = QFileInfo(ZEPO_BUILD_DIR).canonicalFilePath();
+    if (!buildDir.isEmpty() && (programDir + "/").startsWith(buildDir + "/"))
+        places << ZEPO_CASTER_LINK_BUILT;
     QStringList failures;
     for (const QString& place : places) {
         void* module = dlopen(place.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
