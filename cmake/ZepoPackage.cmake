@@ -1,7 +1,8 @@
 # Installation (cmake --install) and the Debian package (cpack, or the
 # "package" target): the two programs and the demo launcher in /usr/bin with
 # everything packaging/ provides. The window's pages are all inside
-# zepo-monitor, so the package ships whichever pages are built.
+# zepo-monitor, so the package ships whichever pages are built; the NTRIP
+# client's sockets come in a module beside it (see window/parts).
 install(TARGETS ZEPOMonitor zepo-receiver-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS tools/run-monitor DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME zepo-monitor-demo)
 

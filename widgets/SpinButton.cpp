@@ -9,12 +9,12 @@
 #include <QScopedValueRollback>
 #include <QStyleOptionButton>
 
-// A glyph from the built-in resources: "SpinUp" or "SpinDown". (Outside any
-// namespace: Q_INIT_RESOURCE declares the resource's initialiser.)
-static QPixmap ResourceGlyph(const char* name) {
-    Q_INIT_RESOURCE(SpinGlyphs); // the resources live in a static library
-    return QPixmap(QStringLiteral(":/") + QLatin1String(name));
-}
+namespace {
+// The arrows' glyphs, compiled in: an XPM is C source. Made from the arrays,
+// they need no image reader, whose first use looks for image format plugins.
+#include "widgets/glyphs/SpinDown.xpm"
+#include "widgets/glyphs/SpinUp.xpm"
+} // namespace
 
 TTimerSpeedBtn::TTimerSpeedBtn(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -139,13 +139,13 @@ void TSpinButton::SetStartDelay(std::uint32_t value) {
 }
 
 void TSpinButton::SetUpGlyph(const QPixmap& value) {
-    FUpButton->SetGlyph(value.isNull() ? ResourceGlyph("SpinUp") : value);
+    FUpButton->SetGlyph(value.isNull() ? QPixmap(SpinUp) : value);
     if (value.isNull())
         FUpButton->SetNumGlyphs(2);
 }
 
 void TSpinButton::SetDownGlyph(const QPixmap& value) {
-    FDownButton->SetGlyph(value.isNull() ? ResourceGlyph("SpinDown") : value);
+    FDownButton->SetGlyph(value.isNull() ? QPixmap(SpinDown) : value);
     if (value.isNull())
         FDownButton->SetNumGlyphs(2);
 }

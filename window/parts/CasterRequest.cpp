@@ -1,9 +1,5 @@
 #include "window/parts/CasterRequest.h"
 
-#include <QSslConfiguration>
-#include <QSslSocket>
-#include <QStringList>
-
 namespace {
 // How long the lookup, the connect and the caster's answer may take.
 constexpr int kAnswerTimeoutMs = 10000;
@@ -35,76 +31,42 @@ void TCasterRequest::Start(const ntrip::Caster& caster, const std::string& mount
     streamStarted_ = false;
     certificateProblem_.clear();
     request_ = ntrip::BuildRequest(caster, mountpoint, productVersion_.toStdString(), gga);
-    QSslSocket* tls = caster.tls ? MakeTlsSocket() : nullptr;
-    if (caster.tls && !tls)
-        return;
-    socket_ = tls ? tls : new QTcpSocket(this);
-    const auto sendRequest = [this] {
-        socket_->write(request_.data(), static_cast<qint64>(request_.size()));
-    };
+    TCasterLink::TEvents events;
     // Over TLS the request waits for the handshake, so it never goes out unencrypted.
-    if (tls)
-        connect(tls, &QSslSocket::encrypted, this, sendRequest);
-    else
-        connect(socket_, &QTcpSocket::connected, this, sendRequest);
-    connect(socket_, &QTcpSocket::readyRead, this, [this] { Read(); });
-    connect(socket_, &QTcpSocket::errorOccurred, this, [this] { SocketFailed(); });
+    events.ready = [this] { link_->Write(request_); };
+    events.readable = [this] { Read(); };
+    events.failed = [this](TCasterLink::TFailure failure, const QString& text) {
+        LinkFailed(failure, text);
+    };
+    events.untrusted = [this](const QString& problems) { certificateProblem_ = problems; };
+    TCasterLinkRefusal refusal;
+    link_ = MakeCasterLink(
+        {QString::fromStdString(caster.host), static_cast<quint16>(caster.port), caster.tls},
+        std::move(events), refusal);
+    if (!link_) {
+        End(refusal.untrusted ? TEnd::Untrusted : TEnd::Unavailable, refusal.message);
+        return;
+    }
     answerTimeout_.start(kAnswerTimeoutMs);
-    const QString host = QString::fromStdString(caster.host);
-    if (tls)
-        tls->connectToHostEncrypted(host, static_cast<quint16>(caster.port));
-    else
-        socket_->connectToHost(host, static_cast<quint16>(caster.port));
-}
-
-QSslSocket* TCasterRequest::MakeTlsSocket() {
-    if (!QSslSocket::supportsSsl()) {
-        End(TEnd::Untrusted, "TLS is not available: no TLS library was found on this computer");
-        return nullptr;
-    }
-    auto* socket = new QSslSocket(this);
-    const QString extraCa = qEnvironmentVariable("ZEPO_NTRIP_EXTRA_CA");
-    if (!extraCa.isEmpty()) {
-        const QList<QSslCertificate> extra = QSslCertificate::fromPath(extraCa);
-        if (extra.isEmpty()) {
-            delete socket;
-            End(TEnd::Untrusted,
-                QString("ZEPO_NTRIP_EXTRA_CA names %1, which holds no certificate").arg(extraCa));
-            return nullptr;
-        }
-        QSslConfiguration configuration = socket->sslConfiguration();
-        configuration.addCaCertificates(extra);
-        socket->setSslConfiguration(configuration);
-    }
-    // The errors are told when the handshake fails after them; the caster's
-    // certificate is never accepted regardless.
-    connect(socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-        QStringList problems;
-        for (const QSslError& error : errors)
-            problems << error.errorString();
-        certificateProblem_ = problems.join("; ");
-    });
-    return socket;
+    link_->Connect();
 }
 
 void TCasterRequest::Stop() {
     answerTimeout_.stop();
-    if (!socket_)
-        return;
-    QTcpSocket* socket = std::exchange(socket_, nullptr);
-    socket->disconnect(this);
-    socket->abort();
-    socket->deleteLater();
+    if (link_)
+        std::exchange(link_, nullptr)->Close();
 }
 
 void TCasterRequest::Send(const std::string& bytes) {
-    if (socket_ && Streaming())
-        socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (link_ && Streaming())
+        link_->Write(bytes);
 }
 
 void TCasterRequest::Read() {
-    while (socket_ && socket_->bytesAvailable() > 0) {
-        const QByteArray bytes = socket_->readAll();
+    while (link_) {
+        const QByteArray bytes = link_->ReadAll();
+        if (bytes.isEmpty())
+            return;
         std::string data;
         response_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                        data);
@@ -123,7 +85,7 @@ void TCasterRequest::ReadAnswer(const std::string& data) {
             streamStarted_ = true;
             emit StreamStarted();
         }
-        if (!data.empty() && socket_)
+        if (!data.empty() && link_)
             emit Data(data);
         return;
     case Kind::Sourcetable:
@@ -157,14 +119,14 @@ void TCasterRequest::ReadAnswer(const std::string& data) {
     }
 }
 
-void TCasterRequest::SocketFailed() {
-    if (!socket_)
+void TCasterRequest::LinkFailed(TCasterLink::TFailure failure, const QString& text) {
+    using Failure = TCasterLink::TFailure;
+    if (!link_)
         return;
     // What arrived before the close is read first: a sourcetable ends so,
     // and a refusal may come without the end of its headers.
     Read();
-    const auto error = socket_ ? socket_->error() : QAbstractSocket::UnknownSocketError;
-    if (socket_ && error == QAbstractSocket::RemoteHostClosedError &&
+    if (link_ && failure == Failure::RemoteClosed &&
         response_.kind() == ntrip::Response::Kind::Waiting) {
         std::string data;
         response_.Close(data);
@@ -173,13 +135,13 @@ void TCasterRequest::SocketFailed() {
             return;
         }
     }
-    if (!socket_)
+    if (!link_)
         return;
     if (response_.kind() == ntrip::Response::Kind::Sourcetable) {
         End(TEnd::Sourcetable, {});
         return;
     }
-    if (error == QAbstractSocket::RemoteHostClosedError) {
+    if (failure == Failure::RemoteClosed) {
         End(response_.kind() == ntrip::Response::Kind::Stream ? TEnd::Closed : TEnd::NotCaster,
             response_.kind() == ntrip::Response::Kind::Stream
                 ? QString("%1 closed the connection").arg(Address())
@@ -187,23 +149,23 @@ void TCasterRequest::SocketFailed() {
         return;
     }
     QString cause;
-    switch (error) {
-    case QAbstractSocket::HostNotFoundError:
+    switch (failure) {
+    case Failure::HostNotFound:
         cause = QString("%1: host not found").arg(QString::fromStdString(caster_.host));
         break;
-    case QAbstractSocket::ConnectionRefusedError:
+    case Failure::ConnectionRefused:
         cause = QString("%1 refused the connection (no caster listens there)").arg(Address());
         break;
-    case QAbstractSocket::SslHandshakeFailedError:
+    case Failure::HandshakeFailed:
         if (!certificateProblem_.isEmpty()) {
             End(TEnd::Untrusted, QString("%1: the caster's certificate is not trusted: %2")
                                      .arg(Address(), certificateProblem_));
             return;
         }
-        cause = QString("%1: the TLS handshake failed (%2)").arg(Address(), socket_->errorString());
+        cause = QString("%1: the TLS handshake failed (%2)").arg(Address(), text);
         break;
     default:
-        cause = QString("%1: %2").arg(Address(), socket_->errorString());
+        cause = QString("%1: %2").arg(Address(), text);
     }
     End(Streaming() ? TEnd::Closed : TEnd::Unreachable, cause);
 }

@@ -7,14 +7,12 @@
 
 #include "protocol/ntrip/NtripRequest.h"
 #include "protocol/ntrip/NtripResponse.h"
+#include "window/parts/CasterLink.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <string>
-
-class QSslSocket;
-class QTcpSocket;
 
 class TCasterRequest : public QObject {
     Q_OBJECT
@@ -29,6 +27,7 @@ public:
         Closed,       // the caster closed the stream or the link broke
         NotCaster,    // the answer is none a caster gives
         Untrusted,    // TLS: the caster's certificate is not trusted, or no TLS here
+        Unavailable,  // no connection can be made here: the network module is missing
     };
 
     TCasterRequest(QObject* parent, QString productVersion);
@@ -40,7 +39,7 @@ public:
                const std::string& gga = {});
     // Ends the request without telling Ended.
     void Stop();
-    bool Running() const { return socket_ != nullptr; }
+    bool Running() const { return link_ != nullptr; }
     bool Streaming() const { return streamStarted_; }
     // Writes to the caster while the stream runs (the GGA uplink).
     void Send(const std::string& bytes);
@@ -56,18 +55,14 @@ private:
     // Acts on the answer as far as it came; data is the stream's new bytes.
     void ReadAnswer(const std::string& data);
     void End(TEnd end, const QString& message);
-    void SocketFailed();
-    // A socket that speaks TLS, trusting also the certificates in the file
-    // ZEPO_NTRIP_EXTRA_CA names (a private caster's own authority); throws
-    // when that file holds none.
-    QSslSocket* MakeTlsSocket();
+    void LinkFailed(TCasterLink::TFailure failure, const QString& text);
     QString Address() const;
 
     const QString productVersion_;
     ntrip::Caster caster_;
     std::string mountpoint_;
     std::string request_;
-    QTcpSocket* socket_ = nullptr;
+    TCasterLink* link_ = nullptr;
     ntrip::Response response_;
     bool streamStarted_ = false;
     QString certificateProblem_; // why the caster's certificate was refused
