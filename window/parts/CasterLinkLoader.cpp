@@ -7,8 +7,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QStringList>
-#include <dlfcn.h>
 
 namespace {
 struct TLoadedModule {
@@ -24,15 +24,16 @@ TLoadedModule LoadModule() {
         places << ZEPO_CASTER_LINK_BUILT;
     QStringList failures;
     for (const QString& place : places) {
-        void* module = dlopen(place.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            failures << QString::fromLocal8Bit(dlerror());
+        // Kept loaded for the program's life: links it made may still exist.
+        QLibrary module(place);
+        if (!module.load()) {
+            failures << module.errorString();
             continue;
         }
-        if (void* entry = dlsym(module, MakeCasterLinkEntryName))
+        if (QFunctionPointer entry = module.resolve(MakeCasterLinkEntryName))
             return {reinterpret_cast<TMakeCasterLinkEntry>(entry), {}};
         failures << place + ": no " + MakeCasterLinkEntryName;
-        dlclose(module);
+        module.unload();
     }
     return {nullptr, "the NTRIP client's network module is missing (" + failures.join("; ") + ")"};
 }
