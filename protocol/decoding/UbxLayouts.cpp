@@ -5,32 +5,45 @@
 #include "protocol/decoding/Satellites.h"
 
 #include <array>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace protocol {
 
-std::int64_t UbxPayload::Read(std::size_t offset, UbxType type) const {
-    std::size_t width = 1;
-    if (type == UbxType::U2 || type == UbxType::I2 || type == UbxType::X2)
-        width = 2;
-    else if (type == UbxType::U4 || type == UbxType::I4 || type == UbxType::X4)
-        width = 4;
-    if (offset + width > bytes_.size())
+namespace {
+
+// A little-endian value of V's width at offset, as UBX sends them, in one
+// load; 0 where the payload ends before it.
+template <typename V> std::int64_t LittleEndian(std::string_view bytes, std::size_t offset) {
+    static_assert(std::endian::native == std::endian::little, "UBX values are little-endian");
+    if (offset + sizeof(V) > bytes.size())
         return 0;
-    std::uint64_t value = 0;
-    for (std::size_t k = 0; k < width; ++k)
-        value |= std::uint64_t{static_cast<std::uint8_t>(bytes_[offset + k])} << (8 * k);
+    V value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+} // namespace
+
+std::int64_t UbxPayload::Read(std::size_t offset, UbxType type) const {
     switch (type) {
     case UbxType::I1:
-        return static_cast<std::int8_t>(value);
+        return LittleEndian<std::int8_t>(bytes_, offset);
+    case UbxType::U2:
+    case UbxType::X2:
+        return LittleEndian<std::uint16_t>(bytes_, offset);
     case UbxType::I2:
-        return static_cast<std::int16_t>(value);
+        return LittleEndian<std::int16_t>(bytes_, offset);
+    case UbxType::U4:
+    case UbxType::X4:
+        return LittleEndian<std::uint32_t>(bytes_, offset);
     case UbxType::I4:
-        return static_cast<std::int32_t>(value);
-    default:
-        return static_cast<std::int64_t>(value);
+        return LittleEndian<std::int32_t>(bytes_, offset);
+    default: // U1, X1, and a text's bytes one at a time
+        return LittleEndian<std::uint8_t>(bytes_, offset);
     }
 }
 
