@@ -8,11 +8,29 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 void UseOffscreenWithoutDisplay() {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
+
+bool ReadSecondsAndRate(int argc, char** argv, const char* program, int& seconds, long& rate,
+                        long lowestRate) {
+    for (int k = 1; k < argc; ++k) {
+        const std::string name = argv[k];
+        if (name == "--seconds" && k + 1 < argc) {
+            seconds = std::max(1, std::atoi(argv[++k]));
+        } else if (name == "--rate" && k + 1 < argc) {
+            rate = std::max(lowestRate, std::atol(argv[++k]));
+        } else {
+            std::fprintf(stderr, "Usage: %s [--seconds N] [--rate N]\n", program);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ChoosePort(TMainForm& form, const QString& name) {

@@ -14,6 +14,11 @@ class TMainForm;
 // Without a display the window runs offscreen.
 void UseOffscreenWithoutDisplay();
 
+// Reads "[--seconds N] [--rate N]" into seconds (at least 1) and rate (at
+// least lowestRate); false, with the usage said, for anything else.
+bool ReadSecondsAndRate(int argc, char** argv, const char* program, int& seconds, long& rate,
+                        long lowestRate);
+
 // Selects name in the window's port list; false when it is not listed.
 bool ChoosePort(TMainForm& form, const QString& name);
 

@@ -152,17 +152,8 @@ void Print(const char* run, const RunFigures& figures) {
 int main(int argc, char** argv) {
     int seconds = 30;
     long rate = 92000;
-    for (int k = 1; k < argc; ++k) {
-        const std::string name = argv[k];
-        if (name == "--seconds" && k + 1 < argc) {
-            seconds = std::max(1, std::atoi(argv[++k]));
-        } else if (name == "--rate" && k + 1 < argc) {
-            rate = std::max(1000L, std::atol(argv[++k]));
-        } else {
-            std::fprintf(stderr, "Usage: health_page_load [--seconds N] [--rate N]\n");
-            return 2;
-        }
-    }
+    if (!ReadSecondsAndRate(argc, argv, "health_page_load", seconds, rate, 1000L))
+        return 2;
     UseOffscreenWithoutDisplay();
     ScratchEnvironment scratch;
     PtyPeer line;

@@ -10,6 +10,7 @@
 //   receiver_pages_load [--seconds N] [--rate BYTES_PER_SECOND]   (60 s, 92000)
 
 #include "bench/window/TimerLateness.h"
+#include "bench/window/WindowOnPort.h"
 #include "tests/receiver-sim/ChildProcess.h"
 #include "tests/support/NamedControl.h"
 #include "tests/support/ScratchEnvironment.h"
@@ -61,19 +62,9 @@ double CpuSeconds() {
 int main(int argc, char** argv) {
     int seconds = 60;
     long rate = 92000;
-    for (int k = 1; k < argc; ++k) {
-        const std::string name = argv[k];
-        if (name == "--seconds" && k + 1 < argc) {
-            seconds = std::max(1, std::atoi(argv[++k]));
-        } else if (name == "--rate" && k + 1 < argc) {
-            rate = std::max(1L, std::atol(argv[++k]));
-        } else {
-            std::fprintf(stderr, "Usage: receiver_pages_load [--seconds N] [--rate N]\n");
-            return 2;
-        }
-    }
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!ReadSecondsAndRate(argc, argv, "receiver_pages_load", seconds, rate, 1L))
+        return 2;
+    UseOffscreenWithoutDisplay();
     ScratchEnvironment scratch;
     ChildProcess simulator(scratch, kReceiverSimulator, {"--rate", std::to_string(rate), "--ubx"});
     if (!WaitForAnnouncement("COM13")) {
